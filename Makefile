@@ -1,0 +1,54 @@
+# Versino: the two commands a developer needs are `make run` and `make test`.
+# Both install missing Debian packages first, then configure and build with CMake and Ninja.
+#   make test SANITIZE=1   builds in build-asan with AddressSanitizer and UBSan and runs the suite there
+#   make bench             builds optimised and runs the benchmarks (by hand, never part of the tests)
+#   make fuzz              builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS
+
+SANITIZE ?= 0
+FUZZ_SECONDS ?= 60
+JOBS ?= $(shell nproc)
+
+ifeq ($(SANITIZE),1)
+BUILD ?= build-asan
+CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=Debug -DVERSINO_SANITIZE=ON
+else
+BUILD ?= build
+CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=RelWithDebInfo
+endif
+
+.PHONY: all deps configure build run test bench fuzz clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  $(BUILD)/src/versino; \
+	else \
+	  echo "No display found: start Versino from a desktop session, or try 'xvfb-run $(BUILD)/src/versino'."; \
+	fi
+
+test: build
+	@scripts/run-tests $(BUILD) $(JOBS)
+
+bench: deps
+	@scripts/install-deps --bench
+	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVERSINO_BENCH=ON >/dev/null
+	@cmake --build build-bench -j $(JOBS)
+	@scripts/run-benchmarks build-bench
+
+fuzz: deps
+	@cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DVERSINO_FUZZ=ON >/dev/null
+	@cmake --build build-fuzz -j $(JOBS)
+	@scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
+
+clean:
+	rm -rf build build-asan build-bench build-fuzz

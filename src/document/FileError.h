@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+#include <string>
+
+namespace versino {
+
+// A failed file operation, carrying the English text the user sees ("File not found",
+// "I/O error 28", ...). The text has no final full stop; the error report adds it.
+class FileError : public std::runtime_error {
+public:
+    enum class Kind { NotFound, InvalidFilename, TooManyOpenFiles, AccessDenied, InvalidNumber, Io };
+
+    explicit FileError(Kind kind, int errnum = 0);
+
+    // Maps a system error number from an operation on `path`. A missing file and a missing folder
+    // both give ENOENT on Linux: the folder's existence tells them apart.
+    static FileError fromErrno(int errnum, const QString& path);
+
+    Kind kind() const { return kind_; }
+    int errnum() const { return errnum_; }
+
+private:
+    Kind kind_;
+    int errnum_;
+};
+
+std::string fileErrorText(FileError::Kind kind, int errnum);
+
+} // namespace versino

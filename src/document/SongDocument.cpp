@@ -1,0 +1,88 @@
+#include "document/SongDocument.h"
+
+namespace versino {
+
+FontSetting defaultTitelFont() { return {"Bauhaus Md BT", FontStyle::Bold, 0, 24}; }
+FontSetting defaultInterpretFont() { return {"Bauhaus Lt BT", 0, 0, 18}; }
+FontSetting defaultTextFont() { return {"Arial", 0, 0, 12}; }
+FontSetting defaultAkkordFont() { return {"Arial", 0, 255, 10}; }
+
+bool isMultiLine(FieldId id) { return id == FieldId::Refrain || id == FieldId::Bridge || id == FieldId::Text; }
+
+SongDocument::SongDocument() {
+    for (auto& f : owned_)
+        f = std::make_unique<MemoryField>();
+    fields_ = FieldSet{owned_[0].get(), owned_[1].get(), owned_[2].get(), owned_[3].get(), owned_[4].get(),
+                       owned_[5].get(), owned_[6].get(), owned_[7].get(), owned_[8].get()};
+    connectFields();
+    InstallDefaultFonts();
+}
+
+SongDocument::SongDocument(const FieldSet& fields) : fields_(fields) {
+    connectFields();
+    InstallDefaultFonts();
+}
+
+void SongDocument::connectFields() {
+    for (FieldId id : kAllFields)
+        field(id).setChangeHandler([this] { Modified = true; });
+}
+
+Field& SongDocument::field(FieldId id) {
+    return const_cast<Field&>(static_cast<const SongDocument*>(this)->field(id));
+}
+
+const Field& SongDocument::field(FieldId id) const {
+    switch (id) {
+    case FieldId::Titel: return *fields_.titel;
+    case FieldId::Interpret: return *fields_.interpret;
+    case FieldId::Vorspiel: return *fields_.vorspiel;
+    case FieldId::Kapo: return *fields_.kapo;
+    case FieldId::Refrain: return *fields_.refrain;
+    case FieldId::Bridge: return *fields_.bridge;
+    case FieldId::Text: return *fields_.text;
+    case FieldId::Nachspiel: return *fields_.nachspiel;
+    case FieldId::Graphik: return *fields_.graphik;
+    }
+    return *fields_.titel;
+}
+
+MultiLineField& SongDocument::multiLineField(FieldId id) {
+    switch (id) {
+    case FieldId::Refrain: return *fields_.refrain;
+    case FieldId::Bridge: return *fields_.bridge;
+    default: return *fields_.text;
+    }
+}
+
+void SongDocument::ResetTexts() {
+    for (FieldId id : kAllFields)
+        field(id).setText(id == FieldId::Kapo ? "0" : "");
+}
+
+void SongDocument::ClearTexts() {
+    for (FieldId id : kAllFields)
+        field(id).setText(std::string());
+}
+
+void SongDocument::InstallDefaultFonts() {
+    TitelFont = defaultTitelFont();
+    InterpretFont = defaultInterpretFont();
+    TextFont = defaultTextFont();
+    AkkordFont = defaultAkkordFont();
+}
+
+void SongDocument::assignContent(const SongDocument& other) {
+    for (FieldId id : kAllFields)
+        field(id).setText(other.field(id).text());
+    TitelFont = other.TitelFont;
+    InterpretFont = other.InterpretFont;
+    TextFont = other.TextFont;
+    AkkordFont = other.AkkordFont;
+}
+
+QString captionFor(const QString& documentName) {
+    return QStringLiteral("Versino 2.11 - [") + documentName + QLatin1Char(']');
+}
+
+} // namespace versino

@@ -1,0 +1,128 @@
+#pragma once
+
+#include "document/Field.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace versino {
+
+// Style flags of a font setting, as one byte.
+namespace FontStyle {
+constexpr std::uint8_t Bold = 1;
+constexpr std::uint8_t Italic = 2;
+constexpr std::uint8_t Underline = 4;
+constexpr std::uint8_t StrikeOut = 8;
+} // namespace FontStyle
+
+// A font for one kind of text. The colour is 0x00BBGGRR (255 is pure red).
+struct FontSetting {
+    std::string name;
+    std::uint8_t style = 0;
+    std::int32_t color = 0;
+    std::int32_t size = 0;
+
+    bool operator==(const FontSetting& o) const {
+        return name == o.name && style == o.style && color == o.color && size == o.size;
+    }
+    bool operator!=(const FontSetting& o) const { return !(*this == o); }
+};
+
+FontSetting defaultTitelFont();
+FontSetting defaultInterpretFont();
+FontSetting defaultTextFont();
+FontSetting defaultAkkordFont();
+
+// The nine fields in the order in which they are cleared, written and read everywhere.
+enum class FieldId { Titel, Interpret, Vorspiel, Kapo, Refrain, Bridge, Text, Nachspiel, Graphik };
+constexpr int kFieldCount = 9;
+constexpr std::array<FieldId, kFieldCount> kAllFields = {
+    FieldId::Titel,  FieldId::Interpret, FieldId::Vorspiel,  FieldId::Kapo,    FieldId::Refrain,
+    FieldId::Bridge, FieldId::Text,      FieldId::Nachspiel, FieldId::Graphik,
+};
+bool isMultiLine(FieldId id);
+
+// Fields that live elsewhere (the window's widgets). The document does not own them.
+struct FieldSet {
+    Field* titel = nullptr;
+    Field* interpret = nullptr;
+    Field* vorspiel = nullptr;
+    Field* kapo = nullptr;
+    MultiLineField* refrain = nullptr;
+    MultiLineField* bridge = nullptr;
+    MultiLineField* text = nullptr;
+    Field* nachspiel = nullptr;
+    Field* graphik = nullptr;
+};
+
+inline const char* const kUntitled = "unbenannt";
+
+// The one song the program holds: nine fields, four font settings, its name and modified flag.
+// Each field's change notification sets Modified.
+class SongDocument {
+public:
+    // A document whose fields are held in memory.
+    SongDocument();
+    // A document over fields held elsewhere, which must outlive it.
+    explicit SongDocument(const FieldSet& fields);
+    SongDocument(const SongDocument&) = delete;
+    SongDocument& operator=(const SongDocument&) = delete;
+
+    Field& TitelEdit() { return *fields_.titel; }
+    Field& InterpretEdit() { return *fields_.interpret; }
+    Field& VorspielEdit() { return *fields_.vorspiel; }
+    Field& KapoEdit() { return *fields_.kapo; }
+    MultiLineField& RefrainEdit() { return *fields_.refrain; }
+    MultiLineField& BridgeEdit() { return *fields_.bridge; }
+    MultiLineField& TextEdit() { return *fields_.text; }
+    Field& NachspielEdit() { return *fields_.nachspiel; }
+    Field& GraphikEdit() { return *fields_.graphik; }
+
+    const Field& TitelEdit() const { return *fields_.titel; }
+    const Field& InterpretEdit() const { return *fields_.interpret; }
+    const Field& VorspielEdit() const { return *fields_.vorspiel; }
+    const Field& KapoEdit() const { return *fields_.kapo; }
+    const MultiLineField& RefrainEdit() const { return *fields_.refrain; }
+    const MultiLineField& BridgeEdit() const { return *fields_.bridge; }
+    const MultiLineField& TextEdit() const { return *fields_.text; }
+    const Field& NachspielEdit() const { return *fields_.nachspiel; }
+    const Field& GraphikEdit() const { return *fields_.graphik; }
+
+    Field& field(FieldId id);
+    const Field& field(FieldId id) const;
+    MultiLineField& multiLineField(FieldId id); // Refrain, Bridge or Text
+
+    FontSetting TitelFont;
+    FontSetting InterpretFont;
+    FontSetting TextFont;
+    FontSetting AkkordFont;
+
+    // "unbenannt" (exactly, case-sensitive) while the song is untitled; otherwise the file's path or name.
+    QString DocumentName = QString::fromLatin1(kUntitled);
+    bool Modified = false;
+
+    bool isUntitled() const { return DocumentName == QLatin1String(kUntitled); }
+
+    // Every field empty, except the capo field, which becomes "0".
+    void ResetTexts();
+    // Every field empty (the New command).
+    void ClearTexts();
+    // Face name, size, style set and colour of all four settings to their defaults.
+    void InstallDefaultFonts();
+    // Takes over the texts and font settings of another document; each field is handed its text once.
+    void assignContent(const SongDocument& other);
+
+private:
+    void connectFields();
+
+    std::array<std::unique_ptr<MemoryField>, kFieldCount> owned_;
+    FieldSet fields_;
+};
+
+// The main window's caption for a document name: "Versino 2.11 - [" name "]".
+QString captionFor(const QString& documentName);
+
+} // namespace versino

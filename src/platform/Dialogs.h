@@ -1,0 +1,45 @@
+#pragma once
+
+#include "document/SongDocument.h"
+
+#include <QString>
+#include <optional>
+
+namespace versino {
+
+// The buttons a message box can answer with.
+enum class MsgButton { Ok, Yes, No, Cancel };
+
+// What a file dialog is given before it is shown.
+struct FileDialogOptions {
+    QString defaultExtension; // without the dot: "vsn", "bmp"
+    QString filter;           // description|patterns pairs: "Text Layouts (*.vsn)|*.vsn"
+    // The file name shown first; unset means the name last chosen in the same dialog.
+    std::optional<QString> initialName;
+};
+
+// Everything modal the program asks of the user. The window uses the Qt implementation; tests
+// queue the answers in a scripted one, so no test ever blocks on a real dialog.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // The save prompt: caption "Confirm", question icon, "&Yes", "&No" and, when withCancel, "Cancel".
+    // Default button Yes; Esc and the close box answer Cancel where there is one, else No.
+    virtual MsgButton confirm(const QString& text, bool withCancel) = 0;
+    // A plain message: the program's title as caption, one OK button.
+    virtual void message(const QString& text) = 0;
+    // The general error report: error icon, the program's title as caption, one OK button.
+    virtual void error(const QString& text) = 0;
+
+    // The shared open dialog (layout files and pictures) and the save dialog. Each returns the
+    // chosen file's full path, or nothing when cancelled; a confirmed dialog remembers the name
+    // for its next showing.
+    virtual std::optional<QString> openFile(const FileDialogOptions& options) = 0;
+    virtual std::optional<QString> saveFile(const FileDialogOptions& options) = 0;
+
+    // The font dialog, preset with a setting; returns the chosen face, size, style and colour.
+    virtual std::optional<FontSetting> chooseFont(const FontSetting& preset) = 0;
+};
+
+} // namespace versino
