@@ -1,0 +1,51 @@
+#pragma once
+
+#include "document/SongDocument.h"
+#include "platform/Dialogs.h"
+
+#include <QString>
+#include <functional>
+
+namespace versino {
+
+inline const char* const kSavePrompt = "Wollen Sie die Datei vor dem Schließen speichern?";
+inline const char* const kLayoutExtension = "vsn";
+inline const char* const kLayoutFilter = "Text Layouts (*.vsn)|*.vsn";
+
+// New, Open, Save, Save As and the close query, over a document and the dialogs. Knows no widget:
+// the window passes in what it must do on the screen. File errors escape as FileError and reach
+// the window's error report; the command stops where the error arose.
+class DocumentCommands {
+public:
+    struct Hooks {
+        std::function<void()> updateCaption;    // show captionFor(doc.DocumentName)
+        std::function<void()> updateFieldFonts; // UpdateTitelFont, then UpdateInterpretFont
+        std::function<void()> focusTitel;       // give TitelEdit the focus; does nothing while hidden
+    };
+
+    DocumentCommands(SongDocument& doc, Dialogs& dialogs, Hooks hooks);
+
+    void FormCreate();
+    void NeuClick();
+    void OeffnenClick();
+    // Both return false when the user cancelled the save dialog (nothing was saved).
+    bool SpeichernClick();
+    bool SpeichernAlsClick();
+    // True when the window may close. A file error in the save it starts escapes (and so refuses).
+    bool FormCloseQuery();
+
+    // The full path a Save writes to: DocumentName when it holds a folder, otherwise the name in
+    // the folder chosen in the last Save As (or the current folder when there was none).
+    QString saveTarget() const;
+
+private:
+    // The save prompt; returns false when the asking command must stop.
+    bool askToSave(bool withCancel);
+
+    SongDocument& doc_;
+    Dialogs& dialogs_;
+    Hooks hooks_;
+    QString saveFolder_;
+};
+
+} // namespace versino
