@@ -1,0 +1,117 @@
+#include "platform/Bitmap.h"
+
+#include "document/Cp1252.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace versino {
+
+namespace {
+
+std::uint32_t readLe32(const QByteArray& b, int at) {
+    return std::uint32_t(std::uint8_t(b[at])) | std::uint32_t(std::uint8_t(b[at + 1])) << 8 |
+           std::uint32_t(std::uint8_t(b[at + 2])) << 16 | std::uint32_t(std::uint8_t(b[at + 3])) << 24;
+}
+
+std::uint16_t readLe16(const QByteArray& b, int at) {
+    return std::uint16_t(std::uint8_t(b[at]) | std::uint8_t(b[at + 1]) << 8);
+}
+
+BitmapLoad notABitmap() { return BitmapLoad{}; }
+
+BitmapLoad cannotOpen(int errnum) {
+    BitmapLoad r;
+    r.status = BitmapLoad::Status::CannotOpen;
+    r.errnum = errnum;
+    return r;
+}
+
+// The dimensions a BMP header declares, read before anything is decoded so that a header claiming
+// a huge picture is refused without allocating it.
+struct Dimensions {
+    bool valid = false;
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+};
+
+Dimensions declaredDimensions(const QByteArray& b) {
+    constexpr int kFileHeader = 14;
+    if (b.size() < kFileHeader + 12 || b[0] != 'B' || b[1] != 'M')
+        return {};
+    const std::uint32_t infoSize = readLe32(b, 14);
+    if (infoSize == 12) // the old OS/2 core header: 16-bit unsigned sizes
+        return {true, readLe16(b, 18), readLe16(b, 20)};
+    if (infoSize < 16)
+        return {};
+    const auto width = std::int64_t(std::int32_t(readLe32(b, 18)));
+    const auto height = std::int64_t(std::int32_t(readLe32(b, 22)));
+    if (width < 0) // a negative height means top-down rows; a negative width means nothing
+        return {};
+    return {true, width, std::llabs(height)};
+}
+
+} // namespace
+
+BitmapLoad decodeBitmap(const QByteArray& bytes) {
+    const Dimensions dims = declaredDimensions(bytes);
+    if (!dims.valid)
+        return notABitmap();
+    BitmapLoad r;
+    r.status = BitmapLoad::Status::Loaded;
+    if (dims.width == 0 || dims.height == 0) {
+        r.bitmap = Bitmap(int(dims.width), int(dims.height), QImage());
+        return r;
+    }
+    if (dims.width * dims.height > kMaxBitmapPixels)
+        return notABitmap();
+    QImage image = QImage::fromData(bytes, "BMP");
+    if (image.isNull())
+        return notABitmap();
+    r.bitmap = Bitmap(image.width(), image.height(), std::move(image));
+    return r;
+}
+
+BitmapLoad loadBitmap(const std::string& path) {
+    const QByteArray name = QFile::encodeName(cp1252::toUnicode(path));
+    // Non-blocking, so that a FIFO without a writer cannot hold the print up; only a regular file
+    // is read, so a device such as /dev/zero is never read without end.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return cannotOpen(errno);
+    struct FdCloser {
+        int fd;
+        ~FdCloser() { ::close(fd); }
+    } closer{fd};
+
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return cannotOpen(errno);
+    if (!S_ISREG(st.st_mode))
+        return cannotOpen(EACCES);
+    if (st.st_size > kMaxBitmapFileBytes)
+        return notABitmap();
+
+    QByteArray bytes;
+    bytes.resize(qsizetype(st.st_size));
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return cannotOpen(errno);
+        }
+        if (n == 0) // the file shrank while we read it
+            break;
+        done += n;
+    }
+    bytes.truncate(done);
+    return decodeBitmap(bytes);
+}
+
+} // namespace versino

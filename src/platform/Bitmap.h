@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QImage>
+#include <cstdint>
+#include <string>
+
+namespace versino {
+
+// A decoded picture. Width and height are those the file declares; a picture of zero width or
+// height carries no image.
+class Bitmap {
+public:
+    Bitmap() = default;
+    Bitmap(int width, int height, QImage image) : width_(width), height_(height), image_(std::move(image)) {}
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    const QImage& image() const { return image_; }
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    QImage image_;
+};
+
+struct BitmapLoad {
+    enum class Status { Loaded, NotABitmap, CannotOpen };
+    Status status = Status::NotABitmap;
+    Bitmap bitmap;  // when Loaded
+    int errnum = 0; // when CannotOpen: the system's error number
+};
+
+// Files larger than this, or pictures with more pixels, are not decoded: they count as not a bitmap.
+inline constexpr std::int64_t kMaxBitmapFileBytes = 256LL * 1024 * 1024;
+inline constexpr std::int64_t kMaxBitmapPixels = 48LL * 1024 * 1024;
+
+// Reads a BMP file. Only BMP content yields a picture, whatever the file's name; anything else is
+// NotABitmap. Only regular files are read (a folder, FIFO or device gives CannotOpen with EACCES),
+// opened without blocking and read no further than the size bound. `path` is Windows-1252 bytes.
+BitmapLoad loadBitmap(const std::string& path);
+
+// Decodes BMP bytes; NotABitmap for anything else or a picture above the pixel bound.
+BitmapLoad decodeBitmap(const QByteArray& bytes);
+
+} // namespace versino

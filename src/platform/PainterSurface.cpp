@@ -1,0 +1,97 @@
+#include "platform/PainterSurface.h"
+
+#include "document/Cp1252.h"
+#include "platform/Bitmap.h"
+
+#include <QPaintDevice>
+#include <QPainter>
+#include <algorithm>
+
+namespace versino {
+
+PainterSurface::PainterSurface(QPainter& painter)
+    : painter_(painter), dpi_(painter.device()->logicalDpiY()) {}
+
+int PainterSurface::pageWidth() const { return painter_.device()->width(); }
+int PainterSurface::pageHeight() const { return painter_.device()->height(); }
+
+void PainterSurface::setFontName(const std::string& face) {
+    if (face != face_) {
+        face_ = face;
+        fontDirty_ = true;
+    }
+}
+
+void PainterSurface::setFontSize(int points) {
+    if (points != points_) {
+        points_ = points;
+        fontDirty_ = true;
+    }
+}
+
+void PainterSurface::setFontStyle(std::uint8_t style) {
+    if (style != style_) {
+        style_ = style;
+        fontDirty_ = true;
+    }
+}
+
+void PainterSurface::setFontColor(std::int32_t color) {
+    const auto c = std::uint32_t(color);
+    color_ = QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+int PainterSurface::pixelSizeFor(int points, int dpi) {
+    const long long p = std::max(points, 1);
+    // Rounded like the classic MulDiv(points, dpi, 72); capped so that absurd sizes cannot overflow.
+    const long long px = (p * dpi + 36) / 72;
+    return int(std::clamp(px, 1LL, 100000LL));
+}
+
+const QFont& PainterSurface::font() {
+    if (fontDirty_) {
+        QFont f(cp1252::toUnicode(face_));
+        f.setPixelSize(pixelSizeFor(points_, dpi_));
+        f.setBold(style_ & 1);
+        f.setItalic(style_ & 2);
+        f.setUnderline(style_ & 4);
+        f.setStrikeOut(style_ & 8);
+        // Kerning would move a glyph against the width of the text before it, and chords are
+        // placed by those widths.
+        f.setKerning(false);
+        font_ = f;
+        metrics_.emplace(font_, painter_.device());
+        fontDirty_ = false;
+    }
+    return font_;
+}
+
+const QFontMetrics& PainterSurface::metrics() {
+    font();
+    return *metrics_;
+}
+
+int PainterSurface::textWidth(std::string_view text) {
+    return metrics().horizontalAdvance(cp1252::toUnicode(text));
+}
+
+int PainterSurface::textHeight(std::string_view) { return metrics().ascent() + metrics().descent(); }
+
+void PainterSurface::drawText(int x, int y, std::string_view text) {
+    if (text.empty())
+        return;
+    const QString s = cp1252::toUnicode(text);
+    const QFontMetrics& m = metrics();
+    painter_.fillRect(QRect(x, y, m.horizontalAdvance(s), m.ascent() + m.descent()), Qt::white);
+    painter_.setFont(font_);
+    painter_.setPen(color_);
+    painter_.drawText(QPoint(x, y + m.ascent()), s);
+}
+
+void PainterSurface::stretchDraw(const PageBox& box, const Bitmap& bitmap) {
+    if (bitmap.image().isNull())
+        return;
+    painter_.drawImage(QRect(box.left, box.top, box.right - box.left, box.bottom - box.top), bitmap.image());
+}
+
+} // namespace versino

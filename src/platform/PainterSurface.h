@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/PrintSurface.h"
+
+#include <QColor>
+#include <QFont>
+#include <QFontMetrics>
+#include <optional>
+
+class QPainter;
+
+namespace versino {
+
+// The print surface on an active QPainter: a printer, a PDF writer or an image. Device units are
+// the paint device's pixels; point sizes are converted at its resolution.
+class PainterSurface final : public PrintSurface {
+public:
+    explicit PainterSurface(QPainter& painter);
+
+    int pageWidth() const override;
+    int pageHeight() const override;
+    void setFontName(const std::string& face) override;
+    void setFontSize(int points) override;
+    void setFontStyle(std::uint8_t style) override;
+    void setFontColor(std::int32_t color) override;
+    int textWidth(std::string_view text) override;
+    int textHeight(std::string_view text) override;
+    void drawText(int x, int y, std::string_view text) override;
+    void stretchDraw(const PageBox& box, const Bitmap& bitmap) override;
+
+    // The pixel size used for a point size at `dpi`: sizes below 1 point are drawn at 1 point.
+    static int pixelSizeFor(int points, int dpi);
+
+private:
+    const QFont& font();
+    const QFontMetrics& metrics();
+
+    QPainter& painter_;
+    int dpi_;
+    std::string face_ = "Arial";
+    int points_ = 12;
+    std::uint8_t style_ = 0;
+    QColor color_ = Qt::black;
+    bool fontDirty_ = true;
+    QFont font_;
+    std::optional<QFontMetrics> metrics_;
+};
+
+} // namespace versino

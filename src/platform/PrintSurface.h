@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace versino {
+
+class Bitmap;
+
+// A rectangle on the page by its edges, in device units.
+struct PageBox {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+// The printed page as the page composer and the chord-line renderer see it. Coordinates are device
+// units with the origin at the top-left corner of the printable area and y growing downwards. Text
+// is Windows-1252 bytes. The current font is changed one attribute at a time; the others stay.
+class PrintSurface {
+public:
+    virtual ~PrintSurface() = default;
+
+    // Size of the printable area in device units.
+    virtual int pageWidth() const = 0;
+    virtual int pageHeight() const = 0;
+
+    virtual void setFontName(const std::string& face) = 0;
+    // Points, converted at the device's own resolution.
+    virtual void setFontSize(int points) = 0;
+    // Bold = 1, italic = 2, underline = 4, strike-out = 8.
+    virtual void setFontStyle(std::uint8_t style) = 0;
+    // 0x00BBGGRR.
+    virtual void setFontColor(std::int32_t color) = 0;
+
+    // Size of the string's cell in the current font, in whole device units, measured as one
+    // string. The height is the font's ascent plus descent.
+    virtual int textWidth(std::string_view text) = 0;
+    virtual int textHeight(std::string_view text) = 0;
+
+    // Draws the string with its cell's top-left corner at (x, y) on an opaque white cell. An empty
+    // string leaves the page unchanged.
+    virtual void drawText(int x, int y, std::string_view text) = 0;
+
+    // Scales the whole bitmap to fill the box.
+    virtual void stretchDraw(const PageBox& box, const Bitmap& bitmap) = 0;
+};
+
+// A failure of the printer layer; what() is the text the user sees.
+class PrinterError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+inline constexpr const char* kNoDefaultPrinter = "There is no default printer currently selected";
+inline constexpr const char* kPrinterOperationNotSupported = "Operation not supported on selected printer";
+inline constexpr const char* kPrintJobFailed = "The print job could not be started";
+
+// One printer and its jobs: each job has exactly one page.
+class Printer {
+public:
+    virtual ~Printer() = default;
+
+    // Portrait for the next job. Throws PrinterError when there is no printer or it cannot be set.
+    virtual void setPortrait() = 0;
+    // Starts a job without a document name and opens its only page. Throws PrinterError.
+    virtual PrintSurface& beginDocument() = 0;
+    // Closes the page and hands the job to the printer. Throws PrinterError.
+    virtual void endDocument() = 0;
+};
+
+} // namespace versino

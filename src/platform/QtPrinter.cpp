@@ -1,0 +1,85 @@
+#include "platform/QtPrinter.h"
+
+#include "platform/PainterSurface.h"
+
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace versino {
+
+QtPrinter::QtPrinter() = default;
+QtPrinter::~QtPrinter() {
+    if (painter_ && painter_->isActive())
+        painter_->end();
+}
+
+void QtPrinter::setPortrait() {
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        throw PrinterError(kNoDefaultPrinter);
+    printer_ = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    if (!printer_->isValid())
+        throw PrinterError(kNoDefaultPrinter);
+    printer_->setResolution(kPrintResolution);
+    if (!printer_->setPageOrientation(QPageLayout::Portrait) ||
+        printer_->pageLayout().orientation() != QPageLayout::Portrait)
+        throw PrinterError(kPrinterOperationNotSupported);
+}
+
+PrintSurface& QtPrinter::beginDocument() {
+    if (!printer_)
+        setPortrait();
+    printer_->setDocName(QString());
+    painter_ = std::make_unique<QPainter>();
+    if (!painter_->begin(printer_.get()))
+        throw PrinterError(kPrintJobFailed);
+    surface_ = std::make_unique<PainterSurface>(*painter_);
+    return *surface_;
+}
+
+void QtPrinter::endDocument() {
+    surface_.reset();
+    if (painter_ && painter_->isActive())
+        painter_->end();
+    painter_.reset();
+    // One printer per job: the next print asks the system again for its default printer.
+    printer_.reset();
+}
+
+PdfBookPrinter::PdfBookPrinter(const QString& fileName, QPageSize::PageSizeId paper)
+    : fileName_(fileName), paper_(paper) {}
+
+PdfBookPrinter::~PdfBookPrinter() { finish(); }
+
+PrintSurface& PdfBookPrinter::beginDocument() {
+    if (!writer_) {
+        auto pdf = std::make_unique<QPdfWriter>(fileName_);
+        pdf->setResolution(kPrintResolution);
+        pdf->setCreator(QStringLiteral("versino-print"));
+        pdf->setPageLayout(QPageLayout(QPageSize(paper_), QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter));
+        writer_ = std::move(pdf);
+        painter_ = std::make_unique<QPainter>();
+        if (!painter_->begin(writer_.get())) {
+            failed_ = true;
+            throw PrinterError(kPrintJobFailed);
+        }
+    } else if (!writer_->newPage()) {
+        throw PrinterError(kPrintJobFailed);
+    }
+    ++pages_;
+    surface_ = std::make_unique<PainterSurface>(*painter_);
+    return *surface_;
+}
+
+bool PdfBookPrinter::finish() {
+    surface_.reset();
+    if (painter_ && painter_->isActive())
+        failed_ = !painter_->end() || failed_;
+    painter_.reset();
+    writer_.reset();
+    return !failed_;
+}
+
+} // namespace versino

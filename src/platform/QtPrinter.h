@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/PrintSurface.h"
+
+#include <QPageSize>
+#include <QString>
+#include <memory>
+
+class QPainter;
+class QPagedPaintDevice;
+class QPrinter;
+
+namespace versino {
+
+class PainterSurface;
+
+// Device units of every printed page: 600 dots per inch, so that the fixed measures of the page
+// (150, 200, 100 ...) have the same physical size on every printer.
+inline constexpr int kPrintResolution = 600;
+
+// The system's default printer through QPrinter, portrait, at 600 dots per inch.
+class QtPrinter final : public Printer {
+public:
+    QtPrinter();
+    ~QtPrinter() override;
+
+    void setPortrait() override;
+    PrintSurface& beginDocument() override;
+    void endDocument() override;
+
+    // Paper and printable area of the current job's printer, for the log and for tests.
+    QPrinter* device() const { return printer_.get(); }
+
+private:
+    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<QPainter> painter_;
+    std::unique_ptr<PainterSurface> surface_;
+};
+
+// A PDF file in which each job is one page: the same surface as on a printer (600 dots per inch,
+// portrait), on A4 or another paper size. The file is complete after finish() or destruction.
+class PdfBookPrinter final : public Printer {
+public:
+    PdfBookPrinter(const QString& fileName, QPageSize::PageSizeId paper = QPageSize::A4);
+    ~PdfBookPrinter() override;
+
+    void setPortrait() override {}
+    PrintSurface& beginDocument() override;
+    void endDocument() override {}
+
+    // Ends the file; returns false when it could not be written.
+    bool finish();
+    int pages() const { return pages_; }
+
+private:
+    QString fileName_;
+    QPageSize::PageSizeId paper_;
+    std::unique_ptr<QPagedPaintDevice> writer_;
+    std::unique_ptr<QPainter> painter_;
+    std::unique_ptr<PainterSurface> surface_;
+    int pages_ = 0;
+    bool failed_ = false;
+};
+
+} // namespace versino

@@ -1,0 +1,11 @@
+# The print surface on QPainter, the default printer and PDF jobs, and BMP loading.
+qt_add_library(versino_printsupport STATIC
+  PrintSurface.h
+  Bitmap.h Bitmap.cpp
+  PainterSurface.h PainterSurface.cpp
+  QtPrinter.h QtPrinter.cpp
+)
+target_include_directories(versino_printsupport PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(versino_printsupport
+  PUBLIC versino_platform versino_document Qt6::Gui
+  PRIVATE Qt6::PrintSupport)

@@ -1,0 +1,87 @@
+#include "print/Drucken.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace versino {
+
+namespace {
+
+constexpr char kOpen = '<';
+constexpr char kClose = '>';
+constexpr char kSuperscript = '\xB0'; // "°" in Windows-1252
+
+struct Chord {
+    std::string text;
+    std::string superscript;
+    bool hasSuperscript = false;
+};
+
+void selectFont(PrintSurface& s, const FontSetting& f) {
+    s.setFontName(f.name);
+    s.setFontSize(f.size);
+    s.setFontStyle(f.style);
+    s.setFontColor(f.color);
+}
+
+// Three points smaller than the chord, without wrapping around for absurd sizes.
+int superscriptSize(std::int32_t chordSize) {
+    return int(std::max<std::int64_t>(std::int64_t(chordSize) - 3, INT32_MIN));
+}
+
+// Reads one chord starting after its "<". Returns the position after its ">", or the end of the
+// line when the chord is never closed: the end of the line closes it.
+std::size_t readChord(std::string_view line, std::size_t i, Chord& chord) {
+    while (i < line.size()) {
+        const char c = line[i++];
+        if (c == kClose)
+            return i;
+        if (c == kSuperscript && !chord.hasSuperscript)
+            chord.hasSuperscript = true;
+        else
+            (chord.hasSuperscript ? chord.superscript : chord.text) += c;
+    }
+    return i;
+}
+
+void drawChord(const ChordLineContext& ctx, int left, int y, const std::string& lyricPrefix,
+               const Chord& chord) {
+    PrintSurface& s = ctx.surface;
+    // Measured as one string in the text font, so the chord lands where the next lyric
+    // character will be drawn.
+    const int offset = s.textWidth(lyricPrefix);
+    selectFont(s, ctx.chordFont);
+    s.drawText(left + offset, y, chord.text);
+    if (chord.hasSuperscript) {
+        const int chordWidth = s.textWidth(chord.text);
+        s.setFontSize(superscriptSize(ctx.chordFont.size));
+        s.drawText(left + offset + chordWidth, y, chord.superscript);
+        s.setFontSize(ctx.chordFont.size);
+    }
+    selectFont(s, ctx.textFont);
+}
+
+} // namespace
+
+void PrintChordLine(const ChordLineContext& ctx, int left, int& y, std::string_view line) {
+    std::string lyric;
+    lyric.reserve(line.size());
+    bool anyChord = false;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        const char c = line[i++];
+        if (c != kOpen) {
+            lyric += c;
+            continue;
+        }
+        anyChord = true;
+        Chord chord;
+        i = readChord(line, i, chord);
+        drawChord(ctx, left, y, lyric, chord);
+    }
+    if (anyChord)
+        y += ctx.ChordLineHeight;
+    ctx.surface.drawText(left, y, lyric);
+}
+
+} // namespace versino

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "document/SongDocument.h"
+#include "platform/Dialogs.h"
+#include "platform/PrintSurface.h"
+
+#include <QString>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace versino {
+
+// The print command: "Ihr Song hat noch keinen Text!" when the lyrics are empty, otherwise one page on
+// the default printer; printer errors are reported through dialogs.error/message.
+void DruckenClick(const SongDocument& doc, Dialogs& dialogs);
+
+// The same command on a given printer (tests, versino-print).
+void DruckenClick(const SongDocument& doc, Dialogs& dialogs, Printer& printer);
+
+// The print's own copy of the song, taken once the job has begun. The chord font is not part of
+// it: the renderer reads it from the song at each use.
+struct PrintSnapshot {
+    FontSetting titelFont;
+    FontSetting interpretFont;
+    FontSetting textFont;
+    std::string title;
+    std::string performer;
+    std::string remark;
+    std::string capo;
+    std::string closingRemark;
+    std::vector<std::string> chorusLines;
+    std::vector<std::string> bridgeLines;
+    std::vector<std::string> lyricLines;
+    std::string pictureFile;
+};
+
+PrintSnapshot TakePrintSnapshot(const SongDocument& doc);
+
+// What the chord-line renderer reads but does not own.
+struct ChordLineContext {
+    PrintSurface& surface;
+    const FontSetting& chordFont; // the song's AkkordFont itself, so each use reads it afresh
+    const FontSetting& textFont;  // the text font as captured when printing began
+    int ChordLineHeight = 0;
+};
+
+// Prints one lyric line at `left`. Chords ("<chord>" or "<chord°superscript>") are lifted onto a
+// chord row at the entry y, each above the lyric character that follows it; the lyric row is then
+// one ChordLineHeight lower. On return y is the top of the lyric row. The current font must be the
+// text font on entry and is the text font again on return.
+void PrintChordLine(const ChordLineContext& ctx, int left, int& y, std::string_view line);
+
+// Composes the song's page on an open surface. Returns the error to report about a picture file
+// that could not be opened; the page itself is complete either way.
+std::optional<QString> ComposePage(PrintSurface& surface, const SongDocument& doc);
+
+// One job with one page: portrait, begin, compose, end. Throws PrinterError before the job starts.
+// Returns the picture file's open error, which the caller reports after the page is finished.
+std::optional<QString> PrintSong(const SongDocument& doc, Printer& printer);
+
+} // namespace versino
