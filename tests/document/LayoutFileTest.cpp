@@ -1,0 +1,353 @@
+#include "document/FileError.h"
+#include "document/LayoutFile.h"
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace versino;
+using versino::testing::readAll;
+using versino::testing::TempDir;
+using versino::testing::writeAll;
+
+namespace {
+
+const std::string kNewDocumentFile = "[Titel]\r\n\r\n[Interpret]\r\n\r\n[Vorspiel]\r\n\r\n[Kapo]\r\n\r\n"
+                                     "[Refrain]\r\n\r\n[Bridge]\r\n\r\n[Text]\r\n\r\n[Nachspiel]\r\n\r\n"
+                                     "[Graphik]\r\n\r\n[Fonts]\r\nBauhaus Md BT\r\n24\r\n0\r\n"
+                                     "Bauhaus Lt BT\r\n18\r\n0\r\nArial\r\n12\r\n0\r\nArial\r\n10\r\n255\r\n";
+
+std::string fieldsOf(const SongDocument& doc) {
+    std::string all;
+    for (FieldId id : kAllFields)
+        all += "<" + doc.field(id).text() + ">";
+    return all;
+}
+
+void expectSameContent(const SongDocument& a, const SongDocument& b) {
+    for (FieldId id : kAllFields)
+        EXPECT_EQ(a.field(id).text(), b.field(id).text()) << "field " << static_cast<int>(id);
+    EXPECT_EQ(a.TitelFont, b.TitelFont);
+    EXPECT_EQ(a.InterpretFont, b.InterpretFont);
+    EXPECT_EQ(a.TextFont, b.TextFont);
+    EXPECT_EQ(a.AkkordFont, b.AkkordFont);
+}
+
+SongDocument& parsed(SongDocument& doc, const std::string& bytes) {
+    parseLayout(bytes, doc);
+    TrimTrailingEmptyLines(doc);
+    return doc;
+}
+
+} // namespace
+
+TEST(LayoutWriter, newDocumentIsThe31LineExample) {
+    SongDocument doc;
+    EXPECT_EQ(formatLayout(doc), kNewDocumentFile);
+    int lineEnds = 0;
+    for (std::size_t p = kNewDocumentFile.find("\r\n"); p != std::string::npos; p = kNewDocumentFile.find("\r\n", p + 2))
+        ++lineEnds;
+    EXPECT_EQ(lineEnds, 31);
+}
+
+TEST(LayoutWriter, writesMultiLineTextAsHeldPlusOneLineEnd) {
+    SongDocument doc;
+    doc.TextEdit().setText("a\r\nb");
+    doc.RefrainEdit().setText("r\r\n");
+    doc.TitelFont.color = -1;
+    const std::string out = formatLayout(doc);
+    EXPECT_NE(out.find("[Text]\r\na\r\nb\r\n[Nachspiel]"), std::string::npos);
+    EXPECT_NE(out.find("[Refrain]\r\nr\r\n\r\n[Bridge]"), std::string::npos);
+    EXPECT_NE(out.find("Bauhaus Md BT\r\n24\r\n-1\r\n"), std::string::npos);
+}
+
+TEST(LayoutRoundTrip, exampleGivesANewDocumentWithAnEmptyCapo) {
+    SongDocument doc;
+    doc.TitelFont.name = "changed";
+    doc.TitelFont.style = FontStyle::Italic;
+    parsed(doc, kNewDocumentFile);
+    SongDocument fresh;
+    fresh.TitelFont.style = FontStyle::Italic; // styles are not stored: the one in force stays
+    expectSameContent(doc, fresh);
+    EXPECT_EQ(doc.KapoEdit().text(), "");
+}
+
+TEST(LayoutRoundTrip, openTextGainsAFinalBreakThatStaysStable) {
+    SongDocument doc;
+    doc.TextEdit().setText("a\r\nb");
+    SongDocument back;
+    parsed(back, formatLayout(doc));
+    EXPECT_EQ(back.TextEdit().text(), "a\r\nb\r\n");
+    EXPECT_NE(formatLayout(back).find("[Text]\r\na\r\nb\r\n\r\n[Nachspiel]"), std::string::npos);
+    SongDocument again;
+    parsed(again, formatLayout(back));
+    EXPECT_EQ(again.TextEdit().text(), "a\r\nb\r\n");
+}
+
+TEST(LayoutTrim, removesAtMostThreeTrailingEmptyLinesPerField) {
+    SongDocument doc;
+    doc.TextEdit().setText("a\r\n\r\n\r\n\r\n\r\n\r\n"); // "a" and five empty lines
+    doc.RefrainEdit().setText("\r\n");
+    doc.BridgeEdit().setText("b\r\n\r\n");
+    doc.Modified = false;
+    TrimTrailingEmptyLines(doc);
+    EXPECT_EQ(doc.TextEdit().text(), "a\r\n\r\n\r\n");
+    EXPECT_EQ(lines::count(doc.TextEdit().text()), 3);
+    EXPECT_EQ(doc.RefrainEdit().text(), "");
+    EXPECT_EQ(doc.BridgeEdit().text(), "b\r\n");
+    EXPECT_TRUE(doc.Modified);
+
+    SongDocument clean;
+    clean.TextEdit().setText("a\r\nb");
+    clean.Modified = false;
+    TrimTrailingEmptyLines(clean);
+    EXPECT_FALSE(clean.Modified) << "nothing to trim is no change";
+}
+
+TEST(LayoutReader, emptyFilesGiveEmptyFieldsCapoZeroAndUnchangedFonts) {
+    for (const std::string& bytes : {std::string(), std::string("\r\n\r\n\n\n"), std::string("\x1a")}) {
+        SongDocument doc;
+        doc.TextFont.name = "Kept";
+        parsed(doc, bytes);
+        EXPECT_EQ(fieldsOf(doc), "<><><><0><><><><><>");
+        EXPECT_EQ(doc.TextFont.name, "Kept");
+    }
+}
+
+TEST(LayoutReader, readsSectionsInAnyOrderAndTheLaterRepeatWins) {
+    SongDocument doc;
+    parsed(doc, "[Fonts]\r\nT\r\n1\r\n2\r\nI\r\n3\r\n4\r\nX\r\n5\r\n6\r\nA\r\n7\r\n8\r\n"
+                "[Text]\r\nl1\r\n[Titel]\r\nfirst\r\n[Kapo]\r\n2\r\n[Titel]\r\nsecond\r\n");
+    EXPECT_EQ(doc.TitelEdit().text(), "second");
+    EXPECT_EQ(doc.KapoEdit().text(), "2");
+    EXPECT_EQ(doc.TextEdit().text(), "l1\r\n");
+    EXPECT_EQ(doc.TitelFont, (FontSetting{"T", FontStyle::Bold, 2, 1}));
+    EXPECT_EQ(doc.AkkordFont, (FontSetting{"A", 0, 8, 7}));
+}
+
+TEST(LayoutReader, missingSectionsKeepTheirResetValues) {
+    SongDocument doc;
+    parsed(doc, "[Titel]\r\nSong\r\n");
+    EXPECT_EQ(fieldsOf(doc), "<Song><><><0><><><><><>");
+}
+
+TEST(LayoutReader, lfOnlyFilesReadLikeCrLf) {
+    SongDocument crlf;
+    SongDocument lf;
+    SongDocument src;
+    src.TitelEdit().setText("T");
+    src.TextEdit().setText("<Am>la\r\n\r\nlu\r\n");
+    const std::string bytes = formatLayout(src);
+    std::string lfBytes;
+    for (char c : bytes)
+        if (c != '\r')
+            lfBytes.push_back(c);
+    expectSameContent(parsed(crlf, bytes), parsed(lf, lfBytes));
+    EXPECT_EQ(lf.TextEdit().text(), "<Am>la\r\n\r\nlu\r\n");
+}
+
+TEST(LayoutReader, singleLineValueIsTheWholeNextLineEvenATag) {
+    SongDocument doc;
+    parsed(doc, "[Titel]\r\n[Kapo]\r\n[Interpret]\r\n[Bridge]\r\n");
+    EXPECT_EQ(doc.TitelEdit().text(), "[Kapo]");
+    EXPECT_EQ(doc.InterpretEdit().text(), "[Bridge]");
+    EXPECT_EQ(doc.BridgeEdit().text(), "");
+}
+
+TEST(LayoutReader, multiLineSectionEndsOnlyAtAnExactTag) {
+    SongDocument doc;
+    parsed(doc, "[Text]\r\n[Intro]\r\n<G>la\r\n[Refrain 2]\r\n[text]\r\n [Titel]\r\n[Titel]\r\nT\r\n");
+    EXPECT_EQ(doc.TextEdit().text(), "[Intro]\r\n<G>la\r\n[Refrain 2]\r\n[text]\r\n [Titel]\r\n");
+    EXPECT_EQ(doc.TitelEdit().text(), "T");
+}
+
+TEST(LayoutReader, endOfFileEndsAMultiLineSection) {
+    SongDocument doc;
+    parsed(doc, "[Refrain]\r\nla\r\n\r\nlu");
+    EXPECT_EQ(doc.RefrainEdit().text(), "la\r\n\r\nlu\r\n");
+    SongDocument bare;
+    parsed(bare, "[Text]");
+    EXPECT_EQ(bare.TextEdit().text(), "");
+}
+
+TEST(LayoutReader, readsPastUnknownLinesAndAByteOrderMark) {
+    SongDocument doc;
+    parsed(doc, "\xEF\xBB\xBF[Titel]\r\nnot read\r\n[TITEL]\r\nno\r\n[Titel] \r\ngarbage\r\n[Kapo]\r\n3\r\n");
+    EXPECT_EQ(doc.TitelEdit().text(), "");
+    EXPECT_EQ(doc.KapoEdit().text(), "3");
+}
+
+TEST(LayoutReader, sizeWithAUnitWordReadsAndAWordAloneFails) {
+    SongDocument doc;
+    parsed(doc, "[Fonts]\r\nF\r\n12 pt\r\n$FF\r\n");
+    EXPECT_EQ(doc.TitelFont.size, 12);
+    EXPECT_EQ(doc.TitelFont.color, 255);
+    SongDocument bad;
+    try {
+        parseLayout("[Fonts]\r\nF\r\nzwoelf\r\n0\r\n", bad);
+        FAIL() << "no error";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.kind(), FileError::Kind::InvalidNumber);
+        EXPECT_STREQ(e.what(), "Invalid numeric input");
+    }
+}
+
+TEST(LayoutReader, fontsCutShortByTheEndGiveEmptyNamesAndZeros) {
+    SongDocument doc;
+    parsed(doc, "[Fonts]\r\nOnly\r\n20");
+    EXPECT_EQ(doc.TitelFont, (FontSetting{"Only", FontStyle::Bold, 0, 20}));
+    EXPECT_EQ(doc.InterpretFont, (FontSetting{"", 0, 0, 0}));
+    EXPECT_EQ(doc.AkkordFont, (FontSetting{"", 0, 0, 0}));
+}
+
+TEST(LayoutReader, endIsTestedOnlyAtTheTopOfAPass) {
+    // "[Kapo]" is the last line: the pass that reads the title goes on to the capo test and reads
+    // an empty value there, although the file has ended.
+    SongDocument doc;
+    parsed(doc, "[Titel]\r\nT\r\n[Kapo]");
+    EXPECT_EQ(doc.KapoEdit().text(), "");
+    // A section before the last one in the pass order is taken in the next pass, which the end
+    // of the file prevents.
+    SongDocument late;
+    parsed(late, "[Kapo]\r\n5\r\n[Titel]");
+    EXPECT_EQ(late.KapoEdit().text(), "5");
+    EXPECT_EQ(late.TitelEdit().text(), "");
+}
+
+TEST(LayoutReader, titleBeginningWithABracketSurvives) {
+    SongDocument doc;
+    doc.TitelEdit().setText("[Live]");
+    doc.TextEdit().setText("[Intro]\r\n<C>la\r\n");
+    SongDocument back;
+    parsed(back, formatLayout(doc));
+    EXPECT_EQ(back.TitelEdit().text(), "[Live]");
+    EXPECT_EQ(back.TextEdit().text(), "[Intro]\r\n<C>la\r\n");
+}
+
+namespace {
+
+// A random document whose every field survives the format: no CR or LF inside a line, no Ctrl-Z
+// (which ends a line's text), and no multi-line line that is exactly a section tag.
+class RandomSong {
+public:
+    explicit RandomSong(unsigned seed) : rng_(seed) {}
+
+    std::string line() {
+        const int kind = pick(10);
+        if (kind == 0)
+            return "";
+        if (kind == 1)
+            return "[" + chars(pick(8)); // begins with "[", no tag
+        if (kind == 2)
+            return chars(20000 + pick(5000)); // long
+        return chars(pick(60));
+    }
+
+    void fill(SongDocument& doc) {
+        for (FieldId id : kAllFields) {
+            if (!isMultiLine(id)) {
+                doc.field(id).setText(line());
+                continue;
+            }
+            std::string text;
+            const int n = pick(8);
+            for (int i = 0; i < n; ++i) {
+                std::string l = line();
+                if (l == "[Text]")
+                    l += "x";
+                text += l;
+                if (i + 1 < n || pick(2))
+                    text += "\r\n";
+            }
+            if (pick(3) == 0)
+                text += "\r\n\r\n\r\n\r\n";
+            doc.multiLineField(id).setText(text);
+        }
+        for (FontSetting* f : {&doc.TitelFont, &doc.InterpretFont, &doc.TextFont, &doc.AkkordFont}) {
+            f->name = line().substr(0, 40);
+            f->size = static_cast<std::int32_t>(rng_());
+            f->color = static_cast<std::int32_t>(rng_());
+        }
+    }
+
+private:
+    int pick(int n) { return static_cast<int>(rng_() % static_cast<unsigned>(n)); }
+    std::string chars(int n) {
+        std::string s;
+        while (static_cast<int>(s.size()) < n) {
+            const char c = static_cast<char>(1 + pick(255));
+            if (c != '\r' && c != '\n' && c != 26)
+                s.push_back(c);
+        }
+        return s;
+    }
+
+    std::mt19937 rng_;
+};
+
+// What a document that WriteLayoutFile has just trimmed looks like after it is opened again: each
+// multi-line section comes back with one more line end, which the reader's trimming takes off again
+// where it leaves an empty last line.
+void expectAfterReading(SongDocument& saved) {
+    for (FieldId id : {FieldId::Refrain, FieldId::Bridge, FieldId::Text})
+        saved.field(id).setText(saved.field(id).text() + "\r\n");
+    TrimTrailingEmptyLines(saved);
+}
+
+} // namespace
+
+TEST(LayoutRoundTrip, randomDocumentsComeBackAsSaved) {
+    TempDir dir;
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+        SongDocument doc;
+        RandomSong(seed).fill(doc);
+        WriteLayoutFile(doc, dir.path("song.vsn"));
+        SongDocument back;
+        back.TitelFont.style = doc.TitelFont.style;
+        ReadLayoutFile(back, dir.path("song.vsn"));
+        EXPECT_EQ(readAll(dir.str("song.vsn")), formatLayout(doc)) << "the saved document is the trimmed one";
+        expectAfterReading(doc);
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        expectSameContent(back, doc);
+    }
+}
+
+TEST(LayoutReaderRobustness, everyPrefixOfAFileReadsWithoutHangOrCrash) {
+    SongDocument src;
+    RandomSong(7).fill(src);
+    src.TextEdit().setText("<Am>la\r\n\r\n>>Refrain\r\n[Intro]\r\n");
+    std::string bytes = formatLayout(src);
+    bytes.insert(bytes.size() / 2, "\x1a\r\n\r");
+    for (std::size_t n = 0; n <= bytes.size(); n += 1 + n / 50) {
+        SongDocument doc;
+        try {
+            parseLayout(std::string_view(bytes).substr(0, n), doc);
+        } catch (const FileError& e) {
+            EXPECT_EQ(e.kind(), FileError::Kind::InvalidNumber);
+        }
+    }
+}
+
+TEST(LayoutReaderRobustness, randomBytesGiveADocumentOrANumberError) {
+    std::mt19937 rng(42);
+    const std::vector<std::string> pieces = {"[Titel]", "[Text]",  "[Fonts]", "[Refrain]", "\r\n", "\n", "\r",
+                                             "\x1a",    "12",      "x",       "$",        " ",    "[",  "\xEF\xBB\xBF"};
+    for (int round = 0; round < 400; ++round) {
+        std::string bytes;
+        const int n = static_cast<int>(rng() % 40);
+        for (int i = 0; i < n; ++i)
+            bytes += rng() % 3 ? pieces[rng() % pieces.size()] : std::string(1, static_cast<char>(rng()));
+        SongDocument doc;
+        try {
+            parseLayout(bytes, doc);
+        } catch (const FileError& e) {
+            EXPECT_EQ(e.kind(), FileError::Kind::InvalidNumber);
+        }
+    }
+    for (const std::string& tiny : {std::string("["), std::string("\x1a"), std::string(1, '\0'), std::string("\r")}) {
+        SongDocument doc;
+        EXPECT_NO_THROW(parseLayout(tiny, doc));
+    }
+}
