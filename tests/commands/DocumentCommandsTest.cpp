@@ -1,0 +1,232 @@
+#include "commands/DocumentCommands.h"
+#include "document/FileError.h"
+#include "document/LayoutFile.h"
+
+#include "TempDir.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace versino;
+using versino::testing::readAll;
+using versino::testing::ScriptedDialogs;
+using versino::testing::TempDir;
+using versino::testing::writeAll;
+
+namespace {
+
+class Commands : public ::testing::Test {
+protected:
+    Commands() : commands(doc, dialogs, hooks()) { commands.FormCreate(); }
+
+    DocumentCommands::Hooks hooks() {
+        return {[this] { caption = captionFor(doc.DocumentName); }, [this] { ++fontUpdates; }, [this] { ++focusCalls; }};
+    }
+
+    void type(const std::string& title) { doc.TitelEdit().setText(title); }
+
+    std::string fileError(const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const FileError& e) {
+            return e.what();
+        }
+        return "no error";
+    }
+
+    TempDir dir;
+    SongDocument doc;
+    ScriptedDialogs dialogs;
+    QString caption;
+    int fontUpdates = 0;
+    int focusCalls = 0;
+    DocumentCommands commands;
+};
+
+} // namespace
+
+TEST_F(Commands, creationStartsAnUntitledSongWithoutAsking) {
+    EXPECT_TRUE(dialogs.confirms.empty());
+    EXPECT_EQ(caption, "Versino 2.11 - [unbenannt]");
+    EXPECT_FALSE(doc.Modified);
+    EXPECT_EQ(doc.KapoEdit().text(), "");
+    EXPECT_EQ(fontUpdates, 1);
+    EXPECT_EQ(focusCalls, 1);
+}
+
+TEST_F(Commands, newAsksOnlyWithChangesAndCancelKeepsEverything) {
+    commands.NeuClick();
+    EXPECT_TRUE(dialogs.confirms.empty());
+
+    type("Lied");
+    doc.TitelFont.size = 30;
+    dialogs.confirmAnswers = {MsgButton::Cancel};
+    commands.NeuClick();
+    ASSERT_EQ(dialogs.confirms.size(), 1u);
+    EXPECT_EQ(dialogs.confirms[0].text, QString::fromUtf8("Wollen Sie die Datei vor dem Schließen speichern?"));
+    EXPECT_TRUE(dialogs.confirms[0].withCancel);
+    EXPECT_EQ(doc.TitelEdit().text(), "Lied");
+    EXPECT_EQ(doc.TitelFont.size, 30);
+    EXPECT_TRUE(doc.Modified);
+
+    dialogs.confirmAnswers = {MsgButton::No};
+    commands.NeuClick();
+    EXPECT_EQ(doc.TitelEdit().text(), "");
+    EXPECT_EQ(doc.TitelFont, defaultTitelFont());
+    EXPECT_FALSE(doc.Modified);
+}
+
+TEST_F(Commands, yesOnAnUntitledSongSavesThroughSaveAsThenGoesOn) {
+    type("Mein Lied");
+    dialogs.confirmAnswers = {MsgButton::Yes};
+    dialogs.saveAnswers = {dir.path("mein.vsn")};
+    commands.NeuClick();
+    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+    EXPECT_EQ(dialogs.saveRequests[0].initialName, QString("Mein Lied"));
+    EXPECT_NE(readAll(dir.str("mein.vsn")).find("[Titel]\r\nMein Lied\r\n"), std::string::npos);
+    EXPECT_EQ(doc.TitelEdit().text(), "") << "New went on after the save";
+    EXPECT_TRUE(doc.isUntitled());
+}
+
+TEST_F(Commands, cancellingTheSaveDialogOfThePromptStopsTheAskingCommand) {
+    type("Nicht verlieren");
+    dialogs.confirmAnswers = {MsgButton::Yes, MsgButton::Yes, MsgButton::Yes};
+    dialogs.saveAnswers = {std::nullopt, std::nullopt, std::nullopt};
+    commands.NeuClick();
+    commands.OeffnenClick();
+    EXPECT_FALSE(commands.FormCloseQuery());
+    EXPECT_EQ(doc.TitelEdit().text(), "Nicht verlieren");
+    EXPECT_TRUE(doc.Modified);
+    EXPECT_TRUE(dialogs.openRequests.empty()) << "Open stopped before its dialog";
+}
+
+TEST_F(Commands, openPromptHasNoCancelAndNoGoesOnToTheDialog) {
+    type("x");
+    dialogs.confirmAnswers = {MsgButton::No};
+    dialogs.openAnswers = {std::nullopt};
+    commands.OeffnenClick();
+    ASSERT_EQ(dialogs.confirms.size(), 1u);
+    EXPECT_FALSE(dialogs.confirms[0].withCancel);
+    ASSERT_EQ(dialogs.openRequests.size(), 1u);
+    EXPECT_EQ(dialogs.openRequests[0].defaultExtension, "vsn");
+    EXPECT_EQ(dialogs.openRequests[0].filter, "Text Layouts (*.vsn)|*.vsn");
+    EXPECT_FALSE(dialogs.openRequests[0].initialName.has_value()) << "the dialog shows its last name";
+    EXPECT_EQ(doc.TitelEdit().text(), "x") << "a cancelled dialog changes nothing";
+}
+
+TEST_F(Commands, openShowsTheWholePathAndKeepsStyles) {
+    SongDocument song;
+    song.TitelEdit().setText("Geladen");
+    song.TitelFont = {"Serif", 0, 255, 40};
+    WriteLayoutFile(song, dir.path("song.vsn"));
+    doc.TitelFont.style = FontStyle::Italic;
+    doc.Modified = false;
+    const int updatesBefore = fontUpdates;
+
+    dialogs.openAnswers = {dir.path("song.vsn")};
+    commands.OeffnenClick();
+    EXPECT_EQ(doc.TitelEdit().text(), "Geladen");
+    EXPECT_EQ(doc.TitelFont, (FontSetting{"Serif", FontStyle::Italic, 255, 40}));
+    EXPECT_EQ(doc.DocumentName, dir.path("song.vsn"));
+    EXPECT_EQ(caption, "Versino 2.11 - [" + dir.path("song.vsn") + "]");
+    EXPECT_EQ(fontUpdates, updatesBefore + 1);
+    EXPECT_FALSE(doc.Modified);
+    EXPECT_EQ(doc.KapoEdit().text(), "");
+}
+
+TEST_F(Commands, openingAMissingOrBrokenFileLeavesTheSongUntouched) {
+    type("Bleibt");
+    doc.Modified = false;
+    dialogs.openAnswers = {dir.path("fehlt.vsn")};
+    EXPECT_EQ(fileError([&] { commands.OeffnenClick(); }), "File not found");
+
+    writeAll(dir.str("kaputt.vsn"), "[Titel]\r\nAnders\r\n[Fonts]\r\nA\r\ngross\r\n");
+    dialogs.openAnswers = {dir.path("kaputt.vsn")};
+    EXPECT_EQ(fileError([&] { commands.OeffnenClick(); }), "Invalid numeric input");
+
+    EXPECT_EQ(doc.TitelEdit().text(), "Bleibt");
+    EXPECT_TRUE(doc.isUntitled());
+    EXPECT_EQ(caption, "Versino 2.11 - [unbenannt]");
+    EXPECT_FALSE(doc.Modified);
+}
+
+TEST_F(Commands, saveAsSuggestsTheTitleOrTheNameAndShowsTheFileNameOnly) {
+    dialogs.saveAnswers = {dir.path("leer.vsn")};
+    commands.SpeichernClick(); // untitled: behaves as Save As
+    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+    EXPECT_EQ(dialogs.saveRequests[0].initialName, QString(""));
+    EXPECT_EQ(dialogs.saveRequests[0].defaultExtension, "vsn");
+    EXPECT_EQ(doc.DocumentName, "leer.vsn");
+    EXPECT_EQ(caption, "Versino 2.11 - [leer.vsn]");
+
+    dialogs.saveAnswers = {std::nullopt};
+    commands.SpeichernAlsClick();
+    EXPECT_EQ(dialogs.saveRequests[1].initialName, QString("leer.vsn"));
+}
+
+TEST_F(Commands, aFileNamedExactlyUnbenanntIsSavedWithAnUnderscore) {
+    dialogs.saveAnswers = {dir.path("unbenannt")};
+    commands.SpeichernAlsClick();
+    EXPECT_EQ(doc.DocumentName, "_unbenannt");
+    EXPECT_FALSE(doc.isUntitled());
+    EXPECT_TRUE(QFile::exists(dir.path("_unbenannt")));
+    EXPECT_FALSE(QFile::exists(dir.path("unbenannt")));
+}
+
+TEST_F(Commands, saveGoesToTheSaveAsFolderWhateverFolderIsCurrentLater) {
+    QDir(dir.path()).mkdir("chosen");
+    QDir(dir.path()).mkdir("elsewhere");
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path("chosen"));
+    dialogs.saveAnswers = {dir.path("chosen/lied.vsn")};
+    commands.SpeichernAlsClick();
+
+    QDir::setCurrent(dir.path("elsewhere")); // as a picture chosen in another folder would do
+    type("zweite Fassung");
+    EXPECT_TRUE(commands.SpeichernClick());
+    QDir::setCurrent(before);
+
+    EXPECT_NE(readAll(dir.str("chosen/lied.vsn")).find("zweite Fassung"), std::string::npos);
+    EXPECT_FALSE(QFile::exists(dir.path("elsewhere/lied.vsn")));
+    EXPECT_FALSE(doc.Modified);
+}
+
+TEST_F(Commands, saveWritesAlsoWithoutChanges) {
+    dialogs.saveAnswers = {dir.path("a.vsn")};
+    commands.SpeichernAlsClick();
+    QFile::remove(dir.path("a.vsn"));
+    EXPECT_FALSE(doc.Modified);
+    commands.SpeichernClick();
+    EXPECT_TRUE(QFile::exists(dir.path("a.vsn")));
+}
+
+TEST_F(Commands, aFailingSaveKeepsTheChangesAndTheWindowOpen) {
+    dialogs.saveAnswers = {dir.path("missing/folder/a.vsn")};
+    type("wichtig");
+    EXPECT_EQ(fileError([&] { commands.SpeichernAlsClick(); }), "Invalid filename");
+    EXPECT_TRUE(doc.Modified);
+    EXPECT_EQ(doc.DocumentName, "a.vsn") << "the new name is already in place";
+
+    dialogs.confirmAnswers = {MsgButton::Yes};
+    EXPECT_EQ(fileError([&] { commands.FormCloseQuery(); }), "Invalid filename");
+    EXPECT_TRUE(doc.Modified);
+
+    dialogs.confirmAnswers = {MsgButton::Yes};
+    EXPECT_EQ(fileError([&] { commands.NeuClick(); }), "Invalid filename");
+    EXPECT_EQ(doc.TitelEdit().text(), "wichtig") << "New did nothing further";
+}
+
+TEST_F(Commands, closeQueryFollowsTheAnswer) {
+    EXPECT_TRUE(commands.FormCloseQuery());
+    EXPECT_TRUE(dialogs.confirms.empty());
+    type("x");
+    dialogs.confirmAnswers = {MsgButton::Cancel, MsgButton::No};
+    EXPECT_FALSE(commands.FormCloseQuery());
+    EXPECT_TRUE(commands.FormCloseQuery());
+    dialogs.confirmAnswers = {MsgButton::Yes};
+    dialogs.saveAnswers = {dir.path("zu.vsn")};
+    EXPECT_TRUE(commands.FormCloseQuery());
+    EXPECT_TRUE(QFile::exists(dir.path("zu.vsn")));
+    EXPECT_FALSE(doc.Modified);
+}
