@@ -72,7 +72,9 @@ BitmapLoad decodeBitmap(const QByteArray& bytes) {
     QImage image = QImage::fromData(bytes, "BMP");
     if (image.isNull())
         return notABitmap();
-    r.bitmap = Bitmap(image.width(), image.height(), std::move(image));
+    const int width = image.width();
+    const int height = image.height();
+    r.bitmap = Bitmap(width, height, std::move(image));
     return r;
 }
 

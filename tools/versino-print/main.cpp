@@ -1,0 +1,167 @@
+// versino-print: prints songs exactly as the editor's print command does, on the default printer
+// or into a PDF book with one page per song.
+
+#include "document/FileError.h"
+#include "document/LayoutFile.h"
+#include "document/SongDocument.h"
+#include "platform/QtPrinter.h"
+#include "print/Drucken.h"
+
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QStringList>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+
+namespace {
+
+constexpr int kProgressAbove = 3; // more songs than this show progress
+
+const char* const kUsage =
+    "Usage: versino-print [-o BOOK.pdf [--paper a4|letter]] SONG.vsn...\n"
+    "\n"
+    "Prints Versino songs (.vsn layout files) exactly as the editor's print command does:\n"
+    "one portrait page per song, chords above their syllables.\n"
+    "\n"
+    "  SONG.vsn...          each song is sent to the default printer as a job of its own\n"
+    "  -o, --output BOOK.pdf\n"
+    "                       write one PDF instead, one page per song, fonts embedded; the page\n"
+    "                       is the printed one (600 dots per inch, printable area = whole sheet)\n"
+    "  --paper a4|letter    paper size of the PDF (default a4)\n"
+    "  -h, --help           show this help\n"
+    "\n"
+    "A song that cannot be read or printed is reported on standard error with its file name;\n"
+    "the other songs are still produced, and the exit status is 1. Progress is shown on\n"
+    "standard error when more than three songs are given.\n";
+
+struct Options {
+    std::optional<QString> output;
+    QPageSize::PageSizeId paper = QPageSize::A4;
+    QStringList songs;
+    bool help = false;
+};
+
+void fail(const QString& text) { std::fprintf(stderr, "versino-print: %s\n", qPrintable(text)); }
+
+std::optional<Options> parseArguments(const QStringList& args) {
+    Options o;
+    bool onlySongs = false;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (onlySongs || !a.startsWith('-') || a == "-") {
+            o.songs << a;
+        } else if (a == "--") {
+            onlySongs = true;
+        } else if (a == "-h" || a == "--help") {
+            o.help = true;
+        } else if (a == "-o" || a == "--output" || a == "--paper") {
+            if (i + 1 >= args.size()) {
+                fail(QStringLiteral("%1 needs a value").arg(a));
+                return std::nullopt;
+            }
+            const QString value = args[++i];
+            if (a != "--paper") {
+                o.output = value;
+            } else if (value.compare("a4", Qt::CaseInsensitive) == 0) {
+                o.paper = QPageSize::A4;
+            } else if (value.compare("letter", Qt::CaseInsensitive) == 0) {
+                o.paper = QPageSize::Letter;
+            } else {
+                fail(QStringLiteral("unknown paper \"%1\" (a4 or letter)").arg(value));
+                return std::nullopt;
+            }
+        } else {
+            fail(QStringLiteral("unknown option %1 (see --help)").arg(a));
+            return std::nullopt;
+        }
+    }
+    return o;
+}
+
+// The print command's messages and error reports, written to standard error under the song's name.
+class StderrDialogs final : public versino::Dialogs {
+public:
+    explicit StderrDialogs(const QString& song) : song_(song) {}
+    bool reported() const { return reported_; }
+
+    versino::MsgButton confirm(const QString&, bool) override { return versino::MsgButton::No; }
+    void message(const QString& text) override { report(text); }
+    void error(const QString& text) override { report(text); }
+    std::optional<QString> openFile(const versino::FileDialogOptions&) override { return std::nullopt; }
+    std::optional<QString> saveFile(const versino::FileDialogOptions&) override { return std::nullopt; }
+    std::optional<versino::FontSetting> chooseFont(const versino::FontSetting&) override {
+        return std::nullopt;
+    }
+
+private:
+    void report(const QString& text) {
+        fail(song_ + ": " + text);
+        reported_ = true;
+    }
+    QString song_;
+    bool reported_ = false;
+};
+
+// Reads and prints one song; false when anything about it failed.
+bool printOne(const QString& path, versino::Printer& printer) {
+    versino::SongDocument doc;
+    doc.InstallDefaultFonts();
+    try {
+        versino::ReadLayoutFile(doc, path);
+    } catch (const versino::FileError& e) {
+        fail(path + ": " + QString::fromStdString(e.what()));
+        return false;
+    }
+    StderrDialogs dialogs(path);
+    versino::DruckenClick(doc, dialogs, printer);
+    return !dialogs.reported();
+}
+
+void ensureDisplay() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ensureDisplay();
+    QGuiApplication app(argc, argv);
+    const std::optional<Options> options = parseArguments(QCoreApplication::arguments());
+    if (!options)
+        return 2;
+    if (options->help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (options->songs.isEmpty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+
+    std::unique_ptr<versino::PdfBookPrinter> book;
+    if (options->output)
+        book = std::make_unique<versino::PdfBookPrinter>(*options->output, options->paper);
+
+    const int total = int(options->songs.size());
+    bool allOk = true;
+    for (int i = 0; i < total; ++i) {
+        const QString& song = options->songs[i];
+        if (total > kProgressAbove)
+            std::fprintf(stderr, "[%d/%d] %s\n", i + 1, total, qPrintable(song));
+        if (book) {
+            allOk = printOne(song, *book) && allOk;
+        } else {
+            versino::QtPrinter printer;
+            allOk = printOne(song, printer) && allOk;
+        }
+    }
+    if (book && !book->finish()) {
+        fail(*options->output + ": " + QString::fromStdString(versino::FileError(versino::FileError::Kind::Io, 0).what()));
+        return 1;
+    }
+    return allOk ? 0 : 1;
+}
