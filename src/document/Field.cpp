@@ -131,6 +131,13 @@ void MemoryField::setText(const std::string& text) {
     changed();
 }
 
+void MemoryField::takeText(std::string&& text) {
+    if (text == text_)
+        return;
+    text_ = std::move(text);
+    changed();
+}
+
 void MemoryField::addLine(const std::string& s) {
     lines::add(text_, s);
     changed();

@@ -39,6 +39,9 @@ public:
 
     virtual std::string text() const = 0;
     virtual void setText(const std::string& text) = 0;
+    // Like setText, for a text the caller gives away; saves a copy of a large text where the
+    // field can keep the string itself.
+    virtual void takeText(std::string&& text) { setText(text); }
 
     void setChangeHandler(std::function<void()> handler) { onChange_ = std::move(handler); }
 
@@ -71,6 +74,7 @@ class MemoryField final : public MultiLineField {
 public:
     std::string text() const override { return text_; }
     void setText(const std::string& text) override;
+    void takeText(std::string&& text) override;
     int lineCount() const override { return lines::count(text_); }
     std::string line(int i) const override { return lines::at(text_, i); }
     std::vector<std::string> lineList() const override { return lines::split(text_); }

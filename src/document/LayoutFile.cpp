@@ -30,8 +30,27 @@ bool isTag(std::string_view line) {
     return false;
 }
 
-std::array<FontSetting*, 4> fontsOf(SongDocument& doc) {
-    return {&doc.TitelFont, &doc.InterpretFont, &doc.TextFont, &doc.AkkordFont};
+std::array<FontSetting, 4> fontsOf(const SongDocument& doc) {
+    return {doc.TitelFont, doc.InterpretFont, doc.TextFont, doc.AkkordFont};
+}
+
+constexpr std::array<FieldId, 3> kMultiLineFields = {FieldId::Refrain, FieldId::Bridge, FieldId::Text};
+
+// Up to three empty last lines off one text; returns whether any went.
+bool trimText(std::string& text) {
+    bool trimmed = false;
+    for (int pass = 0; pass < 3; ++pass)
+        trimmed = lines::dropEmptyLastLine(text) || trimmed;
+    return trimmed;
+}
+
+void apply(SongDocument& doc, LayoutContent&& content) {
+    for (std::size_t i = 0; i < kAllFields.size(); ++i)
+        doc.field(kAllFields[i]).takeText(std::move(content.texts[i]));
+    doc.TitelFont = content.fonts[0];
+    doc.InterpretFont = content.fonts[1];
+    doc.TextFont = content.fonts[2];
+    doc.AkkordFont = content.fonts[3];
 }
 
 void appendLine(std::string& out, std::string_view text) {
@@ -39,21 +58,19 @@ void appendLine(std::string& out, std::string_view text) {
     out.append(kCrLf);
 }
 
-// Reads one multi-line section. It ends at the end of the data or at a line that is exactly one of
-// the tags, which is returned as the next current line. The lines are collected in one string and
-// handed to the field once.
-std::string readSection(TextReader& in, MultiLineField& field) {
-    std::string text;
-    std::string s;
+// Reads one multi-line section into `text`. It ends at the end of the data or at a line that is
+// exactly one of the tags, which is returned as the next current line.
+std::string readSection(TextReader& in, std::string& text) {
+    text.clear();
+    std::string scratch;
     while (!in.atEnd()) {
-        s = in.readLine();
-        if (isTag(s))
-            break;
-        lines::add(text, s);
-        s.clear();
+        const std::string_view line = in.readLineView(scratch);
+        if (isTag(line))
+            return std::string(line);
+        text.append(line);
+        text.append(kCrLf);
     }
-    field.setText(text);
-    return s;
+    return {};
 }
 
 std::int32_t readNumber(TextReader& in) {
@@ -66,39 +83,41 @@ std::int32_t readNumber(TextReader& in) {
 } // namespace
 
 void TrimTrailingEmptyLines(SongDocument& doc) {
-    for (FieldId id : {FieldId::Refrain, FieldId::Bridge, FieldId::Text}) {
-        MultiLineField& field = doc.multiLineField(id);
-        std::string text = field.text();
-        // Three passes over the three fields come to at most three deletions per field.
-        bool trimmed = false;
-        for (int pass = 0; pass < 3; ++pass)
-            trimmed = lines::dropEmptyLastLine(text) || trimmed;
-        if (trimmed)
-            field.setText(text);
+    // The three passes over the three fields come to at most three deletions per field, done here
+    // on each field's whole text at once.
+    for (FieldId id : kMultiLineFields) {
+        std::string text = doc.field(id).text();
+        if (trimText(text))
+            doc.field(id).takeText(std::move(text));
     }
 }
 
 std::string formatLayout(const SongDocument& doc) {
+    std::array<std::string, kFieldCount> texts;
     std::size_t size = 256;
-    for (FieldId id : kAllFields)
-        size += doc.field(id).text().size();
+    for (std::size_t i = 0; i < kAllFields.size(); ++i) {
+        texts[i] = doc.field(kAllFields[i]).text();
+        size += texts[i].size() + 32;
+    }
     std::string out;
     out.reserve(size);
     for (std::size_t i = 0; i < kAllFields.size(); ++i) {
         appendLine(out, kTags[i]);
-        appendLine(out, doc.field(kAllFields[i]).text());
+        appendLine(out, texts[i]);
     }
     appendLine(out, kFontsTag);
-    for (const FontSetting* font : {&doc.TitelFont, &doc.InterpretFont, &doc.TextFont, &doc.AkkordFont}) {
-        appendLine(out, font->name);
-        appendLine(out, std::to_string(font->size));
-        appendLine(out, std::to_string(font->color));
+    for (const FontSetting& font : fontsOf(doc)) {
+        appendLine(out, font.name);
+        appendLine(out, std::to_string(font.size));
+        appendLine(out, std::to_string(font.color));
     }
     return out;
 }
 
-void parseLayout(std::string_view bytes, SongDocument& doc) {
-    doc.ResetTexts();
+LayoutContent parseLayout(std::string_view bytes, const std::array<FontSetting, 4>& fontsBefore) {
+    LayoutContent content;
+    content.texts[static_cast<std::size_t>(FieldId::Kapo)] = "0";
+    content.fonts = fontsBefore;
     TextReader in(bytes);
     std::string s = in.readLine();
     // One pass runs every test in file order, each seeing the line the tests before it left, so a
@@ -107,19 +126,18 @@ void parseLayout(std::string_view bytes, SongDocument& doc) {
         for (std::size_t i = 0; i < kAllFields.size(); ++i) {
             if (s != kTags[i])
                 continue;
-            const FieldId id = kAllFields[i];
-            if (isMultiLine(id)) {
-                s = readSection(in, doc.multiLineField(id));
+            if (isMultiLine(kAllFields[i])) {
+                s = readSection(in, content.texts[i]);
             } else {
-                doc.field(id).setText(in.readLine());
+                content.texts[i] = in.readLine();
                 s = in.readLine();
             }
         }
         if (s == kFontsTag) {
-            for (FontSetting* font : fontsOf(doc)) {
-                font->name = in.readLine();
-                font->size = readNumber(in);
-                font->color = readNumber(in);
+            for (FontSetting& font : content.fonts) {
+                font.name = in.readLine();
+                font.size = readNumber(in);
+                font.color = readNumber(in);
             }
             s = in.readLine();
         }
@@ -127,7 +145,10 @@ void parseLayout(std::string_view bytes, SongDocument& doc) {
         if (!isTag(s))
             s = in.readLine();
     }
+    return content;
 }
+
+void parseLayout(std::string_view bytes, SongDocument& doc) { apply(doc, parseLayout(bytes, fontsOf(doc))); }
 
 std::string readFileBytes(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
@@ -177,15 +198,10 @@ void WriteLayoutFile(SongDocument& doc, const QString& path) {
 }
 
 void ReadLayoutFile(SongDocument& doc, const QString& path) {
-    const std::string bytes = readFileBytes(path);
-    SongDocument staging;
-    staging.TitelFont = doc.TitelFont;
-    staging.InterpretFont = doc.InterpretFont;
-    staging.TextFont = doc.TextFont;
-    staging.AkkordFont = doc.AkkordFont;
-    parseLayout(bytes, staging);
-    TrimTrailingEmptyLines(staging);
-    doc.assignContent(staging);
+    LayoutContent content = parseLayout(readFileBytes(path), fontsOf(doc));
+    for (FieldId id : kMultiLineFields)
+        trimText(content.texts[static_cast<std::size_t>(id)]);
+    apply(doc, std::move(content));
 }
 
 } // namespace versino

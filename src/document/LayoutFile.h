@@ -3,6 +3,7 @@
 #include "document/SongDocument.h"
 
 #include <QString>
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -17,11 +18,21 @@ void TrimTrailingEmptyLines(SongDocument& doc);
 // The bytes of the layout file for the document as it stands (no trimming).
 std::string formatLayout(const SongDocument& doc);
 
-// Reads layout bytes into `doc`: first ResetTexts, then every section found; font settings take
-// face, size and colour from "[Fonts]" and keep their style sets. Throws FileError (InvalidNumber)
-// on a bad size or colour. Never stalls: unknown lines are read past and the end of the data ends a
-// multi-line section, which otherwise ends only at a line that is exactly one of the ten tags.
-// Does not trim.
+// What a layout file holds: the nine texts in field order and the four font settings (titel,
+// interpret, text, akkord).
+struct LayoutContent {
+    std::array<std::string, kFieldCount> texts;
+    std::array<FontSetting, 4> fonts;
+};
+
+// Reads layout bytes. The texts start as ResetTexts leaves them (all empty, the capo "0") and the
+// fonts as given; every section found replaces its part, and "[Fonts]" replaces face, size and
+// colour but not the style sets. Throws FileError (InvalidNumber) on a bad size or colour. Never
+// stalls: unknown lines are read past and the end of the data ends a multi-line section, which
+// otherwise ends only at a line that is exactly one of the ten tags. Does not trim.
+LayoutContent parseLayout(std::string_view bytes, const std::array<FontSetting, 4>& fontsBefore);
+
+// The same into a document, all or nothing: on an error `doc` is unchanged.
 void parseLayout(std::string_view bytes, SongDocument& doc);
 
 // Reads the whole file; throws FileError. Only regular files are read (a folder or a device

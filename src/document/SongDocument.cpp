@@ -72,15 +72,6 @@ void SongDocument::InstallDefaultFonts() {
     AkkordFont = defaultAkkordFont();
 }
 
-void SongDocument::assignContent(const SongDocument& other) {
-    for (FieldId id : kAllFields)
-        field(id).setText(other.field(id).text());
-    TitelFont = other.TitelFont;
-    InterpretFont = other.InterpretFont;
-    TextFont = other.TextFont;
-    AkkordFont = other.AkkordFont;
-}
-
 QString captionFor(const QString& documentName) {
     return QStringLiteral("Versino 2.11 - [") + documentName + QLatin1Char(']');
 }

@@ -112,8 +112,6 @@ public:
     void ClearTexts();
     // Face name, size, style set and colour of all four settings to their defaults.
     void InstallDefaultFonts();
-    // Takes over the texts and font settings of another document; each field is handed its text once.
-    void assignContent(const SongDocument& other);
 
 private:
     void connectFields();

@@ -20,23 +20,28 @@ int hexValue(char c) {
 } // namespace
 
 std::string TextReader::readLine() {
-    std::string line;
+    std::string scratch;
+    return std::string(readLineView(scratch));
+}
+
+std::string_view TextReader::readLineView(std::string& scratch) {
     const std::size_t n = data_.size();
-    // Find the line end first and copy the line in one piece; lone CRs and a Ctrl-Z are rare.
     const void* lf = std::memchr(data_.data() + pos_, '\n', n - pos_);
-    const std::size_t end = lf ? static_cast<const char*>(lf) - data_.data() : n;
+    const std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - data_.data()) : n;
     std::string_view raw = data_.substr(pos_, end - pos_);
     pos_ = lf ? end + 1 : n;
 
     if (const std::size_t z = raw.find(kEof); z != std::string_view::npos)
         raw = raw.substr(0, z);
+    if (!raw.empty() && raw.back() == '\r')
+        raw.remove_suffix(1);
     if (raw.find('\r') == std::string_view::npos)
-        return std::string(raw);
-    line.reserve(raw.size());
+        return raw;
+    scratch.clear();
     for (char c : raw)
         if (c != '\r')
-            line.push_back(c);
-    return line;
+            scratch.push_back(c);
+    return scratch;
 }
 
 void TextReader::skipRestOfLine() {

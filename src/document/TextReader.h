@@ -19,7 +19,11 @@ public:
     explicit TextReader(std::string_view data) : data_(data) {}
 
     bool atEnd() const { return pos_ >= data_.size() || data_[pos_] == kEof; }
+    std::size_t remaining() const { return data_.size() - pos_; }
     std::string readLine();
+    // The same line without copying where it can: the view points into the data, or into
+    // `scratch` when a lone CR had to be dropped. Valid until the next call.
+    std::string_view readLineView(std::string& scratch);
     // Skips characters up to code 32 across lines, takes a token of at most 32 characters up to the
     // next such character and skips the rest of its line. At the end gives 0. Returns nothing when
     // the token is not a number.

@@ -1,0 +1,3 @@
+add_executable(bench-layout-file ${CMAKE_CURRENT_LIST_DIR}/document/LayoutFileBench.cpp)
+target_link_libraries(bench-layout-file PRIVATE versino_document)
+set_target_properties(bench-layout-file PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
