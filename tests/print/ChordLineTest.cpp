@@ -1,0 +1,185 @@
+#include "print/Drucken.h"
+#include "print/RecordingSurface.h"
+
+#include <gtest/gtest.h>
+
+using versino::ChordLineContext;
+using versino::FontSetting;
+using versino::PrintChordLine;
+using versino::testing::RecordingSurface;
+
+namespace {
+
+const std::string deg = "\xB0"; // the superscript marker "°"
+
+// Text font: 12 points, so each lyric byte is 12 units wide. Chord font: bold 10 points, so each
+// chord byte is 11 units wide. The chord row is 40 high.
+class ChordLine : public ::testing::Test {
+protected:
+    RecordingSurface s;
+    FontSetting text{"TextFace", 0, 0, 12};
+    FontSetting chord{"ChordFace", versino::FontStyle::Bold, 255, 10};
+    static constexpr int kLeft = 200;
+    static constexpr int kTop = 1000;
+    static constexpr int kChordRow = 40;
+
+    // The renderer's precondition: the text font is current on entry.
+    ChordLine() {
+        s.face = text.name;
+        s.size = text.size;
+        s.style = text.style;
+        s.color = text.color;
+    }
+
+    int print(const std::string& line) {
+        ChordLineContext ctx{s, chord, text, kChordRow};
+        int y = kTop;
+        PrintChordLine(ctx, kLeft, y, line);
+        return y;
+    }
+    static std::string draw(int x, int y, const std::string& t) { return RecordingSurface::draw(x, y, t); }
+};
+
+TEST_F(ChordLine, lineWithoutChordIsOneRowAtEntryYAndTouchesNoFont) {
+    const std::string line = "Hallo >Welt" + deg + " x";
+    EXPECT_EQ(print(line), kTop);
+    EXPECT_EQ(s.calls, (std::vector<std::string>{draw(kLeft, kTop, line)}));
+}
+
+TEST_F(ChordLine, emptyLinePutsNothingOnThePage) {
+    EXPECT_EQ(print(""), kTop);
+    EXPECT_TRUE(s.marks().empty());
+}
+
+// The whole protocol of one chord with a superscript: prefix measured in the text font, chord font
+// selected face-size-style-colour, superscript 3 points smaller, text font restored in order.
+TEST_F(ChordLine, chordWithSuperscriptFollowsTheFontProtocol) {
+    EXPECT_EQ(print("ab<D" + deg + "7>c"), kTop + kChordRow);
+    const std::vector<std::string> expected = {
+        "width 'ab'",
+        "face ChordFace",
+        "size 10",
+        "style 1",
+        "color 255",
+        draw(kLeft + 24, kTop, "D"),
+        "width 'D'",
+        "size 7",
+        draw(kLeft + 24 + 11, kTop, "7"),
+        "size 10",
+        "face TextFace",
+        "size 12",
+        "style 0",
+        "color 0",
+        draw(kLeft, kTop + kChordRow, "abc"),
+    };
+    EXPECT_EQ(s.calls, expected);
+}
+
+TEST_F(ChordLine, prefixIsMeasuredAsOneStringWithoutEarlierChords) {
+    s.widthOverride["Der Tag "] = 77; // a kerned or shaped width that no sum of bytes gives
+    print("<G>Der <D>Tag <e>geht");
+    EXPECT_EQ(s.draws(), (std::vector<std::string>{draw(kLeft, kTop, "G"), draw(kLeft + 48, kTop, "D"),
+                                                   draw(kLeft + 77, kTop, "e"),
+                                                   draw(kLeft, kTop + kChordRow, "Der Tag geht")}));
+}
+
+struct Case {
+    const char* name;
+    std::string line;
+    std::vector<std::string> draws; // with x relative to left and y relative to the entry y
+    int advance;
+};
+
+class ChordMarkupCases : public ChordLine, public ::testing::WithParamInterface<Case> {};
+
+TEST_P(ChordMarkupCases, drawsChordsAndLyrics) {
+    const Case& c = GetParam();
+    EXPECT_EQ(print(c.line), kTop + c.advance);
+    std::vector<std::string> relative;
+    for (const std::string& d : s.draws()) {
+        int x = 0, y = 0;
+        char text[256] = {};
+        ASSERT_EQ(std::sscanf(d.c_str(), "draw %d,%d '%255[^\n]", &x, &y, text) >= 2, true) << d;
+        std::string t = text;
+        if (!t.empty())
+            t.pop_back(); // the closing quote
+        relative.push_back(draw(x - kLeft, y - kTop, t));
+    }
+    EXPECT_EQ(relative, c.draws);
+}
+
+const int C = 40;
+INSTANTIATE_TEST_SUITE_P(
+    Markup, ChordMarkupCases,
+    ::testing::Values(
+        Case{"chordAtStart", "<G>Hallo", {"draw 0,0 'G'", "draw 0,40 'Hallo'"}, C},
+        Case{"chordAtEnd", "abc<G>", {"draw 36,0 'G'", "draw 0,40 'abc'"}, C},
+        Case{"adjacentChordsShareX", "x<G><D>y", {"draw 12,0 'G'", "draw 12,0 'D'", "draw 0,40 'xy'"}, C},
+        Case{"onlyChords", "<G><D>", {"draw 0,0 'G'", "draw 0,0 'D'", "draw 0,40 ''"}, C},
+        Case{"emptyChordStillLowersLyrics", "a<>b", {"draw 12,0 ''", "draw 0,40 'ab'"}, C},
+        Case{"markerFirstGivesEmptyChordText",
+             "a<" + deg + "7>b",
+             {"draw 12,0 ''", "draw 12,0 '7'", "draw 0,40 'ab'"},
+             C},
+        Case{"emptySuperscript", "<D" + deg + ">x", {"draw 0,0 'D'", "draw 11,0 ''", "draw 0,40 'x'"}, C},
+        Case{"secondMarkerIsSuperscriptText",
+             "<D" + deg + "7" + deg + "9>x",
+             {"draw 0,0 'D'", "draw 11,0 '7" + deg + "9'", "draw 0,40 'x'"},
+             C},
+        Case{"lessThanInsideChordIsChordText", "<a<b>x", {"draw 0,0 'a<b'", "draw 0,40 'x'"}, C},
+        Case{"blanksInChordKept", "<  G >x", {"draw 0,0 '  G '", "draw 0,40 'x'"}, C},
+        Case{"closerAndMarkerOutsideChordArePrinted",
+             "a>b" + deg + "c",
+             {"draw 0,0 'a>b" + deg + "c'"},
+             0},
+        Case{"unclosedChordClosedByEndOfLine", "ab<G7", {"draw 24,0 'G7'", "draw 0,40 'ab'"}, C},
+        Case{"unclosedSuperscriptClosedByEndOfLine",
+             "ab<G" + deg + "7",
+             {"draw 24,0 'G'", "draw 35,0 '7'", "draw 0,40 'ab'"},
+             C},
+        Case{"lonelyOpenerAtEnd", "ab<", {"draw 24,0 ''", "draw 0,40 'ab'"}, C}),
+    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+TEST_F(ChordLine, textFontIsCurrentAfterChordsWhateverWasCurrentBefore) {
+    s.face = "Other";
+    s.size = 30;
+    s.style = 15;
+    s.color = 77;
+    print("<G>la");
+    EXPECT_EQ(s.face, "TextFace");
+    EXPECT_EQ(s.size, 12);
+    EXPECT_EQ(s.style, 0);
+    EXPECT_EQ(s.color, 0);
+}
+
+TEST_F(ChordLine, twelvePointChordsGiveNinePointSuperscripts) {
+    chord = FontSetting{"ChordFace", versino::FontStyle::Italic, 0x00FF00, 12};
+    print("<A" + deg + "maj7>x");
+    const auto at = std::find(s.calls.begin(), s.calls.end(), draw(kLeft + 12, kTop, "maj7"));
+    ASSERT_NE(at, s.calls.end());
+    // The font in force for the superscript: the chord's face, style and colour at 9 points.
+    EXPECT_EQ(*(at - 1), "size 9");
+    EXPECT_EQ(std::count(s.calls.begin(), at, "face ChordFace"), 1);
+    EXPECT_EQ(std::count(s.calls.begin(), at, "style 2"), 1);
+    EXPECT_EQ(std::count(s.calls.begin(), at, "color 65280"), 1);
+}
+
+TEST_F(ChordLine, chordFontIsReadAtEachUse) {
+    print("<G>a");
+    chord.size = 20;
+    chord.name = "Changed";
+    s.calls.clear();
+    print("<G>a");
+    EXPECT_EQ(s.calls[1], "face Changed");
+    EXPECT_EQ(s.calls[2], "size 20");
+}
+
+TEST_F(ChordLine, tinyChordFontStillEnds) {
+    chord.size = 2;
+    EXPECT_EQ(print("<D" + deg + "7>x"), kTop + kChordRow);
+    EXPECT_NE(std::find(s.calls.begin(), s.calls.end(), "size -1"), s.calls.end());
+    chord.size = INT32_MIN;
+    EXPECT_EQ(print("<D" + deg + "7>x"), kTop + kChordRow);
+}
+
+} // namespace
