@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+namespace versino {
+
+// "Text Layouts (*.vsn)|*.vsn" (description|patterns pairs, patterns separated by ";") in the form a
+// QFileDialog takes: one entry per pair, "Description (*.a *.b)".
+QStringList toQtNameFilters(const QString& filter);
+
+// The dialogs and message boxes of the real program, over Qt's widgets.
+class QtDialogs : public Dialogs {
+public:
+    // Shows the font dialog; nothing when cancelled. The window layer supplies it.
+    using FontChooser = std::function<std::optional<FontSetting>(const FontSetting&, QWidget*)>;
+
+    QtDialogs(QWidget* parent, FontChooser chooseFont);
+
+    MsgButton confirm(const QString& text, bool withCancel) override;
+    void message(const QString& text) override;
+    void error(const QString& text) override;
+    std::optional<QString> openFile(const FileDialogOptions& options) override;
+    std::optional<QString> saveFile(const FileDialogOptions& options) override;
+    std::optional<FontSetting> chooseFont(const FontSetting& preset) override;
+
+private:
+    std::optional<QString> runFileDialog(const FileDialogOptions& options, bool save, QString& lastName);
+
+    QPointer<QWidget> parent_;
+    FontChooser chooseFont_;
+    QString lastOpenName_;
+    QString lastSaveName_;
+};
+
+} // namespace versino

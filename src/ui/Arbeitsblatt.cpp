@@ -1,0 +1,254 @@
+#include "ui/Arbeitsblatt.h"
+
+#include "ui_Arbeitsblatt.h"
+
+#include "document/Cp1252.h"
+#include "platform/QtDialogs.h"
+#include "ui/About.h"
+#include "ui/Bedienung.h"
+#include "ui/FieldAdapters.h"
+#include "ui/FontDialog.h"
+#include "ui/FontFitting.h"
+#include "ui/Glyphs.h"
+
+#include "print/Drucken.h"
+
+#include <QCloseEvent>
+#include <QLayout>
+#include <QScreen>
+#include <QTextBlock>
+
+using namespace versino;
+
+namespace {
+
+constexpr int kClientWidth = 672;
+constexpr int kClientHeight = 688;
+
+} // namespace
+
+TWorkingForm::TWorkingForm(Dialogs* dialogs, QWidget* parent)
+    : QMainWindow(parent), ui_(std::make_unique<Ui::TWorkingForm>()), dialogs_(dialogs) {
+    if (!dialogs_) {
+        ownDialogs_ = std::make_unique<QtDialogs>(this, &ui::FontDialog::getFont);
+        dialogs_ = ownDialogs_.get();
+    }
+    guard_ = std::make_unique<ui::ErrorGuard>(*dialogs_);
+    ui_->setupUi(this);
+    setupWindow();
+    setupLabels();
+    setupGlyphs();
+    setupFields();
+    setupDocument();
+    setupMenu();
+    setupButtons();
+    // FormCreate: a fresh, untitled song with the default fonts.
+    guarded([this] { commands_->FormCreate(); });
+}
+
+TWorkingForm::~TWorkingForm() {
+    // The commands and the document refer to the field adapters, which the widgets own.
+    commands_.reset();
+    doc_.reset();
+}
+
+void TWorkingForm::setHelpWindows(TBedienungForm* bedienung, TAboutBox* about) {
+    bedienung_ = bedienung;
+    about_ = about;
+}
+
+void TWorkingForm::setupWindow() {
+    // A fixed client area below the menu bar; the title bar offers minimise but no maximise.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    ui_->ClientArea->setFixedSize(kClientWidth, kClientHeight);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    setBackgroundRole(QPalette::Button);
+    ui_->ClientArea->setBackgroundRole(QPalette::Button);
+    ui_->ClientArea->setAutoFillBackground(true);
+}
+
+void TWorkingForm::setupLabels() {
+    // Labels without a size of their own take the size of their text.
+    for (QLabel* label : {ui_->Label1, ui_->Label2, ui_->Label3, ui_->Label10, ui_->Label8})
+        label->adjustSize();
+    // The fixed label sizes were measured for the original window font; where the substitute face
+    // runs wider, a label grows rather than cutting its last letters.
+    for (QLabel* label : {ui_->Label4, ui_->Label9, ui_->Label5, ui_->Label6, ui_->Label7})
+        label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+    ui_->Label10->setBackgroundRole(QPalette::Button);
+    ui_->Bevel1->lower();
+    ui_->Bevel2->lower();
+}
+
+void TWorkingForm::setupGlyphs() {
+    const auto set = [](QPushButton* button, const char* resource, bool withDisabled) {
+        button->setIcon(ui::loadGlyph(QString::fromLatin1(resource), withDisabled));
+    };
+    set(ui_->RBtn, ":/glyphs/rline.bmp", false);
+    set(ui_->R2Btn, ":/glyphs/r2line.bmp", false);
+    set(ui_->BBtn, ":/glyphs/bline.bmp", false);
+    set(ui_->RefBtn, ":/glyphs/word.bmp", false);
+    set(ui_->SpaltenBtn, ":/glyphs/columns.bmp", false);
+    set(ui_->GraphikBtn, ":/glyphs/folder.bmp", true);
+    for (QPushButton* b : {ui_->Font1Btn, ui_->Font2Btn, ui_->Font3Btn, ui_->Font4Btn})
+        set(b, ":/glyphs/font.bmp", true);
+}
+
+void TWorkingForm::setupFields() {
+    // The title and performer fields keep their height whatever font they show.
+    ui_->TitelEdit->setFixedHeight(25);
+    ui_->InterpretEdit->setFixedHeight(25);
+    for (QPlainTextEdit* e : {ui_->RefrainEdit, ui_->BridgeEdit, ui_->TextEdit}) {
+        e->setLineWrapMode(QPlainTextEdit::NoWrap);
+        e->setTabChangesFocus(true);
+        e->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        e->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    }
+    titel_ = new ui::LineEditField(ui_->TitelEdit);
+    interpret_ = new ui::LineEditField(ui_->InterpretEdit);
+    vorspiel_ = new ui::LineEditField(ui_->VorspielEdit);
+    kapo_ = new ui::LineEditField(ui_->KapoEdit);
+    refrain_ = new ui::PlainTextField(ui_->RefrainEdit);
+    bridge_ = new ui::PlainTextField(ui_->BridgeEdit);
+    text_ = new ui::PlainTextField(ui_->TextEdit);
+    nachspiel_ = new ui::LineEditField(ui_->NachspielEdit);
+    graphik_ = new ui::LineEditField(ui_->GraphikEdit);
+}
+
+void TWorkingForm::setupDocument() {
+    doc_ = std::make_unique<SongDocument>(
+        FieldSet{titel_, interpret_, vorspiel_, kapo_, refrain_, bridge_, text_, nachspiel_, graphik_});
+    DocumentCommands::Hooks hooks;
+    hooks.updateCaption = [this] { UpdateCaption(); };
+    hooks.updateFieldFonts = [this] {
+        UpdateTitelFont();
+        UpdateInterpretFont();
+    };
+    hooks.focusTitel = [this] {
+        // While the window is still hidden the focus cannot move; showing it focuses the title anyway.
+        if (isVisible())
+            ui_->TitelEdit->setFocus();
+    };
+    commands_ = std::make_unique<DocumentCommands>(*doc_, *dialogs_, std::move(hooks));
+}
+
+template <typename Sender, typename Signal>
+void TWorkingForm::wire(Sender* sender, Signal signal, void (TWorkingForm::*handler)()) {
+    connect(sender, signal, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+}
+
+void TWorkingForm::setupMenu() {
+    wire(ui_->Neu, &QAction::triggered, &TWorkingForm::NeuClick);
+    wire(ui_->Oeffnen, &QAction::triggered, &TWorkingForm::OeffnenClick);
+    wire(ui_->Speichern, &QAction::triggered, &TWorkingForm::SpeichernClick);
+    wire(ui_->SpeichernAls, &QAction::triggered, &TWorkingForm::SpeichernAlsClick);
+    wire(ui_->Drucken, &QAction::triggered, &TWorkingForm::DruckenClick);
+    wire(ui_->Beenden, &QAction::triggered, &TWorkingForm::BeendenClick);
+    wire(ui_->TitelFont, &QAction::triggered, &TWorkingForm::Font1BtnClick);
+    wire(ui_->InterpretFont, &QAction::triggered, &TWorkingForm::Font2BtnClick);
+    wire(ui_->TextFont, &QAction::triggered, &TWorkingForm::Font3BtnClick);
+    wire(ui_->AkkordFont, &QAction::triggered, &TWorkingForm::Font4BtnClick);
+    wire(ui_->Bedienungshinweise, &QAction::triggered, &TWorkingForm::BedienungshinweiseClick);
+    wire(ui_->Info, &QAction::triggered, &TWorkingForm::InfoClick);
+    // Find and replace is not offered: the item stays greyed for the whole run.
+    ui_->Ersetzen->setEnabled(false);
+}
+
+void TWorkingForm::setupButtons() {
+    wire(ui_->RBtn, &QPushButton::clicked, &TWorkingForm::RBtnClick);
+    wire(ui_->R2Btn, &QPushButton::clicked, &TWorkingForm::R2BtnClick);
+    wire(ui_->BBtn, &QPushButton::clicked, &TWorkingForm::BBtnClick);
+    wire(ui_->RefBtn, &QPushButton::clicked, &TWorkingForm::RefBtnClick);
+    wire(ui_->SpaltenBtn, &QPushButton::clicked, &TWorkingForm::SpaltenBtnClick);
+    wire(ui_->GraphikBtn, &QPushButton::clicked, &TWorkingForm::GraphikBtnClick);
+    wire(ui_->Font1Btn, &QPushButton::clicked, &TWorkingForm::Font1BtnClick);
+    wire(ui_->Font2Btn, &QPushButton::clicked, &TWorkingForm::Font2BtnClick);
+    wire(ui_->Font3Btn, &QPushButton::clicked, &TWorkingForm::Font3BtnClick);
+    wire(ui_->Font4Btn, &QPushButton::clicked, &TWorkingForm::Font4BtnClick);
+}
+
+void TWorkingForm::NeuClick() { commands_->NeuClick(); }
+void TWorkingForm::OeffnenClick() { commands_->OeffnenClick(); }
+void TWorkingForm::SpeichernClick() { commands_->SpeichernClick(); }
+void TWorkingForm::SpeichernAlsClick() { commands_->SpeichernAlsClick(); }
+bool TWorkingForm::FormCloseQuery() { return commands_->FormCloseQuery(); }
+void TWorkingForm::BeendenClick() { close(); }
+
+void TWorkingForm::DruckenClick() { versino::DruckenClick(*doc_, *dialogs_); }
+
+void TWorkingForm::closeEvent(QCloseEvent* event) {
+    bool allowed = false;
+    // An error in the save that the close query started refuses the close and is reported.
+    guarded([this, &allowed] { allowed = FormCloseQuery(); });
+    if (allowed)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TWorkingForm::showEvent(QShowEvent* event) {
+    if (!placed_) {
+        placed_ = true;
+        if (const QScreen* s = screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(s->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    QMainWindow::showEvent(event);
+}
+
+void TWorkingForm::UpdateCaption() { setWindowTitle(captionFor(doc_->DocumentName)); }
+
+void TWorkingForm::UpdateTitelFont() { ui::showFittedFont(ui_->TitelEdit, doc_->TitelFont); }
+
+void TWorkingForm::UpdateInterpretFont() { ui::showFittedFont(ui_->InterpretEdit, doc_->InterpretFont); }
+
+void TWorkingForm::insertDirective(const char* line) {
+    QPlainTextEdit* edit = ui_->TextEdit;
+    // The line that holds the end of the selection (the caret's line when nothing is selected).
+    const QTextCursor caret = edit->textCursor();
+    const int index = edit->document()->findBlock(caret.selectionEnd()).blockNumber();
+    doc_->TextEdit().insertLine(index, line);
+    // The caret stays at the start of the line that held it, now one line lower; a selection is dropped.
+    edit->setTextCursor(QTextCursor(edit->document()->findBlockByNumber(index + 1)));
+    edit->setFocus();
+}
+
+void TWorkingForm::chooseFont(FontSetting& setting, void (TWorkingForm::*show)()) {
+    const std::optional<FontSetting> chosen = dialogs_->chooseFont(setting);
+    if (!chosen)
+        return;
+    setting.color = chosen->color;
+    setting.style = chosen->style;
+    setting.name = chosen->name;
+    setting.size = chosen->size;
+    // Confirming the dialog counts as a change even when nothing differs.
+    doc_->Modified = true;
+    if (show)
+        (this->*show)();
+}
+
+void TWorkingForm::Font1BtnClick() { chooseFont(doc_->TitelFont, &TWorkingForm::UpdateTitelFont); }
+void TWorkingForm::Font2BtnClick() { chooseFont(doc_->InterpretFont, &TWorkingForm::UpdateInterpretFont); }
+void TWorkingForm::Font3BtnClick() { chooseFont(doc_->TextFont, nullptr); }
+void TWorkingForm::Font4BtnClick() { chooseFont(doc_->AkkordFont, nullptr); }
+
+void TWorkingForm::GraphikBtnClick() {
+    FileDialogOptions options;
+    options.defaultExtension = QStringLiteral("bmp");
+    options.filter = QStringLiteral("Bilder|*.bmp;*.jpg;*.gif");
+    if (const std::optional<QString> path = dialogs_->openFile(options))
+        doc_->GraphikEdit().setText(cp1252::fromUnicode(*path));
+}
+
+void TWorkingForm::BedienungshinweiseClick() {
+    if (bedienung_)
+        bedienung_->showOver(this);
+}
+
+void TWorkingForm::InfoClick() {
+    if (about_)
+        about_->showOver(this);
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "commands/DocumentCommands.h"
+#include "document/SongDocument.h"
+#include "platform/Dialogs.h"
+#include "ui/ErrorGuard.h"
+
+#include <QMainWindow>
+#include <memory>
+
+namespace Ui {
+class TWorkingForm;
+}
+
+class TAboutBox;
+class TBedienungForm;
+
+namespace versino::ui {
+class LineEditField;
+class PlainTextField;
+} // namespace versino::ui
+
+// The main window: the nine fields are the song's storage, the menu starts the document commands and
+// the print command, the buttons the editing aids. Every handler runs inside the error guard.
+class TWorkingForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // The directive lines the five directive buttons insert.
+    static constexpr const char* kRefrainLine = ">>Refrain";
+    static constexpr const char* kRefrain2Line = ">>Refrain2";
+    static constexpr const char* kBridgeLine = ">>Bridge";
+    static constexpr const char* kRefrainWordLine = "Refrain";
+    static constexpr const char* kColumnLine = ">>neue Spalte";
+
+    // Without `dialogs` the window shows Qt's dialogs and its own font dialog; tests pass scripted ones.
+    explicit TWorkingForm(versino::Dialogs* dialogs = nullptr, QWidget* parent = nullptr);
+    ~TWorkingForm() override;
+
+    versino::SongDocument& document() { return *doc_; }
+    versino::Dialogs& dialogs() { return *dialogs_; }
+    void setHelpWindows(TBedienungForm* bedienung, TAboutBox* about);
+
+    // The File menu (the document commands and the print command).
+    void NeuClick();
+    void OeffnenClick();
+    void SpeichernClick();
+    void SpeichernAlsClick();
+    void DruckenClick();
+    void BeendenClick();
+    bool FormCloseQuery();
+
+    // The editing aids.
+    void RBtnClick() { insertDirective(kRefrainLine); }
+    void R2BtnClick() { insertDirective(kRefrain2Line); }
+    void BBtnClick() { insertDirective(kBridgeLine); }
+    void RefBtnClick() { insertDirective(kRefrainWordLine); }
+    void SpaltenBtnClick() { insertDirective(kColumnLine); }
+    void Font1BtnClick();
+    void Font2BtnClick();
+    void Font3BtnClick();
+    void Font4BtnClick();
+    void GraphikBtnClick();
+    void UpdateTitelFont();
+    void UpdateInterpretFont();
+    void UpdateCaption();
+
+    // The Help menu.
+    void BedienungshinweiseClick();
+    void InfoClick();
+
+    // Runs a handler inside the error guard.
+    bool guarded(const std::function<void()>& handler) { return guard_->run(handler); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void setupWindow();
+    void setupLabels();
+    void setupGlyphs();
+    void setupFields();
+    void setupDocument();
+    void setupMenu();
+    void setupButtons();
+    void insertDirective(const char* line);
+    void chooseFont(versino::FontSetting& setting, void (TWorkingForm::*show)());
+    template <typename Sender, typename Signal> void wire(Sender* sender, Signal signal, void (TWorkingForm::*handler)());
+
+    std::unique_ptr<Ui::TWorkingForm> ui_;
+    std::unique_ptr<versino::Dialogs> ownDialogs_;
+    versino::Dialogs* dialogs_;
+    std::unique_ptr<versino::ui::ErrorGuard> guard_;
+    versino::ui::LineEditField* titel_ = nullptr;
+    versino::ui::LineEditField* interpret_ = nullptr;
+    versino::ui::LineEditField* vorspiel_ = nullptr;
+    versino::ui::LineEditField* kapo_ = nullptr;
+    versino::ui::PlainTextField* refrain_ = nullptr;
+    versino::ui::PlainTextField* bridge_ = nullptr;
+    versino::ui::PlainTextField* text_ = nullptr;
+    versino::ui::LineEditField* nachspiel_ = nullptr;
+    versino::ui::LineEditField* graphik_ = nullptr;
+    std::unique_ptr<versino::SongDocument> doc_;
+    std::unique_ptr<versino::DocumentCommands> commands_;
+    TBedienungForm* bedienung_ = nullptr;
+    TAboutBox* about_ = nullptr;
+    bool placed_ = false;
+};

@@ -1,0 +1,18 @@
+#include "ui/Bedienung.h"
+
+#include "ui_Bedienung.h"
+
+#include "ui/HelpWindow.h"
+
+TBedienungForm::TBedienungForm(QWidget* owner) : QWidget(owner), ui_(std::make_unique<Ui::TBedienungForm>()) {
+    ui_->setupUi(this);
+    // An ordinary resizable window; the panel and the button keep their places when it is resized.
+    setWindowFlags(Qt::Window);
+    for (QLabel* label : ui_->Panel1->findChildren<QLabel*>())
+        label->adjustSize();
+    connect(ui_->OkBtn, &QPushButton::clicked, this, &TBedienungForm::OkBtnClick);
+}
+
+TBedienungForm::~TBedienungForm() = default;
+
+void TBedienungForm::showOver(QWidget* owner) { versino::ui::showOnceCentred(this, owner, placed_); }

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+namespace Ui {
+class TBedienungForm;
+}
+
+// The instructions window: a fixed table of the chord markup and the directive lines. Modeless;
+// closing it only hides it.
+class TBedienungForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TBedienungForm(QWidget* owner = nullptr);
+    ~TBedienungForm() override;
+
+    // Makes the window visible and brings it to the front; centred over `owner` the first time.
+    void showOver(QWidget* owner);
+    void OkBtnClick() { close(); }
+
+private:
+    std::unique_ptr<Ui::TBedienungForm> ui_;
+    bool placed_ = false;
+};

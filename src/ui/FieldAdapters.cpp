@@ -1,0 +1,195 @@
+#include "ui/FieldAdapters.h"
+
+#include "document/Cp1252.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <algorithm>
+#include <climits>
+
+namespace versino::ui {
+namespace {
+
+constexpr QChar kParagraph = QChar::ParagraphSeparator;
+constexpr QChar kLineSeparator = QChar::LineSeparator;
+
+// The document's text of a widget string: block separators become CR LF, everything else one byte.
+std::string toDocumentText(QString text) {
+    text.replace(kParagraph, QLatin1Char('\n'));
+    text.replace(kLineSeparator, QLatin1Char('\n'));
+    const std::string bytes = cp1252::fromUnicode(text);
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 16);
+    for (char c : bytes) {
+        if (c == '\n')
+            out.push_back('\r');
+        out.push_back(c);
+    }
+    return out;
+}
+
+// Replaces characters outside Windows-1252 by "?" (a surrogate pair counts as one character).
+// Returns whether anything changed. `keepBreaks` leaves block separators alone and turns a line
+// separator (Shift+Enter) into a real line break.
+bool replaceUnrepresentable(QString& s, int* pos, bool keepBreaks) {
+    if (std::all_of(s.cbegin(), s.cend(), [keepBreaks](QChar c) {
+            return c.unicode() < 0x80 || (keepBreaks && c == kParagraph) || cp1252::representable(c.unicode());
+        }))
+        return false;
+    QString out;
+    out.reserve(s.size());
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s.at(i);
+        if (keepBreaks && (c == kParagraph || c == kLineSeparator)) {
+            out.append(kParagraph);
+        } else if (c.isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) {
+            out.append(QLatin1Char('?'));
+            if (pos && *pos > i)
+                --*pos;
+            ++i;
+        } else {
+            out.append(cp1252::representable(c.unicode()) ? c : QChar(QLatin1Char('?')));
+        }
+    }
+    s = out;
+    return true;
+}
+
+} // namespace
+
+QValidator::State Cp1252Validator::validate(QString& input, int& pos) const {
+    int p = pos;
+    if (replaceUnrepresentable(input, &p, false))
+        pos = p;
+    return Acceptable;
+}
+
+LineEditField::LineEditField(QLineEdit* edit) : QObject(edit), edit_(edit) {
+    // The program sets no length limit of its own; a long line from a file must not be cut.
+    edit_->setMaxLength(INT_MAX);
+    edit_->setValidator(new Cp1252Validator(edit_));
+    connect(edit_, &QLineEdit::textChanged, this, [this] { changed(); });
+}
+
+std::string LineEditField::text() const { return cp1252::fromUnicode(edit_->text()); }
+
+void LineEditField::setText(const std::string& text) {
+    const QString t = cp1252::toUnicode(text);
+    if (t != edit_->text())
+        edit_->setText(t);
+}
+
+PlainTextField::PlainTextField(QPlainTextEdit* edit) : QObject(edit), edit_(edit) {
+    connect(edit_->document(), &QTextDocument::contentsChange, this, &PlainTextField::onContentsChange);
+}
+
+void PlainTextField::onContentsChange(int position, int charsRemoved, int charsAdded) {
+    if (charsRemoved == 0 && charsAdded == 0)
+        return;
+    if (!programmatic_ && charsAdded > 0)
+        sanitize(position, charsAdded);
+    changed();
+}
+
+void PlainTextField::sanitize(int position, int length) {
+    QTextDocument* doc = edit_->document();
+    QTextCursor c(doc);
+    c.setPosition(position);
+    c.setPosition(std::min(position + length, doc->characterCount() - 1), QTextCursor::KeepAnchor);
+    QString s = c.selectedText();
+    if (!replaceUnrepresentable(s, nullptr, true))
+        return;
+    // The replacement is part of the same change: it fires no notification of its own.
+    programmatic_ = true;
+    c.insertText(s);
+    programmatic_ = false;
+}
+
+std::string PlainTextField::text() const { return toDocumentText(edit_->document()->toRawText()); }
+
+void PlainTextField::setText(const std::string& text) {
+    if (text == this->text())
+        return;
+    programmatic_ = true;
+    edit_->setPlainText(cp1252::toUnicode(text));
+    programmatic_ = false;
+}
+
+int PlainTextField::lineCount() const {
+    const QTextDocument* doc = edit_->document();
+    const int blocks = doc->blockCount();
+    return doc->lastBlock().length() <= 1 ? blocks - 1 : blocks;
+}
+
+std::string PlainTextField::line(int i) const {
+    if (i < 0 || i >= lineCount())
+        return {};
+    return cp1252::fromUnicode(edit_->document()->findBlockByNumber(i).text());
+}
+
+std::vector<std::string> PlainTextField::lineList() const {
+    std::vector<std::string> out;
+    const int n = lineCount();
+    out.reserve(static_cast<std::size_t>(n));
+    QTextBlock b = edit_->document()->begin();
+    for (int i = 0; i < n && b.isValid(); ++i, b = b.next())
+        out.push_back(cp1252::fromUnicode(b.text()));
+    return out;
+}
+
+void PlainTextField::insertAt(int position, const QString& piece) {
+    QTextCursor c(edit_->document());
+    c.setPosition(position);
+    programmatic_ = true;
+    c.insertText(piece);
+    programmatic_ = false;
+}
+
+void PlainTextField::addLine(const std::string& s) {
+    const QTextBlock last = edit_->document()->lastBlock();
+    const QString line = cp1252::toUnicode(s);
+    const int end = last.position() + last.length() - 1;
+    if (last.length() <= 1) // empty text, or one that ends with a line break
+        insertAt(end, line + QLatin1Char('\n'));
+    else
+        insertAt(end, QLatin1Char('\n') + line);
+}
+
+void PlainTextField::insertLine(int i, const std::string& s) {
+    const QTextDocument* doc = edit_->document();
+    const QString line = cp1252::toUnicode(s) + QLatin1Char('\n');
+    if (i < 0)
+        i = 0;
+    if (i < doc->blockCount()) {
+        insertAt(doc->findBlockByNumber(i).position(), line);
+        return;
+    }
+    // Past the last line of a text without a final break, the new line still has to start a line.
+    const QTextBlock last = doc->lastBlock();
+    if (last.length() <= 1)
+        insertAt(last.position(), line);
+    else
+        insertAt(last.position() + last.length() - 1, QLatin1Char('\n') + line);
+}
+
+void PlainTextField::deleteLine(int i) {
+    if (i < 0 || i >= lineCount())
+        return;
+    const QTextBlock b = edit_->document()->findBlockByNumber(i);
+    const QTextBlock next = b.next();
+    // A line followed by a break loses the break with it; a last line without one only its characters.
+    const int end = next.isValid() ? next.position() : b.position() + b.length() - 1;
+    if (end == b.position())
+        return;
+    QTextCursor c(edit_->document());
+    c.setPosition(b.position());
+    c.setPosition(end, QTextCursor::KeepAnchor);
+    programmatic_ = true;
+    c.removeSelectedText();
+    programmatic_ = false;
+}
+
+} // namespace versino::ui

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "document/Field.h"
+
+#include <QObject>
+#include <QValidator>
+
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace versino::ui {
+
+// Keeps a single-line edit inside Windows-1252: a character the code page lacks becomes "?" as it
+// enters, so the field shows exactly what will be saved and printed.
+class Cp1252Validator : public QValidator {
+    Q_OBJECT
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override;
+};
+
+// A single-line document field whose storage is a QLineEdit.
+class LineEditField : public QObject, public Field {
+    Q_OBJECT
+public:
+    explicit LineEditField(QLineEdit* edit);
+
+    std::string text() const override;
+    void setText(const std::string& text) override;
+
+private:
+    QLineEdit* edit_;
+};
+
+// A multi-line document field whose storage is a QPlainTextEdit. The widget separates lines with
+// "\n" (text blocks), the document with CR LF. Line operations work on text blocks, so inserting a
+// line into a long text costs no more than the line itself.
+class PlainTextField : public QObject, public MultiLineField {
+    Q_OBJECT
+public:
+    explicit PlainTextField(QPlainTextEdit* edit);
+
+    std::string text() const override;
+    void setText(const std::string& text) override;
+    int lineCount() const override;
+    std::string line(int i) const override;
+    std::vector<std::string> lineList() const override;
+    void addLine(const std::string& s) override;
+    void insertLine(int i, const std::string& s) override;
+    void deleteLine(int i) override;
+    void clear() override { setText(std::string()); }
+
+private:
+    void onContentsChange(int position, int charsRemoved, int charsAdded);
+    // Replaces what Windows-1252 cannot hold in a freshly typed or pasted range.
+    void sanitize(int position, int length);
+    void insertAt(int position, const QString& piece);
+
+    QPlainTextEdit* edit_;
+    bool programmatic_ = false;
+};
+
+} // namespace versino::ui
