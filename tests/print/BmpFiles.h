@@ -7,9 +7,10 @@
 
 namespace versino::testing {
 
-// A 24-bit BMP of the given size; `claimedWidth`/`claimedHeight` let a header lie about it.
-inline QByteArray bmpBytes(int width, int height, std::int32_t claimedWidth = -1,
-                           std::int32_t claimedHeight = -1) {
+// A 24-bit BMP of the given size. `claimedWidth`/`claimedHeight` (as 32-bit header fields; -1 for
+// the true size) let a header lie about it.
+inline QByteArray bmpBytes(int width, int height, std::int64_t claimedWidth = -1,
+                           std::int64_t claimedHeight = -1) {
     const int stride = (width * 3 + 3) / 4 * 4;
     const int pixels = stride * height;
     QByteArray b;

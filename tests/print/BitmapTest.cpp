@@ -1,0 +1,110 @@
+#include "print/BmpFiles.h"
+#include "platform/Bitmap.h"
+
+#include <QTemporaryDir>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <future>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using versino::BitmapLoad;
+using versino::loadBitmap;
+using versino::testing::bmpBytes;
+using versino::testing::writeBytes;
+using Status = BitmapLoad::Status;
+
+namespace {
+
+class BitmapFile : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    std::string path(const char* name) const { return dir.filePath(name).toStdString(); }
+    std::string write(const char* name, const QByteArray& bytes) const {
+        writeBytes(dir.filePath(name), bytes);
+        return path(name);
+    }
+};
+
+TEST_F(BitmapFile, contentDecidesNotTheName) {
+    const BitmapLoad r = loadBitmap(write("picture.jpg", bmpBytes(30, 20)));
+    ASSERT_EQ(r.status, Status::Loaded);
+    EXPECT_EQ(r.bitmap.width(), 30);
+    EXPECT_EQ(r.bitmap.height(), 20);
+    EXPECT_FALSE(r.bitmap.image().isNull());
+}
+
+TEST_F(BitmapFile, topDownRowsAreABitmapOfPositiveHeight) {
+    const BitmapLoad r = loadBitmap(write("down.bmp", bmpBytes(5, 7, -1, std::uint32_t(-7))));
+    ASSERT_EQ(r.status, Status::Loaded);
+    EXPECT_EQ(r.bitmap.height(), 7);
+}
+
+TEST_F(BitmapFile, windows1252PathIsFound) {
+    writeBytes(dir.filePath(QString::fromUtf8("B\xC3\xA4ume.bmp")), bmpBytes(3, 3));
+    EXPECT_EQ(loadBitmap(path("") + "/B\xE4ume.bmp").status, Status::Loaded);
+}
+
+TEST_F(BitmapFile, zeroSizeIsAPictureWithoutImage) {
+    const BitmapLoad r = loadBitmap(write("zero.bmp", bmpBytes(4, 4, 0, -1)));
+    ASSERT_EQ(r.status, Status::Loaded);
+    EXPECT_EQ(r.bitmap.width(), 0);
+    EXPECT_TRUE(r.bitmap.image().isNull());
+}
+
+TEST_F(BitmapFile, hugeClaimedSizeIsRefusedWithoutDecoding) {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(loadBitmap(write("huge.bmp", bmpBytes(2, 2, 100000, 100000))).status, Status::NotABitmap);
+    EXPECT_EQ(loadBitmap(write("wide.bmp", bmpBytes(2, 2, 0x7FFFFFFF, 1 << 30))).status, Status::NotABitmap);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+}
+
+TEST_F(BitmapFile, negativeWidthAndTruncatedDataNeverCrash) {
+    EXPECT_EQ(loadBitmap(write("neg.bmp", bmpBytes(2, 2, std::uint32_t(-2), -1))).status, Status::NotABitmap);
+    QByteArray cut = bmpBytes(300, 200);
+    cut.truncate(200);
+    const BitmapLoad r = loadBitmap(write("cut.bmp", cut));
+    EXPECT_NE(r.status, Status::CannotOpen);
+}
+
+TEST_F(BitmapFile, fileAboveTheSizeBoundIsNotRead) {
+    const std::string big = write("big.bmp", bmpBytes(2, 2));
+    ASSERT_EQ(::truncate(big.c_str(), versino::kMaxBitmapFileBytes + 1), 0);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(loadBitmap(big).status, Status::NotABitmap);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+}
+
+TEST_F(BitmapFile, missingFileCannotBeOpened) {
+    const BitmapLoad r = loadBitmap(path("missing.bmp"));
+    EXPECT_EQ(r.status, Status::CannotOpen);
+    EXPECT_EQ(r.errnum, ENOENT);
+}
+
+TEST_F(BitmapFile, folderAndDeviceAreRefusedAsAccessDenied) {
+    for (const std::string& p : {dir.path().toStdString(), std::string("/dev/zero")}) {
+        const BitmapLoad r = loadBitmap(p);
+        EXPECT_EQ(r.status, Status::CannotOpen) << p;
+        EXPECT_EQ(r.errnum, EACCES) << p;
+    }
+}
+
+TEST_F(BitmapFile, fifoWithoutWriterNeverBlocks) {
+    const std::string fifo = path("pipe.bmp");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto result = std::async(std::launch::async, [&] { return loadBitmap(fifo); });
+    if (result.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        // Release the blocked reader so that the test can end, then fail.
+        const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+        FAIL() << "loading a FIFO blocked";
+    }
+    const BitmapLoad r = result.get();
+    EXPECT_EQ(r.status, Status::CannotOpen);
+    EXPECT_EQ(r.errnum, EACCES);
+}
+
+} // namespace
