@@ -53,24 +53,39 @@ void apply(SongDocument& doc, LayoutContent&& content) {
     doc.AkkordFont = content.fonts[3];
 }
 
-void appendLine(std::string& out, std::string_view text) {
-    out.append(text);
-    out.append(kCrLf);
-}
-
 // Reads one multi-line section into `text`. It ends at the end of the data or at a line that is
-// exactly one of the tags, which is returned as the next current line.
+// exactly one of the tags, which is returned as the next current line. While every line ends in
+// CR LF and needs no cleaning, the section's text is the file's bytes as they stand, so it is
+// copied in one piece at the end instead of line by line.
 std::string readSection(TextReader& in, std::string& text) {
-    text.clear();
+    const std::string_view data = in.data();
+    const std::size_t start = in.position();
+    std::size_t plainEnd = start;
+    bool plain = true;
     std::string scratch;
+    std::string next;
     while (!in.atEnd()) {
+        const std::size_t lineStart = in.position();
         const std::string_view line = in.readLineView(scratch);
-        if (isTag(line))
-            return std::string(line);
+        if (isTag(line)) {
+            next = std::string(line);
+            break;
+        }
+        const bool clean = line.data() == data.data() + lineStart && in.position() - lineStart == line.size() + 2;
+        if (plain && clean) {
+            plainEnd = in.position();
+            continue;
+        }
+        if (plain) {
+            text.assign(data.substr(start, lineStart - start));
+            plain = false;
+        }
         text.append(line);
         text.append(kCrLf);
     }
-    return {};
+    if (plain)
+        text.assign(data.substr(start, plainEnd - start));
+    return next;
 }
 
 std::int32_t readNumber(TextReader& in) {
@@ -92,25 +107,33 @@ void TrimTrailingEmptyLines(SongDocument& doc) {
     }
 }
 
-std::string formatLayout(const SongDocument& doc) {
-    std::array<std::string, kFieldCount> texts;
-    std::size_t size = 256;
+namespace {
+
+// Hands the layout file's bytes to `put` piece by piece, in file order. Saving writes the pieces
+// straight to the file, so a large song is never assembled a second time in memory.
+template <typename Put> void emitLayout(const SongDocument& doc, Put&& put) {
     for (std::size_t i = 0; i < kAllFields.size(); ++i) {
-        texts[i] = doc.field(kAllFields[i]).text();
-        size += texts[i].size() + 32;
+        put(kTags[i]);
+        put(kCrLf);
+        put(doc.field(kAllFields[i]).text());
+        put(kCrLf);
     }
-    std::string out;
-    out.reserve(size);
-    for (std::size_t i = 0; i < kAllFields.size(); ++i) {
-        appendLine(out, kTags[i]);
-        appendLine(out, texts[i]);
-    }
-    appendLine(out, kFontsTag);
+    std::string fonts(kFontsTag);
+    fonts += kCrLf;
     for (const FontSetting& font : fontsOf(doc)) {
-        appendLine(out, font.name);
-        appendLine(out, std::to_string(font.size));
-        appendLine(out, std::to_string(font.color));
+        for (const std::string& value : {font.name, std::to_string(font.size), std::to_string(font.color)}) {
+            fonts += value;
+            fonts += kCrLf;
+        }
     }
+    put(fonts);
+}
+
+} // namespace
+
+std::string formatLayout(const SongDocument& doc) {
+    std::string out;
+    emitLayout(doc, [&out](std::string_view piece) { out.append(piece); });
     return out;
 }
 
@@ -166,8 +189,9 @@ std::string readFileBytes(const QString& path) {
         ::close(fd);
         throw FileError::fromErrno(S_ISDIR(st.st_mode) ? EISDIR : EACCES, path);
     }
+    // One byte more than the file's size, so that the read that sees the end needs no new buffer.
     std::string data;
-    data.resize(static_cast<std::size_t>(st.st_size));
+    data.resize(static_cast<std::size_t>(st.st_size) + 1);
     std::size_t have = 0;
     for (;;) {
         if (have == data.size())
@@ -193,7 +217,7 @@ std::string readFileBytes(const QString& path) {
 void WriteLayoutFile(SongDocument& doc, const QString& path) {
     AtomicFile file(path);
     TrimTrailingEmptyLines(doc);
-    file.write(formatLayout(doc));
+    emitLayout(doc, [&file](std::string_view piece) { file.write(piece); });
     file.commit();
 }
 

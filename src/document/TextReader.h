@@ -19,7 +19,8 @@ public:
     explicit TextReader(std::string_view data) : data_(data) {}
 
     bool atEnd() const { return pos_ >= data_.size() || data_[pos_] == kEof; }
-    std::size_t remaining() const { return data_.size() - pos_; }
+    std::size_t position() const { return pos_; }
+    std::string_view data() const { return data_; }
     std::string readLine();
     // The same line without copying where it can: the view points into the data, or into
     // `scratch` when a lone CR had to be dropped. Valid until the next call.
