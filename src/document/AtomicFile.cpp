@@ -69,8 +69,7 @@ AtomicFile::AtomicFile(const QString& path) : target_(resolveLinks(path)) {
             return;
         throw FileError::fromErrno(errno, target_);
     }
-    // A folder that does not exist is reported for the name the user chose.
-    throw FileError::fromErrno(err, err == ENOENT ? target_ : path);
+    throw FileError::fromErrno(err, target_);
 }
 
 AtomicFile::~AtomicFile() {
