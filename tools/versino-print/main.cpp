@@ -8,12 +8,16 @@
 #include "print/Drucken.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QGuiApplication>
 #include <QStringList>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <fcntl.h>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -119,6 +123,26 @@ bool printOne(const QString& path, versino::Printer& printer) {
     return !dialogs.reported();
 }
 
+// Creating the file before Qt does gives its error in the file layer's words; QPdfWriter itself
+// only says that it failed.
+bool outputWritable(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        fail(path + ": " + QString::fromStdString(versino::FileError::fromErrno(errno, path).what()));
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
+// Qt's notice about a missing XDG_RUNTIME_DIR is noise for a command-line tool; all else passes.
+void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtWarningMsg && text.startsWith(QLatin1String("QStandardPaths:")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
 void ensureDisplay() {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -129,6 +153,7 @@ void ensureDisplay() {
 
 int main(int argc, char** argv) {
     ensureDisplay();
+    qInstallMessageHandler(quietMessages);
     QGuiApplication app(argc, argv);
     const std::optional<Options> options = parseArguments(QCoreApplication::arguments());
     if (!options)
@@ -143,6 +168,8 @@ int main(int argc, char** argv) {
     }
 
     std::unique_ptr<versino::PdfBookPrinter> book;
+    if (options->output && !outputWritable(*options->output))
+        return 1;
     if (options->output)
         book = std::make_unique<versino::PdfBookPrinter>(*options->output, options->paper);
 
@@ -160,7 +187,7 @@ int main(int argc, char** argv) {
         }
     }
     if (book && !book->finish()) {
-        fail(*options->output + ": " + QString::fromStdString(versino::FileError(versino::FileError::Kind::Io, 0).what()));
+        fail(*options->output + ": " + QString::fromStdString(versino::FileError(versino::FileError::Kind::Io, EIO).what()));
         return 1;
     }
     return allOk ? 0 : 1;
