@@ -71,7 +71,10 @@ std::string readSection(TextReader& in, std::string& text) {
             next = std::string(line);
             break;
         }
-        const bool clean = line.data() == data.data() + lineStart && in.position() - lineStart == line.size() + 2;
+        // Clean only when the line is the data itself and what follows it is exactly CR LF: a byte 26
+        // and a lone LF are two bytes as well, but the 26 and the rest of its line are no text.
+        const bool clean = line.data() == data.data() + lineStart && in.position() - lineStart == line.size() + 2 &&
+                           data.substr(lineStart + line.size(), 2) == kCrLf;
         if (plain && clean) {
             plainEnd = in.position();
             continue;
