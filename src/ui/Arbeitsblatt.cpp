@@ -63,6 +63,7 @@ void TWorkingForm::setupWindow() {
                    Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     ui_->ClientArea->setFixedSize(kClientWidth, kClientHeight);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    layout()->activate();
     setBackgroundRole(QPalette::Button);
     ui_->ClientArea->setBackgroundRole(QPalette::Button);
     ui_->ClientArea->setAutoFillBackground(true);

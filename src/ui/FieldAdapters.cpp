@@ -87,7 +87,7 @@ PlainTextField::PlainTextField(QPlainTextEdit* edit) : QObject(edit), edit_(edit
 }
 
 void PlainTextField::onContentsChange(int position, int charsRemoved, int charsAdded) {
-    if (charsRemoved == 0 && charsAdded == 0)
+    if (silent_ || (charsRemoved == 0 && charsAdded == 0))
         return;
     if (!programmatic_ && charsAdded > 0)
         sanitize(position, charsAdded);
@@ -113,9 +113,11 @@ std::string PlainTextField::text() const { return toDocumentText(edit_->document
 void PlainTextField::setText(const std::string& text) {
     if (text == this->text())
         return;
-    programmatic_ = true;
+    // Replacing the whole text is one change, though the widget reports clearing and inserting.
+    silent_ = true;
     edit_->setPlainText(cp1252::toUnicode(text));
-    programmatic_ = false;
+    silent_ = false;
+    changed();
 }
 
 int PlainTextField::lineCount() const {

@@ -58,6 +58,7 @@ private:
 
     QPlainTextEdit* edit_;
     bool programmatic_ = false;
+    bool silent_ = false;
 };
 
 } // namespace versino::ui

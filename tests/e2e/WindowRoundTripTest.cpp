@@ -1,0 +1,140 @@
+// The editor end to end through its real window: keys and menu items in, layout files out and back.
+#include "ui/FormFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+using namespace versino;
+using versino::testing::FormFixture;
+
+namespace {
+
+class WindowRoundTrip : public FormFixture {
+protected:
+    WindowRoundTrip() { previousFolder = QDir::currentPath(); }
+    ~WindowRoundTrip() override { QDir::setCurrent(previousFolder); }
+
+    void type(const char* field, const QString& text) {
+        QWidget* w = child(field);
+        w->setFocus();
+        versino::testing::typeText(w, text);
+    }
+
+    // What a confirmed save dialog does besides answering: it makes the chosen folder current.
+    void answerSaveWith(const QString& path) {
+        dialogs.saveAnswers.push_back(path);
+        QDir::setCurrent(QFileInfo(path).absolutePath());
+    }
+
+    QString previousFolder;
+    QTemporaryDir dir;
+};
+
+TEST_F(WindowRoundTrip, typeSaveWithCtrlSReopenAndCompare) {
+    showActive();
+    type("TitelEdit", QStringLiteral("Abendlied"));
+    type("InterpretEdit", QStringLiteral("Die Band"));
+    type("KapoEdit", QStringLiteral("2"));
+    type("TextEdit", QStringLiteral("<C>Der Mond ist <G>aufgegangen"));
+    QTest::keyClick(textEdit(), Qt::Key_Return);
+    click("RBtn");
+    type("RefrainEdit", QStringLiteral("<Am>La la"));
+    dialogs.fontAnswers.push_back(FontSetting{"Liberation Serif", FontStyle::Bold, 255, 20});
+    click("Font1Btn");
+    ASSERT_TRUE(doc().Modified);
+
+    // Ctrl+S on an untitled song asks for a name, suggesting the title.
+    const QString path = dir.filePath(QStringLiteral("Abendlied.vsn"));
+    answerSaveWith(path);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(dialogs.errors.empty()) << dialogs.errors.front().toStdString();
+    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+    EXPECT_EQ(dialogs.saveRequests[0].initialName, std::optional<QString>(QStringLiteral("Abendlied")));
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_FALSE(doc().Modified);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino 2.11 - [Abendlied.vsn]"));
+    const std::string savedText = doc().TextEdit().text();
+    EXPECT_EQ(savedText, "<C>Der Mond ist <G>aufgegangen\r\n>>Refrain\r\n");
+
+    // New clears everything; Ctrl+F brings it all back.
+    action("Neu")->trigger();
+    EXPECT_EQ(doc().TitelEdit().text(), "");
+    EXPECT_EQ(doc().TitelFont, defaultTitelFont());
+    dialogs.openAnswers.push_back(path);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(dialogs.errors.empty()) << dialogs.errors.front().toStdString();
+    EXPECT_EQ(doc().TitelEdit().text(), "Abendlied");
+    EXPECT_EQ(doc().InterpretEdit().text(), "Die Band");
+    EXPECT_EQ(doc().KapoEdit().text(), "2");
+    // Read back line by line, a multi-line field ends with a line break.
+    EXPECT_EQ(doc().RefrainEdit().text(), "<Am>La la\r\n");
+    EXPECT_EQ(doc().TextEdit().text(), savedText);
+    EXPECT_EQ(doc().TitelFont.name, "Liberation Serif");
+    EXPECT_EQ(doc().TitelFont.size, 20);
+    EXPECT_EQ(doc().TitelFont.color, 255);
+    EXPECT_EQ(lineEdit("TitelEdit")->font().pointSize(), 16);
+    EXPECT_FALSE(doc().Modified);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino 2.11 - [") + path + QLatin1Char(']'));
+}
+
+TEST_F(WindowRoundTrip, fileHoldsTheSectionsInOrderAsWindows1252) {
+    type("TitelEdit", QStringLiteral("Gr\u00FC\u00DFe"));
+    answerSaveWith(dir.filePath(QStringLiteral("g.vsn")));
+    action("Speichern")->trigger();
+    QFile f(dir.filePath(QStringLiteral("g.vsn")));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_TRUE(bytes.startsWith("[Titel]\r\nGr\xFC\xDF" "e\r\n")) << bytes.left(40).toStdString();
+    EXPECT_LT(bytes.indexOf("[Interpret]"), bytes.indexOf("[Fonts]"));
+}
+
+TEST_F(WindowRoundTrip, closingWithChangesAndCancelKeepsTheWindow) {
+    showActive();
+    type("TextEdit", QStringLiteral("nicht gespeichert"));
+    dialogs.confirmAnswers.push_back(MsgButton::Cancel);
+    action("Beenden")->trigger();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(doc().TextEdit().text(), "nicht gespeichert");
+
+    // Yes on the untitled song saves it through Save As, then the window closes.
+    dialogs.confirmAnswers.push_back(MsgButton::Yes);
+    answerSaveWith(dir.filePath(QStringLiteral("rettung.vsn")));
+    EXPECT_TRUE(form->close());
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("rettung.vsn"))));
+}
+
+TEST_F(WindowRoundTrip, failingSaveOnCloseIsReportedAndTheWindowStays) {
+    showActive();
+    type("TitelEdit", QStringLiteral("x"));
+    dialogs.confirmAnswers.push_back(MsgButton::Yes);
+    dialogs.saveAnswers.push_back(dir.filePath(QStringLiteral("no/such/folder/x.vsn")));
+    QDir::setCurrent(dir.filePath(QStringLiteral("no/such/folder")));
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(form->isVisible());
+    ASSERT_EQ(dialogs.errors.size(), 1u);
+    EXPECT_TRUE(dialogs.errors[0].endsWith(QLatin1Char('.')));
+    EXPECT_TRUE(doc().Modified);
+
+    // The program goes on: the next command works.
+    dialogs.confirmAnswers.push_back(MsgButton::No);
+    action("Neu")->trigger();
+    EXPECT_EQ(doc().TitelEdit().text(), "");
+    EXPECT_FALSE(doc().Modified);
+}
+
+TEST_F(WindowRoundTrip, openingAMissingFileReportsFileNotFoundAndLeavesTheSong) {
+    type("TitelEdit", QStringLiteral("bleibt"));
+    dialogs.confirmAnswers.push_back(MsgButton::No);
+    dialogs.openAnswers.push_back(dir.filePath(QStringLiteral("gibtsnicht.vsn")));
+    action("Oeffnen")->trigger();
+    ASSERT_EQ(dialogs.errors.size(), 1u);
+    EXPECT_EQ(dialogs.errors[0], QStringLiteral("File not found."));
+    EXPECT_EQ(doc().TitelEdit().text(), "bleibt");
+    EXPECT_TRUE(doc().Modified);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino 2.11 - [unbenannt]"));
+}
+
+} // namespace

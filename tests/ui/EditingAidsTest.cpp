@@ -1,0 +1,226 @@
+// Directive buttons, font commands with the fitting of the title and performer fonts, the picture button.
+#include "FormFixture.h"
+
+#include "ui/FontFitting.h"
+
+#include <QTextBlock>
+
+using namespace versino;
+using versino::testing::FormFixture;
+
+namespace {
+
+class Directives : public FormFixture {
+protected:
+    // Puts the caret of the lyric field at line `line`, column `column` (counted from 0).
+    void caretAt(int line, int column) {
+        QTextCursor c(textEdit()->document()->findBlockByNumber(line));
+        c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, column);
+        textEdit()->setTextCursor(c);
+    }
+    int caretLine() { return textEdit()->textCursor().blockNumber(); }
+    int caretColumn() { return textEdit()->textCursor().positionInBlock(); }
+};
+
+TEST_F(Directives, onTheFirstLineTheDirectiveBecomesTheFirstLine) {
+    doc().TextEdit().setText("a\r\nb\r\n");
+    doc().Modified = false;
+    caretAt(0, 1);
+    click("RBtn");
+    EXPECT_EQ(doc().TextEdit().text(), ">>Refrain\r\na\r\nb\r\n");
+    EXPECT_EQ(caretLine(), 1);
+    EXPECT_EQ(caretColumn(), 0);
+    EXPECT_TRUE(doc().Modified);
+}
+
+TEST_F(Directives, intoAnEmptyFieldLeavesTheCaretOnTheLineAfter) {
+    click("BBtn");
+    EXPECT_EQ(doc().TextEdit().text(), ">>Bridge\r\n");
+    EXPECT_EQ(caretLine(), 1);
+    EXPECT_EQ(textEdit()->textCursor().position(), 9);
+}
+
+TEST_F(Directives, onALastLineWithoutBreakGoesBeforeIt) {
+    doc().TextEdit().setText("a\r\nb");
+    caretAt(1, 1);
+    click("RefBtn");
+    EXPECT_EQ(doc().TextEdit().text(), "a\r\nRefrain\r\nb");
+    EXPECT_EQ(caretLine(), 2);
+    EXPECT_EQ(caretColumn(), 0);
+}
+
+TEST_F(Directives, selectionOverLinesThreeToFiveUsesItsEndAndIsDropped) {
+    doc().TextEdit().setText("1\r\n2\r\n3\r\n4\r\n5xy\r\n6");
+    QTextCursor c(textEdit()->document()->findBlockByNumber(2));
+    QTextCursor end(textEdit()->document()->findBlockByNumber(4));
+    end.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 2);
+    c.setPosition(end.position(), QTextCursor::KeepAnchor);
+    textEdit()->setTextCursor(c);
+    click("R2Btn");
+    EXPECT_EQ(doc().TextEdit().text(), "1\r\n2\r\n3\r\n4\r\n>>Refrain2\r\n5xy\r\n6");
+    EXPECT_FALSE(textEdit()->textCursor().hasSelection());
+    EXPECT_EQ(caretLine(), 5);
+    EXPECT_EQ(caretColumn(), 0);
+}
+
+TEST_F(Directives, workOnTheLyricsWhereverTheFocusIs) {
+    showActive();
+    doc().TextEdit().setText("eins\r\nzwei\r\ndrei");
+    caretAt(1, 3);
+    lineEdit("TitelEdit")->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), lineEdit("TitelEdit"));
+    click("SpaltenBtn");
+    EXPECT_EQ(doc().TextEdit().text(), "eins\r\n>>neue Spalte\r\nzwei\r\ndrei");
+    EXPECT_EQ(doc().TitelEdit().text(), "");
+    EXPECT_EQ(QApplication::focusWidget(), textEdit());
+    EXPECT_EQ(caretLine(), 2);
+}
+
+TEST_F(Directives, canFollowEachOther) {
+    click("RBtn");
+    click("RBtn");
+    EXPECT_EQ(doc().TextEdit().text(), ">>Refrain\r\n>>Refrain\r\n");
+}
+
+class Fonts : public FormFixture {
+protected:
+    QFont titelFont() { return lineEdit("TitelEdit")->font(); }
+    QFont interpretFont() { return lineEdit("InterpretEdit")->font(); }
+};
+
+TEST_F(Fonts, fittingAtNinetySixDpi) {
+    const int dpi = 96;
+    EXPECT_EQ(ui::fittedPointSize(24, 25, dpi), 16);
+    EXPECT_EQ(ui::fittedPointSize(18, 25, dpi), 16);
+    EXPECT_EQ(ui::fittedPointSize(17, 25, dpi), 16);
+    EXPECT_EQ(ui::fittedPointSize(16, 25, dpi), 16);
+    EXPECT_EQ(ui::fittedPointSize(12, 25, dpi), 12);
+    EXPECT_EQ(ui::fittedPointSize(1, 25, dpi), 1);
+    EXPECT_EQ(ui::fittedPointSize(1000000, 25, dpi), 16);
+    EXPECT_EQ(ui::pointsToPixels(16, dpi), 21);
+    EXPECT_EQ(ui::pointsToPixels(17, dpi), 23);
+}
+
+TEST_F(Fonts, fittingEndsForSizesOfZeroAndBelowAndOddScreens) {
+    EXPECT_EQ(ui::fittedPointSize(0, 25, 96), 1);
+    EXPECT_EQ(ui::fittedPointSize(-12, 25, 96), 1);
+    EXPECT_EQ(ui::fittedPointSize(std::numeric_limits<int>::min(), 25, 96), 1);
+    // A field too small for any font, and resolutions where the size read back from a height
+    // rounds up again: the loop must still end.
+    EXPECT_EQ(ui::fittedPointSize(24, 3, 96), 1);
+    for (int dpi : {1, 30, 50, 71, 72, 120, 144, 600})
+        EXPECT_GE(ui::fittedPointSize(48, 25, dpi), 1) << dpi;
+    EXPECT_EQ(ui::fittedPointSize(24, 25, 144), 10);
+}
+
+TEST_F(Fonts, titleAndPerformerShowTheDefaultsShrunkToSixteen) {
+    ASSERT_EQ(lineEdit("TitelEdit")->logicalDpiY(), 96);
+    EXPECT_EQ(titelFont().pointSize(), 16);
+    EXPECT_TRUE(titelFont().bold());
+    EXPECT_EQ(titelFont().family(), QStringLiteral("Bauhaus Md BT"));
+    EXPECT_EQ(interpretFont().pointSize(), 16);
+    EXPECT_FALSE(interpretFont().bold());
+    EXPECT_EQ(doc().TitelFont.size, 24);
+    EXPECT_EQ(lineEdit("TitelEdit")->height(), 25);
+}
+
+TEST_F(Fonts, confirmedTitleFontIsStoredAndShownWithoutItsColour) {
+    const QColor textColour = lineEdit("TitelEdit")->palette().color(QPalette::Text);
+    const FontSetting red{"Liberation Serif", FontStyle::Italic | FontStyle::Underline, 255, 12};
+    dialogs.fontAnswers.push_back(red);
+    click("Font1Btn");
+    ASSERT_EQ(dialogs.fontRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fontRequests[0], defaultTitelFont());
+    EXPECT_EQ(doc().TitelFont, red);
+    EXPECT_TRUE(doc().Modified);
+    EXPECT_EQ(titelFont().pointSize(), 12);
+    EXPECT_TRUE(titelFont().italic());
+    EXPECT_TRUE(titelFont().underline());
+    EXPECT_FALSE(titelFont().bold());
+    EXPECT_EQ(lineEdit("TitelEdit")->palette().color(QPalette::Text), textColour);
+    EXPECT_EQ(lineEdit("TitelEdit")->height(), 25);
+}
+
+TEST_F(Fonts, okWithoutAnyChangeStillSetsModified) {
+    dialogs.fontAnswers.push_back(defaultInterpretFont());
+    action("InterpretFont")->trigger();
+    EXPECT_TRUE(doc().Modified);
+    EXPECT_EQ(doc().InterpretFont, defaultInterpretFont());
+}
+
+TEST_F(Fonts, cancelChangesNothing) {
+    for (const char* button : {"Font1Btn", "Font2Btn", "Font3Btn", "Font4Btn"}) {
+        dialogs.fontAnswers.push_back(std::nullopt);
+        click(button);
+    }
+    EXPECT_EQ(dialogs.fontRequests.size(), 4u);
+    EXPECT_FALSE(doc().Modified);
+    EXPECT_EQ(doc().TitelFont, defaultTitelFont());
+    EXPECT_EQ(doc().InterpretFont, defaultInterpretFont());
+    EXPECT_EQ(doc().TextFont, defaultTextFont());
+    EXPECT_EQ(doc().AkkordFont, defaultAkkordFont());
+}
+
+TEST_F(Fonts, textAndChordFontsChangeNothingOnTheScreen) {
+    const QFont before1 = titelFont(), before2 = interpretFont();
+    const FontSetting big{"Liberation Mono", FontStyle::Bold, 0x00FF00, 30};
+    dialogs.fontAnswers.push_back(big);
+    dialogs.fontAnswers.push_back(big);
+    click("Font3Btn");
+    action("AkkordFont")->trigger();
+    EXPECT_EQ(doc().TextFont, big);
+    EXPECT_EQ(doc().AkkordFont, big);
+    EXPECT_EQ(dialogs.fontRequests[1], defaultAkkordFont());
+    EXPECT_EQ(titelFont(), before1);
+    EXPECT_EQ(interpretFont(), before2);
+    EXPECT_EQ(textEdit()->font(), form->font());
+}
+
+TEST_F(Fonts, menuItemsAndButtonsEditTheSameSetting) {
+    dialogs.fontAnswers.push_back(FontSetting{"Arial", 0, 0, 9});
+    action("TitelFont")->trigger();
+    dialogs.fontAnswers.push_back(std::nullopt);
+    click("Font1Btn");
+    ASSERT_EQ(dialogs.fontRequests.size(), 2u);
+    EXPECT_EQ(dialogs.fontRequests[1], (FontSetting{"Arial", 0, 0, 9}));
+}
+
+TEST_F(Fonts, sizesOfZeroOrLessFromAFileStillShowSomething) {
+    doc().TitelFont.size = 0;
+    form->UpdateTitelFont();
+    EXPECT_EQ(titelFont().pointSize(), 1);
+    doc().InterpretFont.size = -30;
+    form->UpdateInterpretFont();
+    EXPECT_EQ(interpretFont().pointSize(), 1);
+    EXPECT_EQ(doc().InterpretFont.size, -30);
+}
+
+using Picture = FormFixture;
+
+TEST_F(Picture, chosenFileFillsThePathAndSetsModified) {
+    dialogs.openAnswers.push_back(QStringLiteral("/home/user/Bilder/gitarre.bmp"));
+    click("GraphikBtn");
+    ASSERT_EQ(dialogs.openRequests.size(), 1u);
+    EXPECT_EQ(dialogs.openRequests[0].defaultExtension, QStringLiteral("bmp"));
+    EXPECT_EQ(dialogs.openRequests[0].filter, QStringLiteral("Bilder|*.bmp;*.jpg;*.gif"));
+    EXPECT_FALSE(dialogs.openRequests[0].initialName.has_value());
+    EXPECT_EQ(doc().GraphikEdit().text(), "/home/user/Bilder/gitarre.bmp");
+    EXPECT_TRUE(doc().Modified);
+
+    // The Open command sets its own filter on the shared dialog.
+    doc().Modified = false;
+    dialogs.openAnswers.push_back(std::nullopt);
+    form->OeffnenClick();
+    EXPECT_EQ(dialogs.openRequests[1].filter, QStringLiteral("Text Layouts (*.vsn)|*.vsn"));
+}
+
+TEST_F(Picture, cancelledDialogChangesNothing) {
+    doc().GraphikEdit().setText("alt.bmp");
+    doc().Modified = false;
+    dialogs.openAnswers.push_back(std::nullopt);
+    click("GraphikBtn");
+    EXPECT_EQ(doc().GraphikEdit().text(), "alt.bmp");
+    EXPECT_FALSE(doc().Modified);
+}
+
+} // namespace
