@@ -26,6 +26,10 @@ void QtPrinter::setPortrait() {
     if (!printer_->setPageOrientation(QPageLayout::Portrait) ||
         printer_->pageLayout().orientation() != QPageLayout::Portrait)
         throw PrinterError(kPrinterOperationNotSupported);
+    // The page's origin is the corner of what the printer can print, not of a margin of Qt's own
+    // choosing; a printer whose whole sheet is printable gives the PDF book's page exactly.
+    const QPageLayout layout = printer_->pageLayout();
+    printer_->setPageMargins(layout.minimumMargins(), layout.units());
 }
 
 PrintSurface& QtPrinter::beginDocument() {
