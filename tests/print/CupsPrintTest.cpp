@@ -54,7 +54,7 @@ protected:
             static int argc = 1;
             static char arg0[] = "print_cups_tests";
             static char* argv[] = {arg0, nullptr};
-            static QGuiApplication app(argc, argv);
+            new QGuiApplication(argc, argv); // lives to the end of the process
         }
     }
 

@@ -22,7 +22,8 @@ protected:
             static int argc = 1;
             static char arg0[] = "print_tests";
             static char* argv[] = {arg0, nullptr};
-            app = std::make_unique<QGuiApplication>(argc, argv);
+            // Left alive to the end of the process: destroying it among static objects crashes.
+            new QGuiApplication(argc, argv);
         }
     }
 
@@ -48,10 +49,7 @@ protected:
                 n += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
         return n;
     }
-
-    static std::unique_ptr<QGuiApplication> app;
 };
-std::unique_ptr<QGuiApplication> Surface::app;
 
 TEST(PixelSize, pointsAreConvertedAtTheDeviceResolutionWithOnePointAtLeast) {
     EXPECT_EQ(PainterSurface::pixelSizeFor(12, 600), 100);
