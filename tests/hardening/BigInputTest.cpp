@@ -1,0 +1,384 @@
+// Big and odd songs and pictures. Each case runs in a child process with an alarm, so that a hang
+// fails the test instead of the suite, and its peak memory is checked against the input's size.
+#include "Child.h"
+#include "CountingSurface.h"
+
+#include "document/LayoutFile.h"
+#include "document/TempDir.h"
+#include "platform/Bitmap.h"
+#include "platform/PainterSurface.h"
+#include "print/Drucken.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace versino;
+using namespace versino::testing;
+
+namespace {
+
+constexpr std::size_t kMiB = 1024 * 1024;
+
+// Saves the song, opens it into a fresh document and returns that document's lyrics.
+std::string saveAndOpenLyrics(SongDocument& doc, const QString& path) {
+    WriteLayoutFile(doc, path);
+    SongDocument opened;
+    ReadLayoutFile(opened, path);
+    return opened.TextEdit().text();
+}
+
+std::string lyricsOf(std::size_t bytes) {
+    std::string text;
+    text.reserve(bytes + 128);
+    for (int i = 0; text.size() < bytes; ++i)
+        text +=
+            "<Am>Der Mond ist <F>aufge<C°7>gangen, die <G>goldnen Sternlein " + std::to_string(i) + "\r\n";
+    return text;
+}
+
+long rssLimitKb(std::size_t inputBytes, int times) {
+    // A base for the program itself, and a multiple of the input for its copies.
+    return long((64 * kMiB + inputBytes * std::size_t(times)) / 1024);
+}
+
+// A 24-bit BMP of `width` × `height` pixels whose header may claim other dimensions.
+QByteArray bmp(int width, int height, std::int32_t claimedWidth, std::int32_t claimedHeight) {
+    const int stride = (width * 3 + 3) / 4 * 4;
+    QByteArray b;
+    auto le32 = [&b](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            b.append(char((v >> (8 * i)) & 0xFF));
+    };
+    auto le16 = [&b](std::uint16_t v) {
+        b.append(char(v & 0xFF));
+        b.append(char(v >> 8));
+    };
+    b.append("BM");
+    le32(std::uint32_t(54 + stride * height));
+    le32(0);
+    le32(54);
+    le32(40);
+    le32(std::uint32_t(claimedWidth));
+    le32(std::uint32_t(claimedHeight));
+    le16(1);
+    le16(24);
+    le32(0);
+    le32(std::uint32_t(stride * height));
+    le32(3780);
+    le32(3780);
+    le32(0);
+    le32(0);
+    b.append(QByteArray(stride * height, '\x7f'));
+    return b;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    writeAll(path.toStdString(), bytes.toStdString());
+}
+
+// A song with lyrics and the given picture file.
+void songWithPicture(SongDocument& doc, const std::string& picture) {
+    doc.TitelEdit().setText("Bild");
+    doc.TextEdit().setText("<C>Zeile\r\n");
+    doc.GraphikEdit().setText(picture);
+}
+
+std::string composeSummary(SongDocument& doc, CountingSurface& surface) {
+    const std::optional<QString> error = ComposePage(surface, doc);
+    return error ? error->toStdString() : "page";
+}
+
+// A QGuiApplication of its own for a child that paints; created after the fork, never before.
+QGuiApplication& guiApp() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char arg0[] = "hardening_tests";
+    static char* argv[] = {arg0, nullptr};
+    static QGuiApplication app(argc, argv);
+    return app;
+}
+
+} // namespace
+
+TEST(BigInput, hundredMegabyteLyricsSaveOpenAndPrint) {
+    TempDir dir;
+    const std::size_t size = scaled(100 * kMiB);
+    const ChildResult r = runInChild({false, 0, 240}, [&] {
+        SongDocument doc;
+        doc.TextEdit().takeText(lyricsOf(size));
+        const std::size_t lines = std::size_t(doc.TextEdit().lineCount());
+        if (saveAndOpenLyrics(doc, dir.path("gross.vsn")) != doc.TextEdit().text())
+            return std::string("the lyrics changed in a save and open");
+        CountingSurface page;
+        const std::string result = composeSummary(doc, page);
+        // The capo line, then per lyric line four chords, one superscript and the lyrics.
+        return result + " " + std::to_string(page.draws == 1 + 6 * (long long)(lines)) + " " +
+               std::to_string(page.maxY > page.minY);
+    });
+    EXPECT_FALSE(r.timedOut());
+    EXPECT_EQ(r.output, "page 1 1");
+    if (!VERSINO_ASAN) {
+        EXPECT_LT(r.maxRssKb, rssLimitKb(size, 8)) << "peak memory for a " << size << " byte song";
+    }
+}
+
+TEST(BigInput, tenMegabyteLineSaveOpenAndPrint) {
+    TempDir dir;
+    const std::size_t size = scaled(10 * kMiB);
+    const ChildResult r = runInChild({false, 0, 120}, [&] {
+        const std::string piece = "<Dm>lang und <A7>l\xE4nger ";
+        std::string line;
+        line.reserve(size + 64);
+        while (line.size() < size)
+            line += piece;
+        SongDocument doc;
+        doc.TextEdit().setText(line + "\r\n");
+        if (saveAndOpenLyrics(doc, dir.path("zeile.vsn")) != line + "\r\n")
+            return std::string("the line changed in a save and open");
+        CountingSurface page;
+        const std::string result = composeSummary(doc, page);
+        // The capo line, two chords per piece and the one lyric row.
+        return result + " " +
+               std::to_string(page.draws == 1 + 2 * (long long)(line.size() / piece.size()) + 1);
+    });
+    EXPECT_FALSE(r.timedOut());
+    EXPECT_EQ(r.output, "page 1");
+    if (!VERSINO_ASAN) {
+        EXPECT_LT(r.maxRssKb, rssLimitKb(size, 12));
+    }
+}
+
+TEST(BigInput, millionEmptyLinesSaveOpenAndPrint) {
+    TempDir dir;
+    const int lines = 1000000;
+    const ChildResult r = runInChild({false, 0, 120}, [&] {
+        std::string empty;
+        for (int i = 0; i < lines; ++i)
+            empty += "\r\n";
+        SongDocument doc;
+        doc.TextEdit().setText("Anfang\r\n" + empty);
+        doc.RefrainEdit().setText(empty);
+        doc.NachspielEdit().setText("Ende");
+        WriteLayoutFile(doc, dir.path("leer.vsn"));
+        SongDocument opened;
+        ReadLayoutFile(opened, dir.path("leer.vsn"));
+        CountingSurface page;
+        const std::string result = composeSummary(opened, page);
+        // Saving drops three trailing empty lines, the writer's line end adds one, opening drops three.
+        return std::to_string(opened.TextEdit().lineCount()) + " " +
+               std::to_string(opened.RefrainEdit().lineCount()) + " " + result + " " +
+               std::to_string(page.maxY);
+    });
+    EXPECT_FALSE(r.timedOut());
+    const int kept = lines - 5;
+    // The page is cut off at its bottom edge, but the rows still advance one text line each, and
+    // the closing remark stands below them all.
+    const int textLine = 100 + 100 / 6;
+    EXPECT_EQ(r.output.substr(0, r.output.rfind(' ')),
+              std::to_string(kept + 1) + " " + std::to_string(kept) + " page");
+    EXPECT_GT(std::stoll(r.output.substr(r.output.rfind(' ') + 1)), (long long)(kept)*textLine);
+}
+
+TEST(BigInput, everyByteInEveryField) {
+    TempDir dir;
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        all += char(b);
+    std::string safe; // every byte that is not part of a line end or the end-of-file mark
+    for (char c : all)
+        if (c != '\n' && c != '\r' && c != '\x1A')
+            safe += c;
+
+    // Without the line-structure bytes, every field keeps every byte through a save and an open.
+    SongDocument doc;
+    for (FieldId id : kAllFields)
+        doc.field(id).setText(isMultiLine(id) ? safe + "\r\n" + safe + "\r\n" : safe);
+    for (FontSetting* f : {&doc.TitelFont, &doc.InterpretFont, &doc.TextFont, &doc.AkkordFont})
+        f->name = safe;
+    WriteLayoutFile(doc, dir.path("bytes.vsn"));
+    SongDocument opened;
+    ReadLayoutFile(opened, dir.path("bytes.vsn"));
+    for (FieldId id : kAllFields)
+        EXPECT_EQ(opened.field(id).text(), doc.field(id).text()) << "field " << int(id);
+    EXPECT_EQ(opened.AkkordFont.name, safe);
+
+    // With them, a field's line ends split it; the file still opens and nothing else is lost.
+    SongDocument raw;
+    for (FieldId id : kAllFields)
+        raw.field(id).setText(all);
+    WriteLayoutFile(raw, dir.path("raw.vsn"));
+    SongDocument rawOpened;
+    ReadLayoutFile(rawOpened, dir.path("raw.vsn"));
+    const std::string firstLine = all.substr(0, 10); // up to the LF
+    for (FieldId id : kAllFields) {
+        if (!isMultiLine(id)) {
+            EXPECT_EQ(rawOpened.field(id).text(), firstLine) << "field " << int(id);
+        }
+    }
+    // A multi-line field keeps its lines: up to the LF, then up to byte 26 without the lone CR.
+    std::string second = all.substr(11, 15);
+    second.erase(second.find('\r'), 1);
+    EXPECT_EQ(rawOpened.TextEdit().text(), firstLine + "\r\n" + second + "\r\n");
+    EXPECT_EQ(rawOpened.AkkordFont, raw.AkkordFont);
+
+    // Printing every byte in every field, the chord marks included, draws without failing.
+    CountingSurface page;
+    raw.GraphikEdit().setText("");
+    EXPECT_EQ(composeSummary(raw, page), "page");
+    // Five single-line fields whole, "Kapo: ", and the lyric line less its chord "<=>" whose "=" is
+    // drawn as the chord: every byte reached the page.
+    EXPECT_EQ(page.drawnBytes, 5 * 256 + 6 + 253 + 1);
+}
+
+TEST(BigInput, chordFontOfAThousandPointsOnTheRealPainter) {
+    const ChildResult r = runInChild({false, 0, 60}, [&] {
+        guiApp();
+        SongDocument doc;
+        doc.TitelEdit().setText("Riesig");
+        doc.TextEdit().setText("<Am>Eine <G°7>Zeile\r\n>>Refrain\r\n");
+        doc.RefrainEdit().setText("<C>Kehr<F>vers\r\n");
+        doc.AkkordFont.size = 1000;
+        // A 150 dots-per-inch page keeps the image small; the font is still 2083 pixels high.
+        QImage image(1240, 1754, QImage::Format_RGB32);
+        const int dotsPerMetre = int(150 / 0.0254 + 0.5);
+        image.setDotsPerMeterX(dotsPerMetre);
+        image.setDotsPerMeterY(dotsPerMetre);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        PainterSurface surface(painter);
+        const std::optional<QString> error = ComposePage(surface, doc);
+        surface.setFontName(doc.AkkordFont.name);
+        surface.setFontSize(doc.AkkordFont.size);
+        const int chordRow = surface.textHeight("ABCdefg");
+        painter.end();
+        int red = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                red += image.pixel(x, y) == qRgb(255, 0, 0);
+        return std::string(error ? "error" : "page") + " " + std::to_string(chordRow > 2000) + " " +
+               std::to_string(red > 1000);
+    });
+    EXPECT_FALSE(r.timedOut());
+    EXPECT_EQ(r.output, "page 1 1") << "the chord row is as high as the font, and red chords are on the page";
+}
+
+TEST(BigInput, absurdFontSizesOnTheRealPainter) {
+    const ChildResult r = runInChild({false, 0, 60}, [&] {
+        guiApp();
+        QImage image(600, 800, QImage::Format_RGB32);
+        QPainter painter(&image);
+        PainterSurface surface(painter);
+        std::string out;
+        for (int size : {0, -1, -1000, INT_MIN, INT_MAX, 1000, 100000}) {
+            SongDocument doc;
+            doc.TextEdit().setText("<Am°7>Zeile\r\n");
+            for (FontSetting* f : {&doc.TitelFont, &doc.InterpretFont, &doc.TextFont, &doc.AkkordFont})
+                f->size = size;
+            ComposePage(surface, doc);
+            surface.setFontSize(size);
+            out += surface.textHeight("ABCdefg") > 0 ? "+" : "-";
+        }
+        return out;
+    });
+    EXPECT_FALSE(r.timedOut());
+    EXPECT_EQ(r.output, "+++++++");
+}
+
+TEST(BigInput, bitmapHeadersClaimingHugePicturesAreLeftOut) {
+    TempDir dir;
+    struct Claim {
+        std::int32_t width, height;
+    };
+    for (const Claim c : {Claim{100000, 100000}, Claim{100000, -100000}, Claim{INT32_MAX, 1},
+                          Claim{46341, 46341}, Claim{1, INT32_MIN}}) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        const QString path = dir.path("gross.bmp");
+        writeFile(path, bmp(2, 2, c.width, c.height));
+        const ChildResult r = runInChild({false, 0, 30}, [&] {
+            const BitmapLoad load = loadBitmap(path.toStdString());
+            SongDocument doc;
+            songWithPicture(doc, path.toStdString());
+            CountingSurface page;
+            const std::string result = composeSummary(doc, page);
+            return std::to_string(int(load.status)) + " " + result + " " +
+                   std::to_string(page.pictures.size());
+        });
+        EXPECT_FALSE(r.timedOut());
+        EXPECT_EQ(r.output, std::to_string(int(BitmapLoad::Status::NotABitmap)) + " page 0");
+        if (!VERSINO_ASAN) {
+            EXPECT_LT(r.maxRssKb, 256 * 1024) << "nothing of the claimed size was allocated";
+        }
+    }
+}
+
+TEST(BigInput, tinyBitmapsPrintWithoutAnEmptyBox) {
+    TempDir dir;
+    for (int side : {1, 2, 3}) {
+        SCOPED_TRACE(side);
+        const QString path = dir.path("klein.bmp");
+        writeFile(path, bmp(side, side, side, side));
+        const BitmapLoad load = loadBitmap(path.toStdString());
+        ASSERT_EQ(load.status, BitmapLoad::Status::Loaded);
+        EXPECT_EQ(load.bitmap.width(), side);
+        SongDocument doc;
+        songWithPicture(doc, path.toStdString());
+        CountingSurface page;
+        EXPECT_EQ(composeSummary(doc, page), "page");
+        for (const PageBox& box : page.pictures) {
+            EXPECT_LT(box.left, box.right);
+            EXPECT_LT(box.top, box.bottom);
+            EXPECT_LE(box.right - box.left, side) << "a picture is never scaled up";
+        }
+        // Half of one pixel rounds to nothing: a 1 x 1 picture has no box to stand in.
+        if (side == 1) {
+            EXPECT_TRUE(page.pictures.empty());
+        } else {
+            EXPECT_EQ(page.pictures.size(), 1u);
+        }
+    }
+}
+
+TEST(BigInput, picturePathsToFifosDevicesAndFoldersNeverBlock) {
+    TempDir dir;
+    const QString fifo = dir.path("rohr.bmp");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    for (const std::string& path : {fifo.toStdString(), std::string("/dev/zero"), dir.str()}) {
+        SCOPED_TRACE(path);
+        const ChildResult r = runInChild({false, 0, 10}, [&] {
+            SongDocument doc;
+            songWithPicture(doc, path);
+            CountingSurface page;
+            const std::string result = composeSummary(doc, page);
+            return result + " | " + std::to_string(page.pictures.size()) + " " + page.lastText;
+        });
+        EXPECT_FALSE(r.timedOut()) << "reading the picture blocked";
+        EXPECT_EQ(r.output, "Cannot open file \"" + path + "\". File access denied | 0 Zeile");
+    }
+}
+
+// Disabled until the chord-line renderer stops measuring the whole lyric prefix anew for every
+// chord: on the real painter that is quadratic in the line's length (a 160 KB line with a chord
+// every 24 bytes takes about two minutes; 10 MB would take days). Enable it with the fix.
+TEST(BigInput, DISABLED_tenMegabyteLineWithChordsOnTheRealPainter) {
+    const ChildResult r = runInChild({false, 0, 60}, [&] {
+        guiApp();
+        const std::string piece = "<Dm>lang und <A7>l\xE4nger ";
+        std::string line;
+        while (line.size() < scaled(10 * kMiB))
+            line += piece;
+        SongDocument doc;
+        doc.TextEdit().setText(line + "\r\n");
+        QImage image(1240, 1754, QImage::Format_RGB32);
+        QPainter painter(&image);
+        PainterSurface surface(painter);
+        const std::optional<QString> error = ComposePage(surface, doc);
+        return std::string(error ? "error" : "page");
+    });
+    EXPECT_FALSE(r.timedOut()) << "printing one long line with chords took more than a minute";
+    EXPECT_EQ(r.output, "page");
+}
