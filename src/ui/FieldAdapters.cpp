@@ -16,19 +16,39 @@ namespace {
 constexpr QChar kParagraph = QChar::ParagraphSeparator;
 constexpr QChar kLineSeparator = QChar::LineSeparator;
 
-// The document's text of a widget string: block separators become CR LF, everything else one byte.
-std::string toDocumentText(QString text) {
-    text.replace(kParagraph, QLatin1Char('\n'));
-    text.replace(kLineSeparator, QLatin1Char('\n'));
-    const std::string bytes = cp1252::fromUnicode(text);
+// The document's text of a widget string, in one pass: block separators become CR LF, every other
+// character one byte (Latin-1 directly, the rest through the code page table).
+std::string toDocumentText(const QString& text) {
     std::string out;
-    out.reserve(bytes.size() + bytes.size() / 16);
-    for (char c : bytes) {
-        if (c == '\n')
-            out.push_back('\r');
-        out.push_back(c);
+    out.reserve(static_cast<std::size_t>(text.size()) + static_cast<std::size_t>(text.size()) / 16);
+    const QChar* p = text.constData();
+    const QChar* const end = p + text.size();
+    while (p != end) {
+        const char16_t c = p->unicode();
+        if (c == kParagraph.unicode() || c == kLineSeparator.unicode()) {
+            out.append("\r\n", 2);
+            ++p;
+        } else if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            out.push_back(static_cast<char>(c));
+            ++p;
+        } else {
+            const QChar* q = p + 1;
+            if (p->isHighSurrogate() && q != end && q->isLowSurrogate())
+                ++q;
+            out.append(cp1252::fromUnicode(QString(p, q - p)));
+            p = q;
+        }
     }
     return out;
+}
+
+// Whether `bytes` can be the document text of a widget holding `characters` characters: each
+// byte is one character, except that CR LF is one block separator.
+bool sameLength(const std::string& bytes, int characters) {
+    std::size_t breaks = 0;
+    for (std::size_t pos = bytes.find("\r\n"); pos != std::string::npos; pos = bytes.find("\r\n", pos + 2))
+        ++breaks;
+    return bytes.size() - breaks == static_cast<std::size_t>(characters);
 }
 
 // Replaces characters outside Windows-1252 by "?" (a surrogate pair counts as one character).
@@ -111,7 +131,8 @@ void PlainTextField::sanitize(int position, int length) {
 std::string PlainTextField::text() const { return toDocumentText(edit_->document()->toRawText()); }
 
 void PlainTextField::setText(const std::string& text) {
-    if (text == this->text())
+    // Comparing lengths first spares converting the whole field when a new text arrives.
+    if (sameLength(text, edit_->document()->characterCount() - 1) && text == this->text())
         return;
     // Replacing the whole text is one change, though the widget reports clearing and inserting.
     silent_ = true;

@@ -1,0 +1,147 @@
+// The editor's window under load, on whatever platform QT_QPA_PLATFORM names (offscreen by default
+// through the benchmark runner): start to a shown window, Open and Save of 10 MB and 100 MB layout
+// files through the window's commands, and directive insertion into a lyric field of 100,000 lines.
+#include "support/ScriptedDialogs.h"
+
+#include "document/LayoutFile.h"
+#include "ui/About.h"
+#include "ui/Appearance.h"
+#include "ui/Arbeitsblatt.h"
+#include "ui/Bedienung.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+using namespace versino;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+double medianSeconds(int runs, const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = Clock::now();
+        work();
+        times.push_back(seconds(start));
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+std::string lyricLines(int count) {
+    std::string text;
+    text.reserve(static_cast<std::size_t>(count) * 100);
+    for (int i = 0; i < count; ++i) {
+        text += "<Am>Wenn der <G>Abend kommt und <F>alle Lichter <E7>gehen, Zeile ";
+        text += std::to_string(i);
+        text += " ...........\r\n";
+    }
+    return text;
+}
+
+QString writeSong(const QString& path, int lines) {
+    SongDocument doc;
+    doc.TitelEdit().setText("Benchmark");
+    doc.RefrainEdit().setText("<C>Refrain <G>Zeile eins\r\n<Am>Refrain Zeile zwei\r\n");
+    doc.TextEdit().setText(lyricLines(lines));
+    WriteLayoutFile(doc, path);
+    return path;
+}
+
+struct OpenSave {
+    double megabytes, open, save;
+};
+
+OpenSave openAndSave(TWorkingForm& form, testing::ScriptedDialogs& dialogs, const QString& path) {
+    const double mb = static_cast<double>(QFileInfo(path).size()) / 1e6;
+    std::vector<double> opens;
+    for (int i = 0; i < 3; ++i) {
+        // Each Open starts from an empty song, as after New; only the Open itself is timed.
+        form.document().Modified = false;
+        form.NeuClick();
+        QApplication::processEvents();
+        dialogs.openAnswers.push_back(path);
+        const auto start = Clock::now();
+        form.guarded([&] { form.OeffnenClick(); });
+        QApplication::processEvents();
+        opens.push_back(seconds(start));
+    }
+    std::sort(opens.begin(), opens.end());
+    const double open = opens[1];
+    const double save = medianSeconds(3, [&] {
+        form.guarded([&] { form.SpeichernClick(); });
+        QApplication::processEvents();
+    });
+    if (!dialogs.errors.empty())
+        std::printf("error: %s\n", qPrintable(dialogs.errors.front()));
+    return {mb, open, save};
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    const auto processStart = Clock::now();
+    QApplication app(argc, argv);
+    ui::installFontSubstitutes();
+    testing::ScriptedDialogs dialogs;
+    auto form = std::make_unique<TWorkingForm>(&dialogs);
+    TAboutBox about(form.get());
+    TBedienungForm bedienung(form.get());
+    form->setHelpWindows(&bedienung, &about);
+    form->show();
+    if (!QTest::qWaitForWindowExposed(form.get()))
+        std::printf("window was not exposed\n");
+    const double startup = seconds(processStart);
+    std::printf("platform %s, %d dpi\n", qPrintable(QGuiApplication::platformName()), form->logicalDpiY());
+    std::printf("start to window shown: %.1f ms (target < 200 ms)\n", startup * 1e3);
+
+    const double windowOnly = medianSeconds(5, [&] {
+        TWorkingForm another(&dialogs);
+        another.show();
+        if (!QTest::qWaitForWindowExposed(&another))
+            std::printf("window was not exposed\n");
+    });
+    std::printf("another main window created and shown: %.1f ms (median of 5)\n", windowOnly * 1e3);
+
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/versino-bench-XXXXXX"));
+    const OpenSave small = openAndSave(*form, dialogs, writeSong(dir.filePath(QStringLiteral("10mb.vsn")), 120000));
+    std::printf("Open  %.1f MB through the window: %.3f s (target < 0.5 s)\n", small.megabytes, small.open);
+    std::printf("Save  %.1f MB through the window: %.3f s (target < 0.3 s)\n", small.megabytes, small.save);
+
+    // Directive insertion into 100,000 lyric lines, at the top, the middle and the end.
+    auto* edit = form->findChild<QPlainTextEdit*>(QStringLiteral("TextEdit"));
+    form->document().TextEdit().setText(lyricLines(100000));
+    QApplication::processEvents();
+    std::vector<double> inserts;
+    for (int line : {0, 25000, 50000, 75000, 99999, 50000, 12345, 99000, 1, 60000}) {
+        edit->setTextCursor(QTextCursor(edit->document()->findBlockByNumber(line)));
+        const auto start = Clock::now();
+        form->RBtnClick();
+        QApplication::processEvents();
+        inserts.push_back(seconds(start));
+    }
+    std::sort(inserts.begin(), inserts.end());
+    std::printf("directive into %d lines: median %.2f ms, worst %.2f ms (target < 10 ms)\n",
+                form->document().TextEdit().lineCount(), inserts[inserts.size() / 2] * 1e3, inserts.back() * 1e3);
+
+    const OpenSave large = openAndSave(*form, dialogs, writeSong(dir.filePath(QStringLiteral("100mb.vsn")), 1200000));
+    std::printf("Open  %.1f MB through the window: %.3f s, %.1fx the 10 MB file (target within 12x)\n",
+                large.megabytes, large.open, large.open / small.open);
+    std::printf("Save  %.1f MB through the window: %.3f s, %.1fx the 10 MB file\n", large.megabytes, large.save,
+                large.save / small.save);
+    return 0;
+}
