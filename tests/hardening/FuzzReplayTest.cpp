@@ -42,3 +42,11 @@ void replay(const char* name, const Target& target) {
 TEST(FuzzReplay, layoutReaderInputs) {
     replay("layout", versino::fuzz::layoutInput);
 }
+
+TEST(FuzzReplay, pageComposerInputs) {
+    replay("page", versino::fuzz::pageInput);
+}
+
+TEST(FuzzReplay, bitmapInputs) {
+    replay("bitmap", versino::fuzz::bitmapInput);
+}

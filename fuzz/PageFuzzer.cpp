@@ -1,0 +1,109 @@
+// Feeds arbitrary lyric, chorus and bridge bytes, header texts, font sizes (0, negative and huge
+// among them), styles and page sizes to the chord-line renderer and the page composer, on a
+// surface that measures like the printer. Beyond the sanitizers' checks:
+//  - each lyric line leaves the text font selected, moves down by one chord row exactly when it
+//    holds a "<", and draws as its lyric row the line without its chords, at the line's left edge;
+//  - the composed page draws nothing above the title's row and reports no picture error.
+#include "FuzzCheck.h"
+#include "FuzzSurface.h"
+
+#include "print/Drucken.h"
+
+#include <climits>
+
+using namespace versino;
+using versino::fuzz::check;
+using versino::fuzz::FuzzSurface;
+using versino::fuzz::InputReader;
+using versino::fuzz::SurfaceFont;
+
+namespace {
+
+const std::vector<std::int32_t> kSizes = {0,    -1,    1,      2,       3,       10, 12,
+                                          1000, 12000, 100000, INT_MAX, INT_MIN, -3, -1000};
+const std::vector<std::int32_t> kPageSides = {4760, 6814, 0, -1, 1, 100, INT_MAX, INT_MIN, 50};
+
+// The lyric row of a line: everything outside "<" ... ">", where the end of the line closes a chord.
+std::string lyricRowOf(std::string_view line) {
+    std::string out;
+    for (std::size_t i = 0; i < line.size();) {
+        const char c = line[i++];
+        if (c != '<') {
+            out += c;
+            continue;
+        }
+        while (i < line.size() && line[i++] != '>') {
+        }
+    }
+    return out;
+}
+
+void selectFont(PrintSurface& s, const FontSetting& f) {
+    s.setFontName(f.name);
+    s.setFontSize(f.size);
+    s.setFontStyle(f.style);
+    s.setFontColor(f.color);
+}
+
+void checkChordLine(const SongDocument& doc, const std::string& line) {
+    FuzzSurface s;
+    selectFont(s, doc.AkkordFont);
+    const int chordRow = s.textHeight("ABCdefg");
+    selectFont(s, doc.TextFont);
+    const SurfaceFont textFont = s.font;
+    const ChordLineContext ctx{s, doc.AkkordFont, doc.TextFont, chordRow};
+
+    constexpr int kTop = 1000;
+    constexpr int kLeft = 200;
+    int y = kTop;
+    s.lowestY = kTop;
+    s.keepDraws = true;
+    PrintChordLine(ctx, kLeft, y, line);
+
+    const std::string detail = "line '" + line.substr(0, 80) + "'";
+    check(s.font == textFont, "the chord line did not leave the text font selected", detail);
+    const bool hasChord = line.find('<') != std::string::npos;
+    check(y == kTop + (hasChord ? chordRow : 0), "the lyric row moved by other than one chord row", detail);
+    check(!s.draws.empty(), "the lyric row was not drawn", detail);
+    const FuzzSurface::Draw& row = s.draws.back();
+    check(row.x == kLeft && row.y == y && row.text == lyricRowOf(line),
+          "the lyric row is not the line without chords",
+          detail + " drawn '" + row.text.substr(0, 80) + "' at " + std::to_string(row.x) + "," +
+              std::to_string(row.y));
+    for (std::size_t i = 0; i + 1 < s.draws.size(); ++i)
+        check(s.draws[i].y == kTop, "a chord was not drawn on the chord row", detail);
+}
+
+} // namespace
+
+void versino::fuzz::pageInput(const std::uint8_t* data, std::size_t size) {
+    InputReader in(data, size);
+    SongDocument doc;
+    for (FontSetting* f : {&doc.TitelFont, &doc.InterpretFont, &doc.TextFont, &doc.AkkordFont}) {
+        f->size = in.pick(kSizes);
+        f->style = in.byte() & 15;
+    }
+    FuzzSurface page;
+    page.width = in.pick(kPageSides);
+    page.height = in.pick(kPageSides);
+    doc.TitelEdit().setText(in.text());
+    doc.InterpretEdit().setText(in.text());
+    doc.VorspielEdit().setText(in.text());
+    doc.KapoEdit().setText(in.text());
+    doc.NachspielEdit().setText(in.text());
+    doc.RefrainEdit().setText(in.text());
+    doc.BridgeEdit().setText(in.text());
+    doc.TextEdit().setText(in.rest());
+
+    for (const std::string& line : doc.TextEdit().lineList())
+        checkChordLine(doc, line);
+    for (const std::string& line : doc.RefrainEdit().lineList())
+        checkChordLine(doc, line);
+
+    // The title stands at the page's top row; everything else below it.
+    page.lowestY = 150;
+    const std::optional<QString> error = ComposePage(page, doc);
+    check(!error, "a page without a picture reported a picture error");
+}
+
+VERSINO_FUZZ_ENTRY(versino::fuzz::pageInput)
