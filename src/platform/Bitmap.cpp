@@ -55,6 +55,35 @@ Dimensions declaredDimensions(const QByteArray& b) {
     return {true, width, std::llabs(height)};
 }
 
+// The last file decoded, by identity and modification time. A song book that shows the same
+// picture on every page decodes it once, and the PDF stores one image for all of them.
+struct LastLoad {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    timespec modified{};
+    BitmapLoad load;
+};
+
+LastLoad& lastLoadSlot() {
+    static LastLoad last;
+    return last;
+}
+
+const BitmapLoad* lastLoad(const struct stat& st) {
+    const LastLoad& last = lastLoadSlot();
+    if (last.size != st.st_size || last.device != st.st_dev || last.inode != st.st_ino ||
+        last.modified.tv_sec != st.st_mtim.tv_sec || last.modified.tv_nsec != st.st_mtim.tv_nsec)
+        return nullptr;
+    return &last.load;
+}
+
+BitmapLoad remember(const struct stat& st, BitmapLoad load) {
+    LastLoad& last = lastLoadSlot();
+    last = LastLoad{st.st_dev, st.st_ino, st.st_size, st.st_mtim, load};
+    return load;
+}
+
 } // namespace
 
 BitmapLoad decodeBitmap(const QByteArray& bytes) {
@@ -97,6 +126,8 @@ BitmapLoad loadBitmap(const std::string& path) {
         return cannotOpen(EACCES);
     if (st.st_size > kMaxBitmapFileBytes)
         return notABitmap();
+    if (const BitmapLoad* same = lastLoad(st))
+        return *same;
 
     QByteArray bytes;
     bytes.resize(qsizetype(st.st_size));
@@ -113,7 +144,7 @@ BitmapLoad loadBitmap(const std::string& path) {
         done += n;
     }
     bytes.truncate(done);
-    return decodeBitmap(bytes);
+    return remember(st, decodeBitmap(bytes));
 }
 
 } // namespace versino
