@@ -27,8 +27,8 @@ struct Line {
 };
 
 const char* const kChords[] = {"G", "D", "Em", "C", "Am7", "B7", "F", "Dsus4"};
-const char* const kWords[] = {"Wir ziehen", "durch die", "stille Nacht,", "der Mond", "geht mit", "uns nach Haus,",
-                              "und die", "Sterne wachen"};
+const char* const kWords[] = {"Wir ziehen", "durch die",      "stille Nacht,", "der Mond",
+                              "geht mit",   "uns nach Haus,", "und die",       "Sterne wachen"};
 
 Line makeLine(int n) {
     Line l;
@@ -65,7 +65,8 @@ void writeSamples(const QString& folder, QString& vsn, QString& cho) {
     doc.KapoEdit().setText("2");
     doc.NachspielEdit().setText("Zum Schluss leiser werden.");
     doc.GraphikEdit().setText((folder + "/bild.bmp").toStdString());
-    std::string chordPro = "{title: Nachtlied}\n{subtitle: Versino-Benchmark}\n{comment: Kapo 2}\n{columns: 2}\n";
+    std::string chordPro =
+        "{title: Nachtlied}\n{subtitle: Versino-Benchmark}\n{comment: Kapo 2}\n{columns: 2}\n";
     std::string chorus, bridge;
     for (int i = 0; i < 4; ++i) {
         doc.RefrainEdit().addLine(asVersino(makeLine(100 + i)));
@@ -199,9 +200,11 @@ int main(int argc, char** argv) {
         refHundred = medianProcessMs(3, "/bin/sh", QStringList{"-c", script, "sh"} + cho100, dir.path());
     }
 
-    std::printf("Song sheet: 60 lyric lines with chords, chorus and bridge blocks, two columns, 300x200 BMP\n");
+    std::printf(
+        "Song sheet: 60 lyric lines with chords, chorus and bridge blocks, two columns, 300x200 BMP\n");
     std::printf("  in-process, one page per PDF file (median of 200):   %8.2f ms/page\n", median(pageTimes));
-    std::printf("  in-process, 100 pages in one PDF (median of 5):      %8.2f ms/page\n", median(bookPageTimes));
+    std::printf("  in-process, 100 pages in one PDF (median of 5):      %8.2f ms/page\n",
+                median(bookPageTimes));
     std::printf("  versino-print -o, 1 song (process, median of 11):    %8.1f ms\n", one);
     std::printf("  versino-print -o, 100 songs (process, median of 5):  %8.1f ms\n", hundred);
     if (refOne > 0) {

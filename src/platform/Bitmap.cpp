@@ -22,7 +22,9 @@ std::uint16_t readLe16(const QByteArray& b, int at) {
     return std::uint16_t(std::uint8_t(b[at]) | std::uint8_t(b[at + 1]) << 8);
 }
 
-BitmapLoad notABitmap() { return BitmapLoad{}; }
+BitmapLoad notABitmap() {
+    return BitmapLoad{};
+}
 
 BitmapLoad cannotOpen(int errnum) {
     BitmapLoad r;

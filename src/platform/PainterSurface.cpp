@@ -12,8 +12,12 @@ namespace versino {
 PainterSurface::PainterSurface(QPainter& painter)
     : painter_(painter), dpi_(painter.device()->logicalDpiY()) {}
 
-int PainterSurface::pageWidth() const { return painter_.device()->width(); }
-int PainterSurface::pageHeight() const { return painter_.device()->height(); }
+int PainterSurface::pageWidth() const {
+    return painter_.device()->width();
+}
+int PainterSurface::pageHeight() const {
+    return painter_.device()->height();
+}
 
 void PainterSurface::setFontName(const std::string& face) {
     if (face != face_) {
@@ -79,7 +83,9 @@ int PainterSurface::textWidth(std::string_view text) {
     return metrics().horizontalAdvance(cp1252::toUnicode(text));
 }
 
-int PainterSurface::textHeight(std::string_view) { return metrics().ascent() + metrics().descent(); }
+int PainterSurface::textHeight(std::string_view) {
+    return metrics().ascent() + metrics().descent();
+}
 
 void PainterSurface::drawText(int x, int y, std::string_view text) {
     if (text.empty())

@@ -55,14 +55,17 @@ void QtPrinter::endDocument() {
 PdfBookPrinter::PdfBookPrinter(const QString& fileName, QPageSize::PageSizeId paper)
     : fileName_(fileName), paper_(paper) {}
 
-PdfBookPrinter::~PdfBookPrinter() { finish(); }
+PdfBookPrinter::~PdfBookPrinter() {
+    finish();
+}
 
 PrintSurface& PdfBookPrinter::beginDocument() {
     if (!writer_) {
         auto pdf = std::make_unique<QPdfWriter>(fileName_);
         pdf->setResolution(kPrintResolution);
         pdf->setCreator(QStringLiteral("versino-print"));
-        pdf->setPageLayout(QPageLayout(QPageSize(paper_), QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter));
+        pdf->setPageLayout(
+            QPageLayout(QPageSize(paper_), QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter));
         writer_ = std::move(pdf);
         painter_ = std::make_unique<QPainter>();
         if (!painter_->begin(writer_.get())) {

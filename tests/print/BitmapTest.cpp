@@ -1,5 +1,5 @@
-#include "print/BmpFiles.h"
 #include "platform/Bitmap.h"
+#include "print/BmpFiles.h"
 
 #include <QTemporaryDir>
 #include <cerrno>

@@ -56,21 +56,11 @@ TEST_F(ChordLine, emptyLinePutsNothingOnThePage) {
 TEST_F(ChordLine, chordWithSuperscriptFollowsTheFontProtocol) {
     EXPECT_EQ(print("ab<D" + deg + "7>c"), kTop + kChordRow);
     const std::vector<std::string> expected = {
-        "width 'ab'",
-        "face ChordFace",
-        "size 10",
-        "style 1",
-        "color 255",
-        draw(kLeft + 24, kTop, "D"),
-        "width 'D'",
-        "size 7",
-        draw(kLeft + 24 + 11, kTop, "7"),
-        "size 10",
-        "face TextFace",
-        "size 12",
-        "style 0",
-        "color 0",
-        draw(kLeft, kTop + kChordRow, "abc"),
+        "width 'ab'", "face ChordFace", "size 10",
+        "style 1",    "color 255",      draw(kLeft + 24, kTop, "D"),
+        "width 'D'",  "size 7",         draw(kLeft + 24 + 11, kTop, "7"),
+        "size 10",    "face TextFace",  "size 12",
+        "style 0",    "color 0",        draw(kLeft, kTop + kChordRow, "abc"),
     };
     EXPECT_EQ(s.calls, expected);
 }
@@ -128,10 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
              C},
         Case{"lessThanInsideChordIsChordText", "<a<b>x", {"draw 0,0 'a<b'", "draw 0,40 'x'"}, C},
         Case{"blanksInChordKept", "<  G >x", {"draw 0,0 '  G '", "draw 0,40 'x'"}, C},
-        Case{"closerAndMarkerOutsideChordArePrinted",
-             "a>b" + deg + "c",
-             {"draw 0,0 'a>b" + deg + "c'"},
-             0},
+        Case{"closerAndMarkerOutsideChordArePrinted", "a>b" + deg + "c", {"draw 0,0 'a>b" + deg + "c'"}, 0},
         Case{"unclosedChordClosedByEndOfLine", "ab<G7", {"draw 24,0 'G7'", "draw 0,40 'ab'"}, C},
         Case{"unclosedSuperscriptClosedByEndOfLine",
              "ab<G" + deg + "7",

@@ -74,16 +74,17 @@ protected:
         // cupsd drops to the lp user for filters: they must be able to reach the spool.
         QFile(dir.path()).setPermissions(QFileDevice::Permissions(0x7755));
         const QString d = dir.path();
-        writeBytes(d + "/etc/cupsd.conf", QStringLiteral("Listen %1\n"
-                                                         "LogLevel info\n"
-                                                         "WebInterface No\n"
-                                                         "Browsing Off\n"
-                                                         "DefaultAuthType None\n"
-                                                         "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                                                         "<Policy default>\n  <Limit All>\n    Order deny,allow\n"
-                                                         "  </Limit>\n</Policy>\n")
-                                              .arg(socket)
-                                              .toUtf8());
+        writeBytes(d + "/etc/cupsd.conf",
+                   QStringLiteral("Listen %1\n"
+                                  "LogLevel info\n"
+                                  "WebInterface No\n"
+                                  "Browsing Off\n"
+                                  "DefaultAuthType None\n"
+                                  "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                                  "<Policy default>\n  <Limit All>\n    Order deny,allow\n"
+                                  "  </Limit>\n</Policy>\n")
+                       .arg(socket)
+                       .toUtf8());
         writeBytes(d + "/etc/cups-files.conf",
                    QStringLiteral("ServerRoot %1/etc\nRequestRoot %1/spool\nTempDir %1/spool/tmp\n"
                                   "CacheDir %1/cache\nStateDir %1/state\nErrorLog %1/log/error_log\n"
@@ -100,7 +101,8 @@ protected:
 
     void startCupsd() {
         cupsd.setProgram(kCupsd);
-        cupsd.setArguments({"-f", "-c", dir.filePath("etc/cupsd.conf"), "-s", dir.filePath("etc/cups-files.conf")});
+        cupsd.setArguments(
+            {"-f", "-c", dir.filePath("etc/cupsd.conf"), "-s", dir.filePath("etc/cups-files.conf")});
         cupsd.setProcessChannelMode(QProcess::ForwardedChannels);
         cupsd.start();
         ASSERT_TRUE(cupsd.waitForStarted(5000)) << "cupsd did not start";
@@ -125,7 +127,8 @@ protected:
     void addPdfQueue() {
         const QString model = pdfModel();
         ASSERT_FALSE(model.isEmpty()) << "no cups-pdf model: install printer-driver-cups-pdf";
-        const ToolRun add = runTool("lpadmin", {"-h", socket, "-p", "versino-pdf", "-E", "-v", "cups-pdf:/", "-m", model});
+        const ToolRun add =
+            runTool("lpadmin", {"-h", socket, "-p", "versino-pdf", "-E", "-v", "cups-pdf:/", "-m", model});
         ASSERT_EQ(add.exitCode, 0) << add.err.toStdString();
         const ToolRun def = runTool("lpadmin", {"-h", socket, "-d", "versino-pdf"});
         ASSERT_EQ(def.exitCode, 0) << def.err.toStdString();
@@ -219,7 +222,8 @@ TEST_F(PrivateCups, printCommandSendsOneA4PortraitPageWithTheComposedContent) {
 
     const QString info = runTool("pdfinfo", {arrived}).out;
     EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+1\\n"))) << info.toStdString();
-    const QRegularExpressionMatch size = QRegularExpression("Page size:\\s+([\\d.]+) x ([\\d.]+)").match(info);
+    const QRegularExpressionMatch size =
+        QRegularExpression("Page size:\\s+([\\d.]+) x ([\\d.]+)").match(info);
     ASSERT_TRUE(size.hasMatch()) << info.toStdString();
     const double widthPt = size.captured(1).toDouble();
     const double heightPt = size.captured(2).toDouble();

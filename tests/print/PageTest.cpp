@@ -18,7 +18,9 @@ using Marks = std::vector<std::string>;
 
 namespace {
 
-std::string draw(int x, int y, const std::string& t) { return RecordingSurface::draw(x, y, t); }
+std::string draw(int x, int y, const std::string& t) {
+    return RecordingSurface::draw(x, y, t);
+}
 
 // With these fonts the recording surface gives TextLineHeight 48 and ChordLineHeight 40; a lyric
 // byte is 12 wide, a heading byte (bold) 13. The page is 4800 x 6800, so PageCentreX is 2400.
@@ -57,8 +59,8 @@ protected:
     // What follows the capo line.
     Marks body() {
         const Marks m = print();
-        const auto capo = std::find_if(m.begin(), m.end(),
-                                       [](const std::string& s) { return s.find("'Kapo: ") != std::string::npos; });
+        const auto capo = std::find_if(
+            m.begin(), m.end(), [](const std::string& s) { return s.find("'Kapo: ") != std::string::npos; });
         EXPECT_NE(capo, m.end());
         return capo == m.end() ? m : Marks(capo + 1, m.end());
     }
@@ -76,8 +78,8 @@ TEST_F(Page, lyricsOfOnlyLineBreaksArePrinted) {
     doc.TextEdit().setText("\r\n\r\n");
     // The empty title and the two empty rows leave no mark; the capo line does.
     EXPECT_EQ(print(), Marks{draw(200, 150, "Kapo: ")});
-    EXPECT_EQ(printer.surface.draws(), (Marks{draw(2400, 150, ""), draw(200, 150, "Kapo: "),
-                                              draw(200, 298, ""), draw(200, 346, "")}));
+    EXPECT_EQ(printer.surface.draws(),
+              (Marks{draw(2400, 150, ""), draw(200, 150, "Kapo: "), draw(200, 298, ""), draw(200, 346, "")}));
     EXPECT_EQ(printer.log, (std::vector<std::string>{"portrait", "begin", "end"}));
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -114,13 +116,26 @@ TEST_F(Page, headerWithoutPerformer) {
     doc.TextFont = {"Text", FontStyle::Italic, 0x123456, 14};
     lyrics({"x"});
     print();
-    const Marks expected = {"face Titel",     "size 24",         "style 1",       "color 0",
-                            "width 'Abc'",    draw(2362, 150, "Abc"),
-                            "face Text",      "size 12",         "style 2",       "color 1193046",
+    const Marks expected = {"face Titel",
+                            "size 24",
+                            "style 1",
+                            "color 0",
+                            "width 'Abc'",
+                            draw(2362, 150, "Abc"),
+                            "face Text",
+                            "size 12",
+                            "style 2",
+                            "color 1193046",
                             draw(200, 150, "Kapo: 3"),
-                            "face Akkord",    "size 10",         "style 0",       "color 255",
+                            "face Akkord",
+                            "size 10",
+                            "style 0",
+                            "color 255",
                             "height 'ABCdefg'",
-                            "face Text",      "size 14",         "style 2",       "color 1193046",
+                            "face Text",
+                            "size 14",
+                            "style 2",
+                            "color 1193046",
                             "height 'ABCdefg'"};
     const Marks& calls = printer.surface.calls;
     ASSERT_GE(calls.size(), expected.size());
@@ -185,10 +200,11 @@ TEST_P(NotADirective, isPrintedLiterallyAsALyricLine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, NotADirective,
-                         ::testing::Values("refrain", "REFRAIN", "Refrain ", " Refrain", "Refrain:", ">>refrain",
-                                           ">>Refrain ", " >>Refrain", ">> Refrain", ">>refrain2",
-                                           ">>Refrain2 ", ">>bridge", ">>Bridge ", ">>BRIDGE", ">>neue spalte",
-                                           ">>neue Spalte ", ">>Neue Spalte", ">>neueSpalte", "Refrain2"));
+                         ::testing::Values("refrain", "REFRAIN", "Refrain ", " Refrain",
+                                           "Refrain:", ">>refrain", ">>Refrain ", " >>Refrain", ">> Refrain",
+                                           ">>refrain2", ">>Refrain2 ", ">>bridge", ">>Bridge ", ">>BRIDGE",
+                                           ">>neue spalte", ">>neue Spalte ", ">>Neue Spalte", ">>neueSpalte",
+                                           "Refrain2"));
 
 struct BlockCase {
     const char* directive;
@@ -208,8 +224,9 @@ TEST_P(Block, printsHeadingAndIndentedLines) {
     const int left = 200 + b.indent;
     const std::string second = std::string(b.firstLine) == "chorus one" ? "chorus two" : "bridge two";
     const std::string chord = second == "chorus two" ? "G" : "D";
-    EXPECT_EQ(body(), (Marks{draw(200, 346 + C, b.heading), draw(left, 346, b.firstLine),
-                             draw(left, 394, chord), draw(left, 394 + C, second), draw(200, 394 + C + 2 * T, "x")}));
+    EXPECT_EQ(body(),
+              (Marks{draw(200, 346 + C, b.heading), draw(left, 346, b.firstLine), draw(left, 394, chord),
+                     draw(left, 394 + C, second), draw(200, 394 + C + 2 * T, "x")}));
     const Marks& calls = printer.surface.calls;
     const auto heading = std::find(calls.begin(), calls.end(), draw(200, 346 + C, b.heading));
     ASSERT_NE(heading, calls.end());
@@ -275,7 +292,9 @@ protected:
         versino::testing::writeBytes(path, bytes);
         return path.toStdString();
     }
-    std::string bmp(int w, int h) { return file(QStringLiteral("p%1x%2.bmp").arg(w).arg(h), versino::testing::bmpBytes(w, h)); }
+    std::string bmp(int w, int h) {
+        return file(QStringLiteral("p%1x%2.bmp").arg(w).arg(h), versino::testing::bmpBytes(w, h));
+    }
     // Only the picture, if any.
     Marks picture() {
         doc.GraphikEdit().setText(pictureFile);
@@ -343,9 +362,12 @@ QByteArray jpegBytes() {
 class NotABitmap : public Picture, public ::testing::WithParamInterface<int> {};
 
 TEST_P(NotABitmap, isLeftOutSilently) {
-    const QByteArray contents[] = {jpegBytes(), QByteArray("GIF89a\x01\x00\x01\x00\x00\x00\x00;", 14),
-                                   versino::testing::bmpBytes(4, 4, 0, -1), versino::testing::bmpBytes(4, 4, -1, 0),
-                                   QByteArray(), QByteArray("BM")};
+    const QByteArray contents[] = {jpegBytes(),
+                                   QByteArray("GIF89a\x01\x00\x01\x00\x00\x00\x00;", 14),
+                                   versino::testing::bmpBytes(4, 4, 0, -1),
+                                   versino::testing::bmpBytes(4, 4, -1, 0),
+                                   QByteArray(),
+                                   QByteArray("BM")};
     pictureFile = file("picture.bmp", contents[GetParam()]);
     EXPECT_TRUE(picture().empty());
     EXPECT_TRUE(dialogs.errors.empty());
@@ -385,8 +407,8 @@ TEST_F(Picture, unopenableFileIsReportedAfterThePageAndThePrinterStaysReady) {
     const std::string missing = dir.filePath("nope.bmp").toStdString();
     doc.GraphikEdit().setText(missing);
     DruckenClick(doc, witness, printer);
-    EXPECT_EQ(witness.errors,
-              std::vector<QString>{QString::fromStdString("Cannot open file \"" + missing + "\". File not found")});
+    EXPECT_EQ(witness.errors, std::vector<QString>{QString::fromStdString("Cannot open file \"" + missing +
+                                                                          "\". File not found")});
     EXPECT_EQ(witness.logAtError, (std::vector<std::string>{"portrait", "begin", "end"}));
     EXPECT_EQ(printer.surface.marks(), (Marks{draw(200, 150, "Kapo: "), draw(200, 298, "x")}));
 

@@ -1,6 +1,6 @@
-#include "platform/Bitmap.h"
 #include "platform/PainterSurface.h"
 #include "document/SongDocument.h"
+#include "platform/Bitmap.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -89,7 +89,8 @@ inline const Word* findWord(const PdfText& t, const QString& text) {
 
 // The first page rendered at `dpi`, or a null image.
 inline QImage renderPage(const QString& pdf, int dpi, const QString& outBase) {
-    runTool("pdftoppm", {"-png", "-r", QString::number(dpi), "-f", "1", "-l", "1", "-singlefile", pdf, outBase});
+    runTool("pdftoppm",
+            {"-png", "-r", QString::number(dpi), "-f", "1", "-l", "1", "-singlefile", pdf, outBase});
     return QImage(outBase + ".png").convertToFormat(QImage::Format_RGB32);
 }
 
@@ -110,8 +111,14 @@ inline QRect inkBox(const QImage& image, const std::function<bool(QRgb)>& matche
     return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
-inline bool isBlue(QRgb c) { return qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60; }
-inline bool isRed(QRgb c) { return qRed(c) > 200 && qGreen(c) < 120 && qBlue(c) < 120; }
-inline bool isDark(QRgb c) { return qRed(c) < 100 && qGreen(c) < 100 && qBlue(c) < 100; }
+inline bool isBlue(QRgb c) {
+    return qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60;
+}
+inline bool isRed(QRgb c) {
+    return qRed(c) > 200 && qGreen(c) < 120 && qBlue(c) < 120;
+}
+inline bool isDark(QRgb c) {
+    return qRed(c) < 100 && qGreen(c) < 100 && qBlue(c) < 100;
+}
 
 } // namespace versino::testing

@@ -53,9 +53,7 @@ public:
         calls.push_back("height '" + std::string(text) + "'");
         return 4 * size;
     }
-    void drawText(int x, int y, std::string_view text) override {
-        calls.push_back(draw(x, y, text));
-    }
+    void drawText(int x, int y, std::string_view text) override { calls.push_back(draw(x, y, text)); }
     void stretchDraw(const PageBox& b, const Bitmap& bitmap) override {
         calls.push_back("bitmap " + std::to_string(b.left) + "," + std::to_string(b.top) + "," +
                         std::to_string(b.right) + "," + std::to_string(b.bottom) + " " +

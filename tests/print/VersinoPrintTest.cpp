@@ -23,7 +23,8 @@ protected:
         return runTool(VERSINO_PRINT_EXE, args, env, dir.path());
     }
 
-    QString writeSong(const QString& name, const std::string& title, std::initializer_list<std::string> lyrics,
+    QString writeSong(const QString& name, const std::string& title,
+                      std::initializer_list<std::string> lyrics,
                       std::initializer_list<std::string> chorus = {}) {
         SongDocument doc;
         doc.InstallDefaultFonts();
@@ -43,8 +44,8 @@ protected:
 // block and in the second column; the chord row lies one chord-row height above its lyrics.
 TEST_F(VersinoPrint, chordsStandOverTheirSyllablesInThePdf) {
     writeSong("mond.vsn", "Abendlied",
-              {"<G>Der <D>Mond ist <Em>aufgegangen, die <Am7>goldnen <C>Sternlein", ">>Refrain", ">>neue Spalte",
-               "der <Hm>Wald steht <Fis7>schwarz"},
+              {"<G>Der <D>Mond ist <Em>aufgegangen, die <Am7>goldnen <C>Sternlein", ">>Refrain",
+               ">>neue Spalte", "der <Hm>Wald steht <Fis7>schwarz"},
               {"<F>Seht <B>ihr"});
     const ToolRun r = run({"-o", "book.pdf", "mond.vsn"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -52,9 +53,8 @@ TEST_F(VersinoPrint, chordsStandOverTheirSyllablesInThePdf) {
     ASSERT_EQ(t.pages, 1);
 
     const std::pair<const char*, const char*> pairs[] = {
-        {"G", "Der"},       {"D", "Mond"},  {"Em", "aufgegangen,"}, {"Am7", "goldnen"},
-        {"C", "Sternlein"}, {"F", "Seht"},  {"B", "ihr"},           {"Hm", "Wald"},
-        {"Fis7", "schwarz"}};
+        {"G", "Der"},  {"D", "Mond"}, {"Em", "aufgegangen,"}, {"Am7", "goldnen"}, {"C", "Sternlein"},
+        {"F", "Seht"}, {"B", "ihr"},  {"Hm", "Wald"},         {"Fis7", "schwarz"}};
     for (const auto& [chordText, syllableText] : pairs) {
         const Word* chord = findWord(t, chordText);
         const Word* syllable = findWord(t, syllableText);
@@ -87,8 +87,10 @@ TEST_F(VersinoPrint, paperIsA4OrLetterPortraitWithFontsEmbedded) {
     writeSong("s.vsn", "Lied", {"<C>la"});
     ASSERT_EQ(run({"-o", "a4.pdf", "s.vsn"}).exitCode, 0);
     ASSERT_EQ(run({"--paper", "letter", "-o", "letter.pdf", "s.vsn"}).exitCode, 0);
-    EXPECT_TRUE(runTool("pdfinfo", {pdf("a4.pdf")}).out.contains(QRegularExpression("Page size:\\s+595(\\.\\d+)? x 842")));
-    EXPECT_TRUE(runTool("pdfinfo", {pdf("letter.pdf")}).out.contains(QRegularExpression("Page size:\\s+612 x 792")));
+    EXPECT_TRUE(runTool("pdfinfo", {pdf("a4.pdf")})
+                    .out.contains(QRegularExpression("Page size:\\s+595(\\.\\d+)? x 842")));
+    EXPECT_TRUE(
+        runTool("pdfinfo", {pdf("letter.pdf")}).out.contains(QRegularExpression("Page size:\\s+612 x 792")));
 
     const QStringList fonts = runTool("pdffonts", {pdf("a4.pdf")}).out.split('\n', Qt::SkipEmptyParts).mid(2);
     ASSERT_FALSE(fonts.isEmpty());
@@ -136,7 +138,8 @@ TEST_F(VersinoPrint, withoutAPrinterEachSongReportsIt) {
     env.insert("CUPS_SERVERROOT", dir.path());
     const ToolRun r = run({"one.vsn"}, env);
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.contains("one.vsn: There is no default printer currently selected")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("one.vsn: There is no default printer currently selected"))
+        << r.err.toStdString();
 }
 
 TEST_F(VersinoPrint, helpAndUsage) {

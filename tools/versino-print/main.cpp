@@ -14,8 +14,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <fcntl.h>
+#include <memory>
 #include <optional>
 #include <unistd.h>
 
@@ -47,7 +47,9 @@ struct Options {
     bool help = false;
 };
 
-void fail(const QString& text) { std::fprintf(stderr, "versino-print: %s\n", qPrintable(text)); }
+void fail(const QString& text) {
+    std::fprintf(stderr, "versino-print: %s\n", qPrintable(text));
+}
 
 std::optional<Options> parseArguments(const QStringList& args) {
     Options o;
@@ -187,7 +189,8 @@ int main(int argc, char** argv) {
         }
     }
     if (book && !book->finish()) {
-        fail(*options->output + ": " + QString::fromStdString(versino::FileError(versino::FileError::Kind::Io, EIO).what()));
+        fail(*options->output + ": " +
+             QString::fromStdString(versino::FileError(versino::FileError::Kind::Io, EIO).what()));
         return 1;
     }
     return allOk ? 0 : 1;
