@@ -11,7 +11,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Versino"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/glyphs/program.bmp")));
-    versino::ui::installFontSubstitutes();
+    versino::ui::setupAppearance();
 
     TWorkingForm workingForm;
     TAboutBox aboutBox(&workingForm);

@@ -96,7 +96,7 @@ OpenSave openAndSave(TWorkingForm& form, testing::ScriptedDialogs& dialogs, cons
 int main(int argc, char* argv[]) {
     const auto processStart = Clock::now();
     QApplication app(argc, argv);
-    ui::installFontSubstitutes();
+    ui::setupAppearance();
     testing::ScriptedDialogs dialogs;
     auto form = std::make_unique<TWorkingForm>(&dialogs);
     TAboutBox about(form.get());

@@ -1,15 +1,34 @@
 #include "ui/Appearance.h"
 
+#include <QApplication>
 #include <QFont>
+#include <QLabel>
 #include <QStringList>
 
 namespace versino::ui {
 
-void installFontSubstitutes() {
+void setupAppearance() {
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
                                 QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
                                 QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
+    QApplication::setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+}
+
+void fitLabel(QLabel* label, int right) {
+    label->adjustSize();
+    const int available = right - label->x();
+    const int needed = label->width();
+    if (needed <= available || available <= 0)
+        return;
+    QFont font = label->font();
+    for (int stretch = 100 * available / needed; stretch >= 50; --stretch) {
+        font.setStretch(stretch);
+        label->setFont(font);
+        label->adjustSize();
+        if (label->width() <= available)
+            return;
+    }
 }
 
 } // namespace versino::ui

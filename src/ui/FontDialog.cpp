@@ -83,7 +83,11 @@ QStringList FontDialog::listedFaces() {
         const auto systems = QFontDatabase::writingSystems(family);
         if (systems.contains(QFontDatabase::Symbol) || !systems.contains(QFontDatabase::Latin))
             continue;
-        faces.append(family);
+        // A family that several foundries supply is listed once, under its plain face name.
+        const qsizetype foundry = family.indexOf(QLatin1String(" ["));
+        const QString face = foundry > 0 ? family.left(foundry) : family;
+        if (!faces.contains(face))
+            faces.append(face);
     }
     faces.sort(Qt::CaseInsensitive);
     return faces;
@@ -92,6 +96,9 @@ QStringList FontDialog::listedFaces() {
 FontDialog::FontDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FontDialog"));
     setWindowTitle(QStringLiteral("Schriftart"));
+    // A dialog is a window of its own and does not inherit the font of the window it belongs to.
+    if (parent)
+        setFont(parent->font());
     setupControls();
     setupLists();
     setupConnections();

@@ -137,6 +137,8 @@ TEST_F(HelpWindows, instructionsTableReadsAsWritten) {
         EXPECT_EQ(label->text(), QString::fromUtf8(r.text)) << r.name;
         EXPECT_EQ(label->pos(), r.at) << r.name;
         EXPECT_GE(label->width(), label->sizeHint().width()) << r.name;
+        // Every caption ends inside the panel's frame instead of being cut by it.
+        EXPECT_LE(label->geometry().right(), label->parentWidget()->width() - 1) << r.name;
     }
 }
 

@@ -18,7 +18,7 @@ inline QApplication& uiApp() {
     static char* argv[] = {arg0, nullptr};
     static QApplication* app = [] {
         auto* a = new QApplication(argc, argv);
-        versino::ui::installFontSubstitutes();
+        versino::ui::setupAppearance();
         return a;
     }();
     return *app;
