@@ -9,8 +9,10 @@
 
 namespace versino {
 
-PainterSurface::PainterSurface(QPainter& painter)
-    : painter_(painter), dpi_(painter.device()->logicalDpiY()) {}
+PainterSurface::PainterSurface(QPainter& painter) : painter_(painter), dpi_(painter.device()->logicalDpiY()) {
+    painter_.setBackgroundMode(Qt::OpaqueMode);
+    painter_.setBackground(Qt::white);
+}
 
 int PainterSurface::pageWidth() const {
     return painter_.device()->width();
@@ -70,6 +72,7 @@ const QFont& PainterSurface::font() {
         font_ = f;
         metrics_.emplace(font_, painter_.device());
         fontDirty_ = false;
+        fontOnPainter_ = false;
     }
     return font_;
 }
@@ -91,12 +94,14 @@ void PainterSurface::drawText(int x, int y, std::string_view text) {
     if (text.empty())
         return;
     const QFontMetrics& m = metrics();
-    // In opaque mode the painter fills the text's cell (its advance by ascent plus descent) with
+    // In opaque mode (set once, in the constructor) the painter fills the text's cell (its advance by ascent plus descent) with
     // the background before the glyphs, from the one shaping it does anyway.
-    painter_.setFont(font_);
+    // Handing the painter a font costs a state change on the device even when it is the same.
+    if (!fontOnPainter_) {
+        painter_.setFont(font_);
+        fontOnPainter_ = true;
+    }
     painter_.setPen(color_);
-    painter_.setBackgroundMode(Qt::OpaqueMode);
-    painter_.setBackground(Qt::white);
     painter_.drawText(QPoint(x, y + m.ascent()), cp1252::toUnicode(text));
 }
 

@@ -42,6 +42,7 @@ private:
     std::uint8_t style_ = 0;
     QColor color_ = Qt::black;
     bool fontDirty_ = true;
+    bool fontOnPainter_ = false;
     QFont font_;
     std::optional<QFontMetrics> metrics_;
 };
