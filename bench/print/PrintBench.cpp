@@ -11,13 +11,17 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
+#include <fcntl.h>
 #include <functional>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -105,31 +109,77 @@ double median(std::vector<double> v) {
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-double timeMs(const std::function<void()>& f) {
+// Wall-clock and CPU time of one measurement, in milliseconds. CPU time keeps its meaning on a
+// machine that is busy with other work.
+struct Timing {
+    double wall = 0;
+    double cpu = 0;
+};
+
+double cpuMs(clockid_t clock) {
+    timespec ts{};
+    clock_gettime(clock, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
+
+Timing timeInProcess(const std::function<void()>& f) {
     QElapsedTimer t;
+    const double cpu0 = cpuMs(CLOCK_PROCESS_CPUTIME_ID);
     t.start();
     f();
-    return double(t.nsecsElapsed()) / 1e6;
+    return {double(t.nsecsElapsed()) / 1e6, cpuMs(CLOCK_PROCESS_CPUTIME_ID) - cpu0};
 }
 
-bool run(const QString& program, const QStringList& args, const QString& cwd) {
-    QProcess p;
-    p.setWorkingDirectory(cwd);
-    p.setStandardErrorFile(QProcess::nullDevice()); // progress and chordii's notes
-    p.start(program, args);
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        std::fprintf(stderr, "bench-print: %s failed\n", qPrintable(program));
-        return false;
+// Runs a program to its end with standard error discarded (progress, chordii's notes); the CPU
+// time is that of the program and all its children.
+Timing runProcess(const std::vector<std::string>& argv, const QString& cwd) {
+    QElapsedTimer t;
+    t.start();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(cwd.toLocal8Bit().constData()) != 0)
+            _exit(127);
+        const int devnull = open("/dev/null", O_WRONLY);
+        dup2(devnull, 2);
+        dup2(devnull, 1);
+        std::vector<char*> args;
+        for (const std::string& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
     }
-    return true;
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        std::fprintf(stderr, "bench-print: %s failed\n", argv[0].c_str());
+    const auto ms = [](const timeval& tv) { return double(tv.tv_sec) * 1e3 + double(tv.tv_usec) / 1e3; };
+    return {double(t.nsecsElapsed()) / 1e6, ms(usage.ru_utime) + ms(usage.ru_stime)};
 }
 
-double medianProcessMs(int runs, const QString& program, const QStringList& args, const QString& cwd) {
-    std::vector<double> times;
-    run(program, args, cwd); // warm the file cache and the font cache
+Timing median(const std::vector<Timing>& runs) {
+    std::vector<double> wall, cpu;
+    for (const Timing& r : runs) {
+        wall.push_back(r.wall);
+        cpu.push_back(r.cpu);
+    }
+    return {median(wall), median(cpu)};
+}
+
+Timing medianProcess(int runs, const std::vector<std::string>& argv, const QString& cwd) {
+    runProcess(argv, cwd); // warm the file cache and the font cache
+    std::vector<Timing> times;
     for (int i = 0; i < runs; ++i)
-        times.push_back(timeMs([&] { run(program, args, cwd); }));
+        times.push_back(runProcess(argv, cwd));
     return median(times);
+}
+
+std::vector<std::string> strings(const QStringList& list) {
+    std::vector<std::string> out;
+    for (const QString& s : list)
+        out.push_back(s.toStdString());
+    return out;
 }
 
 } // namespace
@@ -149,9 +199,9 @@ int main(int argc, char** argv) {
 
     // One page per PDF file, as the print command makes one job per page.
     const QString pagePdf = dir.path() + "/page.pdf";
-    std::vector<double> pageTimes;
+    std::vector<Timing> pageTimes;
     for (int i = 0; i < 220; ++i) {
-        const double ms = timeMs([&] {
+        const Timing ms = timeInProcess([&] {
             versino::PdfBookPrinter pdf(pagePdf);
             versino::DruckenClick(doc, dialogs, pdf);
             pdf.finish();
@@ -160,22 +210,24 @@ int main(int argc, char** argv) {
             pageTimes.push_back(ms);
     }
     // The same page 100 times in one book.
-    std::vector<double> bookPageTimes;
+    std::vector<Timing> bookPageTimes;
     for (int r = 0; r < 5; ++r) {
         versino::PdfBookPrinter pdf(dir.path() + "/book100.pdf");
-        const double ms = timeMs([&] {
+        const Timing ms = timeInProcess([&] {
             for (int i = 0; i < 100; ++i)
                 versino::DruckenClick(doc, dialogs, pdf);
             pdf.finish();
         });
-        bookPageTimes.push_back(ms / 100);
+        bookPageTimes.push_back({ms.wall / 100, ms.cpu / 100});
     }
+    const Timing page = median(pageTimes);
+    const Timing bookPage = median(bookPageTimes);
     for (const QString& e : dialogs.errors)
         std::fprintf(stderr, "bench-print: the print reported: %s\n", qPrintable(e));
 
     if (app.arguments().contains("--in-process")) {
-        std::printf("in-process: %.2f ms/page alone, %.2f ms/page in a book\n", median(pageTimes),
-                    median(bookPageTimes));
+        std::printf("in-process: %.2f ms/page alone (cpu %.2f), %.2f ms/page in a book (cpu %.2f)\n",
+                    page.wall, page.cpu, bookPage.wall, bookPage.cpu);
         return 0;
     }
 
@@ -187,33 +239,42 @@ int main(int argc, char** argv) {
         vsn100 << n + ".vsn";
         cho100 << n + ".cho";
     }
-    const QString tool = VERSINO_PRINT_EXE;
-    const double one = medianProcessMs(11, tool, {"-o", "one.pdf", vsn}, dir.path());
-    const double hundred = medianProcessMs(5, tool, QStringList{"-o", "book.pdf"} + vsn100, dir.path());
+    const std::string tool = VERSINO_PRINT_EXE;
+    const Timing one =
+        medianProcess(11, strings({QString::fromStdString(tool), "-o", "one.pdf", vsn}), dir.path());
+    const Timing hundred = medianProcess(
+        5, strings(QStringList{QString::fromStdString(tool), "-o", "book.pdf"} + vsn100), dir.path());
 
-    const QString chordii = QStandardPaths::findExecutable("chordii");
-    const QString ps2pdf = QStandardPaths::findExecutable("ps2pdf");
-    double refOne = 0, refHundred = 0;
-    if (!chordii.isEmpty() && !ps2pdf.isEmpty()) {
+    const bool haveReference = !QStandardPaths::findExecutable("chordii").isEmpty() &&
+                               !QStandardPaths::findExecutable("ps2pdf").isEmpty();
+    Timing refOne, refHundred;
+    if (haveReference) {
         const QString script = QStringLiteral("chordii -G -o out.ps \"$@\" && ps2pdf out.ps out.pdf");
-        refOne = medianProcessMs(5, "/bin/sh", QStringList{"-c", script, "sh", cho}, dir.path());
-        refHundred = medianProcessMs(3, "/bin/sh", QStringList{"-c", script, "sh"} + cho100, dir.path());
+        refOne = medianProcess(5, strings({"/bin/sh", "-c", script, "sh", cho}), dir.path());
+        refHundred =
+            medianProcess(3, strings(QStringList{"/bin/sh", "-c", script, "sh"} + cho100), dir.path());
     }
 
     std::printf(
         "Song sheet: 60 lyric lines with chords, chorus and bridge blocks, two columns, 300x200 BMP\n");
-    std::printf("  in-process, one page per PDF file (median of 200):   %8.2f ms/page\n", median(pageTimes));
-    std::printf("  in-process, 100 pages in one PDF (median of 5):      %8.2f ms/page\n",
-                median(bookPageTimes));
-    std::printf("  versino-print -o, 1 song (process, median of 11):    %8.1f ms\n", one);
-    std::printf("  versino-print -o, 100 songs (process, median of 5):  %8.1f ms\n", hundred);
-    if (refOne > 0) {
-        std::printf("  chordii -G + ps2pdf, 1 song (median of 5):           %8.1f ms\n", refOne);
-        std::printf("  chordii -G + ps2pdf, 100 songs (median of 3):        %8.1f ms\n", refHundred);
-        std::printf("  ratio reference / versino-print: 1 song %.1fx, 100 songs %.1fx\n", refOne / one,
-                    refHundred / hundred);
+    std::printf("                                                   wall (ms)   cpu (ms)\n");
+    const auto row = [](const char* what, const Timing& t) {
+        std::printf("  %-48s %8.2f   %8.2f\n", what, t.wall, t.cpu);
+    };
+    row("in-process, one page per PDF file, per page", page);
+    row("in-process, 100 pages in one PDF, per page", bookPage);
+    row("versino-print -o, 1 song (whole process)", one);
+    row("versino-print -o, 100 songs (whole process)", hundred);
+    if (haveReference) {
+        row("chordii -G + ps2pdf, 1 song", refOne);
+        row("chordii -G + ps2pdf, 100 songs", refHundred);
+        std::printf("  reference / versino-print, wall: 1 song %.1fx, 100 songs %.1fx\n",
+                    refOne.wall / one.wall, refHundred.wall / hundred.wall);
+        std::printf("  reference / versino-print, cpu:  1 song %.1fx, 100 songs %.1fx\n",
+                    refOne.cpu / one.cpu, refHundred.cpu / hundred.cpu);
     } else {
         std::printf("  chordii or ps2pdf not installed: no reference figures\n");
     }
+    std::printf("  (medians: 200 single pages, 5 books, 11 and 5 tool runs, 5 and 3 reference runs)\n");
     return 0;
 }
