@@ -1,6 +1,7 @@
 #include "platform/PainterSurface.h"
 
 #include "document/Cp1252.h"
+#include "document/SongDocument.h"
 #include "platform/Bitmap.h"
 
 #include <QPaintDevice>
@@ -58,16 +59,18 @@ const QFont& PainterSurface::font() {
     if (fontDirty_) {
         QFont f(cp1252::toUnicode(face_));
         f.setPixelSize(pixelSizeFor(points_, dpi_));
-        f.setBold(style_ & 1);
-        f.setItalic(style_ & 2);
-        f.setUnderline(style_ & 4);
-        f.setStrikeOut(style_ & 8);
+        f.setBold(style_ & FontStyle::Bold);
+        f.setItalic(style_ & FontStyle::Italic);
+        f.setUnderline(style_ & FontStyle::Underline);
+        f.setStrikeOut(style_ & FontStyle::StrikeOut);
         // Kerning would move a glyph against the width of the text before it, and chords are
         // placed by those widths.
         f.setKerning(false);
         // At 600 dots per inch hinting changes nothing visible but costs the most time: it runs
         // the font's bytecode for every glyph. Unhinted advances are also the same on every device.
         f.setHintingPreference(QFont::PreferNoHinting);
+        // Song text is Windows-1252, which every usable face covers; without merging, no character
+        // is first looked up in a chain of fallback fonts.
         f.setStyleStrategy(QFont::NoFontMerging);
         font_ = f;
         metrics_.emplace(font_, painter_.device());
@@ -94,14 +97,14 @@ void PainterSurface::drawText(int x, int y, std::string_view text) {
     if (text.empty())
         return;
     const QFontMetrics& m = metrics();
-    // In opaque mode (set once, in the constructor) the painter fills the text's cell (its advance by ascent plus descent) with
-    // the background before the glyphs, from the one shaping it does anyway.
     // Handing the painter a font costs a state change on the device even when it is the same.
     if (!fontOnPainter_) {
         painter_.setFont(font_);
         fontOnPainter_ = true;
     }
     painter_.setPen(color_);
+    // In opaque mode (set in the constructor) the painter fills the text's cell, its advance by
+    // ascent plus descent, with white before the glyphs, from the one shaping it does anyway.
     painter_.drawText(QPoint(x, y + m.ascent()), cp1252::toUnicode(text));
 }
 
