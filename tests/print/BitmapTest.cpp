@@ -18,6 +18,10 @@ using Status = BitmapLoad::Status;
 
 namespace {
 
+QByteArray jpegLike() {
+    return QByteArray("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00", 20);
+}
+
 class BitmapFile : public ::testing::Test {
 protected:
     QTemporaryDir dir;
@@ -34,6 +38,21 @@ TEST_F(BitmapFile, contentDecidesNotTheName) {
     EXPECT_EQ(r.bitmap.width(), 30);
     EXPECT_EQ(r.bitmap.height(), 20);
     EXPECT_FALSE(r.bitmap.image().isNull());
+}
+
+// The loader keeps the last picture it decoded; a file changed since must be read again.
+TEST_F(BitmapFile, rewrittenFileIsReadAgain) {
+    const std::string p = write("changing.bmp", bmpBytes(30, 20));
+    EXPECT_EQ(loadBitmap(p).bitmap.width(), 30);
+    EXPECT_EQ(loadBitmap(p).bitmap.width(), 30);
+    write("changing.bmp", bmpBytes(40, 10));
+    const BitmapLoad r = loadBitmap(p);
+    EXPECT_EQ(r.bitmap.width(), 40);
+    EXPECT_EQ(r.bitmap.height(), 10);
+    write("changing.bmp", jpegLike());
+    EXPECT_EQ(loadBitmap(p).status, Status::NotABitmap);
+    ASSERT_EQ(::unlink(p.c_str()), 0);
+    EXPECT_EQ(loadBitmap(p).status, Status::CannotOpen);
 }
 
 TEST_F(BitmapFile, topDownRowsAreABitmapOfPositiveHeight) {
