@@ -115,6 +115,12 @@ TEST_F(VersinoPrint, failedSongsAreNamedAndTheOthersStillPrinted) {
     EXPECT_TRUE(findWord(t, "Eins"));
 }
 
+TEST_F(VersinoPrint, bookWithoutAnyPageIsNotLeftBehind) {
+    const ToolRun r = run({"-o", "none.pdf", "missing.vsn"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_FALSE(QFile::exists(pdf("none.pdf")));
+}
+
 TEST_F(VersinoPrint, fewSongsShowNoProgress) {
     writeSong("one.vsn", "Eins", {"a"});
     const ToolRun r = run({"-o", "book.pdf", "one.vsn", "one.vsn", "one.vsn"});

@@ -193,5 +193,8 @@ int main(int argc, char** argv) {
              QString::fromStdString(versino::FileError(versino::FileError::Kind::Io, EIO).what()));
         return 1;
     }
+    // A book without a single page would be an empty file that no reader opens.
+    if (book && book->pages() == 0)
+        QFile::remove(*options->output);
     return allOk ? 0 : 1;
 }
