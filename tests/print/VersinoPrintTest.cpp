@@ -119,6 +119,12 @@ TEST_F(VersinoPrint, bookWithoutAnyPageIsNotLeftBehind) {
     const ToolRun r = run({"-o", "none.pdf", "missing.vsn"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_FALSE(QFile::exists(pdf("none.pdf")));
+    // An older book of the same name is kept as it was.
+    writeBytes(pdf("old.pdf"), "%PDF-1.4 old book");
+    EXPECT_EQ(run({"-o", "old.pdf", "missing.vsn"}).exitCode, 1);
+    QFile old(pdf("old.pdf"));
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), QByteArray("%PDF-1.4 old book"));
 }
 
 TEST_F(VersinoPrint, fewSongsShowNoProgress) {

@@ -127,9 +127,13 @@ bool printOne(const QString& path, versino::Printer& printer) {
 
 // Creating the file before Qt does gives its error in the file layer's words; QPdfWriter itself
 // only says that it failed.
-bool outputWritable(const QString& path) {
+// An existing book is not truncated here: it stays as it was unless a page replaces it.
+bool outputWritable(const QString& path, bool& created) {
     const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    created = fd >= 0;
+    if (fd < 0 && errno == EEXIST)
+        fd = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) {
         fail(path + ": " + QString::fromStdString(versino::FileError::fromErrno(errno, path).what()));
         return false;
@@ -170,7 +174,8 @@ int main(int argc, char** argv) {
     }
 
     std::unique_ptr<versino::PdfBookPrinter> book;
-    if (options->output && !outputWritable(*options->output))
+    bool createdOutput = false;
+    if (options->output && !outputWritable(*options->output, createdOutput))
         return 1;
     if (options->output)
         book = std::make_unique<versino::PdfBookPrinter>(*options->output, options->paper);
@@ -194,7 +199,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     // A book without a single page would be an empty file that no reader opens.
-    if (book && book->pages() == 0)
+    if (book && book->pages() == 0 && createdOutput)
         QFile::remove(*options->output);
     return allOk ? 0 : 1;
 }
