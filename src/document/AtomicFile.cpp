@@ -16,7 +16,8 @@ namespace {
 QByteArray native(const QString& path) { return QFile::encodeName(path); }
 
 // Follows symbolic links (at most 40, as the kernel does) to the file that will really be written.
-// A dangling link yields its missing target, which the save then creates.
+// A dangling link yields its missing target, which the save then creates. A chain that does not
+// end (a loop) is refused as the kernel refuses it, rather than replacing one of its links.
 QString resolveLinks(const QString& path) {
     QString current = QFileInfo(path).absoluteFilePath();
     for (int hops = 0; hops < 40; ++hops) {
@@ -25,7 +26,7 @@ QString resolveLinks(const QString& path) {
             return current;
         current = info.symLinkTarget();
     }
-    return current;
+    throw FileError::fromErrno(ELOOP, path);
 }
 
 mode_t currentUmask() {

@@ -243,3 +243,17 @@ TEST_F(Editor, devicesAndFifosAreRefusedWithoutBlocking) {
     EXPECT_FALSE(r.timedOut()) << "an open blocked";
     EXPECT_EQ(r.output, "File access denied | File access denied | unchanged");
 }
+
+TEST_F(Editor, symbolicLinkLoopIsRefusedAndStaysALoop) {
+    const QString a = dir.path("a.vsn");
+    const QString b = dir.path("b.vsn");
+    ASSERT_EQ(::symlink("b.vsn", a.toLocal8Bit().constData()), 0);
+    ASSERT_EQ(::symlink("a.vsn", b.toLocal8Bit().constData()), 0);
+    typeSong("Lied");
+    EXPECT_EQ(saveAs(a), "Invalid filename");
+    EXPECT_TRUE(doc.Modified);
+    EXPECT_TRUE(QFileInfo(a).isSymLink()) << "the save replaced a link of the loop";
+    EXPECT_TRUE(QFileInfo(b).isSymLink());
+    EXPECT_EQ(open(a), "Invalid filename");
+    EXPECT_EQ(entriesOf(dir.path()), (QStringList{"a.vsn", "b.vsn"}));
+}
