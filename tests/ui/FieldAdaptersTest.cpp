@@ -140,7 +140,10 @@ INSTANTIATE_TEST_SUITE_P(
                       LineOp{"a\r\n\r\nb", 'i', 2}, LineOp{"a\r\nb\r\n", 'i', 7}, LineOp{"a", 'd', 0},
                       LineOp{"a\r\n", 'd', 0}, LineOp{"a\r\nb", 'd', 1}, LineOp{"a\r\nb", 'd', 0},
                       LineOp{"a\r\n\r\n", 'd', 1}, LineOp{"\r\n", 'd', 0}, LineOp{"a\r\nb", 'd', 2},
-                      LineOp{"a\r\nb", 'd', -1}));
+                      LineOp{"a\r\nb", 'd', -1}),
+    [](const ::testing::TestParamInfo<LineOp>& info) {
+        return std::string(1, info.param.op) + std::to_string(info.index);
+    });
 
 TEST(LineEditField, replacesCharactersOutsideTheCodePageAndFiresOnce) {
     uiApp();
