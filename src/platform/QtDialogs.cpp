@@ -67,10 +67,10 @@ std::optional<QString> QtDialogs::runFileDialog(const FileDialogOptions& options
     dialog.setNameFilters(toQtNameFilters(options.filter));
     dialog.setDefaultSuffix(options.defaultExtension);
     const QString initial = options.initialName.value_or(lastName);
+    // A bare name (a title, or a saved song's name) is offered in the current folder.
     if (!initial.isEmpty()) {
         const QFileInfo info(initial);
-        if (info.isAbsolute())
-            dialog.setDirectory(info.absolutePath());
+        dialog.setDirectory(info.absolutePath());
         dialog.selectFile(info.fileName());
     } else {
         dialog.setDirectory(QDir::currentPath());

@@ -47,7 +47,10 @@ TWorkingForm::TWorkingForm(Dialogs* dialogs, QWidget* parent)
 }
 
 TWorkingForm::~TWorkingForm() {
-    // The commands and the document refer to the field adapters, which the widgets own.
+    // The widgets, and with them the field adapters, outlive the document by a moment: no change
+    // reported while they are torn down may reach it.
+    for (FieldId id : kAllFields)
+        doc_->field(id).setChangeHandler(nullptr);
     commands_.reset();
     doc_.reset();
 }
