@@ -57,32 +57,41 @@ int PainterSurface::pixelSizeFor(int points, int dpi) {
 
 const QFont& PainterSurface::font() {
     if (fontDirty_) {
-        QFont f(cp1252::toUnicode(face_));
-        f.setPixelSize(pixelSizeFor(points_, dpi_));
-        f.setBold(style_ & FontStyle::Bold);
-        f.setItalic(style_ & FontStyle::Italic);
-        f.setUnderline(style_ & FontStyle::Underline);
-        f.setStrikeOut(style_ & FontStyle::StrikeOut);
-        // Kerning would move a glyph against the width of the text before it, and chords are
-        // placed by those widths.
-        f.setKerning(false);
-        // At 600 dots per inch hinting changes nothing visible but costs the most time: it runs
-        // the font's bytecode for every glyph. Unhinted advances are also the same on every device.
-        f.setHintingPreference(QFont::PreferNoHinting);
-        // Song text is Windows-1252, which every usable face covers; without merging, no character
-        // is first looked up in a chain of fallback fonts.
-        f.setStyleStrategy(QFont::NoFontMerging);
-        font_ = f;
-        metrics_.emplace(font_, painter_.device());
+        FontKey key{face_, points_, style_};
+        auto it = fonts_.find(key);
+        if (it == fonts_.end()) {
+            const QFont f = resolveFont();
+            it = fonts_.emplace(std::move(key), ResolvedFont{f, QFontMetrics(f, painter_.device())}).first;
+        }
+        current_ = &it->second;
         fontDirty_ = false;
         fontOnPainter_ = false;
     }
-    return font_;
+    return current_->font;
+}
+
+QFont PainterSurface::resolveFont() const {
+    QFont f(cp1252::toUnicode(face_));
+    f.setPixelSize(pixelSizeFor(points_, dpi_));
+    f.setBold(style_ & FontStyle::Bold);
+    f.setItalic(style_ & FontStyle::Italic);
+    f.setUnderline(style_ & FontStyle::Underline);
+    f.setStrikeOut(style_ & FontStyle::StrikeOut);
+    // Kerning would move a glyph against the width of the text before it, and chords are
+    // placed by those widths.
+    f.setKerning(false);
+    // At 600 dots per inch hinting changes nothing visible but costs the most time: it runs
+    // the font's bytecode for every glyph. Unhinted advances are also the same on every device.
+    f.setHintingPreference(QFont::PreferNoHinting);
+    // Song text is Windows-1252, which every usable face covers; without merging, no character
+    // is first looked up in a chain of fallback fonts.
+    f.setStyleStrategy(QFont::NoFontMerging);
+    return f;
 }
 
 const QFontMetrics& PainterSurface::metrics() {
     font();
-    return *metrics_;
+    return current_->metrics;
 }
 
 int PainterSurface::textWidth(std::string_view text) {
@@ -99,7 +108,7 @@ void PainterSurface::drawText(int x, int y, std::string_view text) {
     const QFontMetrics& m = metrics();
     // Handing the painter a font costs a state change on the device even when it is the same.
     if (!fontOnPainter_) {
-        painter_.setFont(font_);
+        painter_.setFont(current_->font);
         fontOnPainter_ = true;
     }
     painter_.setPen(color_);

@@ -5,7 +5,9 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetrics>
-#include <optional>
+#include <map>
+#include <string>
+#include <tuple>
 
 class QPainter;
 
@@ -33,6 +35,7 @@ public:
 
 private:
     const QFont& font();
+    QFont resolveFont() const;
     const QFontMetrics& metrics();
 
     QPainter& painter_;
@@ -43,8 +46,22 @@ private:
     QColor color_ = Qt::black;
     bool fontDirty_ = true;
     bool fontOnPainter_ = false;
-    QFont font_;
-    std::optional<QFontMetrics> metrics_;
+
+    // A page switches between a handful of fonts hundreds of times (text, chord, superscript).
+    struct FontKey {
+        std::string face;
+        int points;
+        std::uint8_t style;
+        bool operator<(const FontKey& o) const {
+            return std::tie(face, points, style) < std::tie(o.face, o.points, o.style);
+        }
+    };
+    struct ResolvedFont {
+        QFont font;
+        QFontMetrics metrics;
+    };
+    std::map<FontKey, ResolvedFont> fonts_;
+    const ResolvedFont* current_ = nullptr;
 };
 
 } // namespace versino
