@@ -55,7 +55,10 @@ MsgButton QtDialogs::confirm(const QString& text, bool withCancel) {
 
 void QtDialogs::message(const QString& text) { showOkBox(parent_, QMessageBox::NoIcon, text); }
 
-void QtDialogs::error(const QString& text) { showOkBox(parent_, QMessageBox::Critical, text); }
+void QtDialogs::error(const QString& text) {
+    // Every general error report ends with a full stop, also one that a command sends directly.
+    showOkBox(parent_, QMessageBox::Critical, text.endsWith(QLatin1Char('.')) ? text : text + QLatin1Char('.'));
+}
 
 std::optional<QString> QtDialogs::runFileDialog(const FileDialogOptions& options, bool save, QString& lastName) {
     QFileDialog dialog(parent_);

@@ -89,7 +89,7 @@ TEST(QtDialogs, errorReportAndMessageCarryTheProgramTitleAndOneOk) {
         EXPECT_EQ(buttonTexts(box), QStringList{"OK"});
         QTest::keyClick(box, Qt::Key_Return);
     });
-    dialogs.error(QStringLiteral("File not found."));
+    dialogs.error(QStringLiteral("File not found"));
     whenModal([](QWidget* w) {
         auto* box = qobject_cast<QMessageBox*>(w);
         ASSERT_NE(box, nullptr);
