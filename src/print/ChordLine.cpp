@@ -1,4 +1,5 @@
 #include "print/Drucken.h"
+#include "print/SelectFont.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,13 +17,6 @@ struct Chord {
     std::string superscript;
     bool hasSuperscript = false;
 };
-
-void selectFont(PrintSurface& s, const FontSetting& f) {
-    s.setFontName(f.name);
-    s.setFontSize(f.size);
-    s.setFontStyle(f.style);
-    s.setFontColor(f.color);
-}
 
 // Three points smaller than the chord, without wrapping around for absurd sizes.
 int superscriptSize(std::int32_t chordSize) {

@@ -2,6 +2,7 @@
 #include "document/FileError.h"
 #include "platform/Bitmap.h"
 #include "print/Drucken.h"
+#include "print/SelectFont.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,13 +24,6 @@ constexpr const char* kSampleText = "ABCdefg";
 
 constexpr std::uint8_t kDirectiveWordStyle = FontStyle::Italic | FontStyle::Underline;
 constexpr std::uint8_t kBlockHeadingStyle = FontStyle::Bold | FontStyle::Italic | FontStyle::Underline;
-
-void selectFont(PrintSurface& s, const FontSetting& f) {
-    s.setFontName(f.name);
-    s.setFontSize(f.size);
-    s.setFontStyle(f.style);
-    s.setFontColor(f.color);
-}
 
 // Half a width, rounded to the nearest integer with ties to even: 101 gives 50, 103 gives 52.
 int halfRoundedToEven(int width) {
