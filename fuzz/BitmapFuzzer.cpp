@@ -26,7 +26,8 @@ using versino::fuzz::InputReader;
 
 namespace {
 
-const std::vector<std::int32_t> kPageSides = {4760, 6814, 0, 1, 2, 100, 1 << 20, INT_MAX, -1, 51};
+// A page is never of negative size; any other size goes, the largest included.
+const std::vector<std::int32_t> kPageSides = {4760, 6814, 0, 1, 2, 100, 1 << 20, INT_MAX, 51};
 const std::vector<std::int32_t> kSizes = {12, 0, 1000, 100000, -5};
 
 std::string describe(const BitmapLoad& load) {
@@ -58,8 +59,8 @@ bool writeScratch(const std::string& bytes) {
 void versino::fuzz::bitmapInput(const std::uint8_t* data, std::size_t size) {
     InputReader in(data, size);
     FuzzSurface page;
-    page.width = in.pick(kPageSides);
-    page.height = in.pick(kPageSides);
+    page.width = in.pick(kPageSides) & INT_MAX;
+    page.height = in.pick(kPageSides) & INT_MAX;
     const int lyricLines = in.byte();
     const int textSize = in.pick(kSizes);
     const std::string file = in.rest();

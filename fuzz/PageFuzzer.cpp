@@ -21,7 +21,8 @@ namespace {
 
 const std::vector<std::int32_t> kSizes = {0,    -1,    1,      2,       3,       10, 12,
                                           1000, 12000, 100000, INT_MAX, INT_MIN, -3, -1000};
-const std::vector<std::int32_t> kPageSides = {4760, 6814, 0, -1, 1, 100, INT_MAX, INT_MIN, 50};
+// A page is never of negative size; any other size goes, the largest included.
+const std::vector<std::int32_t> kPageSides = {4760, 6814, 0, 1, 100, INT_MAX, 50};
 
 // The lyric row of a line: everything outside "<" ... ">", where the end of the line closes a chord.
 std::string lyricRowOf(std::string_view line) {
@@ -84,8 +85,8 @@ void versino::fuzz::pageInput(const std::uint8_t* data, std::size_t size) {
         f->style = in.byte() & 15;
     }
     FuzzSurface page;
-    page.width = in.pick(kPageSides);
-    page.height = in.pick(kPageSides);
+    page.width = in.pick(kPageSides) & INT_MAX;
+    page.height = in.pick(kPageSides) & INT_MAX;
     doc.TitelEdit().setText(in.text());
     doc.InterpretEdit().setText(in.text());
     doc.VorspielEdit().setText(in.text());
