@@ -76,7 +76,7 @@ void TWorkingForm::setupLabels() {
     // Labels without a size of their own take the size of their text.
     for (QLabel* label : {ui_->Label1, ui_->Label2, ui_->Label3, ui_->Label10, ui_->Label8})
         label->adjustSize();
-    // The fixed label sizes were measured for the original window font; where the substitute face
+    // The fixed label sizes suit "MS Sans Serif"; where the face that stands in for it
     // runs wider, a label grows rather than cutting its last letters.
     for (QLabel* label : {ui_->Label4, ui_->Label9, ui_->Label5, ui_->Label6, ui_->Label7})
         label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
