@@ -1,0 +1,26 @@
+# Installs the build into a fresh prefix and checks that a desktop finds the editor there: the
+# program, its .desktop entry pointing at it, and the icon the entry names.
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
+                RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+foreach(f bin/versino share/applications/versino.desktop share/icons/hicolor/32x32/apps/versino.png
+          share/icons/hicolor/128x128/apps/versino.png)
+  if(NOT EXISTS "${PREFIX}/${f}")
+    message(FATAL_ERROR "not installed: ${f}")
+  endif()
+endforeach()
+file(STRINGS "${PREFIX}/share/applications/versino.desktop" entry)
+foreach(line "[Desktop Entry]" "Type=Application" "Name=Versino" "Exec=versino" "Icon=versino")
+  list(FIND entry "${line}" found)
+  if(found EQUAL -1)
+    message(FATAL_ERROR "desktop entry lacks \"${line}\"")
+  endif()
+endforeach()
+file(READ "${PREFIX}/share/icons/hicolor/32x32/apps/versino.png" head LIMIT 8 HEX)
+if(NOT head STREQUAL "89504e470d0a1a0a")
+  message(FATAL_ERROR "the icon is no PNG file")
+endif()
+file(REMOVE_RECURSE "${PREFIX}")
