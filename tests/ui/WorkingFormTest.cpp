@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -51,6 +52,17 @@ TEST_F(WorkingForm, clientAreaIsFixedAndCannotBeMaximised) {
     EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
     EXPECT_EQ(form->font().family(), QStringLiteral("MS Sans Serif"));
     EXPECT_EQ(form->font().pointSize(), 8);
+}
+
+TEST_F(WorkingForm, firstShownCentredOnTheScreenThenLeftWhereMoved) {
+    form->move(3, 4);
+    showActive();
+    const QPoint screenCentre = form->screen()->availableGeometry().center();
+    EXPECT_LE((form->frameGeometry().center() - screenCentre).manhattanLength(), 2);
+    form->move(40, 30);
+    form->hide();
+    form->show();
+    EXPECT_EQ(form->pos(), QPoint(40, 30));
 }
 
 struct Placement {
