@@ -76,7 +76,9 @@ PrintSurface& PdfBookPrinter::beginDocument() {
         throw PrinterError(kPrintJobFailed);
     }
     ++pages_;
-    surface_ = std::make_unique<PainterSurface>(*painter_);
+    // One surface for the whole book, so that the fonts its pages share are resolved once.
+    if (!surface_)
+        surface_ = std::make_unique<PainterSurface>(*painter_);
     return *surface_;
 }
 
