@@ -29,7 +29,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+double seconds(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
 
 double medianSeconds(int runs, const std::function<void()>& work) {
     std::vector<double> times;
@@ -118,7 +120,8 @@ int main(int argc, char* argv[]) {
     std::printf("another main window created and shown: %.1f ms (median of 5)\n", windowOnly * 1e3);
 
     QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/versino-bench-XXXXXX"));
-    const OpenSave small = openAndSave(*form, dialogs, writeSong(dir.filePath(QStringLiteral("10mb.vsn")), 120000));
+    const OpenSave small =
+        openAndSave(*form, dialogs, writeSong(dir.filePath(QStringLiteral("10mb.vsn")), 120000));
     std::printf("Open  %.1f MB through the window: %.3f s (target < 0.5 s)\n", small.megabytes, small.open);
     std::printf("Save  %.1f MB through the window: %.3f s (target < 0.3 s)\n", small.megabytes, small.save);
 
@@ -136,12 +139,14 @@ int main(int argc, char* argv[]) {
     }
     std::sort(inserts.begin(), inserts.end());
     std::printf("directive into %d lines: median %.2f ms, worst %.2f ms (target < 10 ms)\n",
-                form->document().TextEdit().lineCount(), inserts[inserts.size() / 2] * 1e3, inserts.back() * 1e3);
+                form->document().TextEdit().lineCount(), inserts[inserts.size() / 2] * 1e3,
+                inserts.back() * 1e3);
 
-    const OpenSave large = openAndSave(*form, dialogs, writeSong(dir.filePath(QStringLiteral("100mb.vsn")), 1200000));
+    const OpenSave large =
+        openAndSave(*form, dialogs, writeSong(dir.filePath(QStringLiteral("100mb.vsn")), 1200000));
     std::printf("Open  %.1f MB through the window: %.3f s, %.1fx the 10 MB file (target within 12x)\n",
                 large.megabytes, large.open, large.open / small.open);
-    std::printf("Save  %.1f MB through the window: %.3f s, %.1fx the 10 MB file\n", large.megabytes, large.save,
-                large.save / small.save);
+    std::printf("Save  %.1f MB through the window: %.3f s, %.1fx the 10 MB file\n", large.megabytes,
+                large.save, large.save / small.save);
     return 0;
 }

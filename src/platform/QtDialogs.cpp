@@ -26,7 +26,8 @@ QStringList toQtNameFilters(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         const QString description = parts[i].trimmed();
-        const QString patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts).join(QLatin1Char(' '));
+        const QString patterns =
+            parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts).join(QLatin1Char(' '));
         const QString suffix = QStringLiteral("(") + patterns + QStringLiteral(")");
         // Qt reads the patterns from the last parentheses; a description that already shows them
         // is taken as it is.
@@ -35,13 +36,15 @@ QStringList toQtNameFilters(const QString& filter) {
     return out;
 }
 
-QtDialogs::QtDialogs(QWidget* parent, FontChooser chooseFont) : parent_(parent), chooseFont_(std::move(chooseFont)) {}
+QtDialogs::QtDialogs(QWidget* parent, FontChooser chooseFont)
+    : parent_(parent), chooseFont_(std::move(chooseFont)) {}
 
 MsgButton QtDialogs::confirm(const QString& text, bool withCancel) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::NoButton, parent_);
     QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
-    QPushButton* cancel = withCancel ? box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole) : nullptr;
+    QPushButton* cancel =
+        withCancel ? box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole) : nullptr;
     box.setDefaultButton(yes);
     // Esc and the close box answer Cancel where there is one, else No.
     box.setEscapeButton(cancel ? cancel : no);
@@ -53,14 +56,18 @@ MsgButton QtDialogs::confirm(const QString& text, bool withCancel) {
     return MsgButton::Cancel;
 }
 
-void QtDialogs::message(const QString& text) { showOkBox(parent_, QMessageBox::NoIcon, text); }
+void QtDialogs::message(const QString& text) {
+    showOkBox(parent_, QMessageBox::NoIcon, text);
+}
 
 void QtDialogs::error(const QString& text) {
     // Every general error report ends with a full stop, also one that a command sends directly.
-    showOkBox(parent_, QMessageBox::Critical, text.endsWith(QLatin1Char('.')) ? text : text + QLatin1Char('.'));
+    showOkBox(parent_, QMessageBox::Critical,
+              text.endsWith(QLatin1Char('.')) ? text : text + QLatin1Char('.'));
 }
 
-std::optional<QString> QtDialogs::runFileDialog(const FileDialogOptions& options, bool save, QString& lastName) {
+std::optional<QString> QtDialogs::runFileDialog(const FileDialogOptions& options, bool save,
+                                                QString& lastName) {
     QFileDialog dialog(parent_);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // The open dialog accepts a name that does not exist (Open then reports it), and the save

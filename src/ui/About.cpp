@@ -19,4 +19,6 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner), ui_(std::make_unique<Ui::
 
 TAboutBox::~TAboutBox() = default;
 
-void TAboutBox::showOver(QWidget* owner) { versino::ui::showOnceCentred(this, owner, placed_); }
+void TAboutBox::showOver(QWidget* owner) {
+    versino::ui::showOnceCentred(this, owner, placed_);
+}

@@ -62,8 +62,8 @@ void TWorkingForm::setHelpWindows(TBedienungForm* bedienung, TAboutBox* about) {
 
 void TWorkingForm::setupWindow() {
     // A fixed client area below the menu bar; the title bar offers minimise but no maximise.
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     ui_->ClientArea->setFixedSize(kClientWidth, kClientHeight);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     layout()->activate();
@@ -172,14 +172,28 @@ void TWorkingForm::setupButtons() {
     wire(ui_->Font4Btn, &QPushButton::clicked, &TWorkingForm::Font4BtnClick);
 }
 
-void TWorkingForm::NeuClick() { commands_->NeuClick(); }
-void TWorkingForm::OeffnenClick() { commands_->OeffnenClick(); }
-void TWorkingForm::SpeichernClick() { commands_->SpeichernClick(); }
-void TWorkingForm::SpeichernAlsClick() { commands_->SpeichernAlsClick(); }
-bool TWorkingForm::FormCloseQuery() { return commands_->FormCloseQuery(); }
-void TWorkingForm::BeendenClick() { close(); }
+void TWorkingForm::NeuClick() {
+    commands_->NeuClick();
+}
+void TWorkingForm::OeffnenClick() {
+    commands_->OeffnenClick();
+}
+void TWorkingForm::SpeichernClick() {
+    commands_->SpeichernClick();
+}
+void TWorkingForm::SpeichernAlsClick() {
+    commands_->SpeichernAlsClick();
+}
+bool TWorkingForm::FormCloseQuery() {
+    return commands_->FormCloseQuery();
+}
+void TWorkingForm::BeendenClick() {
+    close();
+}
 
-void TWorkingForm::DruckenClick() { versino::DruckenClick(*doc_, *dialogs_); }
+void TWorkingForm::DruckenClick() {
+    versino::DruckenClick(*doc_, *dialogs_);
+}
 
 void TWorkingForm::closeEvent(QCloseEvent* event) {
     bool allowed = false;
@@ -203,11 +217,17 @@ void TWorkingForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
 }
 
-void TWorkingForm::UpdateCaption() { setWindowTitle(captionFor(doc_->DocumentName)); }
+void TWorkingForm::UpdateCaption() {
+    setWindowTitle(captionFor(doc_->DocumentName));
+}
 
-void TWorkingForm::UpdateTitelFont() { ui::showFittedFont(ui_->TitelEdit, doc_->TitelFont); }
+void TWorkingForm::UpdateTitelFont() {
+    ui::showFittedFont(ui_->TitelEdit, doc_->TitelFont);
+}
 
-void TWorkingForm::UpdateInterpretFont() { ui::showFittedFont(ui_->InterpretEdit, doc_->InterpretFont); }
+void TWorkingForm::UpdateInterpretFont() {
+    ui::showFittedFont(ui_->InterpretEdit, doc_->InterpretFont);
+}
 
 void TWorkingForm::insertDirective(const char* line) {
     QPlainTextEdit* edit = ui_->TextEdit;
@@ -234,10 +254,18 @@ void TWorkingForm::chooseFont(FontSetting& setting, void (TWorkingForm::*show)()
         (this->*show)();
 }
 
-void TWorkingForm::Font1BtnClick() { chooseFont(doc_->TitelFont, &TWorkingForm::UpdateTitelFont); }
-void TWorkingForm::Font2BtnClick() { chooseFont(doc_->InterpretFont, &TWorkingForm::UpdateInterpretFont); }
-void TWorkingForm::Font3BtnClick() { chooseFont(doc_->TextFont, nullptr); }
-void TWorkingForm::Font4BtnClick() { chooseFont(doc_->AkkordFont, nullptr); }
+void TWorkingForm::Font1BtnClick() {
+    chooseFont(doc_->TitelFont, &TWorkingForm::UpdateTitelFont);
+}
+void TWorkingForm::Font2BtnClick() {
+    chooseFont(doc_->InterpretFont, &TWorkingForm::UpdateInterpretFont);
+}
+void TWorkingForm::Font3BtnClick() {
+    chooseFont(doc_->TextFont, nullptr);
+}
+void TWorkingForm::Font4BtnClick() {
+    chooseFont(doc_->AkkordFont, nullptr);
+}
 
 void TWorkingForm::GraphikBtnClick() {
     FileDialogOptions options;

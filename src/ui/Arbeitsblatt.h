@@ -85,7 +85,8 @@ private:
     void setupButtons();
     void insertDirective(const char* line);
     void chooseFont(versino::FontSetting& setting, void (TWorkingForm::*show)());
-    template <typename Sender, typename Signal> void wire(Sender* sender, Signal signal, void (TWorkingForm::*handler)());
+    template <typename Sender, typename Signal>
+    void wire(Sender* sender, Signal signal, void (TWorkingForm::*handler)());
 
     std::unique_ptr<Ui::TWorkingForm> ui_;
     std::unique_ptr<versino::Dialogs> ownDialogs_;

@@ -18,4 +18,6 @@ TBedienungForm::TBedienungForm(QWidget* owner) : QWidget(owner), ui_(std::make_u
 
 TBedienungForm::~TBedienungForm() = default;
 
-void TBedienungForm::showOver(QWidget* owner) { versino::ui::showOnceCentred(this, owner, placed_); }
+void TBedienungForm::showOver(QWidget* owner) {
+    versino::ui::showOnceCentred(this, owner, placed_);
+}

@@ -56,7 +56,8 @@ bool sameLength(const std::string& bytes, int characters) {
 // separator (Shift+Enter) into a real line break.
 bool replaceUnrepresentable(QString& s, int* pos, bool keepBreaks) {
     if (std::all_of(s.cbegin(), s.cend(), [keepBreaks](QChar c) {
-            return c.unicode() < 0x80 || (keepBreaks && c == kParagraph) || cp1252::representable(c.unicode());
+            return c.unicode() < 0x80 || (keepBreaks && c == kParagraph) ||
+                   cp1252::representable(c.unicode());
         }))
         return false;
     QString out;
@@ -94,7 +95,9 @@ LineEditField::LineEditField(QLineEdit* edit) : QObject(edit), edit_(edit) {
     connect(edit_, &QLineEdit::textChanged, this, [this] { changed(); });
 }
 
-std::string LineEditField::text() const { return cp1252::fromUnicode(edit_->text()); }
+std::string LineEditField::text() const {
+    return cp1252::fromUnicode(edit_->text());
+}
 
 void LineEditField::setText(const std::string& text) {
     const QString t = cp1252::toUnicode(text);
@@ -128,7 +131,9 @@ void PlainTextField::sanitize(int position, int length) {
     programmatic_ = false;
 }
 
-std::string PlainTextField::text() const { return toDocumentText(edit_->document()->toRawText()); }
+std::string PlainTextField::text() const {
+    return toDocumentText(edit_->document()->toRawText());
+}
 
 void PlainTextField::setText(const std::string& text) {
     // Comparing lengths first spares converting the whole field when a new text arrives.

@@ -36,11 +36,13 @@ constexpr StyleEntry kStyles[] = {
 constexpr int kSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
 
 const char* const kColorNames[16] = {
-    "Schwarz", "Kastanienbraun", "Grün",  "Olivgrün", "Marineblau", "Violett", "Petrol",    "Grau",
-    "Silber",  "Rot",            "Hellgrün", "Gelb",  "Blau",       "Fuchsie", "Aquamarin", "Weiß",
+    "Schwarz", "Kastanienbraun", "Grün", "Olivgrün", "Marineblau", "Violett",   "Petrol", "Grau", "Silber",
+    "Rot",     "Hellgrün",       "Gelb", "Blau",     "Fuchsie",    "Aquamarin", "Weiß",
 };
 
-QColor toQColor(std::int32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+QColor toQColor(std::int32_t c) {
+    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
 
 QIcon swatch(std::int32_t c) {
     QPixmap pm(24, 12);
@@ -178,7 +180,8 @@ void FontDialog::setupLists() {
     for (int size : kSizes)
         sizeList_->addItem(QString::number(size));
     for (int i = 0; i < 16; ++i)
-        colorBox_->addItem(swatch(standardColors()[i]), QString::fromUtf8(kColorNames[i]), standardColors()[i]);
+        colorBox_->addItem(swatch(standardColors()[i]), QString::fromUtf8(kColorNames[i]),
+                           standardColors()[i]);
 }
 
 void FontDialog::setupConnections() {

@@ -22,8 +22,12 @@ int mulDiv(int a, int b, int c) {
 
 } // namespace
 
-int pointsToPixels(int points, int dpi) { return std::abs(mulDiv(points, dpi, 72)); }
-int pixelsToPoints(int pixels, int dpi) { return mulDiv(pixels, 72, dpi); }
+int pointsToPixels(int points, int dpi) {
+    return std::abs(mulDiv(points, dpi, 72));
+}
+int pixelsToPoints(int pixels, int dpi) {
+    return mulDiv(pixels, 72, dpi);
+}
 
 int fittedPointSize(int size, int fieldHeight, int dpi) {
     const int limit = fieldHeight - kFitMargin;

@@ -86,7 +86,9 @@ TEST_F(WindowRoundTrip, fileHoldsTheSectionsInOrderAsWindows1252) {
     QFile f(dir.filePath(QStringLiteral("g.vsn")));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray bytes = f.readAll();
-    EXPECT_TRUE(bytes.startsWith("[Titel]\r\nGr\xFC\xDF" "e\r\n")) << bytes.left(40).toStdString();
+    EXPECT_TRUE(bytes.startsWith("[Titel]\r\nGr\xFC\xDF"
+                                 "e\r\n"))
+        << bytes.left(40).toStdString();
     EXPECT_LT(bytes.indexOf("[Interpret]"), bytes.indexOf("[Fonts]"));
 }
 

@@ -78,7 +78,8 @@ TEST_F(PlainTextFieldTest, firesOncePerChangeAndNotForTheSameText) {
 TEST_F(PlainTextFieldTest, typedCharacterOutsideTheCodePageBecomesQuestionMark) {
     edit->setFocus();
     versino::testing::typeText(edit, QStringLiteral("a\u2192\u20ACb"));
-    EXPECT_EQ(field->text(), "a?\x80" "b");
+    EXPECT_EQ(field->text(), "a?\x80"
+                             "b");
     EXPECT_EQ(counter.changes, 4);
 }
 
@@ -134,13 +135,13 @@ TEST_P(LineOpsMatchMemoryField, sameTextAndCount) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, LineOpsMatchMemoryField,
-    ::testing::Values(LineOp{"", 'a', 0}, LineOp{"a", 'a', 0}, LineOp{"a\r\n", 'a', 0}, LineOp{"a\r\n\r\n", 'a', 0},
-                      LineOp{"", 'i', 0}, LineOp{"a", 'i', 0}, LineOp{"a", 'i', 1}, LineOp{"a", 'i', 5},
-                      LineOp{"a\r\n", 'i', 1}, LineOp{"a\r\nb", 'i', 1}, LineOp{"a\r\nb", 'i', -3},
-                      LineOp{"a\r\n\r\nb", 'i', 2}, LineOp{"a\r\nb\r\n", 'i', 7}, LineOp{"a", 'd', 0},
-                      LineOp{"a\r\n", 'd', 0}, LineOp{"a\r\nb", 'd', 1}, LineOp{"a\r\nb", 'd', 0},
-                      LineOp{"a\r\n\r\n", 'd', 1}, LineOp{"\r\n", 'd', 0}, LineOp{"a\r\nb", 'd', 2},
-                      LineOp{"a\r\nb", 'd', -1}),
+    ::testing::Values(LineOp{"", 'a', 0}, LineOp{"a", 'a', 0}, LineOp{"a\r\n", 'a', 0},
+                      LineOp{"a\r\n\r\n", 'a', 0}, LineOp{"", 'i', 0}, LineOp{"a", 'i', 0},
+                      LineOp{"a", 'i', 1}, LineOp{"a", 'i', 5}, LineOp{"a\r\n", 'i', 1},
+                      LineOp{"a\r\nb", 'i', 1}, LineOp{"a\r\nb", 'i', -3}, LineOp{"a\r\n\r\nb", 'i', 2},
+                      LineOp{"a\r\nb\r\n", 'i', 7}, LineOp{"a", 'd', 0}, LineOp{"a\r\n", 'd', 0},
+                      LineOp{"a\r\nb", 'd', 1}, LineOp{"a\r\nb", 'd', 0}, LineOp{"a\r\n\r\n", 'd', 1},
+                      LineOp{"\r\n", 'd', 0}, LineOp{"a\r\nb", 'd', 2}, LineOp{"a\r\nb", 'd', -1}),
     [](const ::testing::TestParamInfo<LineOp>& info) {
         return std::string(1, info.param.op) + std::to_string(info.index);
     });

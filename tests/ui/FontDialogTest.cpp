@@ -41,7 +41,8 @@ TEST(FontDialog, listsOnlyScalableTextFaces) {
     for (const QString& face : faces) {
         EXPECT_FALSE(face.contains(QLatin1Char('['))) << face.toStdString();
         EXPECT_TRUE(QFontDatabase::isSmoothlyScalable(face)) << face.toStdString();
-        EXPECT_FALSE(QFontDatabase::writingSystems(face).contains(QFontDatabase::Symbol)) << face.toStdString();
+        EXPECT_FALSE(QFontDatabase::writingSystems(face).contains(QFontDatabase::Symbol))
+            << face.toStdString();
     }
     // Symbol and dingbat fonts that come with the system stay out.
     for (const QString& family : QFontDatabase::families()) {
@@ -58,8 +59,8 @@ TEST(FontDialog, offersTheSixteenStandardColoursAndKeepsAnOddOne) {
     auto* colors = dialog.findChild<QComboBox*>(QStringLiteral("ColorBox"));
     ASSERT_NE(colors, nullptr);
     EXPECT_EQ(colors->count(), 16);
-    EXPECT_EQ(colors->itemData(0).toInt(), 0);        // black
-    EXPECT_EQ(colors->itemData(9).toInt(), 255);      // red
+    EXPECT_EQ(colors->itemData(0).toInt(), 0);         // black
+    EXPECT_EQ(colors->itemData(9).toInt(), 255);       // red
     EXPECT_EQ(colors->itemData(15).toInt(), 0xFFFFFF); // white
     dialog.setSetting({"Arial", 0, 0x010203, 10});
     EXPECT_EQ(colors->count(), 17);

@@ -48,9 +48,10 @@ TEST_F(HelpWindows, firstShownCentredOverTheMainWindowThenWhereLeft) {
     ASSERT_TRUE(about->isVisible());
     const QPoint centre = form->frameGeometry().center();
     EXPECT_LE((about->frameGeometry().center() - centre).manhattanLength(), 2)
-        << about->frameGeometry().x() << "," << about->frameGeometry().y() << " " << about->frameGeometry().width()
-        << "x" << about->frameGeometry().height() << " form " << form->frameGeometry().x() << ","
-        << form->frameGeometry().y() << " " << form->frameGeometry().width() << "x" << form->frameGeometry().height();
+        << about->frameGeometry().x() << "," << about->frameGeometry().y() << " "
+        << about->frameGeometry().width() << "x" << about->frameGeometry().height() << " form "
+        << form->frameGeometry().x() << "," << form->frameGeometry().y() << " "
+        << form->frameGeometry().width() << "x" << form->frameGeometry().height();
 
     about->move(31, 47);
     const QPoint left = about->pos();
@@ -113,23 +114,33 @@ TEST_F(HelpWindows, instructionsTableReadsAsWritten) {
         const char* text;
         QPoint at;
     } rows[] = {
-        {"Label14", "Um über die reine Ausgabe von Text hinwegzukommen, gibt es einige erweiterte Eingabemöglichkeiten:", {8, 8}},
+        {"Label14",
+         "Um über die reine Ausgabe von Text hinwegzukommen, gibt es einige erweiterte Eingabemöglichkeiten:",
+         {8, 8}},
         {"Label7", "Eingabe", {8, 32}},
         {"Label8", "Wirkung", {88, 32}},
         {"Label5", "<am>, <Fis7>", {8, 56}},
-        {"Label6", "Erscheint Text in eckigen Klammern, wird dieser über der aktuellen Zeile gedruckt.", {88, 56}},
+        {"Label6",
+         "Erscheint Text in eckigen Klammern, wird dieser über der aktuellen Zeile gedruckt.",
+         {88, 56}},
         {"Label1", "Refrain", {8, 80}},
-        {"Label9", "Gibt (hervorgehoben durch Unterstreichung und Kursivdruck) das Word 'Refrain' aus.", {88, 80}},
+        {"Label9",
+         "Gibt (hervorgehoben durch Unterstreichung und Kursivdruck) das Word 'Refrain' aus.",
+         {88, 80}},
         {"Label2", ">>Refrain", {8, 104}},
         {"Label10", "Fügt den Text des Feldes Refrain/Bridge an dieser Stelle als Refrain ein.", {88, 104}},
         {"Label15", ">>Refrain2", {8, 128}},
         {"Label16", "Fügt den Text des Feldes Bridge/Refrain2 an dieser Stelle als Refrain ein.", {88, 128}},
-        {"Label17", "Dies ermöglicht es, einen leicht abgeänderten Refrain z.B. am Ende des Liedes einzufügen.", {88, 144}},
+        {"Label17",
+         "Dies ermöglicht es, einen leicht abgeänderten Refrain z.B. am Ende des Liedes einzufügen.",
+         {88, 144}},
         {"Label3", ">>Bridge", {8, 168}},
         {"Label11", "Fügt den Text des Feldes Bridge/Refrain2 an dieser Stelle als Bridge ein.", {88, 168}},
         {"Label4", ">>neue Spalte", {8, 192}},
         {"Label12", "Ermöglicht den Spaltenwechsel bei zweispaltigem Ausdruck.", {88, 192}},
-        {"Label13", "Hinweis: Alle Eingaben mit Ausnahme der ersten müssen eine eigene Zeile einnehmen.", {8, 216}},
+        {"Label13",
+         "Hinweis: Alle Eingaben mit Ausnahme der ersten müssen eine eigene Zeile einnehmen.",
+         {8, 216}},
     };
     for (const auto& r : rows) {
         auto* label = bedienung->findChild<QLabel*>(QString::fromLatin1(r.name));

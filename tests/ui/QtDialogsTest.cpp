@@ -38,8 +38,10 @@ QStringList buttonTexts(QMessageBox* box) {
 }
 
 TEST(QtNameFilters, convertsDescriptionBarPatterns) {
-    EXPECT_EQ(toQtNameFilters(QStringLiteral("Text Layouts (*.vsn)|*.vsn")), QStringList{"Text Layouts (*.vsn)"});
-    EXPECT_EQ(toQtNameFilters(QStringLiteral("Bilder|*.bmp;*.jpg;*.gif")), QStringList{"Bilder (*.bmp *.jpg *.gif)"});
+    EXPECT_EQ(toQtNameFilters(QStringLiteral("Text Layouts (*.vsn)|*.vsn")),
+              QStringList{"Text Layouts (*.vsn)"});
+    EXPECT_EQ(toQtNameFilters(QStringLiteral("Bilder|*.bmp;*.jpg;*.gif")),
+              QStringList{"Bilder (*.bmp *.jpg *.gif)"});
     EXPECT_EQ(toQtNameFilters(QStringLiteral("A|*.a|B|*.b")), QStringList({"A (*.a)", "B (*.b)"}));
 }
 
@@ -142,7 +144,8 @@ TEST(QtDialogs, openDialogAcceptsAFileThatDoesNotExist) {
         d->selectFile(dir.filePath(QStringLiteral("fehlt.vsn")));
         static_cast<QDialog*>(d)->accept();
     });
-    const auto chosen = dialogs.openFile({QStringLiteral("vsn"), QStringLiteral("Text Layouts (*.vsn)|*.vsn"), {}});
+    const auto chosen =
+        dialogs.openFile({QStringLiteral("vsn"), QStringLiteral("Text Layouts (*.vsn)|*.vsn"), {}});
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(*chosen, dir.filePath(QStringLiteral("fehlt.vsn")));
     QDir::setCurrent(before);

@@ -4,9 +4,9 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QWidget>
 #include <QString>
 #include <QTemporaryDir>
+#include <QWidget>
 
 namespace versino::testing {
 

@@ -14,8 +14,9 @@ using versino::testing::FormFixture;
 
 namespace {
 
-const char* const kFieldNames[] = {"TitelEdit",   "InterpretEdit", "VorspielEdit",  "KapoEdit",   "RefrainEdit",
-                                   "BridgeEdit",  "TextEdit",      "NachspielEdit", "GraphikEdit"};
+const char* const kFieldNames[] = {"TitelEdit", "InterpretEdit", "VorspielEdit",
+                                   "KapoEdit",  "RefrainEdit",   "BridgeEdit",
+                                   "TextEdit",  "NachspielEdit", "GraphikEdit"};
 
 using WorkingForm = FormFixture;
 
@@ -72,13 +73,17 @@ struct Placement {
 
 TEST_F(WorkingForm, controlsStandWhereTheLayoutPutsThem) {
     const Placement table[] = {
-        {"TitelEdit", {72, 8, 553, 25}},     {"InterpretEdit", {72, 40, 553, 25}}, {"VorspielEdit", {72, 80, 465, 21}},
-        {"KapoEdit", {576, 80, 33, 21}},     {"RefrainEdit", {8, 136, 329, 105}},  {"BridgeEdit", {336, 136, 329, 105}},
-        {"TextEdit", {8, 296, 657, 313}},    {"NachspielEdit", {80, 624, 577, 21}}, {"GraphikEdit", {80, 648, 545, 21}},
-        {"RBtn", {144, 256, 65, 33}},        {"R2Btn", {208, 256, 65, 33}},        {"BBtn", {272, 256, 65, 33}},
-        {"RefBtn", {336, 256, 65, 33}},      {"SpaltenBtn", {400, 256, 65, 33}},   {"GraphikBtn", {633, 648, 25, 25}},
-        {"Font1Btn", {632, 8, 25, 25}},      {"Font2Btn", {632, 40, 25, 25}},      {"Font3Btn", {616, 80, 25, 25}},
-        {"Font4Btn", {640, 80, 25, 25}},     {"Bevel1", {0, 0, 665, 73}},          {"Bevel2", {8, 616, 657, 61}},
+        {"TitelEdit", {72, 8, 553, 25}},     {"InterpretEdit", {72, 40, 553, 25}},
+        {"VorspielEdit", {72, 80, 465, 21}}, {"KapoEdit", {576, 80, 33, 21}},
+        {"RefrainEdit", {8, 136, 329, 105}}, {"BridgeEdit", {336, 136, 329, 105}},
+        {"TextEdit", {8, 296, 657, 313}},    {"NachspielEdit", {80, 624, 577, 21}},
+        {"GraphikEdit", {80, 648, 545, 21}}, {"RBtn", {144, 256, 65, 33}},
+        {"R2Btn", {208, 256, 65, 33}},       {"BBtn", {272, 256, 65, 33}},
+        {"RefBtn", {336, 256, 65, 33}},      {"SpaltenBtn", {400, 256, 65, 33}},
+        {"GraphikBtn", {633, 648, 25, 25}},  {"Font1Btn", {632, 8, 25, 25}},
+        {"Font2Btn", {632, 40, 25, 25}},     {"Font3Btn", {616, 80, 25, 25}},
+        {"Font4Btn", {640, 80, 25, 25}},     {"Bevel1", {0, 0, 665, 73}},
+        {"Bevel2", {8, 616, 657, 61}},
     };
     for (const Placement& p : table)
         EXPECT_EQ(child(p.name)->geometry(), p.rect) << p.name;
@@ -88,10 +93,11 @@ TEST_F(WorkingForm, controlsStandWhereTheLayoutPutsThem) {
         const char* caption;
         QPoint at;
     } labels[] = {
-        {"Label1", "Titel:", {8, 8}},     {"Label2", "Interpret:", {8, 40}}, {"Label3", "Bemerkung:", {9, 80}},
-        {"Label10", "Kapo:", {544, 80}},  {"Label4", "Refrain:", {8, 112}},  {"Label8", "Bridge /", {336, 108}},
-        {"Label9", "Refrain2:", {336, 120}}, {"Label5", "Songtext:", {8, 280}}, {"Label6", "Bemerkung:", {16, 624}},
-        {"Label7", "Grafik:", {16, 648}},
+        {"Label1", "Titel:", {8, 8}},        {"Label2", "Interpret:", {8, 40}},
+        {"Label3", "Bemerkung:", {9, 80}},   {"Label10", "Kapo:", {544, 80}},
+        {"Label4", "Refrain:", {8, 112}},    {"Label8", "Bridge /", {336, 108}},
+        {"Label9", "Refrain2:", {336, 120}}, {"Label5", "Songtext:", {8, 280}},
+        {"Label6", "Bemerkung:", {16, 624}}, {"Label7", "Grafik:", {16, 648}},
     };
     for (const auto& l : labels) {
         auto* label = child<QLabel>(l.name);
@@ -123,8 +129,8 @@ TEST_F(WorkingForm, eightButtonsExplainThemselvesAndTwoDoNot) {
 }
 
 TEST_F(WorkingForm, buttonsShowGlyphsAndNoCaption) {
-    for (const char* name : {"RBtn", "R2Btn", "BBtn", "RefBtn", "SpaltenBtn", "GraphikBtn", "Font1Btn", "Font2Btn",
-                             "Font3Btn", "Font4Btn"}) {
+    for (const char* name : {"RBtn", "R2Btn", "BBtn", "RefBtn", "SpaltenBtn", "GraphikBtn", "Font1Btn",
+                             "Font2Btn", "Font3Btn", "Font4Btn"}) {
         auto* b = child<QPushButton>(name);
         EXPECT_TRUE(b->text().isEmpty()) << name;
         EXPECT_FALSE(b->icon().isNull()) << name;
@@ -168,8 +174,8 @@ TEST_F(WorkingForm, menuTreeHasItsCaptionsAndShortcuts) {
     EXPECT_EQ(child<QMenu>("Datei")->title(), QStringLiteral("&Datei"));
     EXPECT_EQ(child<QMenu>("Bearbeiten1")->title(), QStringLiteral("&Bearbeiten"));
     EXPECT_EQ(child<QMenu>("Hilfe")->title(), QStringLiteral("&Hilfe"));
-    EXPECT_EQ(captions("Datei"), QStringList({"&Neu", "Ö&ffnen . . .", "&Speichern", "Speichern &als . . .", "&Drucken",
-                                              "-", "Programm &beenden"}));
+    EXPECT_EQ(captions("Datei"), QStringList({"&Neu", "Ö&ffnen . . .", "&Speichern", "Speichern &als . . .",
+                                              "&Drucken", "-", "Programm &beenden"}));
     EXPECT_EQ(captions("Bearbeiten1").size(), 6);
     EXPECT_EQ(captions("Bearbeiten1").at(4), QStringLiteral("-"));
     EXPECT_EQ(captions("Hilfe"), QStringList({"Bedienungshinweise", "Info"}));
@@ -223,10 +229,10 @@ TEST_F(WorkingForm, ctrlPWithEmptyLyricsOnlyTellsTheUser) {
 
 TEST_F(WorkingForm, tabWalksTheControlsInOrderAndWraps) {
     showActive();
-    const char* order[] = {"InterpretEdit", "VorspielEdit", "KapoEdit",    "RefrainEdit", "BridgeEdit",
-                           "RBtn",          "R2Btn",        "BBtn",        "RefBtn",      "SpaltenBtn",
+    const char* order[] = {"InterpretEdit", "VorspielEdit",  "KapoEdit",    "RefrainEdit", "BridgeEdit",
+                           "RBtn",          "R2Btn",         "BBtn",        "RefBtn",      "SpaltenBtn",
                            "TextEdit",      "NachspielEdit", "GraphikEdit", "GraphikBtn",  "Font1Btn",
-                           "Font2Btn",      "Font3Btn",     "Font4Btn",    "TitelEdit"};
+                           "Font2Btn",      "Font3Btn",      "Font4Btn",    "TitelEdit"};
     lineEdit("TitelEdit")->setFocus();
     ASSERT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("TitelEdit"));
     for (const char* next : order) {
