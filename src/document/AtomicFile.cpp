@@ -43,6 +43,10 @@ AtomicFile::AtomicFile(const QString& path) : target_(resolveLinks(path)) {
     const bool exists = ::stat(target.constData(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode))
         throw FileError::fromErrno(EISDIR, target_);
+    // A FIFO, socket or device is no song file: renaming over it would replace it (as root, even
+    // /dev/null), and writing into it could block. It is refused as reading refuses it.
+    if (exists && !S_ISREG(st.st_mode))
+        throw FileError::fromErrno(EACCES, target_);
 
     // A file the user may not write stays as it is, although the folder would allow replacing it.
     if (exists && ::access(target.constData(), W_OK) != 0)

@@ -257,3 +257,16 @@ TEST_F(Editor, symbolicLinkLoopIsRefusedAndStaysALoop) {
     EXPECT_EQ(open(a), "Invalid filename");
     EXPECT_EQ(entriesOf(dir.path()), (QStringList{"a.vsn", "b.vsn"}));
 }
+
+TEST_F(Editor, fifoGivenAsTheSaveTargetIsRefusedAndStaysAFifo) {
+    const QString fifo = dir.path("rohr.vsn");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    typeSong("Lied");
+    const ChildResult r = runInChild({false, 0, 10}, [&] { return saveAs(fifo) + modified(); });
+    EXPECT_FALSE(r.timedOut()) << "the save blocked on the FIFO";
+    EXPECT_EQ(r.output, "File access denied / modified");
+    struct stat st {};
+    ASSERT_EQ(::lstat(fifo.toLocal8Bit().constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the save replaced the FIFO";
+    EXPECT_EQ(entriesOf(dir.path()), QStringList{"rohr.vsn"});
+}
