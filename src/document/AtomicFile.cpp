@@ -69,7 +69,8 @@ AtomicFile::AtomicFile(const QString& path) : target_(resolveLinks(path)) {
 
     const int err = errno;
     if ((err == EACCES || err == EPERM || err == EROFS) && exists && ::access(target.constData(), W_OK) == 0) {
-        fd_ = ::open(target.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        // Not truncated yet: the new content is held back until commit() knows it fits.
+        fd_ = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
         if (fd_ >= 0)
             return;
         throw FileError::fromErrno(errno, target_);
@@ -98,6 +99,13 @@ void AtomicFile::fail(int errnum) {
 }
 
 void AtomicFile::write(std::string_view bytes) {
+    if (temp_.isEmpty())
+        pending_.append(bytes);
+    else
+        writeOut(bytes);
+}
+
+void AtomicFile::writeOut(std::string_view bytes) {
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -113,6 +121,16 @@ void AtomicFile::write(std::string_view bytes) {
 }
 
 void AtomicFile::commit() {
+    if (temp_.isEmpty()) {
+        // Written in place: first make room for the whole new content, so that a full disk or a
+        // file size limit fails here while the old content is still whole.
+        const auto size = static_cast<off_t>(pending_.size());
+        if (size > 0 && ::fallocate(fd_, 0, 0, size) != 0 && errno != EOPNOTSUPP && errno != ENOSYS)
+            fail(errno);
+        writeOut(pending_);
+        if (::ftruncate(fd_, size) != 0)
+            fail(errno);
+    }
     if (::fsync(fd_) != 0 && errno != EINVAL)
         fail(errno);
     const int fd = fd_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <string>
 #include <string_view>
 
 namespace versino {
@@ -30,9 +31,11 @@ public:
 private:
     [[noreturn]] void fail(int errnum);
     void discard();
+    void writeOut(std::string_view bytes);
 
     QString target_;
-    QString temp_; // empty when writing in place
+    QString temp_;        // empty when writing in place
+    std::string pending_; // the content, when writing in place: written only once it fits
     int fd_ = -1;
     bool committed_ = false;
 };

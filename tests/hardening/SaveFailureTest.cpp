@@ -237,3 +237,36 @@ TEST(KilledSave, fileIsAlwaysTheCompleteOldOrNewSong) {
     RecordProperty("killed", killedWhileSaving);
     RecordProperty("completed", newVersions);
 }
+
+// A folder that allows no new file leaves only writing in place. A save that would not fit must
+// still fail before the old song is cut short.
+TEST(FailingSave, inPlaceSaveThatDoesNotFitKeepsThePreviousFile) {
+    TempDir dir;
+    const QString path = dir.path("song.vsn");
+    const std::string before = writeOldSong(path);
+    ::chmod(path.toLocal8Bit().constData(), 0666);
+    ::chmod(dir.str().c_str(), 0555);
+    const ChildResult r = runInChild({true, 64 * 1024}, [&] {
+        Editor editor(path);
+        fillSong(editor.doc, 1 << 20, 1);
+        return editor.save();
+    });
+    EXPECT_EQ(r.output, "I/O error " + std::to_string(EFBIG) + " / modified");
+    const std::string now = readAll(path.toStdString());
+    EXPECT_TRUE(now == before) << "the old song of " << before.size() << " bytes became " << now.size()
+                               << " bytes";
+    EXPECT_EQ(entriesOf(dir.path()), QStringList{"song.vsn"});
+
+    // A shorter song written in place leaves nothing of the longer one behind it.
+    const ChildResult shorter = runInChild({true}, [&] {
+        Editor editor(path);
+        editor.doc.TitelEdit().setText("x");
+        return editor.save();
+    });
+    ::chmod(dir.str().c_str(), 0755);
+    EXPECT_EQ(shorter.output, "no error / saved");
+    SongDocument expected;
+    expected.TitelEdit().setText("x");
+    ASSERT_LT(formatLayout(expected).size(), before.size());
+    EXPECT_EQ(readAll(path.toStdString()), formatLayout(expected));
+}
