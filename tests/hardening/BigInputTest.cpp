@@ -361,6 +361,27 @@ TEST(BigInput, picturePathsToFifosDevicesAndFoldersNeverBlock) {
     }
 }
 
+TEST(BigInput, tenMegabyteLineOnTheRealPainter) {
+    const ChildResult r = runInChild({false, 0, 120}, [&] {
+        guiApp();
+        std::string line;
+        while (line.size() < scaled(10 * kMiB))
+            line += "lang und l\xE4nger ";
+        // One chord at the very end: its place is measured over the whole line once.
+        SongDocument doc;
+        doc.TextEdit().setText(line + "<E7>\r\n");
+        QImage image(1240, 1754, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        PainterSurface surface(painter);
+        const std::optional<QString> error = ComposePage(surface, doc);
+        painter.end();
+        return std::string(error ? "error" : "page");
+    });
+    EXPECT_FALSE(r.timedOut()) << "printing one long line took more than two minutes";
+    EXPECT_EQ(r.output, "page");
+}
+
 // Disabled until the chord-line renderer stops measuring the whole lyric prefix anew for every
 // chord: on the real painter that is quadratic in the line's length (a 160 KB line with a chord
 // every 24 bytes takes about two minutes; 10 MB would take days). Enable it with the fix.
