@@ -428,8 +428,8 @@ TEST(BigInput, DISABLED_longSongInTheLargestFontNeverWrapsRound) {
 
 // Disabled until the picture fitting stops converting an out-of-range width to int. A song that
 // runs past the bottom of the page leaves the picture a negative height, and a very wide picture
-// (100000 x 1) then scales to a width of about -1e10: its conversion to int is undefined, and
-// under UBSan PageComposer.cpp reports "signed integer overflow: 2380 - -2147483648" for the box.
+// (100000 x 1) then scales to a width of about -1e10, whose conversion to int is undefined: clang's
+// UBSan reports it in PageComposer::printPicture, GCC's the box's "2380 - -2147483648" after it.
 TEST(BigInput, DISABLED_widePictureBelowASongLongerThanThePage) {
     TempDir dir;
     const QString path = dir.path("band.bmp");
