@@ -3,7 +3,9 @@
 #include "document/Cp1252.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -95,7 +97,9 @@ BitmapLoad decodeBitmap(const QByteArray& bytes) {
     BitmapLoad r;
     r.status = BitmapLoad::Status::Loaded;
     if (dims.width == 0 || dims.height == 0) {
-        r.bitmap = Bitmap(int(dims.width), int(dims.height), QImage());
+        // Nothing to decode; the other side may still claim 2^31 rows, which no int holds.
+        r.bitmap = Bitmap(int(std::min<std::int64_t>(dims.width, INT_MAX)),
+                          int(std::min<std::int64_t>(dims.height, INT_MAX)), QImage());
         return r;
     }
     if (dims.width * dims.height > kMaxBitmapPixels)

@@ -1,4 +1,5 @@
 #include "print/Drucken.h"
+#include "print/Rows.h"
 #include "print/SelectFont.h"
 
 #include <algorithm>
@@ -38,21 +39,25 @@ std::size_t readChord(std::string_view line, std::size_t i, Chord& chord) {
     return i;
 }
 
-void drawChord(const ChordLineContext& ctx, int left, int y, const std::string& lyricPrefix,
-               const Chord& chord) {
+// Draws one chord above the lyric character that follows it. Returns false when that place lies
+// right of the page, where every later chord of the line lies too: they need not be measured.
+bool drawChord(const ChordLineContext& ctx, int left, int y, const std::string& lyricPrefix, const Chord& chord) {
     PrintSurface& s = ctx.surface;
     // Measured as one string in the text font, so the chord lands where the next lyric
     // character will be drawn.
-    const int offset = s.textWidth(lyricPrefix);
+    const int x = advance(left, s.textWidth(lyricPrefix));
+    if (x > s.pageWidth())
+        return false;
     selectFont(s, ctx.chordFont);
-    s.drawText(left + offset, y, chord.text);
+    s.drawText(x, y, chord.text);
     if (chord.hasSuperscript) {
         const int chordWidth = s.textWidth(chord.text);
         s.setFontSize(superscriptSize(ctx.chordFont.size));
-        s.drawText(left + offset + chordWidth, y, chord.superscript);
+        s.drawText(advance(x, chordWidth), y, chord.superscript);
         s.setFontSize(ctx.chordFont.size);
     }
     selectFont(s, ctx.textFont);
+    return true;
 }
 
 } // namespace
@@ -61,6 +66,9 @@ void PrintChordLine(const ChordLineContext& ctx, int left, int& y, std::string_v
     std::string lyric;
     lyric.reserve(line.size());
     bool anyChord = false;
+    // Measuring the prefix afresh for each chord costs its length each time; past the page's right
+    // edge nothing shows any more, so a very long line stays linear.
+    bool onPage = true;
     std::size_t i = 0;
     while (i < line.size()) {
         const char c = line[i++];
@@ -71,10 +79,11 @@ void PrintChordLine(const ChordLineContext& ctx, int left, int& y, std::string_v
         anyChord = true;
         Chord chord;
         i = readChord(line, i, chord);
-        drawChord(ctx, left, y, lyric, chord);
+        if (onPage)
+            onPage = drawChord(ctx, left, y, lyric, chord);
     }
     if (anyChord)
-        y += ctx.ChordLineHeight;
+        y = advance(y, ctx.ChordLineHeight);
     ctx.surface.drawText(left, y, lyric);
 }
 

@@ -2,6 +2,7 @@
 #include "document/FileError.h"
 #include "platform/Bitmap.h"
 #include "print/Drucken.h"
+#include "print/Rows.h"
 #include "print/SelectFont.h"
 
 #include <algorithm>
@@ -85,9 +86,9 @@ std::optional<QString> PageComposer::compose() {
     printCapo();
     measureRows();
     if (!snap_.remark.empty()) {
-        y += TextLineHeight;
+        y = advance(y, TextLineHeight);
         s_.drawText(kLeftMargin, y, snap_.remark);
-        y += 2 * TextLineHeight;
+        y = advance(y, 2LL * TextLineHeight);
     }
     printBody();
     printClosingRemark();
@@ -106,7 +107,7 @@ void PageComposer::printHeader() {
     selectFont(s_, snap_.interpretFont);
     const int width = s_.textWidth(snap_.performer);
     const int height = s_.textHeight(snap_.performer);
-    y += kPerformerGap + height;
+    y = advance(y, kPerformerGap + static_cast<long long>(height));
     s_.drawText(PageCentreX - halfRoundedToEven(width), y, snap_.performer);
 }
 
@@ -116,7 +117,7 @@ void PageComposer::printCapo() {
     s_.setFontStyle(snap_.textFont.style);
     s_.setFontColor(snap_.textFont.color);
     s_.drawText(kLeftMargin, y, "Kapo: " + snap_.capo);
-    y += kCapoAdvance;
+    y = advance(y, kCapoAdvance);
 }
 
 void PageComposer::measureRows() {
@@ -131,7 +132,7 @@ void PageComposer::printBody() {
     columnTop = y;
     firstColumnBottom = y;
     for (const std::string& line : snap_.lyricLines) {
-        y += TextLineHeight;
+        y = advance(y, TextLineHeight);
         switch (directiveOf(line)) {
         case Directive::RefrainWord:
             s_.setFontStyle(kDirectiveWordStyle);
@@ -165,23 +166,23 @@ void PageComposer::printBody() {
 void PageComposer::printBlock(const char* heading, const char* indentText,
                               const std::vector<std::string>& lines) {
     s_.setFontStyle(kBlockHeadingStyle);
-    y += TextLineHeight;
+    y = advance(y, TextLineHeight);
     const int indent = s_.textWidth(indentText);
-    s_.drawText(ColumnX, y + ChordLineHeight, heading);
+    s_.drawText(ColumnX, advance(y, ChordLineHeight), heading);
     s_.setFontStyle(snap_.textFont.style);
     const ChordLineContext ctx = chordContext();
     for (const std::string& line : lines) {
-        PrintChordLine(ctx, ColumnX + indent, y, line);
-        y += TextLineHeight;
+        PrintChordLine(ctx, advance(ColumnX, indent), y, line);
+        y = advance(y, TextLineHeight);
     }
 }
 
 void PageComposer::printClosingRemark() {
     if (!snap_.closingRemark.empty()) {
-        y += 2 * TextLineHeight + kClosingRemarkGap;
+        y = advance(y, 2LL * TextLineHeight + kClosingRemarkGap);
         s_.drawText(kLeftMargin, y, snap_.closingRemark);
     }
-    y += kAfterClosingRemark;
+    y = advance(y, kAfterClosingRemark);
 }
 
 // Scales the picture down (never up) to the page width and to the height left below y, in single
@@ -208,7 +209,11 @@ std::optional<QString> PageComposer::printPicture() {
         w = float(pageWidth);
         h = w / ratio;
     }
-    const int room = pageHeight - y;
+    // A song that ran to or below the page bottom leaves no room: the box would be empty or
+    // inverted, so the picture is left out.
+    const long long room = static_cast<long long>(pageHeight) - y;
+    if (room <= 0)
+        return std::nullopt;
     if (float(room) < h) {
         h = float(room);
         w = h * ratio;

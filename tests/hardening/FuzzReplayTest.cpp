@@ -50,12 +50,3 @@ TEST(FuzzReplay, pageComposerInputs) {
 TEST(FuzzReplay, bitmapInputs) {
     replay("bitmap", versino::fuzz::bitmapInput);
 }
-
-// Inputs of findings in code outside the document layer that are reported but not yet fixed.
-// Once fixed, move each file into fuzz-regressions/<target>/ and drop it from here.
-TEST(FuzzReplay, DISABLED_openFindings) {
-    const QString open = QStringLiteral(VERSINO_FUZZ_REGRESSIONS "/open/");
-    replayFolder(open + "layout", versino::fuzz::layoutInput);
-    replayFolder(open + "page", versino::fuzz::pageInput);
-    replayFolder(open + "bitmap", versino::fuzz::bitmapInput);
-}
