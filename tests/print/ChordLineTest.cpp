@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using versino::ChordLineContext;
 using versino::FontSetting;
 using versino::PrintChordLine;
@@ -167,6 +169,20 @@ TEST_F(ChordLine, tinyChordFontStillEnds) {
     EXPECT_NE(std::find(s.calls.begin(), s.calls.end(), "size -1"), s.calls.end());
     chord.size = INT32_MIN;
     EXPECT_EQ(print("<D" + deg + "7>x"), kTop + kChordRow);
+}
+
+// A chord right of the page cannot show; neither it nor any later chord of the line is measured,
+// so a very long line costs its length once, not once per chord. The lyric row is drawn whole and
+// the line still takes its chord row.
+TEST_F(ChordLine, chordsRightOfThePageAreNeitherMeasuredNorDrawn) {
+    s.width = kLeft + 12 * 10; // room for ten lyric bytes
+    EXPECT_EQ(print("<A>0123456789<B>x<C>y"), kTop + kChordRow);
+    EXPECT_EQ(s.draws(), (std::vector<std::string>{draw(kLeft, kTop, "A"), draw(kLeft + 120, kTop, "B"),
+                                                   draw(kLeft, kTop + kChordRow, "0123456789xy")}));
+    EXPECT_EQ(std::count(s.calls.begin(), s.calls.end(), "width '0123456789x'"), 1)
+        << "the prefix that left the page is measured once";
+    EXPECT_EQ(std::count(s.calls.begin(), s.calls.end(), "width '0123456789xy'"), 0);
+    EXPECT_EQ(s.face, "TextFace");
 }
 
 } // namespace
