@@ -46,8 +46,8 @@ bench: deps
 	@scripts/run-benchmarks build-bench
 
 fuzz: deps
-	@cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DVERSINO_FUZZ=ON >/dev/null
-	@cmake --build build-fuzz -j $(JOBS)
+	@cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DVERSINO_FUZZ=ON >/dev/null
+	@cmake --build build-fuzz -j $(JOBS) --target fuzzers
 	@scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
 
 clean:

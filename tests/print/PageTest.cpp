@@ -29,7 +29,6 @@ class Page : public ::testing::Test {
 protected:
     static constexpr int T = 48;
     static constexpr int C = 40;
-    static constexpr int kBodyTop = 250;
 
     SongDocument doc;
     ScriptedDialogs dialogs;
