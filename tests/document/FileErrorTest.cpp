@@ -2,81 +2,34 @@
 #include "document/LayoutFile.h"
 
 #include "TempDir.h"
+#include "support/Child.h"
 
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace versino;
+using versino::testing::errorOf;
 using versino::testing::readAll;
 using versino::testing::TempDir;
 using versino::testing::writeAll;
 
 namespace {
 
-struct ChildLimits {
-    bool asNobody = false;       // drop root, so that permission bits count
-    rlim_t fileSizeLimit = 0;    // 0: none; otherwise writes past it fail with EFBIG
-};
-
-// Runs `action` in a child process and returns what it returned (or the FileError text), so that
-// resource limits and a dropped user never touch the test process itself.
-std::string inChild(const ChildLimits& limits, const std::function<std::string()>& action) {
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return "pipe failed";
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        std::string result;
-        if (limits.asNobody && ::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            result = "could not drop root";
-        if (limits.fileSizeLimit) {
-            ::signal(SIGXFSZ, SIG_IGN);
-            const rlimit rl{limits.fileSizeLimit, limits.fileSizeLimit};
-            ::setrlimit(RLIMIT_FSIZE, &rl);
-        }
-        if (result.empty()) {
-            try {
-                result = action();
-            } catch (const FileError& e) {
-                result = e.what();
-            }
-        }
-        const ssize_t ignored = ::write(fds[1], result.data(), result.size());
-        (void)ignored;
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    std::string out;
-    char buf[256];
-    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
-        out.append(buf, static_cast<std::size_t>(n));
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return out;
-}
-
-std::string errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const FileError& e) {
-        return e.what();
-    }
-    return "no error";
+// The permission and size tests run their saves in a child process (see support/Child.h).
+std::string inChild(const versino::testing::ChildOptions& options,
+                    const std::function<std::string()>& action) {
+    return versino::testing::runInChild(options, action).output;
 }
 
 std::vector<std::string> entries(const TempDir& dir) {
     std::vector<std::string> names;
-    for (const QString& n : QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+    for (const QString& n :
+         QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
         names.push_back(n.toStdString());
     return names;
 }
@@ -134,28 +87,31 @@ TEST(FileErrors, permissionsDeniedForReadingAndWriting) {
     const std::string before = readAll(dir.str("locked.vsn"));
     ::chmod(dir.str("locked.vsn").c_str(), 0);
 
-    const ChildLimits nobody{true, 0};
-    EXPECT_EQ(inChild(nobody, [&] {
-                  SongDocument d;
-                  ReadLayoutFile(d, dir.path("locked.vsn"));
-                  return std::string("read");
-              }),
+    const versino::testing::ChildOptions nobody{true, 0};
+    EXPECT_EQ(inChild(nobody,
+                      [&] {
+                          SongDocument d;
+                          ReadLayoutFile(d, dir.path("locked.vsn"));
+                          return std::string("read");
+                      }),
               "File access denied");
 
     // A read-only file in a writable folder, and a folder that allows no new file.
     ::chmod(dir.str("locked.vsn").c_str(), 0444);
-    EXPECT_EQ(inChild(nobody, [&] {
-                  SongDocument d;
-                  WriteLayoutFile(d, dir.path("locked.vsn"));
-                  return std::string("written");
-              }),
+    EXPECT_EQ(inChild(nobody,
+                      [&] {
+                          SongDocument d;
+                          WriteLayoutFile(d, dir.path("locked.vsn"));
+                          return std::string("written");
+                      }),
               "File access denied");
     ::chmod(dir.str().c_str(), 0555);
-    EXPECT_EQ(inChild(nobody, [&] {
-                  SongDocument d;
-                  WriteLayoutFile(d, dir.path("new.vsn"));
-                  return std::string("written");
-              }),
+    EXPECT_EQ(inChild(nobody,
+                      [&] {
+                          SongDocument d;
+                          WriteLayoutFile(d, dir.path("new.vsn"));
+                          return std::string("written");
+                      }),
               "File access denied");
     ::chmod(dir.str().c_str(), 0777);
     EXPECT_EQ(readAll(dir.str("locked.vsn")), before);
@@ -166,7 +122,7 @@ TEST(AtomicSave, writesInPlaceWhereTheFolderAllowsNoNewFile) {
     ::chmod(dir.str().c_str(), 0555);
     writeAll(dir.str("open.vsn"), "old");
     ::chmod(dir.str("open.vsn").c_str(), 0666);
-    const std::string result = inChild({true, 0}, [&] {
+    const std::string result = inChild({true, 0, 60}, [&] {
         SongDocument d;
         d.TitelEdit().setText("new");
         WriteLayoutFile(d, dir.path("open.vsn"));
@@ -184,7 +140,7 @@ TEST(AtomicSave, fullDiskKeepsThePreviousFileByteForByte) {
     WriteLayoutFile(old, dir.path("song.vsn"));
     const std::string before = readAll(dir.str("song.vsn"));
 
-    const std::string result = inChild({false, 64 * 1024}, [&] {
+    const std::string result = inChild({false, 64 * 1024, 60}, [&] {
         SongDocument doc;
         WriteLayoutFile(bigSong(doc), dir.path("song.vsn"));
         return std::string("written");

@@ -1,12 +1,13 @@
 // Big and odd songs and pictures. Each case runs in a child process with an alarm, so that a hang
 // fails the test instead of the suite, and its peak memory is checked against the input's size.
-#include "Child.h"
+#include "support/Child.h"
 #include "CountingSurface.h"
 
 #include "document/LayoutFile.h"
 #include "document/TempDir.h"
 #include "platform/Bitmap.h"
 #include "platform/PainterSurface.h"
+#include "print/BmpFiles.h"
 #include "print/Drucken.h"
 
 #include <QGuiApplication>
@@ -45,35 +46,9 @@ long rssLimitKb(std::size_t inputBytes, int times) {
     return long((64 * kMiB + inputBytes * std::size_t(times)) / 1024);
 }
 
-// A 24-bit BMP of `width` × `height` pixels whose header may claim other dimensions.
+// A 24-bit BMP of `width` × `height` pixels whose header claims the given dimensions.
 QByteArray bmp(int width, int height, std::int32_t claimedWidth, std::int32_t claimedHeight) {
-    const int stride = (width * 3 + 3) / 4 * 4;
-    QByteArray b;
-    auto le32 = [&b](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            b.append(char((v >> (8 * i)) & 0xFF));
-    };
-    auto le16 = [&b](std::uint16_t v) {
-        b.append(char(v & 0xFF));
-        b.append(char(v >> 8));
-    };
-    b.append("BM");
-    le32(std::uint32_t(54 + stride * height));
-    le32(0);
-    le32(54);
-    le32(40);
-    le32(std::uint32_t(claimedWidth));
-    le32(std::uint32_t(claimedHeight));
-    le16(1);
-    le16(24);
-    le32(0);
-    le32(std::uint32_t(stride * height));
-    le32(3780);
-    le32(3780);
-    le32(0);
-    le32(0);
-    b.append(QByteArray(stride * height, '\x7f'));
-    return b;
+    return bmpBytes(width, height, std::uint32_t(claimedWidth), std::uint32_t(claimedHeight));
 }
 
 void writeFile(const QString& path, const QByteArray& bytes) {

@@ -1,6 +1,6 @@
 // The error report the window shows for a save that fails part-way, through the same guard every
 // window handler runs in: the file error's text with a full stop, and the song still unsaved.
-#include "Child.h"
+#include "support/Child.h"
 
 #include "commands/DocumentCommands.h"
 #include "document/LayoutFile.h"

@@ -1,7 +1,7 @@
 // Open and Save against the file system's odd corners: permissions, missing and misnamed folders,
 // symbolic links, and files that change between the dialog and the read. Whatever fails, the song
 // in the editor and the file on disk stay as they were, and the error names what went wrong.
-#include "Child.h"
+#include "support/Child.h"
 
 #include "commands/DocumentCommands.h"
 #include "document/LayoutFile.h"

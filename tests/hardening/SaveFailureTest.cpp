@@ -1,6 +1,6 @@
 // Saves that fail part-way or are killed: the previous file survives byte for byte, no temporary
 // file is left, and the song stays marked as changed with the error the user sees.
-#include "Child.h"
+#include "support/Child.h"
 
 #include "commands/DocumentCommands.h"
 #include "document/LayoutFile.h"
