@@ -32,7 +32,7 @@ void fillSong(SongDocument& doc, int lyricLines) {
     for (int i = 0; i < lyricLines; ++i) {
         text += "<Am>Wenn der <G>Abend kommt und <F>alle Lichter <E7>gehen, Zeile ";
         text += std::to_string(i);
-        text += " ...........\r\n";
+        text += " und immer weiter ...........\r\n";
     }
     doc.TextEdit().setText(text);
     doc.RefrainEdit().setText("<C>Refrain <G>Zeile eins\r\n<Am>Refrain Zeile zwei\r\n");
