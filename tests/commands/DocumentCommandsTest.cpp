@@ -2,7 +2,7 @@
 #include "document/FileError.h"
 #include "document/LayoutFile.h"
 
-#include "TempDir.h"
+#include "document/TempDir.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QDir>
