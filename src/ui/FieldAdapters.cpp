@@ -51,31 +51,60 @@ bool sameLength(const std::string& bytes, int characters) {
     return bytes.size() - breaks == static_cast<std::size_t>(characters);
 }
 
-// Replaces characters outside Windows-1252 by "?" (a surrogate pair counts as one character).
-// Returns whether anything changed. `keepBreaks` leaves block separators alone and turns a line
-// separator (Shift+Enter) into a real line break.
-bool replaceUnrepresentable(QString& s, int* pos, bool keepBreaks) {
-    if (std::all_of(s.cbegin(), s.cend(), [keepBreaks](QChar c) {
-            return c.unicode() < 0x80 || (keepBreaks && c == kParagraph) ||
-                   cp1252::representable(c.unicode());
-        }))
+// Control characters (bytes 0-31 but tab, and 127) have no place in a song: byte 26 would even cut
+// the value when the file is read again.
+bool isControl(char16_t c) { return (c < 0x20 && c != u'\t') || c == 0x7F; }
+
+bool isLineBreak(char16_t c) {
+    return c == u'\n' || c == u'\r' || c == kParagraph.unicode() || c == kLineSeparator.unicode();
+}
+
+// Cleans text as it enters a field: a character outside Windows-1252 becomes "?" (a surrogate pair
+// counts as one character) and control characters are dropped. In a multi-line field a line
+// separator (Shift+Enter) becomes a real line break; in a single-line field every line break (CR LF
+// counting as one) becomes a blank. Returns whether anything changed; `pos`, when given, follows
+// the text before it.
+bool cleanEntry(QString& s, int* pos, bool multiLine) {
+    const auto clean = [multiLine](QChar c) {
+        const char16_t u = c.unicode();
+        if (multiLine && u == kParagraph.unicode())
+            return true;
+        if (isLineBreak(u) || isControl(u))
+            return false;
+        return u < 0x80 || cp1252::representable(u);
+    };
+    if (std::all_of(s.cbegin(), s.cend(), clean))
         return false;
     QString out;
     out.reserve(s.size());
+    int newPos = pos ? *pos : 0;
     for (qsizetype i = 0; i < s.size(); ++i) {
         const QChar c = s.at(i);
-        if (keepBreaks && (c == kParagraph || c == kLineSeparator)) {
-            out.append(kParagraph);
+        const char16_t u = c.unicode();
+        qsizetype taken = 1;
+        if (isLineBreak(u) && (multiLine ? u != u'\r' : true)) {
+            if (!multiLine && u == u'\r' && i + 1 < s.size() && s.at(i + 1) == QLatin1Char('\n'))
+                taken = 2;
+            out.append(multiLine ? kParagraph : QChar(QLatin1Char(' ')));
+        } else if (isControl(u)) {
+            taken = 1;
+            if (pos && *pos > i)
+                --newPos;
+            continue;
         } else if (c.isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) {
             out.append(QLatin1Char('?'));
-            if (pos && *pos > i)
-                --*pos;
-            ++i;
+            taken = 2;
         } else {
-            out.append(cp1252::representable(c.unicode()) ? c : QChar(QLatin1Char('?')));
+            out.append(cp1252::representable(u) ? c : QChar(QLatin1Char('?')));
         }
+        // Two characters that became one move the cursor one place to the left.
+        if (taken == 2 && pos && *pos > i + 1)
+            --newPos;
+        i += taken - 1;
     }
     s = out;
+    if (pos)
+        *pos = newPos;
     return true;
 }
 
@@ -83,7 +112,7 @@ bool replaceUnrepresentable(QString& s, int* pos, bool keepBreaks) {
 
 QValidator::State Cp1252Validator::validate(QString& input, int& pos) const {
     int p = pos;
-    if (replaceUnrepresentable(input, &p, false))
+    if (cleanEntry(input, &p, false))
         pos = p;
     return Acceptable;
 }
@@ -123,7 +152,7 @@ void PlainTextField::sanitize(int position, int length) {
     c.setPosition(position);
     c.setPosition(std::min(position + length, doc->characterCount() - 1), QTextCursor::KeepAnchor);
     QString s = c.selectedText();
-    if (!replaceUnrepresentable(s, nullptr, true))
+    if (!cleanEntry(s, nullptr, true))
         return;
     // The replacement is part of the same change: it fires no notification of its own.
     programmatic_ = true;

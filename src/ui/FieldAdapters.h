@@ -11,7 +11,8 @@ class QPlainTextEdit;
 namespace versino::ui {
 
 // Keeps a single-line edit inside Windows-1252: a character the code page lacks becomes "?" as it
-// enters, so the field shows exactly what will be saved and printed.
+// enters, so the field shows exactly what will be saved and printed. Control characters are
+// dropped and a pasted line break becomes a blank.
 class Cp1252Validator : public QValidator {
     Q_OBJECT
 public:

@@ -90,6 +90,12 @@ TEST_F(PlainTextFieldTest, pastedTextIsCleanedAsItEnters) {
     EXPECT_EQ(field->lineCount(), 3);
 }
 
+TEST_F(PlainTextFieldTest, pastedControlCharactersNeverEnter) {
+    // Byte 26 would cut the line when the song is read again; tab is ordinary text.
+    edit->insertPlainText(QStringLiteral("a\u001Ab\tc\u0000\nd\u007F\u0007e"));
+    EXPECT_EQ(field->text(), "ab\tc\r\nde");
+}
+
 TEST_F(PlainTextFieldTest, enterStartsANewLine) {
     edit->setFocus();
     QTest::keyClicks(edit, QStringLiteral("ab"));
@@ -159,6 +165,17 @@ TEST(LineEditField, replacesCharactersOutsideTheCodePageAndFiresOnce) {
     edit.insert(QStringLiteral("\U0001F3B8"));
     EXPECT_EQ(field.text(), "G\xF6??");
     EXPECT_EQ(changes, 4);
+}
+
+TEST(LineEditField, pastedLineBreaksBecomeBlanksAndControlsAreDropped) {
+    uiApp();
+    QLineEdit edit;
+    ui::LineEditField field(&edit);
+    edit.setFocus();
+    edit.insert(QStringLiteral("Am\r\nEnde\nx\u001A\ty\u2029z\u007F"));
+    EXPECT_EQ(field.text(), "Am Ende x\ty z");
+    // The cursor stays behind what was inserted.
+    EXPECT_EQ(edit.cursorPosition(), edit.text().size());
 }
 
 TEST(LineEditField, programChangesNotifyOnlyWhenTheTextDiffers) {
