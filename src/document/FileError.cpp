@@ -13,6 +13,7 @@ std::string fileErrorText(FileError::Kind kind, int errnum) {
     case FileError::Kind::TooManyOpenFiles: return "Too many open files";
     case FileError::Kind::AccessDenied: return "File access denied";
     case FileError::Kind::InvalidNumber: return "Invalid numeric input";
+    case FileError::Kind::NotASong: return "Die Datei ist keine Versino-Songdatei.";
     case FileError::Kind::Io: break;
     }
     return "I/O error " + std::to_string(errnum);

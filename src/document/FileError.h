@@ -7,10 +7,11 @@
 namespace versino {
 
 // A failed file operation, carrying the English text the user sees ("File not found",
-// "I/O error 28", ...). The text has no final full stop; the error report adds it.
+// "I/O error 28", ...). The text has no final full stop; the error report adds it. The one
+// exception is NotASong, a file that holds no song at all, which is told in the program's German.
 class FileError : public std::runtime_error {
 public:
-    enum class Kind { NotFound, InvalidFilename, TooManyOpenFiles, AccessDenied, InvalidNumber, Io };
+    enum class Kind { NotFound, InvalidFilename, TooManyOpenFiles, AccessDenied, InvalidNumber, NotASong, Io };
 
     explicit FileError(Kind kind, int errnum = 0);
 

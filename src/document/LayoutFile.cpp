@@ -30,6 +30,18 @@ bool isTag(std::string_view line) {
     return false;
 }
 
+// A text line of a multi-line field that is a tag followed by `blanks` blanks. The writer adds one
+// blank to such a line, so that a lyric line "[Kapo]" is not read back as the tag, and the reader
+// takes one away again. Returns -1 for any other line.
+int blanksAfterTag(std::string_view line) {
+    if (line.empty() || line.front() != '[' || line.back() != ' ')
+        return line.empty() || line.front() != '[' || !isTag(line) ? -1 : 0;
+    const std::size_t end = line.find_last_not_of(' ');
+    if (end == std::string_view::npos || !isTag(line.substr(0, end + 1)))
+        return -1;
+    return int(line.size() - end - 1);
+}
+
 std::array<FontSetting, 4> fontsOf(const SongDocument& doc) {
     return {doc.TitelFont, doc.InterpretFont, doc.TextFont, doc.AkkordFont};
 }
@@ -53,10 +65,11 @@ void apply(SongDocument& doc, LayoutContent&& content) {
     doc.AkkordFont = content.fonts[3];
 }
 
-// Reads one multi-line section into `text`. It ends at the end of the data or at a line that is
-// exactly one of the tags, which is returned as the next current line. While every line ends in
-// CR LF and needs no cleaning, the section's text is the file's bytes as they stand, so it is
-// copied in one piece at the end instead of line by line.
+// Reads one multi-line section into `text`. It ends at the real end of the data or at a line that
+// is exactly one of the tags, which is returned as the next current line; a line that begins with
+// byte 26 is an empty line here, not the end. While every line ends in CR LF and needs no
+// cleaning, the section's text is the file's bytes as they stand, so it is copied in one piece at
+// the end instead of line by line.
 std::string readSection(TextReader& in, std::string& text) {
     const std::string_view data = in.data();
     const std::size_t start = in.position();
@@ -64,16 +77,18 @@ std::string readSection(TextReader& in, std::string& text) {
     bool plain = true;
     std::string scratch;
     std::string next;
-    while (!in.atEnd()) {
+    while (in.position() < data.size()) {
         const std::size_t lineStart = in.position();
-        const std::string_view line = in.readLineView(scratch);
+        std::string_view line = in.readLineView(scratch);
         if (isTag(line)) {
             next = std::string(line);
             break;
         }
+        const bool escaped = blanksAfterTag(line) > 0;
         // Clean only when the line is the data itself and what follows it is exactly CR LF: a byte 26
         // and a lone LF are two bytes as well, but the 26 and the rest of its line are no text.
-        const bool clean = line.data() == data.data() + lineStart && in.position() - lineStart == line.size() + 2 &&
+        const bool clean = !escaped && line.data() == data.data() + lineStart &&
+                           in.position() - lineStart == line.size() + 2 &&
                            data.substr(lineStart + line.size(), 2) == kCrLf;
         if (plain && clean) {
             plainEnd = in.position();
@@ -83,6 +98,8 @@ std::string readSection(TextReader& in, std::string& text) {
             text.assign(data.substr(start, lineStart - start));
             plain = false;
         }
+        if (escaped)
+            line.remove_suffix(1);
         text.append(line);
         text.append(kCrLf);
     }
@@ -112,13 +129,37 @@ void TrimTrailingEmptyLines(SongDocument& doc) {
 
 namespace {
 
+// A multi-line text as it stands, except that each line that reads as a tag (followed by any number
+// of blanks) gets one blank more, so that it comes back as text.
+template <typename Put> void putMultiLine(std::string_view text, Put& put) {
+    std::size_t done = 0;
+    for (std::size_t lineStart = 0; lineStart < text.size();) {
+        const std::size_t lf = text.find('\n', lineStart);
+        const std::size_t next = lf == std::string_view::npos ? text.size() : lf + 1;
+        std::string_view line = text.substr(lineStart, next - lineStart);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.remove_suffix(1);
+        if (blanksAfterTag(line) >= 0) {
+            put(text.substr(done, lineStart + line.size() - done));
+            put(" ");
+            done = lineStart + line.size();
+        }
+        lineStart = next;
+    }
+    put(text.substr(done));
+}
+
 // Hands the layout file's bytes to `put` piece by piece, in file order. Saving writes the pieces
 // straight to the file, so a large song is never assembled a second time in memory.
 template <typename Put> void emitLayout(const SongDocument& doc, Put&& put) {
     for (std::size_t i = 0; i < kAllFields.size(); ++i) {
         put(kTags[i]);
         put(kCrLf);
-        put(doc.field(kAllFields[i]).text());
+        const std::string& text = doc.field(kAllFields[i]).text();
+        if (isMultiLine(kAllFields[i]))
+            putMultiLine(text, put);
+        else
+            put(text);
         put(kCrLf);
     }
     std::string fonts(kFontsTag);
@@ -146,9 +187,15 @@ LayoutContent parseLayout(std::string_view bytes, const std::array<FontSetting, 
     content.fonts = fontsBefore;
     TextReader in(bytes);
     std::string s = in.readLine();
+    // A file that holds text but not one tag is no song (a picture, a letter): opening it as an
+    // empty song would let the next save overwrite it. Empty lines alone are an empty song.
+    bool anyTag = false;
+    bool anyText = false;
     // One pass runs every test in file order, each seeing the line the tests before it left, so a
     // file in the writer's order is read in one pass. The end is tested only at the top of a pass.
     while (!in.atEnd()) {
+        // Every tag that a pass consumes is the current line at the top of some pass.
+        anyTag = anyTag || isTag(s);
         for (std::size_t i = 0; i < kAllFields.size(); ++i) {
             if (s != kTags[i])
                 continue;
@@ -168,9 +215,15 @@ LayoutContent parseLayout(std::string_view bytes, const std::array<FontSetting, 
             s = in.readLine();
         }
         // Empty lines, and lines that are no tag at all, are read past.
-        if (!isTag(s))
+        if (!isTag(s)) {
+            anyText = anyText || !s.empty();
             s = in.readLine();
+        }
     }
+    anyTag = anyTag || isTag(s);
+    anyText = anyText || !s.empty();
+    if (!anyTag && anyText)
+        throw FileError(FileError::Kind::NotASong);
     return content;
 }
 

@@ -15,7 +15,8 @@ namespace versino {
 // Refrain, Bridge and Text. Works on the whole text of each field once.
 void TrimTrailingEmptyLines(SongDocument& doc);
 
-// The bytes of the layout file for the document as it stands (no trimming).
+// The bytes of the layout file for the document as it stands (no trimming). A line of a multi-line
+// field that reads as a tag, with or without blanks after it, is written with one blank more.
 std::string formatLayout(const SongDocument& doc);
 
 // What a layout file holds: the nine texts in field order and the four font settings (titel,
@@ -27,9 +28,11 @@ struct LayoutContent {
 
 // Reads layout bytes. The texts start as ResetTexts leaves them (all empty, the capo "0") and the
 // fonts as given; every section found replaces its part, and "[Fonts]" replaces face, size and
-// colour but not the style sets. Throws FileError (InvalidNumber) on a bad size or colour. Never
-// stalls: unknown lines are read past and the end of the data ends a multi-line section, which
-// otherwise ends only at a line that is exactly one of the ten tags. Does not trim.
+// colour but not the style sets. Throws FileError: InvalidNumber on a bad size or colour, NotASong
+// when the bytes hold text but none of the ten tags. Never stalls: unknown lines are read past and
+// the real end of the data ends a multi-line section, which otherwise ends only at a line that is
+// exactly one of the ten tags. A text line that is a tag followed by blanks loses one blank (the
+// writer adds it). Does not trim.
 LayoutContent parseLayout(std::string_view bytes, const std::array<FontSetting, 4>& fontsBefore);
 
 // The same into a document, all or nothing: on an error `doc` is unchanged.

@@ -145,6 +145,11 @@ TEST_F(Commands, openingAMissingOrBrokenFileLeavesTheSongUntouched) {
     dialogs.openAnswers = {dir.path("kaputt.vsn")};
     EXPECT_EQ(fileError([&] { commands.OeffnenClick(); }), "Invalid numeric input");
 
+    // A picture chosen by mistake is refused, so that the next Save cannot overwrite it.
+    writeAll(dir.str("bild.vsn"), std::string("BM\x3a\0\0\0\0\0\0\0\x36\0\0\0", 14) + "pixels\r\n");
+    dialogs.openAnswers = {dir.path("bild.vsn")};
+    EXPECT_EQ(fileError([&] { commands.OeffnenClick(); }), "Die Datei ist keine Versino-Songdatei.");
+
     EXPECT_EQ(doc.TitelEdit().text(), "Bleibt");
     EXPECT_TRUE(doc.isUntitled());
     EXPECT_EQ(caption, "Versino 2.11 - [unbenannt]");

@@ -325,12 +325,12 @@ TEST(LayoutReaderRobustness, everyPrefixOfAFileReadsWithoutHangOrCrash) {
         try {
             parseLayout(std::string_view(bytes).substr(0, n), doc);
         } catch (const FileError& e) {
-            EXPECT_EQ(e.kind(), FileError::Kind::InvalidNumber);
+            EXPECT_TRUE(e.kind() == FileError::Kind::InvalidNumber || e.kind() == FileError::Kind::NotASong);
         }
     }
 }
 
-TEST(LayoutReaderRobustness, randomBytesGiveADocumentOrANumberError) {
+TEST(LayoutReaderRobustness, randomBytesGiveADocumentOrAFileError) {
     std::mt19937 rng(42);
     const std::vector<std::string> pieces = {"[Titel]", "[Text]",  "[Fonts]", "[Refrain]", "\r\n", "\n", "\r",
                                              "\x1a",    "12",      "x",       "$",        " ",    "[",  "\xEF\xBB\xBF"};
@@ -343,11 +343,141 @@ TEST(LayoutReaderRobustness, randomBytesGiveADocumentOrANumberError) {
         try {
             parseLayout(bytes, doc);
         } catch (const FileError& e) {
-            EXPECT_EQ(e.kind(), FileError::Kind::InvalidNumber);
+            EXPECT_TRUE(e.kind() == FileError::Kind::InvalidNumber || e.kind() == FileError::Kind::NotASong);
         }
     }
     for (const std::string& tiny : {std::string("["), std::string("\x1a"), std::string(1, '\0'), std::string("\r")}) {
         SongDocument doc;
-        EXPECT_NO_THROW(parseLayout(tiny, doc));
+        try {
+            parseLayout(tiny, doc);
+        } catch (const FileError& e) {
+            EXPECT_EQ(e.kind(), FileError::Kind::NotASong);
+        }
+    }
+}
+
+namespace {
+
+// Songs as a user can type them: every byte the window lets into a field (tab, 32-126, 128-255),
+// with chords, superscripts, blanks, empty lines and lines that look like the file's own markup.
+class TypedSong {
+public:
+    explicit TypedSong(unsigned seed) : rng_(seed) {}
+
+    void fill(SongDocument& doc) {
+        for (FieldId id : kAllFields) {
+            if (!isMultiLine(id)) {
+                doc.field(id).setText(pick(4) ? line() : std::string());
+                continue;
+            }
+            std::string text;
+            const int n = pick(7);
+            for (int i = 0; i < n; ++i) {
+                text += line();
+                if (i + 1 < n || pick(2))
+                    text += "\r\n";
+            }
+            doc.field(id).setText(text);
+        }
+        for (FontSetting* f : {&doc.TitelFont, &doc.InterpretFont, &doc.TextFont, &doc.AkkordFont}) {
+            f->name = pick(5) ? "Liberation Sans" : typed(pick(30));
+            f->size = pick(3) ? pick(80) - 8 : static_cast<std::int32_t>(rng_());
+            f->color = static_cast<std::int32_t>(rng_());
+        }
+    }
+
+private:
+    static constexpr std::array<const char*, 10> kTags = {"[Titel]",  "[Interpret]", "[Vorspiel]",  "[Kapo]",
+                                                          "[Refrain]", "[Bridge]",   "[Text]",      "[Nachspiel]",
+                                                          "[Graphik]", "[Fonts]"};
+
+    std::string line() {
+        switch (pick(9)) {
+        case 0: return "";
+        case 1: return kTags[pick(10)];                                // exactly a tag
+        case 2: return std::string(kTags[pick(10)]) + std::string(1 + pick(2), ' '); // a tag and blanks
+        case 3: return "[" + typed(pick(8));                           // looks like markup
+        case 4: return "<Am>Wenn der <D\xB0sus4>Abend <G7>" + typed(pick(10));
+        case 5: return std::string(pick(3), ' ');
+        default: return typed(pick(40));
+        }
+    }
+
+    std::string typed(int n) {
+        std::string s;
+        while (static_cast<int>(s.size()) < n) {
+            const int c = pick(256);
+            if (c == '\t' || (c >= 32 && c != 127))
+                s.push_back(static_cast<char>(c));
+        }
+        return s;
+    }
+
+    int pick(int n) { return static_cast<int>(rng_() % static_cast<unsigned>(n)); }
+    std::mt19937 rng_;
+};
+
+} // namespace
+
+// Save then Open gives back what the fields held, up to the trimming of trailing empty lines and the
+// final line break of a multi-line field.
+TEST(LayoutRoundTrip, everyTypedSongComesBackAfterSaveAndOpen) {
+    for (unsigned seed = 1; seed <= 10000; ++seed) {
+        SongDocument doc;
+        TypedSong(seed).fill(doc);
+        TrimTrailingEmptyLines(doc); // as saving does
+        SongDocument back;
+        parsed(back, formatLayout(doc));
+        expectAfterReading(doc);
+        for (FieldId id : kAllFields)
+            ASSERT_EQ(back.field(id).text(), doc.field(id).text()) << "seed " << seed << ", field " << int(id);
+        ASSERT_EQ(back.TitelFont, doc.TitelFont) << "seed " << seed;
+        ASSERT_EQ(back.InterpretFont, doc.InterpretFont) << "seed " << seed;
+        ASSERT_EQ(back.TextFont, doc.TextFont) << "seed " << seed;
+        ASSERT_EQ(back.AkkordFont, doc.AkkordFont) << "seed " << seed;
+    }
+}
+
+TEST(LayoutReader, aLineBeginningWithCtrlZInsideASectionIsAnEmptyLine) {
+    SongDocument doc;
+    parsed(doc, "[Titel]\r\nDemo\r\n[Text]\r\nfirst line\r\n\x1a\r\nsecond line\r\nthird\x1a cut\r\n"
+                "[Nachspiel]\r\nEnde\r\n");
+    EXPECT_EQ(doc.TextEdit().text(), "first line\r\n\r\nsecond line\r\nthird\r\n");
+    EXPECT_EQ(doc.NachspielEdit().text(), "Ende");
+}
+
+TEST(LayoutWriter, aTextLineThatReadsAsATagGetsOneBlankAndComesBack) {
+    SongDocument doc;
+    doc.TextEdit().setText("[Kapo]\r\nla\r\n[Fonts]  \r\n[Kapo]x");
+    const std::string out = formatLayout(doc);
+    EXPECT_NE(out.find("[Text]\r\n[Kapo] \r\nla\r\n[Fonts]   \r\n[Kapo]x\r\n"), std::string::npos) << out;
+    SongDocument back;
+    parsed(back, out);
+    EXPECT_EQ(back.TextEdit().text(), "[Kapo]\r\nla\r\n[Fonts]  \r\n[Kapo]x\r\n");
+    EXPECT_EQ(back.KapoEdit().text(), doc.KapoEdit().text());
+    // A song without such lines is written exactly as before.
+    SongDocument plain;
+    plain.TextEdit().setText("[Intro]\r\n<C>la");
+    EXPECT_NE(formatLayout(plain).find("[Text]\r\n[Intro]\r\n<C>la\r\n[Nachspiel]"), std::string::npos);
+}
+
+TEST(LayoutReader, textWithoutAnyTagIsNoSongButEmptyLinesAreAnEmptySong) {
+    for (const std::string& notASong : {std::string("BM\x36\x00\x00\x00binary\r\n"), std::string("Liebe Anna,\r\n"),
+                                        std::string("\r\n\r\n  \r\n"), std::string("[titel]\r\nx")}) {
+        SongDocument doc;
+        doc.TitelEdit().setText("kept");
+        try {
+            parseLayout(notASong, doc);
+            ADD_FAILURE() << "read as a song: " << notASong;
+        } catch (const FileError& e) {
+            EXPECT_EQ(e.kind(), FileError::Kind::NotASong);
+            EXPECT_STREQ(e.what(), "Die Datei ist keine Versino-Songdatei.");
+        }
+        EXPECT_EQ(doc.TitelEdit().text(), "kept");
+    }
+    for (const std::string& song : {std::string(), std::string("\r\n\r\n\n"), std::string("[Kapo]"),
+                                    std::string("junk\r\n[Titel]\r\nT\r\nmore junk\r\n")}) {
+        SongDocument doc;
+        EXPECT_NO_THROW(parseLayout(song, doc)) << song;
     }
 }

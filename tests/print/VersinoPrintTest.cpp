@@ -104,12 +104,15 @@ TEST_F(VersinoPrint, failedSongsAreNamedAndTheOthersStillPrinted) {
     writeSong("empty.vsn", "Leer", {});
     writeSong("two.vsn", "Zwei", {"b"});
     writeBytes(dir.filePath("bad.vsn"), "[Fonts]\r\nArial\r\nzwölf\r\n");
-    const ToolRun r = run({"-o", "book.pdf", "one.vsn", "missing.vsn", "empty.vsn", "bad.vsn", "two.vsn"});
+    writeBytes(dir.filePath("letter.vsn"), "Liebe Anna,\r\nanbei das Lied.\r\n");
+    const ToolRun r =
+        run({"-o", "book.pdf", "one.vsn", "missing.vsn", "empty.vsn", "bad.vsn", "letter.vsn", "two.vsn"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains("missing.vsn: File not found")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("empty.vsn: Ihr Song hat noch keinen Text!")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("bad.vsn: Invalid numeric input")) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains("[5/5] two.vsn")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("letter.vsn: Die Datei ist keine Versino-Songdatei.")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("[6/6] two.vsn")) << r.err.toStdString();
     const PdfText t = pdfWords(pdf("book.pdf"));
     EXPECT_EQ(t.pages, 2);
     EXPECT_TRUE(findWord(t, "Eins"));
