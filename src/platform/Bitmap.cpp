@@ -2,10 +2,13 @@
 
 #include "document/Cp1252.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageReader>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -88,6 +91,44 @@ BitmapLoad remember(const struct stat& st, BitmapLoad load) {
     return load;
 }
 
+// While a picture is decoded, the image reader's own warnings about a file it cannot read are
+// dropped: the file is then simply no picture, which the page check reports in the program's words.
+// Critical and fatal messages still reach the handler that was installed before.
+class QuietImageReader {
+public:
+    QuietImageReader() { previous() = qInstallMessageHandler(&QuietImageReader::handle); }
+    ~QuietImageReader() { qInstallMessageHandler(previous()); }
+    QuietImageReader(const QuietImageReader&) = delete;
+    QuietImageReader& operator=(const QuietImageReader&) = delete;
+
+private:
+    static QtMessageHandler& previous() {
+        static QtMessageHandler handler = nullptr;
+        return handler;
+    }
+    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (type != QtCriticalMsg && type != QtFatalMsg)
+            return;
+        if (previous())
+            previous()(type, context, text);
+        else
+            std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+    }
+};
+
+QImage readBmp(const QByteArray& bytes) {
+    // The reader refuses pictures above 128 MiB by default, which a camera picture saved as BMP
+    // exceeds; the bound on the pixel count above is this program's own limit.
+    constexpr int kMiB = 1024 * 1024;
+    QImageReader::setAllocationLimit(int(kMaxBitmapPixels * 4 / kMiB) + 1);
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "BMP");
+    const QuietImageReader quiet;
+    return reader.read();
+}
+
 } // namespace
 
 BitmapLoad decodeBitmap(const QByteArray& bytes) {
@@ -104,7 +145,10 @@ BitmapLoad decodeBitmap(const QByteArray& bytes) {
     }
     if (dims.width * dims.height > kMaxBitmapPixels)
         return notABitmap();
-    QImage image = QImage::fromData(bytes, "BMP");
+    // Pixel data said to start past the end of the file: there is no picture to read.
+    if (readLe32(bytes, 10) > std::uint32_t(bytes.size()))
+        return notABitmap();
+    QImage image = readBmp(bytes);
     if (image.isNull())
         return notABitmap();
     const int width = image.width();

@@ -1,16 +1,19 @@
 #include "platform/Bitmap.h"
 #include "print/BmpFiles.h"
 
+#include <QStringList>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <functional>
 #include <future>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using versino::BitmapLoad;
+using versino::decodeBitmap;
 using versino::loadBitmap;
 using versino::testing::bmpBytes;
 using versino::testing::writeBytes;
@@ -127,3 +130,59 @@ TEST_F(BitmapFile, fifoWithoutWriterNeverBlocks) {
 }
 
 } // namespace
+
+namespace {
+
+// A 16-bit BMP, which the image reader decodes into 32 bits a pixel, filled in one go.
+QByteArray bmp16(int width, int height) {
+    const int stride = (width * 2 + 3) / 4 * 4;
+    QByteArray b(54, '\0');
+    auto put = [&b](int at, std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            b[at + i] = char((v >> (8 * i)) & 0xFF);
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put(2, std::uint32_t(54 + qsizetype(stride) * height), 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, std::uint32_t(width), 4);
+    put(22, std::uint32_t(height), 4);
+    put(26, 1, 2);
+    put(28, 16, 2);
+    b.append(QByteArray(qsizetype(stride) * height, '\x5a'));
+    return b;
+}
+
+QStringList qtMessagesDuring(const std::function<void()>& act) {
+    static QStringList* seen = nullptr;
+    QStringList messages;
+    seen = &messages;
+    const QtMessageHandler before =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) { seen->append(text); });
+    act();
+    qInstallMessageHandler(before);
+    seen = nullptr;
+    return messages;
+}
+
+} // namespace
+
+TEST(BitmapDecoding, aCameraSizedPictureIsDecodedQuietly) {
+    const QByteArray camera = bmp16(6000, 6000); // 36 megapixels, 144 MB once decoded
+    BitmapLoad load;
+    const QStringList messages = qtMessagesDuring([&] { load = decodeBitmap(camera); });
+    ASSERT_EQ(load.status, BitmapLoad::Status::Loaded);
+    EXPECT_EQ(load.bitmap.image().width(), 6000);
+    EXPECT_EQ(load.bitmap.image().height(), 6000);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+}
+
+TEST(BitmapDecoding, pixelDataPastTheEndIsNoPictureAndSaysNothing) {
+    QByteArray shortFile = bmp16(4, 4);
+    shortFile[10] = char(0xFF); // pixel data "starts" 255 bytes in, past the end
+    BitmapLoad load;
+    const QStringList messages = qtMessagesDuring([&] { load = decodeBitmap(shortFile); });
+    EXPECT_EQ(load.status, BitmapLoad::Status::NotABitmap);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+}
