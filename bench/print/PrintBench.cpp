@@ -3,6 +3,7 @@
 
 #include "document/LayoutFile.h"
 #include "platform/QtPrinter.h"
+#include "commands/PrintCommand.h"
 #include "print/Drucken.h"
 #include "support/ScriptedDialogs.h"
 

@@ -10,16 +10,18 @@
 
 namespace versino {
 
-PainterSurface::PainterSurface(QPainter& painter) : painter_(painter), dpi_(painter.device()->logicalDpiY()) {
+PainterSurface::PainterSurface(QPainter& painter) : PainterSurface(painter, QSize(), painter.device()->logicalDpiY()) {}
+
+PainterSurface::PainterSurface(QPainter& painter, QSize page, int dpi) : painter_(painter), page_(page), dpi_(dpi) {
     painter_.setBackgroundMode(Qt::OpaqueMode);
     painter_.setBackground(Qt::white);
 }
 
 int PainterSurface::pageWidth() const {
-    return painter_.device()->width();
+    return page_.isEmpty() ? painter_.device()->width() : page_.width();
 }
 int PainterSurface::pageHeight() const {
-    return painter_.device()->height();
+    return page_.isEmpty() ? painter_.device()->height() : page_.height();
 }
 
 void PainterSurface::setFontName(const std::string& face) {

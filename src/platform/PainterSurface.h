@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetrics>
+#include <QSize>
 #include <map>
 #include <string>
 #include <tuple>
@@ -18,6 +19,9 @@ namespace versino {
 class PainterSurface final : public PrintSurface {
 public:
     explicit PainterSurface(QPainter& painter);
+    // A page of `page` device units measured at `dpi`, whatever the painter's device is: the
+    // painter's transform maps the page onto it (a scaled preview, an image, a measuring device).
+    PainterSurface(QPainter& painter, QSize page, int dpi);
 
     int pageWidth() const override;
     int pageHeight() const override;
@@ -39,6 +43,7 @@ private:
     const QFontMetrics& metrics();
 
     QPainter& painter_;
+    QSize page_; // empty: the device's own size
     int dpi_;
     std::string face_ = "Arial";
     int points_ = 12;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "document/SongDocument.h"
-#include "platform/Dialogs.h"
 #include "platform/PrintSurface.h"
 
 #include <QString>
@@ -11,13 +10,6 @@
 #include <vector>
 
 namespace versino {
-
-// The print command: "Ihr Song hat noch keinen Text!" when the lyrics are empty, otherwise one page on
-// the default printer; printer errors are reported through dialogs.error/message.
-void DruckenClick(const SongDocument& doc, Dialogs& dialogs);
-
-// The same command on a given printer (tests, versino-print).
-void DruckenClick(const SongDocument& doc, Dialogs& dialogs, Printer& printer);
 
 // The print's own copy of the song, taken once the job has begun. The chord font is not part of
 // it: the renderer reads it from the song at each use.
@@ -55,9 +47,5 @@ void PrintChordLine(const ChordLineContext& ctx, int left, int& y, std::string_v
 // Composes the song's page on an open surface. Returns the error to report about a picture file
 // that could not be opened; the page itself is complete either way.
 std::optional<QString> ComposePage(PrintSurface& surface, const SongDocument& doc);
-
-// One job with one page: portrait, begin, compose, end. Throws PrinterError before the job starts.
-// Returns the picture file's open error, which the caller reports after the page is finished.
-std::optional<QString> PrintSong(const SongDocument& doc, Printer& printer);
 
 } // namespace versino

@@ -11,7 +11,8 @@
 #include "ui/FontFitting.h"
 #include "ui/Glyphs.h"
 
-#include "print/Drucken.h"
+#include "commands/PrintCommand.h"
+#include "platform/QtPrinter.h"
 
 #include <QCloseEvent>
 #include <QLayout>
@@ -192,7 +193,8 @@ void TWorkingForm::BeendenClick() {
 }
 
 void TWorkingForm::DruckenClick() {
-    versino::DruckenClick(*doc_, *dialogs_);
+    QtPrinter printer;
+    versino::DruckenClick(*doc_, *dialogs_, printer);
 }
 
 void TWorkingForm::closeEvent(QCloseEvent* event) {

@@ -5,6 +5,7 @@
 #include "document/LayoutFile.h"
 #include "document/SongDocument.h"
 #include "platform/QtPrinter.h"
+#include "commands/PrintCommand.h"
 #include "print/Drucken.h"
 
 #include <QByteArray>

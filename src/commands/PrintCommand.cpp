@@ -1,0 +1,63 @@
+#include "commands/PrintCommand.h"
+
+#include "document/Cp1252.h"
+#include "document/FileError.h"
+#include "platform/QtPrinter.h"
+#include "print/Drucken.h"
+
+#include <QFileInfo>
+#include <cerrno>
+
+namespace versino {
+
+std::optional<QString> PrintSong(const SongDocument& doc, Printer& printer) {
+    printer.setPortrait();
+    PrintSurface& surface = printer.beginDocument();
+    std::optional<QString> pictureError = ComposePage(surface, doc);
+    printer.endDocument();
+    return pictureError;
+}
+
+bool DruckenClick(const SongDocument& doc, Dialogs& dialogs, Printer& printer) {
+    if (doc.TextEdit().text().empty()) {
+        dialogs.message(QString::fromUtf8(kNoLyricsMessage));
+        return false;
+    }
+    std::optional<QString> pictureError;
+    try {
+        pictureError = PrintSong(doc, printer);
+    } catch (const PrinterError& e) {
+        const bool noPrinter = std::string_view(e.what()) == kNoDefaultPrinter;
+        dialogs.error(noPrinter ? QString::fromUtf8(kNoPrinterMessage) : QString::fromStdString(e.what()));
+        return false;
+    }
+    // Reported only now, so that the page has been handed to the printer without the picture.
+    if (pictureError)
+        dialogs.error(*pictureError);
+    return true;
+}
+
+QString suggestedFileName(const SongDocument& doc, const QString& extension) {
+    QString base = cp1252::toUnicode(doc.TitelEdit().text()).trimmed();
+    if (base.isEmpty())
+        base = QFileInfo(doc.DocumentName).completeBaseName();
+    return base + QLatin1Char('.') + extension;
+}
+
+void ExportPdfClick(const SongDocument& doc, Dialogs& dialogs) {
+    if (doc.TextEdit().text().empty()) {
+        dialogs.message(QString::fromUtf8(kNoLyricsMessage));
+        return;
+    }
+    const QString extension = QString::fromLatin1(kPdfExtension);
+    const std::optional<QString> path = dialogs.saveFile(
+        {extension, QString::fromLatin1(kPdfFilter), suggestedFileName(doc, extension)});
+    if (!path)
+        return;
+    PdfBookPrinter pdf(*path);
+    DruckenClick(doc, dialogs, pdf);
+    if (!pdf.finish())
+        dialogs.error(QString::fromStdString(FileError(FileError::Kind::Io, EIO).what()));
+}
+
+} // namespace versino

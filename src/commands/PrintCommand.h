@@ -1,0 +1,40 @@
+#pragma once
+
+#include "document/SongDocument.h"
+#include "platform/Dialogs.h"
+#include "platform/PrintSurface.h"
+
+#include <QString>
+#include <optional>
+
+namespace versino {
+
+inline const char* const kNoLyricsMessage = "Ihr Song hat noch keinen Text!";
+// Shown instead of the printing system's own words when no default printer is set up.
+inline const char* const kNoPrinterMessage =
+    "Es ist kein Standarddrucker eingerichtet. Über \u201EDatei \u2013 Exportieren \u2013 PDF-Dokument\u201C "
+    "k\u00F6nnen Sie die Seite als PDF speichern.";
+inline const char* const kPdfExtension = "pdf";
+inline const char* const kPdfFilter = "PDF-Dokumente (*.pdf)|*.pdf";
+
+// One job with one page on `printer`: portrait, begin, compose, end. Throws PrinterError before the
+// job starts. Returns the picture file's open error, which the caller reports after the page is
+// finished.
+std::optional<QString> PrintSong(const SongDocument& doc, Printer& printer);
+
+// The print command on the target its caller chooses (the default printer, a PDF file):
+// "Ihr Song hat noch keinen Text!" when the lyrics are empty, otherwise one page. Printer errors
+// and a picture file that cannot be opened are reported through `dialogs`. Returns whether a page
+// was produced.
+bool DruckenClick(const SongDocument& doc, Dialogs& dialogs, Printer& printer);
+
+// The name a file made from the song is offered under: the title, or the document's own name
+// without its folder and extension, followed by "." and `extension`.
+QString suggestedFileName(const SongDocument& doc, const QString& extension);
+
+// Asks for a PDF file and writes the printed page into it, atomically: a failure leaves an existing
+// file as it was and is reported through `dialogs.error`. Changes neither the document's name nor
+// its modified flag.
+void ExportPdfClick(const SongDocument& doc, Dialogs& dialogs);
+
+} // namespace versino
