@@ -170,8 +170,8 @@ bool ChordLineRenderer::placeChord(int y, Chord&& chord) {
             placed.right = runRight(s_, supX, sup);
         placed.cut = sup.cut;
     }
-    if (placed.cut)
-        placed.right = std::max(x, s_.pageWidth() + 1);
+    if (placed.cut) // reaches past the page: how far no longer matters
+        placed.right = std::max(placed.right.value_or(x), s_.pageWidth() + 1);
     placed.chord = std::move(chord);
     if (ctx_.extent)
         reach(measureRight(placed), placed.cut);

@@ -338,7 +338,7 @@ void PageComposer::printBlock(std::size_t index, const char* heading, const char
     y = advance(y, TextLineHeight);
     const int indent = s_.textWidth(indentText);
     const int headingY = advance(y, ChordLineHeight);
-    if (!belowPage(headingY))
+    if (!belowPage(headingY) && ColumnX < s_.pageWidth())
         s_.drawText(ColumnX, headingY, heading);
     s_.setFontStyle(snap_.textFont.style);
     long long bottom = static_cast<long long>(headingY) + TextLineHeight;
