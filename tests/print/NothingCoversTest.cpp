@@ -162,4 +162,112 @@ TEST(NothingCovers, noTwoCellsOverlapOnRandomSongs) {
     }
 }
 
+// The measures of the page tests: a lyric byte is 12 wide and a row 48 high (T); a chord byte is
+// 10 wide, its blank 10, its row 40 high (C); the page is 4800 x 6800, PageCentreX 2400.
+class Collision : public ::testing::Test {
+protected:
+    static constexpr int T = 48;
+    SongDocument doc;
+    RecordingSurface page;
+
+    Collision() {
+        doc.TitelFont = {"Titel", FontStyle::Bold, 0, 24};
+        doc.InterpretFont = {"Interpret", 0, 0, 18};
+        doc.TextFont = {"Text", 0, 0, 12};
+        doc.AkkordFont = {"Akkord", 0, 255, 10};
+    }
+    std::vector<std::string> marks() {
+        ComposePage(page, doc);
+        return page.marks();
+    }
+    bool drawn(int x, int y, const std::string& text) {
+        const std::vector<std::string> m = page.marks();
+        return std::find(m.begin(), m.end(), RecordingSurface::draw(x, y, text)) != m.end();
+    }
+    const Cell& cell(const std::string& text) {
+        const auto it = std::find_if(page.cells.begin(), page.cells.end(),
+                                     [&](const Cell& c) { return c.text == text; });
+        EXPECT_NE(it, page.cells.end()) << text;
+        return it == page.cells.end() ? page.cells.front() : *it;
+    }
+};
+
+// "<Am>a<G7>b<C>c" used to print "AGC" on one spot. Each chord now begins one blank after the one
+// before, and the lyrics from that chord on move with it, so each stays above its syllable.
+TEST_F(Collision, chordsWithoutTextBetweenKeepOneBlankApartAboveTheirSyllables) {
+    doc.TextEdit().setText("<Am>a<G7>b<C>c");
+    marks();
+    EXPECT_TRUE(drawn(200, 250 + T, "Am"));
+    EXPECT_TRUE(drawn(230, 250 + T, "G7")); // Am ends at 220, one blank later
+    EXPECT_TRUE(drawn(260, 250 + T, "C"));
+    EXPECT_TRUE(drawn(200, 250 + T + 40, "a"));
+    EXPECT_TRUE(drawn(230, 250 + T + 40, "b"));
+    EXPECT_TRUE(drawn(260, 250 + T + 40, "c"));
+}
+
+TEST_F(Collision, longFirstColumnRowMovesTheSecondColumnRight) {
+    doc.TextEdit().setText(std::string(250, 'x') + "\r\n>>neue Spalte\r\nb");
+    marks();
+    EXPECT_TRUE(drawn(200 + 250 * 12 + 50, 250 + T, "b"));
+}
+
+TEST_F(Collision, shortFirstColumnKeepsTheSecondColumnAtTheCentre) {
+    doc.TextEdit().setText("a\r\n>>neue Spalte\r\nb");
+    marks();
+    EXPECT_TRUE(drawn(2450, 250 + T, "b"));
+}
+
+// Column one ends lowest; a second switch used to record the short middle column as the bottom and
+// put the remark onto column one's rows. The column's bottom counts the switch's own row.
+TEST_F(Collision, closingRemarkStandsBelowTheLowestOfAllColumns) {
+    doc.TextEdit().setText("a\r\nb\r\nc\r\nd\r\n>>neue Spalte\r\ne\r\n>>neue Spalte\r\nf");
+    doc.NachspielEdit().setText("N");
+    marks();
+    EXPECT_EQ(cell("d").top, 250 + 4 * T);
+    EXPECT_EQ(cell("N").top, cell("d").top + T + 2 * T + 100);
+}
+
+// A picture scaled to the height left below y used to reach 50 units up into the closing remark.
+TEST_F(Collision, tallPictureStandsBetweenTheTextAndTheBottomMargin) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("tall.bmp");
+    versino::testing::writeBytes(path, versino::testing::bmpBytes(30, 9000));
+    doc.TextFont.size = 20; // rows 80 high: the remark's cell reaches below y - 50
+    doc.TextEdit().setText("x");
+    doc.NachspielEdit().setText(std::string(200, 'N'));
+    doc.GraphikEdit().setText(path.toStdString());
+    marks();
+    const Cell& picture = page.cells.back();
+    ASSERT_EQ(picture.text, "");
+    EXPECT_EQ(picture.top, cell(std::string(200, 'N')).bottom);
+    EXPECT_EQ(picture.bottom, 6800 - 50);
+}
+
+TEST_F(Collision, largeTitleFontMovesThePerformerBelowTheTitle) {
+    doc.TitelFont.size = 100; // 400 high: past the performer's row at 150 + 50 + 72
+    doc.TitelEdit().setText("Ab");
+    doc.InterpretEdit().setText("Xy");
+    doc.TextEdit().setText("x");
+    marks();
+    EXPECT_EQ(cell("Xy").top, 550);
+    EXPECT_EQ(cell("Kapo: ").top, 550);
+}
+
+TEST_F(Collision, longTitleMovesTheCapoLineBelowIt) {
+    doc.TitelEdit().setText(std::string(200, 'T')); // 5000 wide: over the capo line's place
+    doc.TextEdit().setText("x");
+    marks();
+    EXPECT_EQ(cell("Kapo: ").top, 150 + 96);
+    EXPECT_EQ(cell("x").top, 150 + 96 + 100 + T);
+}
+
+TEST_F(Collision, firstRowWithoutPerformerStandsBelowTheTitle) {
+    doc.TitelFont.size = 60; // 240 high: the title reaches to 390, the first row would be at 298
+    doc.TitelEdit().setText("Ab");
+    doc.TextEdit().setText("x");
+    marks();
+    EXPECT_EQ(cell("Kapo: ").top, 150); // the short title leaves the capo line's place free
+    EXPECT_EQ(cell("x").top, 390);
+}
+
 } // namespace
