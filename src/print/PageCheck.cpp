@@ -71,12 +71,14 @@ QString cutText(FieldId f) {
     }
 }
 
-void addOpenChords(std::vector<PageFinding>& out, const MultiLineField& field, FieldId id) {
-    const std::vector<std::string> lines = field.lineList();
+void addOpenChords(std::vector<PageFinding>& out, const std::vector<std::string>& lines, FieldId id) {
+    const QString text = id == FieldId::Refrain ? QStringLiteral("Im Refrain wird ein Akkord nicht mit \u201E>\u201C geschlossen.")
+                         : id == FieldId::Bridge
+                             ? QStringLiteral("In Bridge / Refrain2 wird ein Akkord nicht mit \u201E>\u201C geschlossen.")
+                             : QStringLiteral("Ein Akkord wird nicht mit \u201E>\u201C geschlossen.");
     for (std::size_t i = 0; i < lines.size(); ++i)
         if (hasOpenChord(lines[i]))
-            out.push_back({PageFindingKind::OpenChord, id, int(i) + 1,
-                           QStringLiteral("Ein Akkord wird nicht mit \u201E>\u201C geschlossen.")});
+            out.push_back({PageFindingKind::OpenChord, id, int(i) + 1, text});
 }
 
 } // namespace
@@ -115,9 +117,9 @@ std::vector<PageFinding> CheckPage(const SongDocument& doc, PrintSurface& metric
                            QStringLiteral("\u201E%1\u201C ruft ein leeres Feld \u201EBridge / Refrain2\u201C auf.")
                                .arg(QString::fromLatin1(l.c_str()))});
     }
-    addOpenChords(out, doc.TextEdit(), FieldId::Text);
-    addOpenChords(out, doc.RefrainEdit(), FieldId::Refrain);
-    addOpenChords(out, doc.BridgeEdit(), FieldId::Bridge);
+    addOpenChords(out, lyrics, FieldId::Text);
+    addOpenChords(out, doc.RefrainEdit().lineList(), FieldId::Refrain);
+    addOpenChords(out, doc.BridgeEdit().lineList(), FieldId::Bridge);
 
     switch (report.picture) {
     case PageReport::Picture::NoRoom:
