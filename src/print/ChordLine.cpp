@@ -75,7 +75,7 @@ private:
     void reach(int right, bool cut) {
         if (ctx_.extent) {
             ctx_.extent->right = std::max(ctx_.extent->right, right);
-            ctx_.extent->cutAtRight = ctx_.extent->cutAtRight || cut;
+            ctx_.extent->cutAtRight = ctx_.extent->cutAtRight || cut || right > s_.pageWidth();
         }
     }
 
