@@ -106,7 +106,7 @@ void ChordLineRenderer::print(int& y, std::string_view line) {
         if (onPage)
             onPage = placeChord(y, std::move(chord));
         else
-            reach(s_.pageWidth() + 1, true);
+            reach(advance(s_.pageWidth(), 1), true);
     }
     if (anyChord)
         y = advance(y, ctx_.ChordLineHeight);
@@ -124,7 +124,7 @@ bool ChordLineRenderer::placeChord(int y, Chord&& chord) {
     if (prefix.size() > kShortRun) {
         const TextRun prefixRun = fitRun(s_, seg.x, prefix, true);
         if (prefixRun.cut) {
-            reach(s_.pageWidth() + 1, true);
+            reach(advance(s_.pageWidth(), 1), true);
             return false;
         }
         prefixWidth = prefixRun.width;
@@ -133,7 +133,7 @@ bool ChordLineRenderer::placeChord(int y, Chord&& chord) {
     }
     int x = advance(seg.x, prefixWidth);
     if (x > s_.pageWidth()) {
-        reach(s_.pageWidth() + 1, true);
+        reach(advance(s_.pageWidth(), 1), true);
         return false;
     }
     selectFont(s_, ctx_.chordFont);
@@ -144,7 +144,7 @@ bool ChordLineRenderer::placeChord(int y, Chord&& chord) {
             x = earliest;
         }
         if (x > s_.pageWidth()) {
-            reach(s_.pageWidth() + 1, true);
+            reach(advance(s_.pageWidth(), 1), true);
             selectFont(s_, ctx_.textFont);
             return false;
         }
@@ -171,7 +171,7 @@ bool ChordLineRenderer::placeChord(int y, Chord&& chord) {
         placed.cut = sup.cut;
     }
     if (placed.cut) // reaches past the page: how far no longer matters
-        placed.right = std::max(placed.right.value_or(x), s_.pageWidth() + 1);
+        placed.right = std::max(placed.right.value_or(x), advance(s_.pageWidth(), 1));
     placed.chord = std::move(chord);
     if (ctx_.extent)
         reach(measureRight(placed), placed.cut);
@@ -218,7 +218,7 @@ void ChordLineRenderer::drawLyrics(int y) {
             continue;
         const TextRun run = fitRun(s_, seg.x, piece, ctx_.extent != nullptr);
         if (run.cut && run.visible.empty()) {
-            reach(std::max(seg.x, s_.pageWidth() + 1), true);
+            reach(std::max(seg.x, advance(s_.pageWidth(), 1)), true);
             continue;
         }
         s_.drawText(seg.x, y, run.visible);

@@ -61,7 +61,7 @@ inline TextRun fitRun(PrintSurface& s, int x, std::string_view text, bool needWi
 // Right end of a run drawn at x: a cut run reaches just past the page.
 inline int runRight(const PrintSurface& s, int x, const TextRun& run) {
     if (run.cut)
-        return std::max(x, s.pageWidth() + 1);
+        return std::max(x, advance(s.pageWidth(), 1));
     return advance(x, run.width < 0 ? 0 : run.width);
 }
 
