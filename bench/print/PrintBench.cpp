@@ -1,10 +1,14 @@
 // Times the song sheet: one full page composed and rendered to PDF in-process, and versino-print
 // as a whole process on 1 and 100 songs, beside chordii + ps2pdf on the same songs in ChordPro.
+// With --page-check: the page check against composing, on the benchmark song, a 100,000-line song
+// and a 103 KB song whose one 100,000-byte chorus line is called 300 times.
 
 #include "document/LayoutFile.h"
+#include "platform/PageMetrics.h"
 #include "platform/QtPrinter.h"
 #include "commands/PrintCommand.h"
 #include "print/Drucken.h"
+#include "print/PageCheck.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QDir>
@@ -183,6 +187,106 @@ std::vector<std::string> strings(const QStringList& list) {
     return out;
 }
 
+// Median time of `runs` calls, after a few that warm the font caches.
+Timing medianInProcess(int runs, const std::function<void()>& f) {
+    for (int i = 0; i < 3; ++i)
+        f();
+    std::vector<Timing> times;
+    for (int i = 0; i < runs; ++i)
+        times.push_back(timeInProcess(f));
+    return median(times);
+}
+
+// Runs `f` in a child and reports its time and the child's peak memory, so that what one song
+// costs is not hidden by what the benchmark allocated before.
+struct ChildFigures {
+    Timing time;
+    long maxRssKb = 0;
+};
+
+ChildFigures inChild(const std::function<void()>& f) {
+    int fds[2];
+    if (pipe(fds) != 0)
+        return {};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        const Timing t = timeInProcess(f);
+        const ssize_t written = write(fds[1], &t, sizeof t);
+        _exit(written == sizeof t ? 0 : 1);
+    }
+    close(fds[1]);
+    ChildFigures out;
+    if (read(fds[0], &out.time, sizeof out.time) != sizeof out.time)
+        std::fprintf(stderr, "bench-print: the child reported nothing\n");
+    close(fds[0]);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    out.maxRssKb = usage.ru_maxrss;
+    return out;
+}
+
+// The page check beside composing, all with the printer's measures at 600 dots per inch on A4.
+int pageCheckFigures(const versino::SongDocument& benchSong) {
+    versino::PageMetrics metrics;
+    std::size_t findings = 0;
+    const Timing compose = medianInProcess(200, [&] { versino::ComposePage(metrics.surface(), benchSong); });
+    const Timing check =
+        medianInProcess(200, [&] { findings = versino::CheckPage(benchSong, metrics.surface()).size(); });
+
+    versino::SongDocument manyLines;
+    manyLines.InstallDefaultFonts();
+    std::string lyrics;
+    for (int i = 0; i < 100000; ++i)
+        lyrics += asVersino(makeLine(i)) + "\r\n";
+    manyLines.TextEdit().setText(lyrics);
+    std::size_t manyFindings = 0;
+    const Timing many =
+        medianInProcess(21, [&] { manyFindings = versino::CheckPage(manyLines, metrics.surface()).size(); });
+
+    // 103 KB: one chorus line of 100,000 bytes, called 300 times.
+    const auto bigChorus = [](versino::SongDocument& doc) {
+        doc.InstallDefaultFonts();
+        doc.RefrainEdit().setText(std::string(100000, 'x') + "\r\n");
+        std::string calls;
+        for (int i = 0; i < 300; ++i)
+            calls += ">>Refrain\r\n";
+        doc.TextEdit().setText(calls);
+    };
+    QTemporaryDir dir;
+    const QString pdf = dir.path() + "/chorus.pdf";
+    const ChildFigures printed = inChild([&] {
+        versino::SongDocument doc;
+        bigChorus(doc);
+        versino::PdfBookPrinter book(pdf);
+        versino::testing::ScriptedDialogs dialogs;
+        versino::DruckenClick(doc, dialogs, book);
+        book.finish();
+    });
+    const ChildFigures checked = inChild([&] {
+        versino::SongDocument doc;
+        bigChorus(doc);
+        versino::PageMetrics m;
+        versino::CheckPage(doc, m.surface());
+    });
+
+    std::printf("Page check (printer measures, 600 dpi, A4)                wall (ms)   cpu (ms)\n");
+    const auto row = [](const char* what, const Timing& t) {
+        std::printf("  %-54s %8.2f   %8.2f\n", what, t.wall, t.cpu);
+    };
+    row("benchmark song, composed (drawn into a PDF page)", compose);
+    row("benchmark song, checked", check);
+    row("100,000 lines with chords, checked", many);
+    row("103 KB song (100,000-byte chorus x 300), printed to PDF", printed.time);
+    row("103 KB song, checked", checked.time);
+    std::printf("  peak memory: 103 KB song printed %ld MB, checked %ld MB (whole process)\n",
+                printed.maxRssKb / 1024, checked.maxRssKb / 1024);
+    std::printf("  findings: benchmark song %zu, 100,000 lines %zu\n", findings, manyFindings);
+    std::printf("  (medians: 200 pages, 21 long songs; the 103 KB song once, in a child of its own)\n");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -197,6 +301,8 @@ int main(int argc, char** argv) {
     doc.InstallDefaultFonts();
     versino::ReadLayoutFile(doc, vsn);
     versino::testing::ScriptedDialogs dialogs;
+    if (app.arguments().contains("--page-check"))
+        return pageCheckFigures(doc);
 
     // One page per PDF file, as the print command makes one job per page.
     const QString pagePdf = dir.path() + "/page.pdf";

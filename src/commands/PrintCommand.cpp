@@ -18,7 +18,7 @@ std::optional<QString> PrintSong(const SongDocument& doc, Printer& printer) {
     return pictureError;
 }
 
-bool DruckenClick(const SongDocument& doc, Dialogs& dialogs, Printer& printer) {
+bool DruckenClick(const SongDocument& doc, Dialogs& dialogs, Printer& printer, const QString& noPrinterText) {
     if (doc.TextEdit().text().empty()) {
         dialogs.message(QString::fromUtf8(kNoLyricsMessage));
         return false;
@@ -28,7 +28,7 @@ bool DruckenClick(const SongDocument& doc, Dialogs& dialogs, Printer& printer) {
         pictureError = PrintSong(doc, printer);
     } catch (const PrinterError& e) {
         const bool noPrinter = std::string_view(e.what()) == kNoDefaultPrinter;
-        dialogs.error(noPrinter ? QString::fromUtf8(kNoPrinterMessage) : QString::fromStdString(e.what()));
+        dialogs.error(noPrinter && !noPrinterText.isEmpty() ? noPrinterText : QString::fromStdString(e.what()));
         return false;
     }
     // Reported only now, so that the page has been handed to the printer without the picture.

@@ -24,9 +24,11 @@ std::optional<QString> PrintSong(const SongDocument& doc, Printer& printer);
 
 // The print command on the target its caller chooses (the default printer, a PDF file):
 // "Ihr Song hat noch keinen Text!" when the lyrics are empty, otherwise one page. Printer errors
-// and a picture file that cannot be opened are reported through `dialogs`. Returns whether a page
-// was produced.
-bool DruckenClick(const SongDocument& doc, Dialogs& dialogs, Printer& printer);
+// and a picture file that cannot be opened are reported through `dialogs`; the window passes
+// `noPrinterText` to say in its own words that no default printer is set up. Returns whether a
+// page was produced.
+bool DruckenClick(const SongDocument& doc, Dialogs& dialogs, Printer& printer,
+                  const QString& noPrinterText = QString());
 
 // The name a file made from the song is offered under: the title, or the document's own name
 // without its folder and extension, followed by "." and `extension`.

@@ -4,7 +4,7 @@
 #include "platform/PainterSurface.h"
 #include "platform/QtPrinter.h"
 
-#include <QPageLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace versino {
@@ -18,30 +18,6 @@ int dotsPerMetre(int dpi) {
 }
 
 } // namespace
-
-QSize sheetSize(QPageSize::PageSizeId paper) {
-    // The same rounding as the PDF writer's page at this resolution.
-    return QPageLayout(QPageSize(paper), QPageLayout::Portrait, QMarginsF())
-        .paintRectPixels(kPrintResolution)
-        .size();
-}
-
-PageMetrics::PageMetrics(QSize page) : page_(page), device_(1, 1, QImage::Format_RGB32) {
-    // Text is measured against the device's resolution: 600 dots per inch, as on paper.
-    device_.setDotsPerMeterX(dotsPerMetre(kPrintResolution));
-    device_.setDotsPerMeterY(dotsPerMetre(kPrintResolution));
-    painter_.begin(&device_);
-    surface_ = std::make_unique<PainterSurface>(painter_, page_, kPrintResolution);
-}
-
-PageMetrics::~PageMetrics() {
-    surface_.reset();
-    painter_.end();
-}
-
-PrintSurface& PageMetrics::surface() {
-    return *surface_;
-}
 
 void paintPage(QPainter& painter, const PageRecorder& page, QSize pageSize) {
     painter.save();

@@ -194,7 +194,7 @@ void TWorkingForm::BeendenClick() {
 
 void TWorkingForm::DruckenClick() {
     QtPrinter printer;
-    versino::DruckenClick(*doc_, *dialogs_, printer);
+    versino::DruckenClick(*doc_, *dialogs_, printer, QString::fromUtf8(kNoPrinterMessage));
 }
 
 void TWorkingForm::closeEvent(QCloseEvent* event) {

@@ -106,8 +106,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Case{"chordAtStart", "<G>Hallo", {"draw 0,0 'G'", "draw 0,40 'Hallo'"}, C},
         Case{"chordAtEnd", "abc<G>", {"draw 36,0 'G'", "draw 0,40 'abc'"}, C},
-        Case{"adjacentChordsShareX", "x<G><D>y", {"draw 12,0 'G'", "draw 12,0 'D'", "draw 0,40 'xy'"}, C},
-        Case{"onlyChords", "<G><D>", {"draw 0,0 'G'", "draw 0,0 'D'", "draw 0,40 ''"}, C},
+        // One blank of the chord font (11) after "G" (11 wide): the lyrics from "D" on move with it.
+        Case{"adjacentChordsKeepOneBlankApart",
+             "x<G><D>y",
+             {"draw 12,0 'G'", "draw 34,0 'D'", "draw 0,40 'x'", "draw 34,40 'y'"},
+             C},
+        Case{"onlyChords", "<G><D>", {"draw 0,0 'G'", "draw 22,0 'D'", "draw 0,40 ''"}, C},
         Case{"emptyChordStillLowersLyrics", "a<>b", {"draw 12,0 ''", "draw 0,40 'ab'"}, C},
         Case{"markerFirstGivesEmptyChordText",
              "a<" + deg + "7>b",
@@ -175,7 +179,7 @@ TEST_F(ChordLine, tinyChordFontStillEnds) {
 // so a very long line costs its length once, not once per chord. The lyric row is drawn whole and
 // the line still takes its chord row.
 TEST_F(ChordLine, chordsRightOfThePageAreNeitherMeasuredNorDrawn) {
-    s.width = kLeft + 12 * 10; // room for ten lyric bytes
+    s.width = kLeft + 12 * 10 + 1; // room for ten lyric bytes and the first unit of "B"
     EXPECT_EQ(print("<A>0123456789<B>x<C>y"), kTop + kChordRow);
     EXPECT_EQ(s.draws(), (std::vector<std::string>{draw(kLeft, kTop, "A"), draw(kLeft + 120, kTop, "B"),
                                                    draw(kLeft, kTop + kChordRow, "0123456789xy")}));

@@ -89,10 +89,11 @@ class PrinterFailure : public Page, public ::testing::WithParamInterface<const c
 TEST_P(PrinterFailure, isReportedBeforeAnyJobAndNothingIsPrinted) {
     lyrics({"la"});
     printer.portraitError = GetParam();
-    DruckenClick(doc, dialogs, printer);
-    // Without a default printer the user is told so in German and pointed to the PDF export.
+    DruckenClick(doc, dialogs, printer, QStringLiteral("kein Drucker"));
+    // The window says in its own words that there is no default printer; other errors stand as the
+    // printer layer gives them.
     const bool noPrinter = std::string_view(GetParam()) == kNoDefaultPrinter;
-    EXPECT_EQ(dialogs.errors, std::vector<QString>{noPrinter ? QString::fromUtf8(kNoPrinterMessage)
+    EXPECT_EQ(dialogs.errors, std::vector<QString>{noPrinter ? QStringLiteral("kein Drucker")
                                                              : QString::fromUtf8(GetParam())});
     EXPECT_TRUE(printer.log.empty());
     EXPECT_TRUE(printer.surface.calls.empty());
@@ -111,8 +112,9 @@ TEST_F(Page, printingChangesNothingInTheSong) {
     EXPECT_EQ(doc.TextEdit().text(), before);
 }
 
-// The header, call by call: title font from the snapshot, title centred; capo line in the text
-// font's face at 12 points on the title's row; then the chord and text rows are measured.
+// The header, call by call: title font from the snapshot, title centred and its cell measured; capo
+// line in the text font's face at 12 points on the title's row, measured to see that it meets
+// nothing there; then the chord and text rows are measured.
 TEST_F(Page, headerWithoutPerformer) {
     doc.TitelEdit().setText("Abc"); // 3 bold bytes at 24 points: 75 wide, half 37.5 rounds to 38
     doc.KapoEdit().setText("3");
@@ -125,10 +127,13 @@ TEST_F(Page, headerWithoutPerformer) {
                             "color 0",
                             "width 'Abc'",
                             draw(2362, 150, "Abc"),
+                            "height 'Abc'",
                             "face Text",
                             "size 12",
                             "style 2",
                             "color 1193046",
+                            "width 'Kapo: 3'",
+                            "height 'Kapo: 3'",
                             draw(200, 150, "Kapo: 3"),
                             "face Akkord",
                             "size 10",
@@ -243,9 +248,11 @@ INSTANTIATE_TEST_SUITE_P(Directives, Block,
                                            BlockCase{">>Refrain2", "Refrain:", 9 * 13, "bridge one"},
                                            BlockCase{">>Bridge", "Bridge:", 8 * 13, "bridge one"}));
 
-TEST_F(Page, emptyBlockPrintsItsHeadingAndTakesTwoRows) {
+// The heading stands C below the block's row and is T high; with no lines below it, the next
+// row starts at the heading's bottom instead of inside it.
+TEST_F(Page, emptyBlockKeepsItsHeadingRowFree) {
     lyrics({">>Refrain", "x"});
-    EXPECT_EQ(body(), (Marks{draw(200, 346 + C, "Refrain:"), draw(200, 394, "x")}));
+    EXPECT_EQ(body(), (Marks{draw(200, 346 + C, "Refrain:"), draw(200, 346 + C + T, "x")}));
 }
 
 TEST_F(Page, blockLinesAreNeverDirectivesAndBlocksRepeat) {
@@ -264,11 +271,13 @@ TEST_F(Page, newColumnFirstLeavesTheFirstColumnEmpty) {
     EXPECT_EQ(body(), (Marks{draw(2450, 298, "a"), draw(2450, 346, "b"), draw(200, 346 + 2 * T + 100, "N")}));
 }
 
-TEST_F(Page, secondNewColumnRestartsAtTheColumnTopAndRecordsTheBottom) {
+// A further column starts at the column top again, right of the widest row so far ("b" ends at
+// 2462), and the closing remark stands below the lowest of all columns.
+TEST_F(Page, furtherColumnStartsRightOfTheLastAndTheBottomIsTheLowestColumn) {
     lyrics({"a", ">>neue Spalte", "b", "c", ">>neue Spalte", "d"});
     doc.NachspielEdit().setText("N");
     EXPECT_EQ(body(), (Marks{draw(200, 298, "a"), draw(2450, 298, "b"), draw(2450, 346, "c"),
-                             draw(2450, 298, "d"), draw(200, 394 + 2 * T + 100, "N")}));
+                             draw(2512, 298, "d"), draw(200, 394 + 2 * T + 100, "N")}));
 }
 
 TEST_F(Page, closingRemarkStandsBelowTheLongerColumn) {

@@ -157,11 +157,45 @@ TEST_F(VersinoPrint, withoutAPrinterEachSongReportsIt) {
         << r.err.toStdString();
 }
 
+// --check lists each place where the page cannot hold a song, one FILE:LINE: text each, writes
+// no page, and tells by its status whether all fit (0), anything was listed (2) or a song could
+// not be read (1).
+TEST_F(VersinoPrint, checkListsWhatDoesNotFitAndPrintsNothing) {
+    writeSong("fits.vsn", "Eins", {"<G>kurz"});
+    SongDocument doc;
+    doc.InstallDefaultFonts();
+    doc.TitelEdit().setText("Lang");
+    for (int i = 0; i < 80; ++i)
+        doc.TextEdit().addLine("Zeile " + std::to_string(i + 1));
+    doc.TextEdit().addLine("<Am offen");
+    writeBytes(dir.filePath("long.vsn"), QByteArray::fromStdString(formatLayout(doc)));
+
+    const ToolRun fits = run({"--check", "fits.vsn"});
+    EXPECT_EQ(fits.exitCode, 0) << fits.err.toStdString();
+    EXPECT_TRUE(fits.out.isEmpty()) << fits.out.toStdString();
+
+    const ToolRun r = run({"--check", "fits.vsn", "long.vsn"});
+    EXPECT_EQ(r.exitCode, 2) << r.err.toStdString();
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << r.out.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^long\\.vsn:\\d+: Zeilen \\d+\u201381 passen nicht mehr auf die Seite\\.$"))
+                    .match(lines[0])
+                    .hasMatch())
+        << lines[0].toStdString();
+    EXPECT_EQ(lines[1], QString::fromUtf8("long.vsn:81: Ein Akkord wird nicht mit \u201E>\u201C geschlossen."));
+    EXPECT_TRUE(QDir(dir.path()).entryList({"*.pdf"}).isEmpty());
+
+    EXPECT_EQ(run({"--check", "fits.vsn", "missing.vsn"}).exitCode, 1);
+    EXPECT_EQ(run({"--check", "-o", "x.pdf", "fits.vsn"}).exitCode, 2);
+    EXPECT_FALSE(QFile::exists(pdf("x.pdf")));
+}
+
 TEST_F(VersinoPrint, helpAndUsage) {
     const ToolRun help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("versino-print [-o BOOK.pdf"));
     EXPECT_TRUE(help.out.contains("--paper"));
+    EXPECT_TRUE(help.out.contains("--check"));
     EXPECT_EQ(run({}).exitCode, 2);
     EXPECT_EQ(run({"--paper", "a5", "-o", "x.pdf", "s.vsn"}).exitCode, 2);
     EXPECT_EQ(run({"--frobnicate"}).exitCode, 2);

@@ -4,9 +4,11 @@
 #include "document/FileError.h"
 #include "document/LayoutFile.h"
 #include "document/SongDocument.h"
+#include "platform/PageMetrics.h"
 #include "platform/QtPrinter.h"
 #include "commands/PrintCommand.h"
 #include "print/Drucken.h"
+#include "print/PageCheck.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -25,7 +27,8 @@ namespace {
 constexpr int kProgressAbove = 3; // more songs than this show progress
 
 const char* const kUsage =
-    "Usage: versino-print [-o BOOK.pdf [--paper a4|letter]] SONG.vsn...\n"
+    "Usage: versino-print [-o BOOK.pdf] [--paper a4|letter] SONG.vsn...\n"
+    "       versino-print --check [--paper a4|letter] SONG.vsn...\n"
     "\n"
     "Prints Versino songs (.vsn layout files) exactly as the editor's print command does:\n"
     "one portrait page per song, chords above their syllables.\n"
@@ -34,7 +37,14 @@ const char* const kUsage =
     "  -o, --output BOOK.pdf\n"
     "                       write one PDF instead, one page per song, fonts embedded; the page\n"
     "                       is the printed one (600 dots per inch, printable area = whole sheet)\n"
-    "  --paper a4|letter    paper size of the PDF (default a4)\n"
+    "  --paper a4|letter    paper size of the PDF, and of the page --check lays out (default a4)\n"
+    "  --check              print nothing: lay out each song's page and list, one line each as\n"
+    "                       FILE:LINE: text, every place where the page cannot hold the song\n"
+    "                       (lines below the page, text past the right edge, a picture left out\n"
+    "                       or unreadable, an empty chorus or bridge called, a chord left open).\n"
+    "                       LINE counts the lines of the lyrics, or of the field the text names.\n"
+    "                       Exit status 0 when every song fits, 2 when anything was listed,\n"
+    "                       1 when a song cannot be read.\n"
     "  -h, --help           show this help\n"
     "\n"
     "A song that cannot be read or printed is reported on standard error with its file name;\n"
@@ -46,6 +56,7 @@ struct Options {
     QPageSize::PageSizeId paper = QPageSize::A4;
     QStringList songs;
     bool help = false;
+    bool check = false;
 };
 
 void fail(const QString& text) {
@@ -63,6 +74,8 @@ std::optional<Options> parseArguments(const QStringList& args) {
             onlySongs = true;
         } else if (a == "-h" || a == "--help") {
             o.help = true;
+        } else if (a == "--check") {
+            o.check = true;
         } else if (a == "-o" || a == "--output" || a == "--paper") {
             if (i + 1 >= args.size()) {
                 fail(QStringLiteral("%1 needs a value").arg(a));
@@ -83,6 +96,10 @@ std::optional<Options> parseArguments(const QStringList& args) {
             fail(QStringLiteral("unknown option %1 (see --help)").arg(a));
             return std::nullopt;
         }
+    }
+    if (o.check && o.output) {
+        fail(QStringLiteral("--check produces no page: it cannot be combined with -o"));
+        return std::nullopt;
     }
     return o;
 }
@@ -124,6 +141,42 @@ bool printOne(const QString& path, versino::Printer& printer) {
     StderrDialogs dialogs(path);
     versino::DruckenClick(doc, dialogs, printer);
     return !dialogs.reported();
+}
+
+enum class CheckResult { Fits, Findings, Unreadable };
+
+// Lays out one song's page without printing it and lists what the page cannot hold.
+CheckResult checkOne(const QString& path, versino::PrintSurface& metrics) {
+    versino::SongDocument doc;
+    doc.InstallDefaultFonts();
+    try {
+        versino::ReadLayoutFile(doc, path);
+    } catch (const versino::FileError& e) {
+        fail(path + ": " + QString::fromStdString(e.what()));
+        return CheckResult::Unreadable;
+    }
+    // Printing refuses such a song, so it cannot fit either.
+    if (doc.TextEdit().text().empty()) {
+        std::printf("%s:1: %s\n", qPrintable(path), "Ihr Song hat noch keinen Text!");
+        return CheckResult::Findings;
+    }
+    const std::vector<versino::PageFinding> findings = versino::CheckPage(doc, metrics);
+    for (const versino::PageFinding& f : findings)
+        std::printf("%s:%d: %s\n", qPrintable(path), f.line, qPrintable(f.text));
+    return findings.empty() ? CheckResult::Fits : CheckResult::Findings;
+}
+
+int checkAll(const Options& options) {
+    versino::PageMetrics metrics(options.paper);
+    bool findings = false;
+    bool unreadable = false;
+    for (const QString& song : options.songs) {
+        const CheckResult r = checkOne(song, metrics.surface());
+        findings = findings || r == CheckResult::Findings;
+        unreadable = unreadable || r == CheckResult::Unreadable;
+    }
+    std::fflush(stdout);
+    return unreadable ? 1 : findings ? 2 : 0;
 }
 
 // Creating the file before Qt does gives its error in the file layer's words; QPdfWriter itself
@@ -173,6 +226,9 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return 2;
     }
+
+    if (options->check)
+        return checkAll(*options);
 
     std::unique_ptr<versino::PdfBookPrinter> book;
     bool createdOutput = false;

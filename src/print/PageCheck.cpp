@@ -1,0 +1,153 @@
+#include "print/PageCheck.h"
+
+#include "print/PageReport.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace versino {
+
+namespace {
+
+// Measures on the caller's surface and draws nothing: the check needs the layout, not the ink.
+class MeasuringSurface final : public PrintSurface {
+public:
+    explicit MeasuringSurface(PrintSurface& metrics) : m_(metrics) {}
+
+    int pageWidth() const override { return m_.pageWidth(); }
+    int pageHeight() const override { return m_.pageHeight(); }
+    void setFontName(const std::string& face) override { m_.setFontName(face); }
+    void setFontSize(int points) override { m_.setFontSize(points); }
+    void setFontStyle(std::uint8_t style) override { m_.setFontStyle(style); }
+    void setFontColor(std::int32_t color) override { m_.setFontColor(color); }
+    int textWidth(std::string_view text) override { return m_.textWidth(text); }
+    int textHeight(std::string_view text) override { return m_.textHeight(text); }
+    void drawText(int, int, std::string_view) override {}
+    void stretchDraw(const PageBox&, const Bitmap&) override {}
+
+private:
+    PrintSurface& m_;
+};
+
+// A "<" whose chord has no ">" after it on the line.
+bool hasOpenChord(const std::string& line) {
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    while ((p = static_cast<const char*>(std::memchr(p, '<', std::size_t(end - p)))) != nullptr) {
+        const char* close = static_cast<const char*>(std::memchr(p + 1, '>', std::size_t(end - p - 1)));
+        if (close == nullptr)
+            return true;
+        p = close + 1;
+    }
+    return false;
+}
+
+// Where a field's findings stand in the list: in the order of the page.
+int pageRank(FieldId f) {
+    switch (f) {
+    case FieldId::Titel: return 0;
+    case FieldId::Interpret: return 1;
+    case FieldId::Kapo: return 2;
+    case FieldId::Vorspiel: return 3;
+    case FieldId::Text: return 4;
+    case FieldId::Refrain: return 5;
+    case FieldId::Bridge: return 6;
+    case FieldId::Nachspiel: return 7;
+    case FieldId::Graphik: return 8;
+    }
+    return 9;
+}
+
+QString cutText(FieldId f) {
+    switch (f) {
+    case FieldId::Titel: return QStringLiteral("Der Titel ist breiter als die Seite.");
+    case FieldId::Interpret: return QStringLiteral("Der Interpret ist breiter als die Seite.");
+    case FieldId::Kapo: return QStringLiteral("Die Kapo-Zeile reicht über den rechten Rand.");
+    case FieldId::Vorspiel: return QStringLiteral("Die Bemerkung reicht über den rechten Rand.");
+    case FieldId::Refrain: return QStringLiteral("Die Refrain-Zeile reicht über den rechten Rand.");
+    case FieldId::Bridge: return QStringLiteral("Die Bridge-Zeile reicht über den rechten Rand.");
+    case FieldId::Nachspiel: return QStringLiteral("Die Schlussbemerkung reicht über den rechten Rand.");
+    default: return QStringLiteral("Text oder Akkorde reichen über den rechten Rand.");
+    }
+}
+
+void addOpenChords(std::vector<PageFinding>& out, const std::vector<std::string>& lines, FieldId id) {
+    const QString text = id == FieldId::Refrain ? QStringLiteral("Im Refrain wird ein Akkord nicht mit \u201E>\u201C geschlossen.")
+                         : id == FieldId::Bridge
+                             ? QStringLiteral("In Bridge / Refrain2 wird ein Akkord nicht mit \u201E>\u201C geschlossen.")
+                             : QStringLiteral("Ein Akkord wird nicht mit \u201E>\u201C geschlossen.");
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (hasOpenChord(lines[i]))
+            out.push_back({PageFindingKind::OpenChord, id, int(i) + 1, text});
+}
+
+} // namespace
+
+std::vector<PageFinding> CheckPage(const SongDocument& doc, PrintSurface& metrics) {
+    MeasuringSurface surface(metrics);
+    PageReport report;
+    ComposePage(surface, doc, &report);
+
+    std::vector<PageFinding> out;
+    for (const PageReport::Cut& c : report.pastRight)
+        out.push_back({PageFindingKind::PastRightEdge, c.field, c.line, cutText(c.field)});
+    for (const PageReport::LinesBelow& r : report.linesBelow) {
+        const QString text = r.first == r.last
+                                 ? QStringLiteral("Zeile %1 passt nicht mehr auf die Seite.").arg(r.first)
+                                 : QStringLiteral("Zeilen %1\u2013%2 passen nicht mehr auf die Seite.")
+                                       .arg(r.first)
+                                       .arg(r.last);
+        out.push_back({PageFindingKind::BelowPage, FieldId::Text, r.first, text});
+    }
+    if (report.closingRemarkBelow)
+        out.push_back({PageFindingKind::BelowPage, FieldId::Nachspiel, 1,
+                       QStringLiteral("Die Schlussbemerkung passt nicht mehr auf die Seite.")});
+
+    const std::vector<std::string> lyrics = doc.TextEdit().lineList();
+    const bool chorusEmpty = doc.RefrainEdit().lineCount() == 0;
+    const bool bridgeEmpty = doc.BridgeEdit().lineCount() == 0;
+    for (std::size_t i = 0; i < lyrics.size(); ++i) {
+        const std::string& l = lyrics[i];
+        const int line = int(i) + 1;
+        if (l == ">>Refrain" && chorusEmpty)
+            out.push_back({PageFindingKind::EmptyBlock, FieldId::Text, line,
+                           QStringLiteral("\u201E>>Refrain\u201C ruft einen leeren Refrain auf.")});
+        else if ((l == ">>Refrain2" || l == ">>Bridge") && bridgeEmpty)
+            out.push_back({PageFindingKind::EmptyBlock, FieldId::Text, line,
+                           QStringLiteral("\u201E%1\u201C ruft ein leeres Feld \u201EBridge / Refrain2\u201C auf.")
+                               .arg(QString::fromLatin1(l.c_str()))});
+    }
+    addOpenChords(out, lyrics, FieldId::Text);
+    addOpenChords(out, doc.RefrainEdit().lineList(), FieldId::Refrain);
+    addOpenChords(out, doc.BridgeEdit().lineList(), FieldId::Bridge);
+
+    switch (report.picture) {
+    case PageReport::Picture::NoRoom:
+        out.push_back({PageFindingKind::PictureNoRoom, FieldId::Graphik, 1,
+                       QStringLiteral("Das Bild hat unter dem Text keinen Platz mehr und fehlt.")});
+        break;
+    case PageReport::Picture::CannotOpen:
+        out.push_back({PageFindingKind::PictureUnreadable, FieldId::Graphik, 1,
+                       QStringLiteral("Die Bilddatei kann nicht geöffnet werden: %1").arg(report.pictureError)});
+        break;
+    case PageReport::Picture::NotABitmap:
+        out.push_back({PageFindingKind::PictureUnreadable, FieldId::Graphik, 1,
+                       QStringLiteral("Die Bilddatei enthält kein BMP-Bild; das Bild fehlt.")});
+        break;
+    default:
+        break;
+    }
+    std::stable_sort(out.begin(), out.end(), [](const PageFinding& a, const PageFinding& b) {
+        const int ra = pageRank(a.field), rb = pageRank(b.field);
+        return ra != rb ? ra < rb : a.line < b.line;
+    });
+    return out;
+}
+
+bool runsOffPage(const std::vector<PageFinding>& findings) {
+    return std::any_of(findings.begin(), findings.end(), [](const PageFinding& f) {
+        return f.kind == PageFindingKind::BelowPage || f.kind == PageFindingKind::PastRightEdge;
+    });
+}
+
+} // namespace versino

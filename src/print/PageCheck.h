@@ -1,0 +1,40 @@
+#pragma once
+
+#include "document/SongDocument.h"
+#include "platform/PrintSurface.h"
+
+#include <QString>
+#include <vector>
+
+namespace versino {
+
+// What kind of trouble a finding names. Callers that only ask whether the song runs off the page
+// (fit to one page) look at BelowPage and PastRightEdge.
+enum class PageFindingKind {
+    BelowPage,         // lyric lines or the closing remark lie below the printable bottom
+    PastRightEdge,     // text or chords are cut at the right edge
+    PictureNoRoom,     // the picture is left out: no room is left below the text
+    PictureUnreadable, // the picture file cannot be opened or holds no BMP picture
+    EmptyBlock,        // ">>Refrain", ">>Refrain2" or ">>Bridge" calls an empty field
+    OpenChord,         // a "<" whose chord is not closed on its own line
+};
+
+// One place where the paper cannot show the song. `line` is 1-based within `field` (single-line
+// fields have line 1); for lines that do not fit, it is the first of them.
+struct PageFinding {
+    PageFindingKind kind;
+    FieldId field;
+    int line;
+    QString text; // short German text for the user
+};
+
+// Composes the song's page on a surface that only measures (nothing is drawn on `metrics`) and
+// lists what the page cannot hold, in the order of the page: header, lyrics, closing remark,
+// picture. `metrics` gives the page size and the text measures, for instance the printer's at 600
+// dots per inch. Lines below a full page are counted, not laid out, so a huge song costs little.
+std::vector<PageFinding> CheckPage(const SongDocument& doc, PrintSurface& metrics);
+
+// True when a finding says that the song runs below the page or past its right edge.
+bool runsOffPage(const std::vector<PageFinding>& findings);
+
+} // namespace versino

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "document/SongDocument.h"
+#include "platform/PrintSurface.h"
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace versino {
+
+// What composing a page found out about the places where the paper cannot hold the song. Filled
+// only when asked for: it costs measuring every text that is drawn.
+struct PageReport {
+    // A text or chord reaching past the right edge (or, for the centred title and performer,
+    // past either edge). `line` is 1-based.
+    struct Cut {
+        FieldId field;
+        int line;
+    };
+    // Lyric lines (1-based, first and last) whose rows lie wholly or partly below the page.
+    struct LinesBelow {
+        int first;
+        int last;
+    };
+    enum class Picture { None, Shown, NoRoom, CannotOpen, NotABitmap };
+
+    std::vector<Cut> pastRight;
+    std::vector<LinesBelow> linesBelow;
+    bool closingRemarkBelow = false;
+    Picture picture = Picture::None;
+    QString pictureError; // the file layer's words when the picture file cannot be opened
+};
+
+// Composes the page like ComposePage and, with `report`, notes what does not fit.
+std::optional<QString> ComposePage(PrintSurface& surface, const SongDocument& doc, PageReport* report);
+
+} // namespace versino

@@ -1,0 +1,273 @@
+// On paper nothing covers anything: every text is drawn on an opaque white cell, so two cells that
+// overlap would erase text. One property over many random songs, then one test per way in which
+// the fixed measures used to make cells meet.
+
+#include "print/BmpFiles.h"
+#include "print/Drucken.h"
+#include "print/PageReport.h"
+#include "print/RecordingSurface.h"
+
+#include <QTemporaryDir>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <random>
+#include <sstream>
+
+using namespace versino;
+using versino::testing::RecordingSurface;
+using Cell = RecordingSurface::Cell;
+
+namespace {
+
+// Random songs: every directive, chords with and without superscripts side by side, unclosed
+// chords, long and empty lines, fonts from below one point to huge, small and large pages.
+class SongMaker {
+public:
+    explicit SongMaker(unsigned seed) : rng_(seed) {}
+
+    int pick(int n) { return int(rng_() % unsigned(n)); }
+    bool chance(int percent) { return pick(100) < percent; }
+
+    std::string word() {
+        static const char kBytes[] = "aeinrstWMil .,'>\xB0\xE4\xDF";
+        std::string w;
+        const int n = chance(3) ? 40 + pick(200) : pick(9);
+        for (int i = 0; i < n; ++i)
+            w += kBytes[pick(int(sizeof kBytes) - 1)];
+        return w;
+    }
+    std::string chord() {
+        static const char* const kChords[] = {"G", "Am", "D", "Fis7", "", "Cmaj", "Bbsus4"};
+        std::string c = "<" + std::string(kChords[pick(7)]);
+        if (chance(30))
+            c += "\xB0" + std::string(chance(50) ? "7" : "maj9");
+        return c + ">";
+    }
+    std::string lyricLine(bool directives) {
+        if (directives && chance(15)) {
+            static const char* const kDirectives[] = {"Refrain", ">>Refrain", ">>Refrain2", ">>Bridge",
+                                                      ">>neue Spalte"};
+            return kDirectives[pick(5)];
+        }
+        if (chance(10))
+            return "";
+        std::string l;
+        const int parts = 1 + pick(6);
+        for (int i = 0; i < parts; ++i)
+            l += chance(45) ? chord() : word();
+        if (chance(4))
+            l += "<D" + std::string(chance(50) ? "\xB0" : "") + "7";
+        return l;
+    }
+    std::string lines(int most, bool directives) {
+        std::string t;
+        const int n = pick(most + 1);
+        for (int i = 0; i < n; ++i)
+            t += lyricLine(directives) + "\r\n";
+        return t;
+    }
+    FontSetting font(const char* face, int typical) {
+        static const char* const kFaces[] = {"A", "Face", "Serif"};
+        int size = 1 + pick(typical);
+        if (chance(5))
+            size = -2 + pick(4);
+        else if (chance(5))
+            size = 100 + pick(300);
+        return {std::string(face) + kFaces[pick(3)], std::uint8_t(pick(16)), 0, size};
+    }
+
+    void fill(SongDocument& doc, const std::vector<std::string>& pictures) {
+        doc.TitelFont = font("T", 60);
+        doc.InterpretFont = font("I", 40);
+        doc.TextFont = font("X", 30);
+        doc.AkkordFont = font("K", 30);
+        doc.TitelEdit().setText(chance(80) ? word() + " " + word() : "");
+        doc.InterpretEdit().setText(chance(50) ? word() : "");
+        doc.VorspielEdit().setText(chance(30) ? word() : "");
+        doc.KapoEdit().setText(chance(50) ? word() : "");
+        doc.NachspielEdit().setText(chance(50) ? word() + word() : "");
+        doc.RefrainEdit().setText(lines(3, false));
+        doc.BridgeEdit().setText(lines(3, false));
+        doc.TextEdit().setText(lines(14, true));
+        doc.GraphikEdit().setText(chance(25) ? pictures[std::size_t(pick(int(pictures.size())))] : "");
+    }
+    void page(RecordingSurface& s) {
+        s.width = chance(70) ? 4800 : 400 + pick(6000);
+        s.height = chance(70) ? 6800 : 600 + pick(8000);
+    }
+
+private:
+    std::mt19937 rng_;
+};
+
+std::string describe(const Cell& c) {
+    std::ostringstream o;
+    o << "[" << c.left << "," << c.top << " - " << c.right << "," << c.bottom << "] '" << c.text.substr(0, 40)
+      << "' at " << c.size << " pt";
+    return o.str();
+}
+
+// The first two cells that overlap, if any. Cells are swept by their tops.
+std::optional<std::pair<Cell, Cell>> firstOverlap(std::vector<Cell> cells) {
+    std::sort(cells.begin(), cells.end(), [](const Cell& a, const Cell& b) { return a.top < b.top; });
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        for (std::size_t j = i + 1; j < cells.size() && cells[j].top < cells[i].bottom; ++j)
+            if (cells[i].overlaps(cells[j]))
+                return std::make_pair(cells[i], cells[j]);
+    return std::nullopt;
+}
+
+std::string songText(const SongDocument& doc) {
+    std::string s;
+    for (const FieldId f : kAllFields)
+        s += "[" + std::to_string(int(f)) + "] " + doc.field(f).text() + "\n";
+    return s;
+}
+
+TEST(NothingCovers, noTwoCellsOverlapOnRandomSongs) {
+    QTemporaryDir dir;
+    std::vector<std::string> pictures;
+    const std::pair<int, int> sizes[] = {{300, 200}, {24, 900}, {900, 24}};
+    for (const auto& [w, h] : sizes) {
+        const QString path = dir.filePath(QStringLiteral("p%1x%2.bmp").arg(w).arg(h));
+        versino::testing::writeBytes(path, versino::testing::bmpBytes(w, h));
+        pictures.push_back(path.toStdString());
+    }
+    SongMaker maker(20261208);
+    for (int song = 0; song < 10000; ++song) {
+        SongDocument doc;
+        maker.fill(doc, pictures);
+        RecordingSurface page;
+        page.proportional = true;
+        page.recordCalls = false;
+        maker.page(page);
+        ComposePage(page, doc);
+        if (const auto hit = firstOverlap(page.cells)) {
+            ADD_FAILURE() << "song " << song << ": " << describe(hit->first) << " overlaps "
+                          << describe(hit->second) << " on a page of " << page.width << " x " << page.height
+                          << "\n"
+                          << songText(doc);
+            return;
+        }
+        // Composing for the page check measures more but must lay out the very same page.
+        RecordingSurface checked = page;
+        checked.cells.clear();
+        PageReport report;
+        ComposePage(checked, doc, &report);
+        ASSERT_EQ(checked.cells.size(), page.cells.size()) << "song " << song << "\n" << songText(doc);
+        for (std::size_t i = 0; i < page.cells.size(); ++i)
+            ASSERT_TRUE(checked.cells[i].left == page.cells[i].left && checked.cells[i].top == page.cells[i].top &&
+                        checked.cells[i].text == page.cells[i].text)
+                << "song " << song << ": " << describe(checked.cells[i]) << " vs " << describe(page.cells[i]);
+    }
+}
+
+// The measures of the page tests: a lyric byte is 12 wide and a row 48 high (T); a chord byte is
+// 10 wide, its blank 10, its row 40 high (C); the page is 4800 x 6800, PageCentreX 2400.
+class Collision : public ::testing::Test {
+protected:
+    static constexpr int T = 48;
+    SongDocument doc;
+    RecordingSurface page;
+
+    Collision() {
+        doc.TitelFont = {"Titel", FontStyle::Bold, 0, 24};
+        doc.InterpretFont = {"Interpret", 0, 0, 18};
+        doc.TextFont = {"Text", 0, 0, 12};
+        doc.AkkordFont = {"Akkord", 0, 255, 10};
+    }
+    std::vector<std::string> marks() {
+        ComposePage(page, doc);
+        return page.marks();
+    }
+    bool drawn(int x, int y, const std::string& text) {
+        const std::vector<std::string> m = page.marks();
+        return std::find(m.begin(), m.end(), RecordingSurface::draw(x, y, text)) != m.end();
+    }
+    const Cell& cell(const std::string& text) {
+        const auto it = std::find_if(page.cells.begin(), page.cells.end(),
+                                     [&](const Cell& c) { return c.text == text; });
+        EXPECT_NE(it, page.cells.end()) << text;
+        return it == page.cells.end() ? page.cells.front() : *it;
+    }
+};
+
+// "<Am>a<G7>b<C>c" used to print "AGC" on one spot. Each chord now begins one blank after the one
+// before, and the lyrics from that chord on move with it, so each stays above its syllable.
+TEST_F(Collision, chordsWithoutTextBetweenKeepOneBlankApartAboveTheirSyllables) {
+    doc.TextEdit().setText("<Am>a<G7>b<C>c");
+    marks();
+    EXPECT_TRUE(drawn(200, 250 + T, "Am"));
+    EXPECT_TRUE(drawn(230, 250 + T, "G7")); // Am ends at 220, one blank later
+    EXPECT_TRUE(drawn(260, 250 + T, "C"));
+    EXPECT_TRUE(drawn(200, 250 + T + 40, "a"));
+    EXPECT_TRUE(drawn(230, 250 + T + 40, "b"));
+    EXPECT_TRUE(drawn(260, 250 + T + 40, "c"));
+}
+
+TEST_F(Collision, longFirstColumnRowMovesTheSecondColumnRight) {
+    doc.TextEdit().setText(std::string(250, 'x') + "\r\n>>neue Spalte\r\nb");
+    marks();
+    EXPECT_TRUE(drawn(200 + 250 * 12 + 50, 250 + T, "b"));
+}
+
+TEST_F(Collision, shortFirstColumnKeepsTheSecondColumnAtTheCentre) {
+    doc.TextEdit().setText("a\r\n>>neue Spalte\r\nb");
+    marks();
+    EXPECT_TRUE(drawn(2450, 250 + T, "b"));
+}
+
+// Column one ends lowest; a second switch used to record the short middle column as the bottom and
+// put the remark onto column one's rows. The column's bottom counts the switch's own row.
+TEST_F(Collision, closingRemarkStandsBelowTheLowestOfAllColumns) {
+    doc.TextEdit().setText("a\r\nb\r\nc\r\nd\r\n>>neue Spalte\r\ne\r\n>>neue Spalte\r\nf");
+    doc.NachspielEdit().setText("N");
+    marks();
+    EXPECT_EQ(cell("d").top, 250 + 4 * T);
+    EXPECT_EQ(cell("N").top, cell("d").top + T + 2 * T + 100);
+}
+
+// A picture scaled to the height left below y used to reach 50 units up into the closing remark.
+TEST_F(Collision, tallPictureStandsBetweenTheTextAndTheBottomMargin) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("tall.bmp");
+    versino::testing::writeBytes(path, versino::testing::bmpBytes(30, 9000));
+    doc.TextFont.size = 20; // rows 80 high: the remark's cell reaches below y - 50
+    doc.TextEdit().setText("x");
+    doc.NachspielEdit().setText(std::string(200, 'N'));
+    doc.GraphikEdit().setText(path.toStdString());
+    marks();
+    const Cell& picture = page.cells.back();
+    ASSERT_EQ(picture.text, "");
+    EXPECT_EQ(picture.top, cell(std::string(200, 'N')).bottom);
+    EXPECT_EQ(picture.bottom, 6800 - 50);
+}
+
+TEST_F(Collision, largeTitleFontMovesThePerformerBelowTheTitle) {
+    doc.TitelFont.size = 100; // 400 high: past the performer's row at 150 + 50 + 72
+    doc.TitelEdit().setText("Ab");
+    doc.InterpretEdit().setText("Xy");
+    doc.TextEdit().setText("x");
+    marks();
+    EXPECT_EQ(cell("Xy").top, 550);
+    EXPECT_EQ(cell("Kapo: ").top, 550);
+}
+
+TEST_F(Collision, longTitleMovesTheCapoLineBelowIt) {
+    doc.TitelEdit().setText(std::string(200, 'T')); // 5000 wide: over the capo line's place
+    doc.TextEdit().setText("x");
+    marks();
+    EXPECT_EQ(cell("Kapo: ").top, 150 + 96);
+    EXPECT_EQ(cell("x").top, 150 + 96 + 100 + T);
+}
+
+TEST_F(Collision, firstRowWithoutPerformerStandsBelowTheTitle) {
+    doc.TitelFont.size = 60; // 240 high: the title reaches to 390, the first row would be at 298
+    doc.TitelEdit().setText("Ab");
+    doc.TextEdit().setText("x");
+    marks();
+    EXPECT_EQ(cell("Kapo: ").top, 150); // the short title leaves the capo line's place free
+    EXPECT_EQ(cell("x").top, 390);
+}
+
+} // namespace
