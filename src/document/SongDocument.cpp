@@ -25,7 +25,11 @@ SongDocument::SongDocument(const FieldSet& fields) : fields_(fields) {
 
 void SongDocument::connectFields() {
     for (FieldId id : kAllFields)
-        field(id).setChangeHandler([this] { Modified = true; });
+        field(id).setChangeHandler([this] {
+            Modified = true;
+            if (onFieldChange)
+                onFieldChange();
+        });
 }
 
 Field& SongDocument::field(FieldId id) {

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <array>
+#include <functional>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -103,6 +104,8 @@ public:
     // "unbenannt" (exactly, case-sensitive) while the song is untitled; otherwise the file's path or name.
     QString DocumentName = QString::fromLatin1(kUntitled);
     bool Modified = false;
+    // Called after every change of a field, once Modified is set (a page preview follows the song).
+    std::function<void()> onFieldChange;
 
     bool isUntitled() const { return DocumentName == QLatin1String(kUntitled); }
 

@@ -11,8 +11,11 @@
 #include "ui/FontFitting.h"
 #include "ui/Glyphs.h"
 
+#include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
+#include "platform/PageMetrics.h"
 #include "platform/QtPrinter.h"
+#include "ui/PagePreview.h"
 
 #include <QCloseEvent>
 #include <QLayout>
@@ -52,6 +55,9 @@ TWorkingForm::~TWorkingForm() {
     // reported while they are torn down may reach it.
     for (FieldId id : kAllFields)
         doc_->field(id).setChangeHandler(nullptr);
+    doc_->onFieldChange = nullptr;
+    delete preview_;
+    preview_ = nullptr;
     commands_.reset();
     doc_.reset();
 }
@@ -136,11 +142,16 @@ void TWorkingForm::setupDocument() {
             ui_->TitelEdit->setFocus();
     };
     commands_ = std::make_unique<DocumentCommands>(*doc_, *dialogs_, std::move(hooks));
+    doc_->onFieldChange = [this] { songChanged(); };
 }
 
 template <typename Sender, typename Signal>
 void TWorkingForm::wire(Sender* sender, Signal signal, void (TWorkingForm::*handler)()) {
-    connect(sender, signal, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    connect(sender, signal, this, [this, handler] {
+        guarded([this, handler] { (this->*handler)(); });
+        // Font settings, New and Open change what the page shows without a field of their own.
+        songChanged();
+    });
 }
 
 void TWorkingForm::setupMenu() {
@@ -149,6 +160,9 @@ void TWorkingForm::setupMenu() {
     wire(ui_->Speichern, &QAction::triggered, &TWorkingForm::SpeichernClick);
     wire(ui_->SpeichernAls, &QAction::triggered, &TWorkingForm::SpeichernAlsClick);
     wire(ui_->Drucken, &QAction::triggered, &TWorkingForm::DruckenClick);
+    wire(ui_->Seitenvorschau, &QAction::triggered, &TWorkingForm::SeitenvorschauClick);
+    wire(ui_->ExportPdf, &QAction::triggered, &TWorkingForm::ExportPdfClick);
+    wire(ui_->Einpassen, &QAction::triggered, &TWorkingForm::EinpassenClick);
     wire(ui_->Beenden, &QAction::triggered, &TWorkingForm::BeendenClick);
     wire(ui_->TitelFont, &QAction::triggered, &TWorkingForm::Font1BtnClick);
     wire(ui_->InterpretFont, &QAction::triggered, &TWorkingForm::Font2BtnClick);
@@ -197,6 +211,48 @@ void TWorkingForm::DruckenClick() {
     versino::DruckenClick(*doc_, *dialogs_, printer, QString::fromUtf8(kNoPrinterMessage));
 }
 
+void TWorkingForm::SeitenvorschauClick() {
+    if (!preview_) {
+        preview_ = new ui::PagePreview(*doc_, this);
+        preview_->setDocumentName(doc_->DocumentName);
+        connect(preview_, &ui::PagePreview::showLine, this, &TWorkingForm::showLine);
+    }
+    preview_->show();
+    preview_->raise();
+    preview_->activateWindow();
+}
+
+void TWorkingForm::ExportPdfClick() {
+    versino::ExportPdfClick(*doc_, *dialogs_);
+}
+
+void TWorkingForm::EinpassenClick() {
+    if (!fitMetrics_)
+        fitMetrics_ = std::make_unique<PageMetrics>();
+    versino::EinpassenClick(*doc_, *dialogs_, fitMetrics_->surface());
+}
+
+void TWorkingForm::songChanged() {
+    if (preview_)
+        preview_->songChanged();
+}
+
+void TWorkingForm::showLine(FieldId field, int line) {
+    QPlainTextEdit* edit = field == FieldId::Refrain  ? ui_->RefrainEdit
+                           : field == FieldId::Bridge ? ui_->BridgeEdit
+                           : field == FieldId::Text   ? ui_->TextEdit
+                                                      : nullptr;
+    if (!edit)
+        return;
+    const QTextBlock block = edit->document()->findBlockByNumber(std::max(0, line - 1));
+    if (!block.isValid())
+        return;
+    edit->setTextCursor(QTextCursor(block));
+    edit->ensureCursorVisible();
+    activateWindow();
+    edit->setFocus();
+}
+
 void TWorkingForm::closeEvent(QCloseEvent* event) {
     bool allowed = false;
     // An error in the save that the close query started refuses the close and is reported.
@@ -221,6 +277,8 @@ void TWorkingForm::showEvent(QShowEvent* event) {
 
 void TWorkingForm::UpdateCaption() {
     setWindowTitle(captionFor(doc_->DocumentName));
+    if (preview_)
+        preview_->setDocumentName(doc_->DocumentName);
 }
 
 void TWorkingForm::UpdateTitelFont() {

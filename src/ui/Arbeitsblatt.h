@@ -15,8 +15,13 @@ class TWorkingForm;
 class TAboutBox;
 class TBedienungForm;
 
+namespace versino {
+class PageMetrics;
+}
+
 namespace versino::ui {
 class LineEditField;
+class PagePreview;
 class PlainTextField;
 } // namespace versino::ui
 
@@ -46,6 +51,8 @@ public:
     void SpeichernClick();
     void SpeichernAlsClick();
     void DruckenClick();
+    void SeitenvorschauClick();
+    void ExportPdfClick();
     void BeendenClick();
     bool FormCloseQuery();
 
@@ -59,6 +66,7 @@ public:
     void Font2BtnClick();
     void Font3BtnClick();
     void Font4BtnClick();
+    void EinpassenClick();
     void GraphikBtnClick();
     void UpdateTitelFont();
     void UpdateInterpretFont();
@@ -67,6 +75,11 @@ public:
     // The Help menu.
     void BedienungshinweiseClick();
     void InfoClick();
+
+    // The page preview, once it has been opened.
+    versino::ui::PagePreview* preview() const { return preview_; }
+    // Puts the caret on line `line` (1-based) of a multi-line field and brings the window up.
+    void showLine(versino::FieldId field, int line);
 
     // Runs a handler inside the error guard.
     bool guarded(const std::function<void()>& handler) { return guard_->run(handler); }
@@ -84,6 +97,8 @@ private:
     void setupMenu();
     void setupButtons();
     void insertDirective(const char* line);
+    // Tells the preview, when there is one, that the song may have changed.
+    void songChanged();
     void chooseFont(versino::FontSetting& setting, void (TWorkingForm::*show)());
     template <typename Sender, typename Signal>
     void wire(Sender* sender, Signal signal, void (TWorkingForm::*handler)());
@@ -105,5 +120,7 @@ private:
     std::unique_ptr<versino::DocumentCommands> commands_;
     TBedienungForm* bedienung_ = nullptr;
     TAboutBox* about_ = nullptr;
+    versino::ui::PagePreview* preview_ = nullptr;     // a window of its own, owned as a child
+    std::unique_ptr<versino::PageMetrics> fitMetrics_; // made when first needed
     bool placed_ = false;
 };

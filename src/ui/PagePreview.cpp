@@ -1,0 +1,256 @@
+#include "ui/PagePreview.h"
+
+#include "platform/PageCanvas.h"
+#include "print/Drucken.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+namespace versino::ui {
+
+namespace {
+
+constexpr int kMargin = 16;       // grey ground around the sheet, in screen pixels
+constexpr int kMarkSpace = 22;    // room below the sheet for the note on lines that do not fit
+constexpr double kZoomStep = 1.25;
+constexpr double kMinScale = 0.02; // screen pixels per device unit
+constexpr double kMaxScale = 1.0;
+
+} // namespace
+
+// The sheet on its grey ground, at a scale of screen pixels per device unit.
+class PageView : public QWidget {
+public:
+    explicit PageView(QWidget* parent) : QWidget(parent) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setBackgroundRole(QPalette::Dark);
+    }
+
+    void show(const PageRecorder* page, QSize pageSize, const std::vector<PageFinding>* findings) {
+        page_ = page;
+        pageSize_ = pageSize;
+        findings_ = findings;
+        resize(sizeHint());
+        update();
+    }
+
+    double scale() const { return scale_; }
+    void setScale(double scale) {
+        scale_ = std::clamp(scale, kMinScale, kMaxScale);
+        resize(sizeHint());
+        update();
+    }
+
+    QSize sizeHint() const override {
+        return {int(std::ceil(pageSize_.width() * scale_)) + 2 * kMargin,
+                int(std::ceil(pageSize_.height() * scale_)) + 2 * kMargin + kMarkSpace};
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), palette().dark());
+        if (!page_)
+            return;
+        const QRectF sheet(kMargin, kMargin, pageSize_.width() * scale_, pageSize_.height() * scale_);
+        p.fillRect(sheet.translated(3, 3), palette().shadow());
+        p.save();
+        p.translate(sheet.topLeft());
+        p.scale(scale_, scale_);
+        p.setClipRect(QRect(QPoint(0, 0), pageSize_));
+        paintPage(p, *page_, pageSize_);
+        p.restore();
+        paintMarks(p, sheet);
+    }
+
+private:
+    // What the paper cannot hold is marked in red: a rule at the printable bottom with the note of
+    // the lines below it, and a rule at the right edge where text runs past it.
+    void paintMarks(QPainter& p, const QRectF& sheet) {
+        QStringList below;
+        bool pastRight = false;
+        for (const PageFinding& f : *findings_) {
+            if (f.kind == PageFindingKind::BelowPage)
+                below << f.text;
+            pastRight = pastRight || f.kind == PageFindingKind::PastRightEdge;
+        }
+        p.setPen(QPen(Qt::red, 2));
+        if (pastRight)
+            p.drawLine(sheet.topRight(), sheet.bottomRight());
+        if (below.isEmpty())
+            return;
+        p.drawLine(sheet.bottomLeft(), sheet.bottomRight());
+        p.setPen(Qt::red);
+        p.setBackgroundMode(Qt::TransparentMode);
+        p.drawText(QRectF(sheet.left(), sheet.bottom() + 4, sheet.width(), kMarkSpace - 4),
+                   Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, below.join(QLatin1Char(' ')));
+    }
+
+    const PageRecorder* page_ = nullptr;
+    QSize pageSize_;
+    const std::vector<PageFinding>* findings_ = nullptr;
+    double scale_ = 0.15;
+};
+
+PagePreview::PagePreview(const SongDocument& doc, QWidget* parent)
+    : QWidget(parent, Qt::Window), doc_(doc), metrics_(QPageSize::A4),
+      page_(std::make_unique<PageRecorder>(metrics_.surface())) {
+    setupWidgets();
+    pause_.setSingleShot(true);
+    pause_.setInterval(kPauseMs);
+    connect(&pause_, &QTimer::timeout, this, &PagePreview::refresh);
+    resize(620, 860);
+    refresh();
+}
+
+PagePreview::~PagePreview() = default;
+
+void PagePreview::setupWidgets() {
+    wholePage_ = new QPushButton(QStringLiteral("Ganze Seite"), this);
+    pageWidth_ = new QPushButton(QStringLiteral("Seitenbreite"), this);
+    wholePage_->setObjectName(QStringLiteral("GanzeSeite"));
+    pageWidth_->setObjectName(QStringLiteral("Seitenbreite"));
+    connect(wholePage_, &QPushButton::clicked, this, &PagePreview::showWholePage);
+    connect(pageWidth_, &QPushButton::clicked, this, &PagePreview::showPageWidth);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(wholePage_);
+    buttons->addWidget(pageWidth_);
+    buttons->addStretch();
+
+    view_ = new PageView(this);
+    scroll_ = new QScrollArea(this);
+    scroll_->setWidget(view_);
+    scroll_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    scroll_->setBackgroundRole(QPalette::Dark);
+    scroll_->viewport()->installEventFilter(this);
+
+    findingsList_ = new QListWidget(this);
+    findingsList_->setObjectName(QStringLiteral("Befunde"));
+    findingsList_->setMaximumHeight(110);
+    connect(findingsList_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        const int i = findingsList_->row(item);
+        if (i < 0 || i >= int(findings_.size()))
+            return;
+        const PageFinding& f = findings_[std::size_t(i)];
+        if (isMultiLine(f.field))
+            emit showLine(f.field, f.line);
+    });
+    connect(findingsList_, &QListWidget::itemClicked, findingsList_, &QListWidget::itemActivated);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(scroll_, 1);
+    layout->addWidget(findingsList_);
+}
+
+QSize PagePreview::pageSize() const {
+    PrintSurface& page = const_cast<PageMetrics&>(metrics_).surface();
+    return {page.pageWidth(), page.pageHeight()};
+}
+
+void PagePreview::songChanged() {
+    pause_.start();
+}
+
+void PagePreview::refresh() {
+    pause_.stop();
+    auto page = std::make_unique<PageRecorder>(metrics_.surface());
+    ComposePage(*page, doc_);
+    findings_ = CheckPage(doc_, metrics_.surface());
+    page_ = std::move(page);
+    view_->show(page_.get(), pageSize(), &findings_);
+    showFindings();
+}
+
+static QString fieldName(FieldId field) {
+    switch (field) {
+    case FieldId::Titel: return QStringLiteral("Titel");
+    case FieldId::Interpret: return QStringLiteral("Interpret");
+    case FieldId::Vorspiel: return QStringLiteral("Bemerkung");
+    case FieldId::Kapo: return QStringLiteral("Kapo");
+    case FieldId::Refrain: return QStringLiteral("Refrain");
+    case FieldId::Bridge: return QStringLiteral("Bridge / Refrain2");
+    case FieldId::Text: return QStringLiteral("Songtext");
+    case FieldId::Nachspiel: return QStringLiteral("Schlussbemerkung");
+    case FieldId::Graphik: return QStringLiteral("Grafik");
+    }
+    return {};
+}
+
+void PagePreview::showFindings() {
+    findingsList_->clear();
+    for (const PageFinding& f : findings_) {
+        const QString where = isMultiLine(f.field)
+                                  ? QStringLiteral("%1, Zeile %2").arg(fieldName(f.field)).arg(f.line)
+                                  : fieldName(f.field);
+        findingsList_->addItem(QStringLiteral("%1: %2").arg(where, f.text));
+    }
+    findingsList_->setVisible(!findings_.empty());
+}
+
+void PagePreview::setDocumentName(const QString& name) {
+    setWindowTitle(QStringLiteral("Seitenvorschau - [%1]").arg(name));
+}
+
+void PagePreview::showWholePage() {
+    const QSize room = scroll_->viewport()->size() - QSize(2 * kMargin, 2 * kMargin + kMarkSpace);
+    const QSize page = pageSize();
+    view_->setScale(std::min(double(room.width()) / page.width(), double(room.height()) / page.height()));
+}
+
+void PagePreview::showPageWidth() {
+    const int room = scroll_->viewport()->width() - 2 * kMargin - scroll_->verticalScrollBar()->sizeHint().width();
+    view_->setScale(double(room) / pageSize().width());
+}
+
+void PagePreview::zoomIn() {
+    view_->setScale(view_->scale() * kZoomStep);
+}
+
+void PagePreview::zoomOut() {
+    view_->setScale(view_->scale() / kZoomStep);
+}
+
+double PagePreview::zoom() const {
+    return view_->scale();
+}
+
+bool PagePreview::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == scroll_->viewport() && event->type() == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            if (wheel->angleDelta().y() > 0)
+                zoomIn();
+            else if (wheel->angleDelta().y() < 0)
+                zoomOut();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void PagePreview::keyPressEvent(QKeyEvent* event) {
+    if (event->modifiers() & Qt::ControlModifier) {
+        if (event->key() == Qt::Key_Plus || event->key() == Qt::Key_Equal) {
+            zoomIn();
+            return;
+        }
+        if (event->key() == Qt::Key_Minus) {
+            zoomOut();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
+} // namespace versino::ui

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "document/SongDocument.h"
+#include "platform/PageMetrics.h"
+#include "platform/PageRecorder.h"
+#include "print/PageCheck.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QScrollArea;
+
+namespace versino::ui {
+
+class PageView;
+
+// The page as it will print, in a window of its own beside the main window. It is composed with the
+// printer's text measures at 600 dots per inch and replayed onto the screen at the chosen zoom, and
+// it follows the song: each change restarts a short pause, after which the page is composed anew.
+// Below the page the page check's findings are listed; activating one asks the main window to show
+// that line.
+class PagePreview : public QWidget {
+    Q_OBJECT
+public:
+    // How long the preview waits after the last change before it composes the page again.
+    static constexpr int kPauseMs = 120;
+
+    explicit PagePreview(const SongDocument& doc, QWidget* parent = nullptr);
+    ~PagePreview() override;
+
+    // The song changed: compose again once the changes pause.
+    void songChanged();
+    // Compose and show the page now.
+    void refresh();
+    // "Seitenvorschau - [NAME]", NAME as the main window shows it.
+    void setDocumentName(const QString& name);
+
+    void showWholePage();
+    void showPageWidth();
+    void zoomIn();
+    void zoomOut();
+    double zoom() const;
+
+    const PageRecorder& page() const { return *page_; }
+    const std::vector<PageFinding>& findings() const { return findings_; }
+    QSize pageSize() const;
+    bool refreshPending() const { return pause_.isActive(); }
+
+signals:
+    // A finding of a multi-line field was chosen: show line `line` (1-based) of `field`.
+    void showLine(versino::FieldId field, int line);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void setupWidgets();
+    void showFindings();
+
+    const SongDocument& doc_;
+    PageMetrics metrics_;
+    std::unique_ptr<PageRecorder> page_;
+    std::vector<PageFinding> findings_;
+    QTimer pause_;
+    QScrollArea* scroll_ = nullptr;
+    PageView* view_ = nullptr;
+    QListWidget* findingsList_ = nullptr;
+    QPushButton* wholePage_ = nullptr;
+    QPushButton* pageWidth_ = nullptr;
+};
+
+} // namespace versino::ui

@@ -1,0 +1,75 @@
+// Fit to one page against the real page measures: the largest sizes that fit, never below 6 points.
+#include "commands/FitToPage.h"
+#include "platform/PageMetrics.h"
+#include "print/PageCheck.h"
+
+#include <QGuiApplication>
+#include <gtest/gtest.h>
+
+using namespace versino;
+
+namespace {
+
+class FitToPage : public ::testing::Test {
+protected:
+    FitToPage() {
+        static int argc = 1;
+        static char arg0[] = "commands_tests";
+        static char* argv[] = {arg0, nullptr};
+        if (!QGuiApplication::instance())
+            new QGuiApplication(argc, argv); // lives to the end of the process
+        metrics = std::make_unique<PageMetrics>();
+        doc.InstallDefaultFonts();
+    }
+
+    void lyrics(int lines, int width) {
+        std::string text;
+        for (int i = 1; i <= lines; ++i)
+            text += "<Am>Zeile " + std::string(std::size_t(width), 'x') + "<G7>" + std::to_string(i) + "\r\n";
+        doc.TextEdit().setText(text);
+    }
+
+    bool offPage(int text, int chord) {
+        const FontSetting keepText = doc.TextFont, keepChord = doc.AkkordFont;
+        doc.TextFont.size = text;
+        doc.AkkordFont.size = chord;
+        const bool off = runsOffPage(CheckPage(doc, metrics->surface()));
+        doc.TextFont = keepText;
+        doc.AkkordFont = keepChord;
+        return off;
+    }
+
+    SongDocument doc;
+    std::unique_ptr<PageMetrics> metrics;
+};
+
+TEST_F(FitToPage, findsTheLargestFittingSizesKeepingTheirDifference) {
+    // Too long, too wide, and both: each is fitted to the largest size that leaves nothing off the page.
+    for (const auto& [lines, width] : {std::pair{45, 10}, std::pair{10, 100}, std::pair{40, 80}}) {
+        lyrics(lines, width);
+        doc.TextFont.size = 16;
+        doc.AkkordFont.size = 12;
+        doc.TitelFont.size = 30;
+        doc.Modified = false;
+        ASSERT_EQ(fitToOnePage(doc, metrics->surface()), FitResult::Fitted) << lines << "x" << width;
+        const int text = doc.TextFont.size;
+        EXPECT_EQ(text - doc.AkkordFont.size, 4);
+        EXPECT_FALSE(offPage(text, text - 4));
+        EXPECT_TRUE(offPage(text + 1, text - 3)) << "one point more would not fit";
+        EXPECT_EQ(doc.TitelFont.size, 30);
+        EXPECT_TRUE(doc.Modified);
+    }
+}
+
+TEST_F(FitToPage, neverGoesBelowSixPointsAndChangesNothingWhenEvenThatFails) {
+    lyrics(400, 5);
+    doc.TextFont.size = 12;
+    doc.AkkordFont.size = 10;
+    doc.Modified = false;
+    EXPECT_EQ(fitToOnePage(doc, metrics->surface()), FitResult::CannotFit);
+    EXPECT_EQ(doc.TextFont.size, 12);
+    EXPECT_EQ(doc.AkkordFont.size, 10);
+    EXPECT_FALSE(doc.Modified);
+}
+
+} // namespace

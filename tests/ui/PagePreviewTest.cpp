@@ -1,0 +1,171 @@
+// The page preview, the PDF export and fit-to-one-page from the main window.
+#include "FormFixture.h"
+
+#include "commands/FitToPage.h"
+#include "platform/PageRecorder.h"
+#include "platform/QtPrinter.h"
+#include "print/Drucken.h"
+#include "ui/PagePreview.h"
+
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
+
+using namespace versino;
+using namespace versino::testing;
+
+namespace {
+
+class Preview : public FormFixture {
+protected:
+    ui::PagePreview* open() {
+        action("Seitenvorschau")->trigger();
+        return form->preview();
+    }
+
+    static bool shows(const ui::PagePreview& p, const std::string& text) {
+        for (const PageRecorder::Op& op : p.page().ops())
+            if (op.kind == PageRecorder::Op::Kind::Text && op.text == text)
+                return true;
+        return false;
+    }
+
+    void lyrics(int lines) {
+        std::string text;
+        for (int i = 1; i <= lines; ++i)
+            text += "<Am>Zeile " + std::to_string(i) + "\r\n";
+        doc().TextEdit().setText(text);
+    }
+};
+
+TEST_F(Preview, opensOnceAsAWindowCaptionedWithTheSongAndFollowsItsName) {
+    ui::PagePreview* p = open();
+    ASSERT_NE(p, nullptr);
+    EXPECT_TRUE(p->isWindow());
+    EXPECT_TRUE(p->isVisible());
+    EXPECT_EQ(p->windowTitle(), QStringLiteral("Seitenvorschau - [unbenannt]"));
+    EXPECT_EQ(open(), p) << "choosing it again raises the open one";
+    QTemporaryDir dir;
+    dialogs.saveAnswers = {dir.filePath("Lied.vsn")};
+    action("SpeichernAls")->trigger();
+    EXPECT_EQ(p->windowTitle(), QStringLiteral("Seitenvorschau - [Lied.vsn]"));
+}
+
+TEST_F(Preview, redrawsAfterAShortPauseOnTypingAndOnAFontChange) {
+    ui::PagePreview* p = open();
+    showActive();
+    textEdit()->setFocus();
+    QTest::keyClicks(textEdit(), QStringLiteral("Hallo"));
+    EXPECT_TRUE(p->refreshPending());
+    EXPECT_FALSE(shows(*p, "Hallo")) << "nothing is composed while the user types";
+    QTest::qWait(ui::PagePreview::kPauseMs + 60);
+    EXPECT_FALSE(p->refreshPending());
+    EXPECT_TRUE(shows(*p, "Hallo"));
+
+    FontSetting bigger = doc().TextFont;
+    bigger.size = 20;
+    dialogs.fontAnswers = {bigger};
+    action("TextFont")->trigger();
+    EXPECT_TRUE(p->refreshPending()) << "a font change without a field change still redraws";
+    QTest::qWait(ui::PagePreview::kPauseMs + 60);
+    bool sized = false;
+    for (const PageRecorder::Op& op : p->page().ops())
+        sized = sized || (op.kind == PageRecorder::Op::Kind::FontSize && op.value == 20);
+    EXPECT_TRUE(sized);
+}
+
+TEST_F(Preview, listsWhatDoesNotFitAndAFindingLeadsToItsLine) {
+    lyrics(120);
+    ui::PagePreview* p = open();
+    auto* list = p->findChild<QListWidget*>(QStringLiteral("Befunde"));
+    ASSERT_NE(list, nullptr);
+    ASSERT_FALSE(p->findings().empty());
+    int below = -1;
+    for (std::size_t i = 0; i < p->findings().size(); ++i)
+        if (p->findings()[i].kind == PageFindingKind::BelowPage)
+            below = int(i);
+    ASSERT_GE(below, 0);
+    const int line = p->findings()[std::size_t(below)].line;
+    EXPECT_GT(line, 20);
+    EXPECT_TRUE(list->item(below)->text().contains(QStringLiteral("Songtext, Zeile %1").arg(line)));
+    emit list->itemActivated(list->item(below));
+    EXPECT_EQ(textEdit()->textCursor().blockNumber(), line - 1);
+}
+
+TEST_F(Preview, drawsExactlyWhatThePdfPageGets) {
+    doc().TitelEdit().setText("Abendlied");
+    doc().InterpretEdit().setText("Trad.");
+    doc().RefrainEdit().setText("<C>Schlaf, <G7>mein <C\xB0maj7>Kind\r\n");
+    doc().TextEdit().setText("<Am>Der Mond ist <D7>auf<G>ge<C>gangen\r\n>>Refrain\r\n>>neue Spalte\r\n"
+                             "Refrain\r\n<E>die <Am>goldnen <E7>Sternlein\r\n");
+    doc().NachspielEdit().setText("Ende");
+    doc().AkkordFont.style = FontStyle::Bold;
+    ui::PagePreview* p = open();
+
+    QTemporaryDir dir;
+    PdfBookPrinter pdf(dir.filePath("page.pdf"));
+    PageRecorder onPdf(pdf.beginDocument());
+    ComposePage(onPdf, doc());
+    ASSERT_TRUE(pdf.finish());
+    ASSERT_GT(onPdf.ops().size(), 40u);
+    EXPECT_TRUE(p->page().ops() == onPdf.ops()) << "same calls, same places, same fonts";
+}
+
+TEST_F(Preview, zoomsToTheWholePageAndToThePageWidth) {
+    ui::PagePreview* p = open();
+    p->resize(500, 700);
+    p->showWholePage();
+    const double whole = p->zoom();
+    p->showPageWidth();
+    EXPECT_GT(p->zoom(), whole) << "a portrait page is narrower than it is high";
+    const double width = p->zoom();
+    QTest::keyClick(p, Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_GT(p->zoom(), width);
+    QTest::keyClick(p, Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_NEAR(p->zoom(), width, 1e-9);
+}
+
+TEST_F(Preview, exportWritesThePrintedPageAndLeavesNameAndModifiedAlone) {
+    QTemporaryDir dir;
+    dialogs.saveAnswers = {std::nullopt};
+    action("ExportPdf")->trigger();
+    EXPECT_EQ(dialogs.messages, std::vector<QString>{QStringLiteral("Ihr Song hat noch keinen Text!")});
+    EXPECT_TRUE(dialogs.saveRequests.empty()) << "no dialog without lyrics";
+
+    doc().TitelEdit().setText("Abendlied");
+    lyrics(3);
+    doc().Modified = true;
+    dialogs.saveAnswers = {dir.filePath("Abendlied.pdf")};
+    action("ExportPdf")->trigger();
+    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+    EXPECT_EQ(dialogs.saveRequests[0].initialName, QStringLiteral("Abendlied.pdf"));
+    EXPECT_EQ(dialogs.saveRequests[0].defaultExtension, QStringLiteral("pdf"));
+    EXPECT_TRUE(dialogs.errors.empty());
+    QFile pdf(dir.filePath("Abendlied.pdf"));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.read(5) == "%PDF-");
+    EXPECT_TRUE(doc().isUntitled());
+    EXPECT_TRUE(doc().Modified);
+}
+
+TEST_F(Preview, fitLowersTextAndChordsTogetherAndSaysWhenThereIsNothingToDo) {
+    lyrics(5);
+    doc().Modified = false;
+    action("Einpassen")->trigger();
+    EXPECT_EQ(dialogs.messages, std::vector<QString>{QString::fromUtf8(kAlreadyFitsMessage)});
+    EXPECT_FALSE(doc().Modified);
+
+    lyrics(40);
+    doc().TextFont.size = 14;
+    doc().AkkordFont.size = 11;
+    ui::PagePreview* p = open();
+    action("Einpassen")->trigger();
+    EXPECT_LT(doc().TextFont.size, 14);
+    EXPECT_GE(doc().TextFont.size, kMinFitTextPoints);
+    EXPECT_EQ(doc().TextFont.size - doc().AkkordFont.size, 3);
+    EXPECT_TRUE(doc().Modified);
+    EXPECT_TRUE(p->refreshPending()) << "the preview follows";
+    EXPECT_EQ(dialogs.messages.size(), 1u) << "a fit that worked says nothing";
+}
+
+} // namespace
