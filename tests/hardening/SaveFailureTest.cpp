@@ -246,7 +246,9 @@ TEST(FailingSave, inPlaceSaveThatDoesNotFitKeepsThePreviousFile) {
     const std::string before = writeOldSong(path);
     ::chmod(path.toLocal8Bit().constData(), 0666);
     ::chmod(dir.str().c_str(), 0555);
-    const ChildResult r = runInChild({true, 64 * 1024}, [&] {
+    TempDir cacheHome;
+    const QString cache = cacheFolderForAnyone(cacheHome.path("cache"));
+    const ChildResult r = runInChild({true, 64 * 1024, 60, cache}, [&] {
         Editor editor(path);
         fillSong(editor.doc, 1 << 20, 1);
         return editor.save();
@@ -256,9 +258,10 @@ TEST(FailingSave, inPlaceSaveThatDoesNotFitKeepsThePreviousFile) {
     EXPECT_TRUE(now == before) << "the old song of " << before.size() << " bytes became " << now.size()
                                << " bytes";
     EXPECT_EQ(entriesOf(dir.path()), QStringList{"song.vsn"});
+    EXPECT_EQ(entriesOf(cache + "/versino"), QStringList{}) << "a refused save keeps no copy";
 
     // A shorter song written in place leaves nothing of the longer one behind it.
-    const ChildResult shorter = runInChild({true}, [&] {
+    const ChildResult shorter = runInChild({true, 0, 60, cache}, [&] {
         Editor editor(path);
         editor.doc.TitelEdit().setText("x");
         return editor.save();
