@@ -6,6 +6,7 @@
 #include "document/LayoutFile.h"
 #include "document/TempDir.h"
 #include "support/ScriptedDialogs.h"
+#include "support/SmallTmpfs.h"
 
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -13,7 +14,6 @@
 #include <cerrno>
 #include <chrono>
 #include <random>
-#include <sys/mount.h>
 #include <thread>
 
 using namespace versino;
@@ -66,27 +66,6 @@ std::string writeOldSong(const QString& path) {
     WriteLayoutFile(old, path);
     return readAll(path.toStdString());
 }
-
-// A small tmpfs mounted in a temporary folder for the lifetime of the object.
-class SmallTmpfs {
-public:
-    SmallTmpfs(const QString& where, const char* options) : path_(where) {
-        QDir().mkpath(where);
-        mounted_ = ::mount("tmpfs", where.toLocal8Bit().constData(), "tmpfs", 0, options) == 0;
-        error_ = mounted_ ? 0 : errno;
-    }
-    ~SmallTmpfs() {
-        if (mounted_ && ::umount(path_.toLocal8Bit().constData()) != 0)
-            ::umount2(path_.toLocal8Bit().constData(), MNT_DETACH);
-    }
-    bool mounted() const { return mounted_; }
-    int error() const { return error_; }
-
-private:
-    QString path_;
-    bool mounted_ = false;
-    int error_ = 0;
-};
 
 } // namespace
 
