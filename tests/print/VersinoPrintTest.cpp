@@ -1,12 +1,15 @@
 #include "document/LayoutFile.h"
 #include "print/BmpFiles.h"
 #include "print/PdfTools.h"
+#include "support/Child.h"
 #include "support/SmallTmpfs.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -230,6 +233,33 @@ TEST_F(VersinoPrint, concurrentRunsLeaveOneWholeBook) {
         EXPECT_TRUE(pages == 1 || pages == 2) << "pages: " << pages;
         EXPECT_EQ(entries(dir.path()), (QStringList{"book.pdf", "one.vsn", "two.vsn"}));
     }
+}
+
+// A run that fails after another run has finished the same book leaves that book alone. The
+// failing run is held stopped, once it has begun its output, until the other run is done.
+TEST_F(VersinoPrint, failingRunLeavesTheBookAnotherRunFinished) {
+    writeSong("one.vsn", "Eins", {"<Am>a"});
+    // A song whose error shows only after a long read, to have time to stop its run.
+    const QByteArray lyrics = QByteArray("<Am>eine lange Strophe\r\n").repeated(scaled(1 << 18));
+    writeBytes(dir.filePath("slow.vsn"), "[Text]\r\n" + lyrics + "[Fonts]\r\nArial\r\nzw\xf6lf\r\n");
+
+    QProcess failing;
+    failing.setWorkingDirectory(dir.path());
+    failing.start(VERSINO_PRINT_EXE, {"-o", "book.pdf", "slow.vsn"});
+    ASSERT_TRUE(failing.waitForStarted());
+    QElapsedTimer waited;
+    waited.start();
+    while (entries(dir.path()).size() == 2 && waited.elapsed() < 20000 && failing.state() == QProcess::Running)
+        QThread::usleep(200);
+    ASSERT_EQ(entries(dir.path()).size(), 3) << "the failing run never began its output";
+    ::kill(pid_t(failing.processId()), SIGSTOP);
+
+    EXPECT_EQ(run({"-o", "book.pdf", "one.vsn"}).exitCode, 0);
+    ::kill(pid_t(failing.processId()), SIGCONT);
+    ASSERT_TRUE(failing.waitForFinished(60000));
+    EXPECT_EQ(failing.exitCode(), 1);
+    EXPECT_EQ(pagesOf(pdf("book.pdf")), 1);
+    EXPECT_EQ(entries(dir.path()), (QStringList{"book.pdf", "one.vsn", "slow.vsn"}));
 }
 
 TEST_F(VersinoPrint, withoutAPrinterEachSongReportsIt) {
