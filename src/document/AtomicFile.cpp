@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <dirent.h>
@@ -50,7 +51,7 @@ QByteArray fitName(const QByteArray& name, int reserved) {
     const int room = NAME_MAX - reserved;
     if (name.size() <= room)
         return name;
-    return name.left(room - 17) + '~' + shortHash(name, 16);
+    return name.left(std::max(1, room - 17)) + '~' + shortHash(name, 16);
 }
 
 // The start of every temporary file name of `fileName`; six random characters follow it.
@@ -202,11 +203,17 @@ QString AtomicFile::cacheFolder() {
 QString AtomicFile::cacheCopyName(const QString& target) {
     const QFileInfo info(target);
     const QByteArray folderMark = shortHash(native(info.absolutePath()), 8);
-    const QByteArray suffix = native(info.suffix());
+    // An extension as long as a name is kept as part of the name, where it may be shortened.
+    QByteArray suffix = native(info.suffix());
+    QByteArray base = native(info.completeBaseName());
+    if (suffix.size() > 16) {
+        base = native(info.fileName());
+        suffix.clear();
+    }
     const QByteArray tail = "-" + folderMark + (suffix.isEmpty() ? QByteArray() : "." + suffix);
     // Room for a number against clashes and for the temporary name the copy is made under.
     const int reserved = int(tail.size()) + 4 + int(sizeof kTempPrefix) + kTempRandom;
-    return QFile::decodeName(fitName(native(info.completeBaseName()), reserved) + tail);
+    return QFile::decodeName(fitName(base, reserved) + tail);
 }
 
 AtomicFile::AtomicFile(const QString& path, FileOps& ops) : ops_(ops), target_(resolveLinks(path)) {
