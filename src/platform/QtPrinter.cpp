@@ -55,7 +55,7 @@ void QtPrinter::endDocument() {
 }
 
 PdfBookPrinter::PdfBookPrinter(const QString& fileName, QPageSize::PageSizeId paper)
-    : fileName_(fileName), paper_(paper), file_(std::make_unique<AtomicFileDevice>(fileName)) {}
+    : paper_(paper), file_(std::make_unique<AtomicFileDevice>(fileName)) {}
 
 PdfBookPrinter::~PdfBookPrinter() {
     finish();

@@ -59,7 +59,6 @@ public:
     QString errorText() const { return errorText_; }
 
 private:
-    QString fileName_;
     QPageSize::PageSizeId paper_;
     std::unique_ptr<AtomicFileDevice> file_;
     QString errorText_;
