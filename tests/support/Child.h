@@ -42,7 +42,7 @@ struct ChildOptions {
     bool asNobody = false;    // drop root, so that permission bits count
     rlim_t fileSizeLimit = 0; // writes past it fail with EFBIG (SIGXFSZ is ignored)
     unsigned timeLimit = 60;  // seconds before SIGALRM ends the child
-    QString cacheHome;        // the child's XDG_CACHE_HOME, where saves in place keep their copies
+    QString cacheHome = {};   // the child's XDG_CACHE_HOME, where saves in place keep their copies
 };
 
 struct ChildResult {
