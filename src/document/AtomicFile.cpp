@@ -18,15 +18,27 @@
 
 namespace versino {
 
-int FileOps::createTemp(char* pattern) { return ::mkostemp(pattern, O_CLOEXEC); }
-ssize_t FileOps::write(int fd, const void* data, std::size_t size) { return ::write(fd, data, size); }
+int FileOps::createTemp(char* pattern) {
+    return ::mkostemp(pattern, O_CLOEXEC);
+}
+ssize_t FileOps::write(int fd, const void* data, std::size_t size) {
+    return ::write(fd, data, size);
+}
 ssize_t FileOps::pwrite(int fd, const void* data, std::size_t size, off_t offset) {
     return ::pwrite(fd, data, size, offset);
 }
-int FileOps::fallocate(int fd, off_t offset, off_t length) { return ::fallocate(fd, 0, offset, length); }
-int FileOps::ftruncate(int fd, off_t length) { return ::ftruncate(fd, length); }
-int FileOps::fsync(int fd) { return ::fsync(fd); }
-int FileOps::rename(const char* from, const char* to) { return ::rename(from, to); }
+int FileOps::fallocate(int fd, off_t offset, off_t length) {
+    return ::fallocate(fd, 0, offset, length);
+}
+int FileOps::ftruncate(int fd, off_t length) {
+    return ::ftruncate(fd, length);
+}
+int FileOps::fsync(int fd) {
+    return ::fsync(fd);
+}
+int FileOps::rename(const char* from, const char* to) {
+    return ::rename(from, to);
+}
 
 FileOps& FileOps::system() {
     static FileOps ops;
@@ -39,7 +51,9 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 constexpr char kTempPrefix[] = ".versino-";
 constexpr int kTempRandom = 6; // the XXXXXX of mkostemp
 
-QByteArray native(const QString& path) { return QFile::encodeName(path); }
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
 
 QByteArray shortHash(const QByteArray& bytes, int hexDigits) {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().left(hexDigits);
@@ -80,7 +94,9 @@ mode_t currentUmask() {
     return mask;
 }
 
-bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 
 // Removes, in `folder`, the temporary files that begin with `prefix` and that no writer holds
 // locked: those of writers that were killed. A file someone else owns and we may not open stays.
@@ -250,7 +266,8 @@ AtomicFile::AtomicFile(const QString& path, FileOps& ops) : ops_(ops), target_(r
     temp_.clear();
 
     const int err = errno;
-    if ((err == EACCES || err == EPERM || err == EROFS) && exists && ::access(target.constData(), W_OK) == 0) {
+    if ((err == EACCES || err == EPERM || err == EROFS) && exists &&
+        ::access(target.constData(), W_OK) == 0) {
         // Not touched yet: the new content is held back until commit() has kept a copy of the old
         // one and knows the new one fits.
         fd_ = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
@@ -371,7 +388,8 @@ void AtomicFile::reserve(off_t oldSize, off_t newSize) {
             err = 0;
             const std::string zeros(kBufferSize, '\0');
             for (off_t at = oldSize; at < newSize && err == 0;) {
-                const auto piece = static_cast<std::size_t>(std::min<off_t>(newSize - at, off_t(kBufferSize)));
+                const auto piece =
+                    static_cast<std::size_t>(std::min<off_t>(newSize - at, off_t(kBufferSize)));
                 if (!writeFully(ops_, fd_, zeros.data(), piece, at))
                     err = errno;
                 at += off_t(piece);

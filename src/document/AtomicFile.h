@@ -77,10 +77,10 @@ private:
 
     FileOps& ops_;
     QString target_;
-    QByteArray temp_;     // empty when writing in place
-    std::string buffer_;  // written out in large pieces; when in place, the whole content
+    QByteArray temp_;    // empty when writing in place
+    std::string buffer_; // written out in large pieces; when in place, the whole content
     int fd_ = -1;
-    int lockFd_ = -1;     // holds the temporary file's lock until it is renamed or removed
+    int lockFd_ = -1; // holds the temporary file's lock until it is renamed or removed
     bool committed_ = false;
 };
 

@@ -25,13 +25,13 @@ namespace {
 // given size of the song, and a write to the song may fail at a given byte.
 class TightFileSystem : public FileOps {
 public:
-    QByteArray noNewFilesIn;       // folder where creating a temporary file is refused
-    QByteArray song;               // the file the limits below apply to
-    int fallocateError = 0;        // fallocate answers this (EOPNOTSUPP: no fallocate at all)
-    off_t diskFullAt = -1;         // writes that would grow the song past this fail with ENOSPC
-    long long failAtByte = -1;     // the song's write of this byte (counted over all) fails...
-    int failError = EIO;           // ...with this error
-    long long killAtByte = -1;     // the process kills itself once the song got this many bytes
+    QByteArray noNewFilesIn;   // folder where creating a temporary file is refused
+    QByteArray song;           // the file the limits below apply to
+    int fallocateError = 0;    // fallocate answers this (EOPNOTSUPP: no fallocate at all)
+    off_t diskFullAt = -1;     // writes that would grow the song past this fail with ENOSPC
+    long long failAtByte = -1; // the song's write of this byte (counted over all) fails...
+    int failError = EIO;       // ...with this error
+    long long killAtByte = -1; // the process kills itself once the song got this many bytes
     long long writtenToSong = 0;
 
     int createTemp(char* pattern) override {
@@ -200,7 +200,8 @@ TEST_F(InPlaceSave, copyThatCannotBeMadeRefusesTheSave) {
         }
     } full;
     full.noNewFilesIn = fs.noNewFilesIn;
-    EXPECT_EQ(errorOf([&] { writeFileAtomically(path, after, full); }), "I/O error " + std::to_string(ENOSPC));
+    EXPECT_EQ(errorOf([&] { writeFileAtomically(path, after, full); }),
+              "I/O error " + std::to_string(ENOSPC));
     EXPECT_EQ(readAll(path.toStdString()), before);
     EXPECT_EQ(copies(), QStringList{});
 }
@@ -264,7 +265,8 @@ TEST_F(InPlaceSave, killedPartWayTheOldSongIsWholeInTheFileOrTheCache) {
         for (const QString& name : copies())
             QFile::remove(dir.path("cache/versino/" + name));
         if (round % 3 == 0)
-            killedSave(-1, std::chrono::microseconds(std::uniform_int_distribution<long>(0, saveTime.count())(random)));
+            killedSave(-1, std::chrono::microseconds(
+                               std::uniform_int_distribution<long>(0, saveTime.count())(random)));
         else
             killedSave(std::uniform_int_distribution<long long>(0, (long long)newSong.size() - 1)(random),
                        std::chrono::microseconds(-1));
@@ -279,7 +281,8 @@ TEST_F(InPlaceSave, killedPartWayTheOldSongIsWholeInTheFileOrTheCache) {
             continue;
         ++cut;
         ASSERT_EQ(copies().size(), 1) << "round " << round << ": the song was cut and no copy kept";
-        ASSERT_TRUE(readAll(copyPath().toStdString()) == oldSong) << "round " << round << ": the copy is not whole";
+        ASSERT_TRUE(readAll(copyPath().toStdString()) == oldSong)
+            << "round " << round << ": the copy is not whole";
     }
     EXPECT_GE(cut, 6) << "the kills must have cut the song, or the test proved nothing";
 }
@@ -322,7 +325,8 @@ TEST(TemporaryFiles, staleOnesOfTheSameTargetGoWithTheNextWrite) {
         const QStringList left = entriesOf(dir.path());
         ASSERT_EQ(left.size(), 2);
         EXPECT_TRUE(left.contains(name));
-        EXPECT_TRUE(left.contains(otherTemp[0])) << "another target's temporary file is not this writer's to remove";
+        EXPECT_TRUE(left.contains(otherTemp[0]))
+            << "another target's temporary file is not this writer's to remove";
     }
 }
 
