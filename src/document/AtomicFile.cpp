@@ -348,10 +348,16 @@ void AtomicFile::commitInPlace() {
     QByteArray copy;
     try {
         copy = copyToCache();
+    } catch (const FileError& e) {
+        discard();
+        committed_ = true;
+        // Said apart from a failure of the song itself: the cache folder is what to mend.
+        throw FileError(e, " (no copy of the old file could be kept in " + cacheFolder().toStdString() + ")");
+    }
+    try {
         reserve(oldSize, newSize);
     } catch (const FileError&) {
-        if (!copy.isEmpty())
-            ::unlink(copy.constData());
+        ::unlink(copy.constData());
         discard();
         committed_ = true;
         throw;
