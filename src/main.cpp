@@ -6,8 +6,12 @@
 #include "ui/Bedienung.h"
 
 #include <QApplication>
+#include <csignal>
 
 int main(int argc, char* argv[]) {
+    // Past a file size limit a write then fails with EFBIG and the save reports "I/O error 27",
+    // instead of the kernel ending the editor with the song unsaved.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Versino"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/glyphs/program.bmp")));

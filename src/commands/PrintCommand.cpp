@@ -1,12 +1,10 @@
 #include "commands/PrintCommand.h"
 
 #include "document/Cp1252.h"
-#include "document/FileError.h"
 #include "platform/QtPrinter.h"
 #include "print/Drucken.h"
 
 #include <QFileInfo>
-#include <cerrno>
 
 namespace versino {
 
@@ -54,10 +52,11 @@ void ExportPdfClick(const SongDocument& doc, Dialogs& dialogs) {
         {extension, QString::fromLatin1(kPdfFilter), suggestedFileName(doc, extension)});
     if (!path)
         return;
+    // A file that cannot be written at all throws here, before anything is composed.
     PdfBookPrinter pdf(*path);
     DruckenClick(doc, dialogs, pdf);
     if (!pdf.finish())
-        dialogs.error(QString::fromStdString(FileError(FileError::Kind::Io, EIO).what()));
+        dialogs.error(pdf.errorText());
 }
 
 } // namespace versino

@@ -21,6 +21,9 @@ std::string fileErrorText(FileError::Kind kind, int errnum) {
 
 FileError::FileError(Kind kind, int errnum) : std::runtime_error(fileErrorText(kind, errnum)), kind_(kind), errnum_(errnum) {}
 
+FileError::FileError(const FileError& cause, const std::string& remark)
+    : std::runtime_error(cause.what() + remark), kind_(cause.kind_), errnum_(cause.errnum_) {}
+
 FileError FileError::fromErrno(int errnum, const QString& path) {
     switch (errnum) {
     case ENOENT: {

@@ -14,6 +14,8 @@ public:
     enum class Kind { NotFound, InvalidFilename, TooManyOpenFiles, AccessDenied, InvalidNumber, NotASong, Io };
 
     explicit FileError(Kind kind, int errnum = 0);
+    // The same error with a remark after its text, e.g. where a copy of the old file is kept.
+    FileError(const FileError& cause, const std::string& remark);
 
     // Maps a system error number from an operation on `path`. A missing file and a missing folder
     // both give ENOENT on Linux: the folder's existence tells them apart.

@@ -1,11 +1,13 @@
 #include "platform/QtPrinter.h"
 
+#include "platform/AtomicFileDevice.h"
 #include "platform/PainterSurface.h"
 
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <cerrno>
 
 namespace versino {
 
@@ -53,7 +55,7 @@ void QtPrinter::endDocument() {
 }
 
 PdfBookPrinter::PdfBookPrinter(const QString& fileName, QPageSize::PageSizeId paper)
-    : fileName_(fileName), paper_(paper) {}
+    : paper_(paper), file_(std::make_unique<AtomicFileDevice>(fileName)) {}
 
 PdfBookPrinter::~PdfBookPrinter() {
     finish();
@@ -61,7 +63,7 @@ PdfBookPrinter::~PdfBookPrinter() {
 
 PrintSurface& PdfBookPrinter::beginDocument() {
     if (!writer_) {
-        auto pdf = std::make_unique<QPdfWriter>(fileName_);
+        auto pdf = std::make_unique<QPdfWriter>(file_.get());
         pdf->setResolution(kPrintResolution);
         pdf->setCreator(QStringLiteral("versino-print"));
         pdf->setPageLayout(
@@ -83,11 +85,29 @@ PrintSurface& PdfBookPrinter::beginDocument() {
 }
 
 bool PdfBookPrinter::finish() {
+    if (finished_)
+        return !failed_;
+    finished_ = true;
     surface_.reset();
     if (painter_ && painter_->isActive())
         failed_ = !painter_->end() || failed_;
     painter_.reset();
     writer_.reset();
+    if (file_->error()) {
+        failed_ = true;
+        errorText_ = QString::fromStdString(file_->error()->what());
+    } else if (failed_) {
+        errorText_ = QString::fromStdString(FileError(FileError::Kind::Io, EIO).what());
+    } else if (pages_ > 0) {
+        try {
+            file_->commit();
+        } catch (const FileError& e) {
+            failed_ = true;
+            errorText_ = QString::fromStdString(e.what());
+        }
+    }
+    // Without a commit the temporary file goes, and an older book stays as it was.
+    file_.reset();
     return !failed_;
 }
 

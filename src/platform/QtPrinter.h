@@ -12,6 +12,7 @@ class QPrinter;
 
 namespace versino {
 
+class AtomicFileDevice;
 class PainterSurface;
 
 // Device units of every printed page: 600 dots per inch, so that the fixed measures of the page
@@ -38,9 +39,12 @@ private:
 };
 
 // A PDF file in which each job is one page: the same surface as on a printer (600 dots per inch,
-// portrait), on A4 or another paper size. The file is complete after finish() or destruction.
+// portrait), on A4 or another paper size. The file is written atomically: it appears, or replaces
+// an older one, complete after finish() or destruction. A book without any page, or one whose
+// writing failed, leaves the target as it was.
 class PdfBookPrinter final : public Printer {
 public:
+    // Throws FileError when the file cannot be written at all, before any page is made.
     PdfBookPrinter(const QString& fileName, QPageSize::PageSizeId paper = QPageSize::A4);
     ~PdfBookPrinter() override;
 
@@ -48,13 +52,17 @@ public:
     PrintSurface& beginDocument() override;
     void endDocument() override {}
 
-    // Ends the file; returns false when it could not be written.
+    // Ends the file; returns false when it could not be written, and errorText() tells why.
     bool finish();
     int pages() const { return pages_; }
+    // The file layer's text of the failure ("I/O error 28"), empty while nothing failed.
+    QString errorText() const { return errorText_; }
 
 private:
-    QString fileName_;
     QPageSize::PageSizeId paper_;
+    std::unique_ptr<AtomicFileDevice> file_;
+    QString errorText_;
+    bool finished_ = false;
     std::unique_ptr<QPagedPaintDevice> writer_;
     std::unique_ptr<QPainter> painter_;
     std::unique_ptr<PainterSurface> surface_;

@@ -122,7 +122,9 @@ TEST(AtomicSave, writesInPlaceWhereTheFolderAllowsNoNewFile) {
     ::chmod(dir.str().c_str(), 0555);
     writeAll(dir.str("open.vsn"), "old");
     ::chmod(dir.str("open.vsn").c_str(), 0666);
-    const std::string result = inChild({true, 0, 60}, [&] {
+    TempDir cacheHome;
+    const QString cache = versino::testing::cacheFolderForAnyone(cacheHome.path("cache"));
+    const std::string result = inChild({true, 0, 60, cache}, [&] {
         SongDocument d;
         d.TitelEdit().setText("new");
         WriteLayoutFile(d, dir.path("open.vsn"));

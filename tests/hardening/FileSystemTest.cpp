@@ -109,8 +109,13 @@ TEST_F(Editor, readOnlyFolderWithAWritableFileIsSavedInPlace) {
     writeAll(path.toStdString(), savedSong("alt"));
     ::chmod(path.toLocal8Bit().constData(), 0666);
     ::chmod(dir.str().c_str(), 0555);
+    TempDir cacheHome;
+    const QString cache = cacheFolderForAnyone(cacheHome.path("cache"));
 
-    const ChildResult r = runInChild({true}, [&] {
+    ChildOptions options;
+    options.asNobody = true;
+    options.cacheHome = cache;
+    const ChildResult r = runInChild(options, [&] {
         std::string out = open(path);
         typeSong("neu");
         out += " | " + save();
@@ -128,6 +133,7 @@ TEST_F(Editor, readOnlyFolderWithAWritableFileIsSavedInPlace) {
     expected.TextEdit().setText("<G>Erste Zeile\r\n");
     EXPECT_EQ(readAll(path.toStdString()), formatLayout(expected)) << "the first save, in place";
     EXPECT_EQ(entriesOf(dir.path()), QStringList{"offen.vsn"});
+    EXPECT_EQ(entriesOf(cache + "/versino"), QStringList{}) << "the copy of the old song goes after success";
 }
 
 TEST_F(Editor, missingFolderFailsWithoutTouchingTheSong) {

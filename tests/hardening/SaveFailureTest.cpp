@@ -6,6 +6,7 @@
 #include "document/LayoutFile.h"
 #include "document/TempDir.h"
 #include "support/ScriptedDialogs.h"
+#include "support/SmallTmpfs.h"
 
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -13,7 +14,6 @@
 #include <cerrno>
 #include <chrono>
 #include <random>
-#include <sys/mount.h>
 #include <thread>
 
 using namespace versino;
@@ -66,27 +66,6 @@ std::string writeOldSong(const QString& path) {
     WriteLayoutFile(old, path);
     return readAll(path.toStdString());
 }
-
-// A small tmpfs mounted in a temporary folder for the lifetime of the object.
-class SmallTmpfs {
-public:
-    SmallTmpfs(const QString& where, const char* options) : path_(where) {
-        QDir().mkpath(where);
-        mounted_ = ::mount("tmpfs", where.toLocal8Bit().constData(), "tmpfs", 0, options) == 0;
-        error_ = mounted_ ? 0 : errno;
-    }
-    ~SmallTmpfs() {
-        if (mounted_ && ::umount(path_.toLocal8Bit().constData()) != 0)
-            ::umount2(path_.toLocal8Bit().constData(), MNT_DETACH);
-    }
-    bool mounted() const { return mounted_; }
-    int error() const { return error_; }
-
-private:
-    QString path_;
-    bool mounted_ = false;
-    int error_ = 0;
-};
 
 } // namespace
 
@@ -246,7 +225,9 @@ TEST(FailingSave, inPlaceSaveThatDoesNotFitKeepsThePreviousFile) {
     const std::string before = writeOldSong(path);
     ::chmod(path.toLocal8Bit().constData(), 0666);
     ::chmod(dir.str().c_str(), 0555);
-    const ChildResult r = runInChild({true, 64 * 1024}, [&] {
+    TempDir cacheHome;
+    const QString cache = cacheFolderForAnyone(cacheHome.path("cache"));
+    const ChildResult r = runInChild({true, 64 * 1024, 60, cache}, [&] {
         Editor editor(path);
         fillSong(editor.doc, 1 << 20, 1);
         return editor.save();
@@ -256,9 +237,10 @@ TEST(FailingSave, inPlaceSaveThatDoesNotFitKeepsThePreviousFile) {
     EXPECT_TRUE(now == before) << "the old song of " << before.size() << " bytes became " << now.size()
                                << " bytes";
     EXPECT_EQ(entriesOf(dir.path()), QStringList{"song.vsn"});
+    EXPECT_EQ(entriesOf(cache + "/versino"), QStringList{}) << "a refused save keeps no copy";
 
     // A shorter song written in place leaves nothing of the longer one behind it.
-    const ChildResult shorter = runInChild({true}, [&] {
+    const ChildResult shorter = runInChild({true, 0, 60, cache}, [&] {
         Editor editor(path);
         editor.doc.TitelEdit().setText("x");
         return editor.save();

@@ -22,9 +22,12 @@ struct ToolRun {
 
 inline ToolRun runTool(const QString& program, const QStringList& args,
                        const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
-                       const QString& workingDir = QString(), int timeoutMs = 60000) {
+                       const QString& workingDir = QString(), int timeoutMs = 60000,
+                       const std::function<void()>& inChild = {}) {
     QProcess p;
     p.setProcessEnvironment(env);
+    if (inChild)
+        p.setChildProcessModifier(inChild); // runs in the child between fork and exec
     if (!workingDir.isEmpty())
         p.setWorkingDirectory(workingDir);
     p.start(program, args);

@@ -1,12 +1,21 @@
 #include "document/LayoutFile.h"
 #include "print/BmpFiles.h"
 #include "print/PdfTools.h"
+#include "support/Child.h"
+#include "support/SmallTmpfs.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <memory>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace versino;
 using namespace versino::testing;
@@ -38,6 +47,20 @@ protected:
         return name;
     }
     QString pdf(const char* name) const { return dir.filePath(name); }
+    QStringList entries(const QString& folder) const {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                      QDir::Name);
+    }
+    QByteArray bytesOf(const QString& path) const {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(cannot be read)");
+    }
+    // How many pages the PDF has, or -1 when poppler cannot read it whole.
+    int pagesOf(const QString& path) const {
+        const ToolRun info = runTool("pdfinfo", {path});
+        const QRegularExpressionMatch m = QRegularExpression("Pages:\\s+(\\d+)").match(info.out);
+        return info.exitCode == 0 && m.hasMatch() ? m.captured(1).toInt() : -1;
+    }
 };
 
 // Chords stand at the left edge of the syllable after them, in the first column, in a chorus
@@ -144,6 +167,102 @@ TEST_F(VersinoPrint, unwritableOutputIsReportedInTheFileLayersWords) {
     const ToolRun r = run({"-o", "folder", "one.vsn"});
     EXPECT_NE(r.exitCode, 0);
     EXPECT_TRUE(r.err.contains("folder: File access denied")) << r.err.toStdString();
+}
+
+// A book that cannot be written whole leaves the older book byte for byte and no temporary file,
+// and says why in the file layer's words.
+TEST_F(VersinoPrint, fullDiskKeepsTheOlderBook) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mounting a small tmpfs needs root";
+    writeSong("one.vsn", "Eins", {"<Am>a", "b"});
+    const QString mnt = dir.filePath("disk");
+    SmallTmpfs disk(mnt, "size=16k,mode=0755");
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(disk.error());
+    writeBytes(mnt + "/book.pdf", "%PDF-1.4 old book");
+
+    const ToolRun r = run({"-o", "disk/book.pdf", "one.vsn"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("versino-print: disk/book.pdf: I/O error " + QString::number(ENOSPC) + "\n"))
+        << r.err.toStdString();
+    EXPECT_EQ(bytesOf(mnt + "/book.pdf"), QByteArray("%PDF-1.4 old book"));
+    EXPECT_EQ(entries(mnt), QStringList{"book.pdf"});
+}
+
+// Past a file size limit the write fails like any other. The test process itself may ignore
+// SIGXFSZ, and an ignored signal stays ignored across exec, so the child restores the default:
+// only versino-print's own setting keeps it alive.
+TEST_F(VersinoPrint, fileSizeLimitIsAnOrdinaryWriteError) {
+    writeSong("one.vsn", "Eins", {"<Am>a", "b"});
+    writeBytes(pdf("book.pdf"), "%PDF-1.4 old book");
+    const ToolRun r = runTool(VERSINO_PRINT_EXE, {"-o", "book.pdf", "one.vsn"},
+                              QProcessEnvironment::systemEnvironment(), dir.path(), 60000, [] {
+                                  ::signal(SIGXFSZ, SIG_DFL);
+                                  const rlimit limit{8192, 8192};
+                                  ::setrlimit(RLIMIT_FSIZE, &limit);
+                              });
+    EXPECT_EQ(r.exitCode, 1) << "-1: ended by a signal";
+    EXPECT_TRUE(r.err.contains("versino-print: book.pdf: I/O error " + QString::number(EFBIG) + "\n"))
+        << r.err.toStdString();
+    EXPECT_EQ(bytesOf(pdf("book.pdf")), QByteArray("%PDF-1.4 old book"));
+    EXPECT_EQ(entries(dir.path()), (QStringList{"book.pdf", "one.vsn"}));
+}
+
+// Runs that write the same book at once: the book is always one run's whole book, and a run that
+// fails (here: no page at all) takes nothing away from the others.
+TEST_F(VersinoPrint, concurrentRunsLeaveOneWholeBook) {
+    writeSong("one.vsn", "Eins", {"a"});
+    writeSong("two.vsn", "Zwei", {"b"});
+    const QList<QStringList> runs = {{"-o", "book.pdf", "one.vsn"},
+                                     {"-o", "book.pdf", "missing.vsn"},
+                                     {"-o", "book.pdf", "one.vsn", "two.vsn"},
+                                     {"-o", "book.pdf", "missing.vsn"}};
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        QFile::remove(pdf("book.pdf"));
+        std::vector<std::unique_ptr<QProcess>> processes;
+        for (const QStringList& args : runs) {
+            processes.push_back(std::make_unique<QProcess>());
+            processes.back()->setWorkingDirectory(dir.path());
+            processes.back()->start(VERSINO_PRINT_EXE, args);
+        }
+        for (std::size_t i = 0; i < processes.size(); ++i) {
+            QProcess& p = *processes[i];
+            ASSERT_TRUE(p.waitForFinished(60000));
+            const bool fails = runs[int(i)].contains("missing.vsn");
+            EXPECT_EQ(p.exitCode(), fails ? 1 : 0) << p.readAllStandardError().toStdString();
+        }
+        const int pages = pagesOf(pdf("book.pdf"));
+        EXPECT_TRUE(pages == 1 || pages == 2) << "pages: " << pages;
+        EXPECT_EQ(entries(dir.path()), (QStringList{"book.pdf", "one.vsn", "two.vsn"}));
+    }
+}
+
+// A run that fails after another run has finished the same book leaves that book alone. The
+// failing run is held stopped, once it has begun its output, until the other run is done.
+TEST_F(VersinoPrint, failingRunLeavesTheBookAnotherRunFinished) {
+    writeSong("one.vsn", "Eins", {"<Am>a"});
+    // A song whose error shows only after a long read, to have time to stop its run.
+    const QByteArray lyrics = QByteArray("<Am>eine lange Strophe\r\n").repeated(scaled(1 << 18));
+    writeBytes(dir.filePath("slow.vsn"), "[Text]\r\n" + lyrics + "[Fonts]\r\nArial\r\nzw\xf6lf\r\n");
+
+    QProcess failing;
+    failing.setWorkingDirectory(dir.path());
+    failing.start(VERSINO_PRINT_EXE, {"-o", "book.pdf", "slow.vsn"});
+    ASSERT_TRUE(failing.waitForStarted());
+    QElapsedTimer waited;
+    waited.start();
+    while (entries(dir.path()).size() == 2 && waited.elapsed() < 20000 && failing.state() == QProcess::Running)
+        QThread::usleep(200);
+    ASSERT_EQ(entries(dir.path()).size(), 3) << "the failing run never began its output";
+    ::kill(pid_t(failing.processId()), SIGSTOP);
+
+    EXPECT_EQ(run({"-o", "book.pdf", "one.vsn"}).exitCode, 0);
+    ::kill(pid_t(failing.processId()), SIGCONT);
+    ASSERT_TRUE(failing.waitForFinished(60000));
+    EXPECT_EQ(failing.exitCode(), 1);
+    EXPECT_EQ(pagesOf(pdf("book.pdf")), 1);
+    EXPECT_EQ(entries(dir.path()), (QStringList{"book.pdf", "one.vsn", "slow.vsn"}));
 }
 
 TEST_F(VersinoPrint, withoutAPrinterEachSongReportsIt) {

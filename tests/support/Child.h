@@ -6,6 +6,7 @@
 #include "document/FileError.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <functional>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -40,6 +42,7 @@ struct ChildOptions {
     bool asNobody = false;    // drop root, so that permission bits count
     rlim_t fileSizeLimit = 0; // writes past it fail with EFBIG (SIGXFSZ is ignored)
     unsigned timeLimit = 60;  // seconds before SIGALRM ends the child
+    QString cacheHome = {};   // the child's XDG_CACHE_HOME, where saves in place keep their copies
 };
 
 struct ChildResult {
@@ -79,6 +82,8 @@ inline ChildResult runInChild(const ChildOptions& options, const std::function<s
             const rlimit rl{options.fileSizeLimit, options.fileSizeLimit};
             ::setrlimit(RLIMIT_FSIZE, &rl);
         }
+        if (!options.cacheHome.isEmpty())
+            ::setenv("XDG_CACHE_HOME", QFile::encodeName(options.cacheHome).constData(), 1);
         ::signal(SIGALRM, SIG_DFL);
         ::alarm(options.timeLimit);
         if (result.empty()) {
@@ -114,6 +119,15 @@ inline ChildResult runInChild(const ChildOptions& options, const std::function<s
     r.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     r.maxRssKb = usage.ru_maxrss;
     return r;
+}
+
+// A folder that the child may use as its cache also after dropping root; its parent (a test's own
+// temporary folder) becomes passable for anyone.
+inline QString cacheFolderForAnyone(const QString& folder) {
+    QDir().mkpath(folder);
+    ::chmod(QFile::encodeName(QFileInfo(folder).absolutePath()).constData(), 0755);
+    ::chmod(QFile::encodeName(folder).constData(), 0777);
+    return folder;
 }
 
 // Every entry of a folder, hidden ones included: a temporary file left behind shows here.

@@ -10,17 +10,13 @@
 #include "print/Drucken.h"
 #include "print/PageCheck.h"
 
-#include <QByteArray>
-#include <QFile>
 #include <QGuiApplication>
 #include <QStringList>
-#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <memory>
 #include <optional>
-#include <unistd.h>
 
 namespace {
 
@@ -179,23 +175,6 @@ int checkAll(const Options& options) {
     return unreadable ? 1 : findings ? 2 : 0;
 }
 
-// Creating the file before Qt does gives its error in the file layer's words; QPdfWriter itself
-// only says that it failed.
-// An existing book is not truncated here: it stays as it was unless a page replaces it.
-bool outputWritable(const QString& path, bool& created) {
-    const QByteArray name = QFile::encodeName(path);
-    int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    created = fd >= 0;
-    if (fd < 0 && errno == EEXIST)
-        fd = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) {
-        fail(path + ": " + QString::fromStdString(versino::FileError::fromErrno(errno, path).what()));
-        return false;
-    }
-    ::close(fd);
-    return true;
-}
-
 // Qt's notice about a missing XDG_RUNTIME_DIR is noise for a command-line tool; all else passes.
 void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (type == QtWarningMsg && text.startsWith(QLatin1String("QStandardPaths:")))
@@ -212,6 +191,9 @@ void ensureDisplay() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Past a file size limit a write then fails with EFBIG and is reported like any other write
+    // error, instead of the kernel ending the program with a partial file.
+    std::signal(SIGXFSZ, SIG_IGN);
     ensureDisplay();
     qInstallMessageHandler(quietMessages);
     QGuiApplication app(argc, argv);
@@ -230,12 +212,17 @@ int main(int argc, char** argv) {
     if (options->check)
         return checkAll(*options);
 
+    // The book's temporary file is made before any song is read, so that an output that cannot
+    // be written is reported at once, in the file layer's words.
     std::unique_ptr<versino::PdfBookPrinter> book;
-    bool createdOutput = false;
-    if (options->output && !outputWritable(*options->output, createdOutput))
-        return 1;
-    if (options->output)
-        book = std::make_unique<versino::PdfBookPrinter>(*options->output, options->paper);
+    if (options->output) {
+        try {
+            book = std::make_unique<versino::PdfBookPrinter>(*options->output, options->paper);
+        } catch (const versino::FileError& e) {
+            fail(*options->output + ": " + QString::fromStdString(e.what()));
+            return 1;
+        }
+    }
 
     const int total = int(options->songs.size());
     bool allOk = true;
@@ -250,13 +237,10 @@ int main(int argc, char** argv) {
             allOk = printOne(song, printer) && allOk;
         }
     }
+    // A book without a single page is not written: an empty PDF is a file that no reader opens.
     if (book && !book->finish()) {
-        fail(*options->output + ": " +
-             QString::fromStdString(versino::FileError(versino::FileError::Kind::Io, EIO).what()));
+        fail(*options->output + ": " + book->errorText());
         return 1;
     }
-    // A book without a single page would be an empty file that no reader opens.
-    if (book && book->pages() == 0 && createdOutput)
-        QFile::remove(*options->output);
     return allOk ? 0 : 1;
 }

@@ -1,0 +1,334 @@
+// The atomic writer where the folder allows no new file (written in place, with a copy of the old
+// file in the cache folder), on file systems without fallocate or with a full disk (through its
+// file operations seam), killed part-way, and its temporary files after killed writers.
+#include "support/Child.h"
+
+#include "document/AtomicFile.h"
+#include "document/TempDir.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <climits>
+#include <fcntl.h>
+#include <random>
+#include <thread>
+
+using namespace versino;
+using namespace versino::testing;
+
+namespace {
+
+// File operations that behave as a file system with less support or room than the real one: the
+// song's folder allows no new file, fallocate may be missing or fail, the disk may be full past a
+// given size of the song, and a write to the song may fail at a given byte.
+class TightFileSystem : public FileOps {
+public:
+    QByteArray noNewFilesIn;   // folder where creating a temporary file is refused
+    QByteArray song;           // the file the limits below apply to
+    int fallocateError = 0;    // fallocate answers this (EOPNOTSUPP: no fallocate at all)
+    off_t diskFullAt = -1;     // writes that would grow the song past this fail with ENOSPC
+    long long failAtByte = -1; // the song's write of this byte (counted over all) fails...
+    int failError = EIO;       // ...with this error
+    long long killAtByte = -1; // the process kills itself once the song got this many bytes
+    long long writtenToSong = 0;
+
+    int createTemp(char* pattern) override {
+        if (!noNewFilesIn.isEmpty() && QByteArray(pattern).startsWith(noNewFilesIn + '/')) {
+            errno = EACCES;
+            return -1;
+        }
+        return FileOps::createTemp(pattern);
+    }
+    int fallocate(int fd, off_t offset, off_t length) override {
+        if (fallocateError != 0 && isSong(fd)) {
+            errno = fallocateError;
+            return -1;
+        }
+        return FileOps::fallocate(fd, offset, length);
+    }
+    ssize_t write(int fd, const void* data, std::size_t size) override {
+        return pwrite(fd, data, size, ::lseek(fd, 0, SEEK_CUR));
+    }
+    ssize_t pwrite(int fd, const void* data, std::size_t size, off_t offset) override {
+        if (isSong(fd)) {
+            if (diskFullAt >= 0) {
+                struct stat st {};
+                ::fstat(fd, &st);
+                const off_t room = std::max(st.st_size, diskFullAt) - offset;
+                if (room <= 0) {
+                    errno = ENOSPC;
+                    return -1;
+                }
+                size = std::min<std::size_t>(size, std::size_t(room));
+            }
+            if (killAtByte >= 0 && writtenToSong >= killAtByte)
+                ::raise(SIGKILL);
+            if (killAtByte >= 0)
+                size = std::min<std::size_t>(size, std::size_t(killAtByte - writtenToSong));
+            if (failAtByte >= 0) {
+                const long long left = failAtByte - writtenToSong;
+                if (left <= 0) {
+                    errno = failError;
+                    return -1;
+                }
+                size = std::min<std::size_t>(size, std::size_t(left));
+            }
+        }
+        const ssize_t n = ::pwrite(fd, data, size, offset);
+        if (n > 0) {
+            if (isSong(fd))
+                writtenToSong += n;
+            ::lseek(fd, offset + n, SEEK_SET); // as write() would
+        }
+        return n;
+    }
+
+private:
+    bool isSong(int fd) const {
+        char link[PATH_MAX];
+        const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+        const ssize_t n = ::readlink(proc.c_str(), link, sizeof link);
+        return n > 0 && QByteArray(link, int(n)) == song;
+    }
+};
+
+std::string content(char fill, std::size_t size, const std::string& mark) {
+    std::string s = mark + "\r\n";
+    while (s.size() < size)
+        s += std::string(70, fill) + "\r\n";
+    return s;
+}
+
+// A song in a folder that allows no new file, and a cache folder of the test's own.
+class InPlaceSave : public ::testing::Test {
+protected:
+    void SetUp() override {
+        oldCache_ = qgetenv("XDG_CACHE_HOME");
+        hadCache_ = qEnvironmentVariableIsSet("XDG_CACHE_HOME");
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(dir.path("cache")));
+        QDir().mkpath(dir.path("songs"));
+        writeAll(path.toStdString(), before);
+        fs.noNewFilesIn = QFile::encodeName(dir.path("songs"));
+        fs.song = QFile::encodeName(path);
+    }
+    void TearDown() override {
+        if (hadCache_)
+            qputenv("XDG_CACHE_HOME", oldCache_);
+        else
+            qunsetenv("XDG_CACHE_HOME");
+    }
+
+    std::string save(const std::string& bytes) {
+        return errorOf([&] { writeFileAtomically(path, bytes, fs); });
+    }
+    QStringList copies() const { return entriesOf(dir.path("cache/versino")); }
+    QString copyPath() const { return dir.path("cache/versino/") + AtomicFile::cacheCopyName(path); }
+
+    TempDir dir;
+    const QString path = dir.path("songs/song.vsn");
+    const std::string before = content('a', 3000, "old");
+    const std::string after = content('b', 9000, "new");
+    TightFileSystem fs;
+
+private:
+    QByteArray oldCache_;
+    bool hadCache_ = false;
+};
+
+// Whatever keeps the room from being reserved, the save is refused with that error and the file
+// is left exactly as it was, with no copy and no temporary file anywhere.
+TEST_F(InPlaceSave, withoutRoomForTheNewSongTheFileIsLeftAsItWas) {
+    struct Case {
+        const char* what;
+        int fallocateError;
+        int expected;
+    };
+    for (const Case& c : {Case{"no fallocate (ext2), full disk", EOPNOTSUPP, ENOSPC},
+                          Case{"no fallocate in the kernel, full disk", ENOSYS, ENOSPC},
+                          Case{"fallocate finds the disk full", ENOSPC, ENOSPC}}) {
+        SCOPED_TRACE(c.what);
+        writeAll(path.toStdString(), before);
+        fs.fallocateError = c.fallocateError;
+        fs.diskFullAt = off_t(before.size() + 1000);
+        EXPECT_EQ(save(after), "I/O error " + std::to_string(c.expected));
+        EXPECT_EQ(readAll(path.toStdString()), before);
+        EXPECT_EQ(copies(), QStringList{});
+        EXPECT_EQ(entriesOf(dir.path("songs")), QStringList{"song.vsn"});
+    }
+}
+
+TEST_F(InPlaceSave, withoutFallocateButWithRoomTheNewSongIsWritten) {
+    fs.fallocateError = EOPNOTSUPP;
+    fs.diskFullAt = off_t(after.size());
+    EXPECT_EQ(save(after), "no error");
+    EXPECT_EQ(readAll(path.toStdString()), after);
+    EXPECT_EQ(copies(), QStringList{}) << "the copy goes after success";
+}
+
+// Once the file is being overwritten, a failure names the copy, which holds the old file whole;
+// a later successful save removes only its own copy, never the one the user was told about.
+TEST_F(InPlaceSave, failureWhileWritingNamesTheCopyOfTheOldFile) {
+    fs.failAtByte = 4000;
+    const std::string error = save(after);
+    const std::string expected =
+        "I/O error " + std::to_string(EIO) + " (the old file is kept as " + copyPath().toStdString() + ")";
+    EXPECT_EQ(error, expected);
+    EXPECT_NE(readAll(path.toStdString()), before);
+    EXPECT_EQ(readAll(copyPath().toStdString()), before);
+
+    fs.failAtByte = -1;
+    EXPECT_EQ(save(after), "no error");
+    EXPECT_EQ(readAll(path.toStdString()), after);
+    EXPECT_EQ(copies(), QStringList{QFileInfo(copyPath()).fileName()});
+    EXPECT_EQ(readAll(copyPath().toStdString()), before);
+}
+
+TEST_F(InPlaceSave, copyThatCannotBeMadeRefusesTheSave) {
+    // The cache folder's place is taken by a file.
+    writeAll(dir.str("cache"), "not a folder");
+    const std::string noCopy = " (no copy of the old file could be kept in " + dir.str("cache/versino") + ")";
+    EXPECT_EQ(save(after), "Invalid filename" + noCopy);
+    EXPECT_EQ(readAll(path.toStdString()), before);
+
+    // A full disk while copying.
+    QFile::remove(dir.path("cache"));
+    struct FullCache : TightFileSystem {
+        ssize_t write(int, const void*, std::size_t) override {
+            errno = ENOSPC;
+            return -1;
+        }
+    } full;
+    full.noNewFilesIn = fs.noNewFilesIn;
+    EXPECT_EQ(errorOf([&] { writeFileAtomically(path, after, full); }),
+              "I/O error " + std::to_string(ENOSPC) + noCopy);
+    EXPECT_EQ(readAll(path.toStdString()), before);
+    EXPECT_EQ(copies(), QStringList{});
+}
+
+TEST(CacheCopyName, keepsTheSongsNameAndTellsFoldersApart) {
+    const QString a = AtomicFile::cacheCopyName("/home/anna/Lieder/Abendlied.vsn");
+    const QString b = AtomicFile::cacheCopyName("/home/anna/Archiv/Abendlied.vsn");
+    EXPECT_NE(a, b);
+    for (const QString& name : {a, b}) {
+        EXPECT_TRUE(name.startsWith("Abendlied-")) << name.toStdString();
+        EXPECT_TRUE(name.endsWith(".vsn")) << name.toStdString();
+    }
+    // The same song gets the same name, so that the user finds it again.
+    EXPECT_EQ(a, AtomicFile::cacheCopyName("/home/anna/Lieder/Abendlied.vsn"));
+    // Names near the limit still leave room for the writer's own additions.
+    for (const QString& longName : {"/tmp/" + QString(250, 'x') + ".vsn", "/tmp/a." + QString(250, 'x')})
+        EXPECT_LE(QFile::encodeName(AtomicFile::cacheCopyName(longName)).size(), NAME_MAX - 20);
+    EXPECT_NE(AtomicFile::cacheCopyName("/tmp/" + QString(250, 'x') + ".vsn"),
+              AtomicFile::cacheCopyName("/tmp/" + QString(250, 'x') + "y.vsn"));
+}
+
+// An in-place save killed part-way, at random bytes of the song and at random moments (which
+// also hit the copy and the reservation): the song is always the complete old or new one, or,
+// where the kill cut it, the cache holds the whole old song.
+TEST_F(InPlaceSave, killedPartWayTheOldSongIsWholeInTheFileOrTheCache) {
+    const std::size_t size = scaled(1u << 20);
+    const std::string oldSong = content('o', size, "old");
+    const std::string newSong = content('n', size + size / 4, "new");
+
+    // Returns how long the save ran.
+    auto killedSave = [&](long long atByte, std::chrono::microseconds delay) {
+        const auto t0 = std::chrono::steady_clock::now();
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            fs.killAtByte = atByte;
+            try {
+                writeFileAtomically(path, newSong, fs);
+            } catch (...) {
+                ::_exit(3);
+            }
+            ::_exit(0);
+        }
+        if (delay.count() >= 0) {
+            std::this_thread::sleep_for(delay);
+            ::kill(pid, SIGKILL);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0));
+        return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0);
+    };
+
+    writeAll(path.toStdString(), oldSong);
+    const auto saveTime = killedSave(-1, std::chrono::microseconds(-1));
+    ASSERT_EQ(readAll(path.toStdString()), newSong);
+
+    std::mt19937 random(20261208);
+    int cut = 0;
+    for (int round = 0; round < 15; ++round) {
+        writeAll(path.toStdString(), oldSong);
+        for (const QString& name : copies())
+            QFile::remove(dir.path("cache/versino/" + name));
+        if (round % 3 == 0)
+            killedSave(-1, std::chrono::microseconds(
+                               std::uniform_int_distribution<long>(0, saveTime.count())(random)));
+        else
+            killedSave(std::uniform_int_distribution<long long>(0, (long long)newSong.size() - 1)(random),
+                       std::chrono::microseconds(-1));
+
+        const std::string now = readAll(path.toStdString());
+        if (now == newSong)
+            continue;
+        // Before the first byte of the song is written, the song is the old one (perhaps with
+        // the room for the new one already added behind it).
+        if (now.compare(0, oldSong.size(), oldSong) == 0 &&
+            now.find_first_not_of('\0', oldSong.size()) == std::string::npos)
+            continue;
+        ++cut;
+        ASSERT_EQ(copies().size(), 1) << "round " << round << ": the song was cut and no copy kept";
+        ASSERT_TRUE(readAll(copyPath().toStdString()) == oldSong)
+            << "round " << round << ": the copy is not whole";
+    }
+    EXPECT_GE(cut, 6) << "the kills must have cut the song, or the test proved nothing";
+}
+
+// A writer that is killed after writing part of its temporary file.
+void killedWriter(const QString& path, const std::string& bytes) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        AtomicFile file(path);
+        file.write(bytes);
+        file.write(std::string(128 * 1024, 'x')); // past the writer's buffer, onto the disk
+        ::raise(SIGKILL);
+        ::_exit(1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+}
+
+// Temporary files of killed writers are removed by the next write to the same target; one that a
+// live writer holds, and those of other targets, stay.
+TEST(TemporaryFiles, staleOnesOfTheSameTargetGoWithTheNextWrite) {
+    for (const QString& name : {QString("song.vsn"), QString(120, QChar(0xe4)) + ".vsn"}) {
+        TempDir dir;
+        const QString path = dir.path(name);
+        killedWriter(dir.path("other.vsn"), "killed");
+        const QStringList otherTemp = entriesOf(dir.path());
+        ASSERT_EQ(otherTemp.size(), 1);
+        for (int i = 0; i < 3; ++i)
+            killedWriter(path, "killed");
+        ASSERT_GE(entriesOf(dir.path()).size(), 2) << "a killed writer leaves its temporary file";
+
+        AtomicFile live(path);
+        live.write("live writer");
+        EXPECT_EQ(errorOf([&] { writeFileAtomically(path, "second writer"); }), "no error");
+        EXPECT_EQ(entriesOf(dir.path()).size(), 3) << "the song, the live writer's file, the other song's";
+        EXPECT_EQ(readAll(path.toStdString()), "second writer");
+
+        live.commit();
+        EXPECT_EQ(readAll(path.toStdString()), "live writer");
+        const QStringList left = entriesOf(dir.path());
+        ASSERT_EQ(left.size(), 2);
+        EXPECT_TRUE(left.contains(name));
+        EXPECT_TRUE(left.contains(otherTemp[0]))
+            << "another target's temporary file is not this writer's to remove";
+    }
+}
+
+} // namespace
