@@ -100,6 +100,9 @@ public:
     std::optional<versino::FontSetting> chooseFont(const versino::FontSetting&) override {
         return std::nullopt;
     }
+    std::optional<versino::transpose::Options> askTranspose(const versino::transpose::Options&, int) override {
+        return std::nullopt;
+    }
 
 private:
     void report(const QString& text) {
