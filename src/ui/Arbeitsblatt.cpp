@@ -2,6 +2,7 @@
 
 #include "ui_Arbeitsblatt.h"
 
+#include "commands/TransposeCommand.h"
 #include "document/Cp1252.h"
 #include "platform/QtDialogs.h"
 #include "ui/About.h"
@@ -149,6 +150,8 @@ void TWorkingForm::setupMenu() {
     wire(ui_->SpeichernAls, &QAction::triggered, &TWorkingForm::SpeichernAlsClick);
     wire(ui_->Drucken, &QAction::triggered, &TWorkingForm::DruckenClick);
     wire(ui_->Beenden, &QAction::triggered, &TWorkingForm::BeendenClick);
+    wire(ui_->ExportChordPro, &QAction::triggered, &TWorkingForm::ExportChordProClick);
+    wire(ui_->Transponieren, &QAction::triggered, &TWorkingForm::TransponierenClick);
     wire(ui_->TitelFont, &QAction::triggered, &TWorkingForm::Font1BtnClick);
     wire(ui_->InterpretFont, &QAction::triggered, &TWorkingForm::Font2BtnClick);
     wire(ui_->TextFont, &QAction::triggered, &TWorkingForm::Font3BtnClick);
@@ -189,6 +192,9 @@ bool TWorkingForm::FormCloseQuery() {
 }
 void TWorkingForm::BeendenClick() {
     close();
+}
+void TWorkingForm::ExportChordProClick() {
+    commands_->ExportChordProClick();
 }
 
 void TWorkingForm::DruckenClick() {
@@ -273,6 +279,10 @@ void TWorkingForm::GraphikBtnClick() {
     options.filter = QStringLiteral("Bilder|*.bmp;*.jpg;*.gif");
     if (const std::optional<QString> path = dialogs_->openFile(options))
         doc_->GraphikEdit().setText(cp1252::fromUnicode(*path));
+}
+
+void TWorkingForm::TransponierenClick() {
+    versino::TransponierenClick(*doc_, *dialogs_);
 }
 
 void TWorkingForm::BedienungshinweiseClick() {

@@ -47,6 +47,7 @@ public:
     void SpeichernAlsClick();
     void DruckenClick();
     void BeendenClick();
+    void ExportChordProClick();
     bool FormCloseQuery();
 
     // The editing aids.
@@ -60,6 +61,7 @@ public:
     void Font3BtnClick();
     void Font4BtnClick();
     void GraphikBtnClick();
+    void TransponierenClick();
     void UpdateTitelFont();
     void UpdateInterpretFont();
     void UpdateCaption();

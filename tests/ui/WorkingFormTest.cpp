@@ -155,6 +155,8 @@ TEST_F(WorkingForm, menuTreeHasItsCaptionsAndShortcuts) {
         {"InterpretFont", "Schriftart für Interpret ändern...", QKeySequence()},
         {"TextFont", "Schriftart für Text ändern...", QKeySequence()},
         {"AkkordFont", "Schriftart für Akkorde ändern...", QKeySequence()},
+        {"Transponieren", "&Transponieren . . .", QKeySequence()},
+        {"ExportChordPro", "&ChordPro . . .", QKeySequence()},
         {"Ersetzen", "&Suchen und Ersetzen", QKeySequence()},
         {"Bedienungshinweise", "Bedienungshinweise", QKeySequence()},
         {"Info", "Info", QKeySequence()},
@@ -175,9 +177,11 @@ TEST_F(WorkingForm, menuTreeHasItsCaptionsAndShortcuts) {
     EXPECT_EQ(child<QMenu>("Bearbeiten1")->title(), QStringLiteral("&Bearbeiten"));
     EXPECT_EQ(child<QMenu>("Hilfe")->title(), QStringLiteral("&Hilfe"));
     EXPECT_EQ(captions("Datei"), QStringList({"&Neu", "Ö&ffnen . . .", "&Speichern", "Speichern &als . . .",
-                                              "&Drucken", "-", "Programm &beenden"}));
-    EXPECT_EQ(captions("Bearbeiten1").size(), 6);
-    EXPECT_EQ(captions("Bearbeiten1").at(4), QStringLiteral("-"));
+                                              "&Exportieren", "&Drucken", "-", "Programm &beenden"}));
+    EXPECT_EQ(captions("Exportieren"), QStringList({"&ChordPro . . ."}));
+    EXPECT_EQ(captions("Bearbeiten1").size(), 7);
+    EXPECT_EQ(captions("Bearbeiten1").at(4), QStringLiteral("&Transponieren . . ."));
+    EXPECT_EQ(captions("Bearbeiten1").at(5), QStringLiteral("-"));
     EXPECT_EQ(captions("Hilfe"), QStringList({"Bedienungshinweise", "Info"}));
     QStringList bar;
     for (QAction* a : form->menuBar()->actions())
