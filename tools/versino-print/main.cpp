@@ -1,6 +1,8 @@
 // versino-print: prints songs exactly as the editor's print command does, on the default printer
 // or into a PDF book with one page per song.
 
+#include "commands/TransposeCommand.h"
+#include "document/ChordPro.h"
 #include "document/FileError.h"
 #include "document/LayoutFile.h"
 #include "document/SongDocument.h"
@@ -24,16 +26,23 @@ namespace {
 constexpr int kProgressAbove = 3; // more songs than this show progress
 
 const char* const kUsage =
-    "Usage: versino-print [-o BOOK.pdf [--paper a4|letter]] SONG.vsn...\n"
+    "Usage: versino-print [-o BOOK.pdf [--paper a4|letter]] [--transpose N [--notation de|en]] SONG...\n"
+    "       versino-print -o SONG.cho|SONG.vsn [--transpose N [--notation de|en]] SONG\n"
     "\n"
-    "Prints Versino songs (.vsn layout files) exactly as the editor's print command does:\n"
-    "one portrait page per song, chords above their syllables.\n"
+    "Prints Versino songs (.vsn layout files, or ChordPro files: .cho .crd .chopro .chordpro .pro)\n"
+    "exactly as the editor's print command does: one portrait page per song, chords above their\n"
+    "syllables.\n"
     "\n"
-    "  SONG.vsn...          each song is sent to the default printer as a job of its own\n"
+    "  SONG...              each song is sent to the default printer as a job of its own\n"
     "  -o, --output BOOK.pdf\n"
     "                       write one PDF instead, one page per song, fonts embedded; the page\n"
     "                       is the printed one (600 dots per inch, printable area = whole sheet)\n"
     "  --paper a4|letter    paper size of the PDF (default a4)\n"
+    "  -o SONG.cho, -o SONG.vsn\n"
+    "                       convert one song to ChordPro or to a layout file instead of printing\n"
+    "  --transpose N        move every chord N semitones (-11 to 11) first; files stay unchanged\n"
+    "  --notation de|en     the chords' notation: de with H and B, en with B and Bb\n"
+    "                       (default: de when any chord root is H)\n"
     "  -h, --help           show this help\n"
     "\n"
     "A song that cannot be read or printed is reported on standard error with its file name;\n"
@@ -45,6 +54,8 @@ struct Options {
     QPageSize::PageSizeId paper = QPageSize::A4;
     QStringList songs;
     bool help = false;
+    int transpose = 0;
+    std::optional<versino::transpose::Notation> notation;
 };
 
 void fail(const QString& text) {
@@ -62,6 +73,25 @@ std::optional<Options> parseArguments(const QStringList& args) {
             onlySongs = true;
         } else if (a == "-h" || a == "--help") {
             o.help = true;
+        } else if (a == "--transpose" || a == "--notation") {
+            if (i + 1 >= args.size()) {
+                fail(QStringLiteral("%1 needs a value").arg(a));
+                return std::nullopt;
+            }
+            const QString value = args[++i];
+            bool number = false;
+            const int steps = value.toInt(&number);
+            if (a == "--transpose" && number && steps >= -11 && steps <= 11) {
+                o.transpose = steps;
+            } else if (a == "--notation" && (value == "de" || value == "en")) {
+                o.notation = value == "de" ? versino::transpose::Notation::German
+                                           : versino::transpose::Notation::International;
+            } else {
+                fail(a == "--transpose"
+                         ? QStringLiteral("--transpose takes a number from -11 to 11, not \"%1\"").arg(value)
+                         : QStringLiteral("unknown notation \"%1\" (de or en)").arg(value));
+                return std::nullopt;
+            }
         } else if (a == "-o" || a == "--output" || a == "--paper") {
             if (i + 1 >= args.size()) {
                 fail(QStringLiteral("%1 needs a value").arg(a));
@@ -113,16 +143,67 @@ private:
     bool reported_ = false;
 };
 
-// Reads and prints one song; false when anything about it failed.
-bool printOne(const QString& path, versino::Printer& printer) {
-    versino::SongDocument doc;
+// Reads a layout or ChordPro file (by its extension) and transposes it as asked; false after a
+// file error, which is reported.
+bool loadSong(const QString& path, const Options& options, versino::SongDocument& doc) {
     doc.InstallDefaultFonts();
     try {
-        versino::ReadLayoutFile(doc, path);
+        if (versino::chordpro::isChordProFile(path)) {
+            const versino::chordpro::Dropped dropped = versino::chordpro::ReadChordProFile(doc, path);
+            QString note;
+            for (const auto& [kind, count] : dropped)
+                note += QStringLiteral("%1%2 \u00D7 %3").arg(note.isEmpty() ? "" : ", ").arg(count).arg(kind);
+            if (!note.isEmpty())
+                std::fprintf(stderr, "versino-print: %s: left out: %s\n", qPrintable(path), qPrintable(note));
+        } else {
+            versino::ReadLayoutFile(doc, path);
+        }
     } catch (const versino::FileError& e) {
         fail(path + ": " + QString::fromStdString(e.what()));
         return false;
     }
+    if (options.transpose != 0) {
+        versino::transpose::Options how = versino::transposePreset(doc);
+        how.semitones = options.transpose;
+        how.notation = options.notation.value_or(how.notation);
+        versino::transposeSong(doc, how);
+    }
+    return true;
+}
+
+// "-o SONG.cho" and "-o SONG.vsn" convert one song; false after any error.
+bool isConversion(const QString& output) {
+    return output.endsWith(".cho", Qt::CaseInsensitive) || output.endsWith(".vsn", Qt::CaseInsensitive);
+}
+
+bool convert(const Options& options) {
+    const QString& output = *options.output;
+    if (options.songs.size() != 1) {
+        fail(QStringLiteral("%1: a song file holds one song, but %2 songs were given; convert them one at a time")
+                 .arg(output)
+                 .arg(options.songs.size()));
+        return false;
+    }
+    versino::SongDocument doc;
+    if (!loadSong(options.songs.front(), options, doc))
+        return false;
+    try {
+        if (output.endsWith(".cho", Qt::CaseInsensitive))
+            versino::chordpro::WriteChordProFile(doc, output);
+        else
+            versino::WriteLayoutFile(doc, output);
+    } catch (const versino::FileError& e) {
+        fail(output + ": " + QString::fromStdString(e.what()));
+        return false;
+    }
+    return true;
+}
+
+// Reads and prints one song; false when anything about it failed.
+bool printOne(const QString& path, const Options& options, versino::Printer& printer) {
+    versino::SongDocument doc;
+    if (!loadSong(path, options, doc))
+        return false;
     StderrDialogs dialogs(path);
     versino::DruckenClick(doc, dialogs, printer);
     return !dialogs.reported();
@@ -176,6 +257,9 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    if (options->output && isConversion(*options->output))
+        return convert(*options) ? 0 : 1;
+
     std::unique_ptr<versino::PdfBookPrinter> book;
     bool createdOutput = false;
     if (options->output && !outputWritable(*options->output, createdOutput))
@@ -190,10 +274,10 @@ int main(int argc, char** argv) {
         if (total > kProgressAbove)
             std::fprintf(stderr, "[%d/%d] %s\n", i + 1, total, qPrintable(song));
         if (book) {
-            allOk = printOne(song, *book) && allOk;
+            allOk = printOne(song, *options, *book) && allOk;
         } else {
             versino::QtPrinter printer;
-            allOk = printOne(song, printer) && allOk;
+            allOk = printOne(song, *options, printer) && allOk;
         }
     }
     if (book && !book->finish()) {
