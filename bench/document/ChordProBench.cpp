@@ -18,14 +18,17 @@ constexpr int kSongs = 1000;
 constexpr int kLines = 40;
 
 std::string song(int n) {
-    std::string s = "{title: Lied " + std::to_string(n) + "}\n{subtitle: Interpret}\n{capo: 2}\n{key: G}\n"
+    std::string s = "{title: Lied " + std::to_string(n) +
+                    "}\n{subtitle: Interpret}\n{capo: 2}\n{key: G}\n"
                     "{comment: Ruhig}\n";
     int lines = 5;
-    s += "{start_of_chorus}\n[C]Abend[D]wind, trag mich [G]heim, \xC3\xBC" "ber [Em]H\xC3\xBCgel\n"
+    s += "{start_of_chorus}\n[C]Abend[D]wind, trag mich [G]heim, \xC3\xBC"
+         "ber [Em]H\xC3\xBCgel\n"
          "[Am]und [D7]Stein\n{end_of_chorus}\n";
     lines += 4;
     while (lines < kLines - 1) {
-        s += "[G]Wenn der [D]Abend \xC3\xBC" "bers [Em]Land zieht, [C]legt sich Stille [D/F#]nieder\n";
+        s += "[G]Wenn der [D]Abend \xC3\xBC"
+             "bers [Em]Land zieht, [C]legt sich Stille [D/F#]nieder\n";
         if (++lines % 8 == 0) {
             s += "{chorus}\n";
             ++lines;
@@ -67,10 +70,12 @@ int main() {
     std::size_t written = 0;
     for (int i = 0; i < kSongs; ++i)
         written += chordpro::format(doc).size();
-    const double exported = std::chrono::duration<double>(std::chrono::steady_clock::now() - exportStart).count();
+    const double exported =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - exportStart).count();
 
-    std::printf("import of %d ChordPro songs of %d lines: %.1f ms (%.1f us per song, %zu lyric bytes)\n", kSongs,
-                kLines, import * 1e3, import * 1e6 / kSongs, chars);
-    std::printf("export of %d songs as ChordPro text: %.1f ms (%zu bytes)\n", kSongs, exported * 1e3, written);
+    std::printf("import of %d ChordPro songs of %d lines: %.1f ms (%.1f us per song, %zu lyric bytes)\n",
+                kSongs, kLines, import * 1e3, import * 1e6 / kSongs, chars);
+    std::printf("export of %d songs as ChordPro text: %.1f ms (%zu bytes)\n", kSongs, exported * 1e3,
+                written);
     return import < 1.0 ? 0 : 1;
 }

@@ -128,8 +128,8 @@ void DocumentCommands::ExportChordProClick() {
                                         : QFileInfo(doc_.DocumentName).completeBaseName();
     if (!initial.isEmpty())
         initial += QStringLiteral(".") + QString::fromLatin1(chordpro::kExtension);
-    const std::optional<QString> path = dialogs_.saveFile({QString::fromLatin1(chordpro::kExtension),
-                                                           QString::fromLatin1(chordpro::kExportFilter), initial});
+    const std::optional<QString> path = dialogs_.saveFile(
+        {QString::fromLatin1(chordpro::kExtension), QString::fromLatin1(chordpro::kExportFilter), initial});
     if (!path)
         return;
     chordpro::WriteChordProFile(doc_, *path);

@@ -292,9 +292,9 @@ private:
     }
 
     static bool isMetaData(const std::string& name) {
-        static const char* const kMeta[] = {"key",      "tempo",     "time",     "duration", "year",
-                                            "album",    "composer",  "lyricist", "copyright", "arranger",
-                                            "meta",     "sorttitle", "tag",      "k"};
+        static const char* const kMeta[] = {"key",   "tempo",     "time",     "duration",  "year",
+                                            "album", "composer",  "lyricist", "copyright", "arranger",
+                                            "meta",  "sorttitle", "tag",      "k"};
         for (const char* m : kMeta)
             if (name == m)
                 return true;
@@ -523,9 +523,8 @@ std::string decode(std::string_view bytes) {
         return std::string(bytes);
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-    if (!decoder.hasError())
-        return cp1252::fromUnicode(text);
-    if (utf8) // declared UTF-8 but damaged: keep what decodes, the rest shows as replacement marks
+    // A file that declares UTF-8 but is damaged keeps what decodes; the rest shows as "?".
+    if (!decoder.hasError() || utf8)
         return cp1252::fromUnicode(text);
     // Not UTF-8: an 8-bit file, read as the Windows code page that extends Latin-1.
     return std::string(bytes);
@@ -604,7 +603,8 @@ QString droppedMessage(const Dropped& dropped) {
 }
 
 Dropped ReadChordProFile(SongDocument& doc, const QString& path) {
-    Import result = parse(readFileBytes(path), {doc.TitelFont, doc.InterpretFont, doc.TextFont, doc.AkkordFont});
+    Import result =
+        parse(readFileBytes(path), {doc.TitelFont, doc.InterpretFont, doc.TextFont, doc.AkkordFont});
     applyLayoutContent(doc, std::move(result.content));
     return std::move(result.dropped);
 }

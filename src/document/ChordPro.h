@@ -15,7 +15,8 @@
 // counted so the user can be told.
 namespace versino::chordpro {
 
-inline const char* const kOpenFilter = "ChordPro (*.cho *.crd *.chopro *.chordpro *.pro)|*.cho;*.crd;*.chopro;*.chordpro;*.pro";
+inline const char* const kOpenFilter =
+    "ChordPro (*.cho *.crd *.chopro *.chordpro *.pro)|*.cho;*.crd;*.chopro;*.chordpro;*.pro";
 inline const char* const kExportFilter = "ChordPro (*.cho)|*.cho";
 inline const char* const kExtension = "cho";
 

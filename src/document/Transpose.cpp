@@ -30,15 +30,32 @@ std::optional<Note> parseNote(std::string_view s, Notation notation) {
     const bool lower = std::islower(static_cast<unsigned char>(c)) != 0;
     int pitch = 0;
     switch (std::toupper(static_cast<unsigned char>(c))) {
-    case 'C': pitch = 0; break;
-    case 'D': pitch = 2; break;
-    case 'E': pitch = 4; break;
-    case 'F': pitch = 5; break;
-    case 'G': pitch = 7; break;
-    case 'A': pitch = 9; break;
-    case 'B': pitch = notation == Notation::German ? 10 : 11; break;
-    case 'H': pitch = 11; break;
-    default: return std::nullopt;
+    case 'C':
+        pitch = 0;
+        break;
+    case 'D':
+        pitch = 2;
+        break;
+    case 'E':
+        pitch = 4;
+        break;
+    case 'F':
+        pitch = 5;
+        break;
+    case 'G':
+        pitch = 7;
+        break;
+    case 'A':
+        pitch = 9;
+        break;
+    case 'B':
+        pitch = notation == Notation::German ? 10 : 11;
+        break;
+    case 'H':
+        pitch = 11;
+        break;
+    default:
+        return std::nullopt;
     }
     Note note;
     note.lowerCase = lower;
@@ -70,7 +87,7 @@ bool isChordSuffix(std::string_view suffix) {
         ++run;
     static constexpr std::array<std::string_view, 13> kWords = {
         "maj", "Maj", "min", "sus", "dim", "aug", "add", "moll", "dur", "m", "M", "o", "j"};
-    // Longest words first would be greedy; a small backtracking search also takes "mmaj".
+    // Which prefixes of the letters the words can spell, so that "mmaj" and "madd" are found too.
     std::vector<std::size_t> reachable(run + 1, 0);
     reachable[0] = 1;
     for (std::size_t i = 0; i < run; ++i) {
@@ -146,8 +163,14 @@ namespace {
 
 bool sharpKey(int majorKey) {
     switch (mod12(majorKey)) {
-    case 1: case 3: case 5: case 8: case 10: return false;
-    default: return true;
+    case 1:
+    case 3:
+    case 5:
+    case 8:
+    case 10:
+        return false;
+    default:
+        return true;
     }
 }
 
@@ -158,8 +181,8 @@ int majorKeyOf(const Chord& chord) {
 }
 
 std::string writeChord(const Chord& chord, const Options& options, bool sharp) {
-    std::string out = noteName(chord.root + options.semitones, options.notation, sharp, chord.germanForms,
-                               chord.lowerCase);
+    std::string out =
+        noteName(chord.root + options.semitones, options.notation, sharp, chord.germanForms, chord.lowerCase);
     out += chord.suffix;
     if (chord.bass) {
         out += '/';
@@ -171,9 +194,12 @@ std::string writeChord(const Chord& chord, const Options& options, bool sharp) {
 
 bool sharpFor(const Chord& chord, const Options& options) {
     switch (options.spelling) {
-    case Spelling::Sharp: return true;
-    case Spelling::Flat: return false;
-    case Spelling::Automatic: break;
+    case Spelling::Sharp:
+        return true;
+    case Spelling::Flat:
+        return false;
+    case Spelling::Automatic:
+        break;
     }
     return sharpKey(majorKeyOf(chord) + options.semitones);
 }
@@ -213,7 +239,8 @@ std::string transposeText(std::string_view text, const Options& options, Count& 
     forEachChord(text, [&](std::size_t begin, std::size_t chordEnd, std::size_t) {
         if (begin == chordEnd)
             return;
-        const std::optional<std::string> moved = transposeChord(text.substr(begin, chordEnd - begin), options);
+        const std::optional<std::string> moved =
+            transposeChord(text.substr(begin, chordEnd - begin), options);
         if (!moved) {
             ++count.unrecognised;
             return;

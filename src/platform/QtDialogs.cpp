@@ -107,7 +107,8 @@ std::optional<FontSetting> QtDialogs::chooseFont(const FontSetting& preset) {
     return chooseFont_ ? chooseFont_(preset, parent_) : std::nullopt;
 }
 
-std::optional<transpose::Options> QtDialogs::askTranspose(const transpose::Options& preset, int unrecognised) {
+std::optional<transpose::Options> QtDialogs::askTranspose(const transpose::Options& preset,
+                                                          int unrecognised) {
     TransposeDialog dialog(preset, unrecognised, parent_);
     if (dialog.exec() != QDialog::Accepted || dialog.choice().semitones == 0)
         return std::nullopt;

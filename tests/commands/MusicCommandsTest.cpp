@@ -130,7 +130,8 @@ TEST_F(MusicCommands, transposeChangesEachChordFieldOnceAndLeavesTheCapo) {
     EXPECT_EQ(dialogs.transposeRequests[0].unrecognised, 2);
     EXPECT_FALSE(doc.Modified);
 
-    dialogs.transposeAnswers = {transpose::Options{2, transpose::Notation::German, transpose::Spelling::Automatic}};
+    dialogs.transposeAnswers = {
+        transpose::Options{2, transpose::Notation::German, transpose::Spelling::Automatic}};
     TransponierenClick(doc, dialogs);
     EXPECT_EQ(doc.RefrainEdit().text(), "<Cis7>Re\r\n<Fism>frain\r\n");
     EXPECT_EQ(doc.TextEdit().text(), "<A>Eins <N.C.>zwei\r\n>>Refrain\r\n<%>\r\n");

@@ -66,9 +66,12 @@ TEST(ChordProImport, fillsTheFieldsAndPlacesChorusAndBridge) {
     EXPECT_EQ(field(c, FieldId::Kapo), "2");
     EXPECT_EQ(field(c, FieldId::Vorspiel), "Ruhig, mit Fingerpicking");
     EXPECT_EQ(field(c, FieldId::Refrain), "<C>Abend<D>wind, trag mich <G>heim,\r\n"
-                                          "<Em>\xFC" "ber <C>H\xFCgel und <D>Stein.\r\n");
-    EXPECT_EQ(field(c, FieldId::Bridge), "<Am>Und wenn die <C>Nacht kommt,\r\n<D>bleib ich noch <D7>wach.\r\n");
-    EXPECT_EQ(field(c, FieldId::Text), "<G>Wenn der <D>Abend \xFC" "bers <Em>Land zieht,\r\n"
+                                          "<Em>\xFC"
+                                          "ber <C>H\xFCgel und <D>Stein.\r\n");
+    EXPECT_EQ(field(c, FieldId::Bridge),
+              "<Am>Und wenn die <C>Nacht kommt,\r\n<D>bleib ich noch <D7>wach.\r\n");
+    EXPECT_EQ(field(c, FieldId::Text), "<G>Wenn der <D>Abend \xFC"
+                                       "bers <Em>Land zieht,\r\n"
                                        "<C>legt sich <G>Stille auf das <D>Feld.\r\n"
                                        "\r\n"
                                        ">>Refrain\r\n"
@@ -121,8 +124,8 @@ TEST(ChordProImport, reportsEverythingItLeavesOut) {
     EXPECT_EQ(lines::at(field(c, FieldId::Text), 0), "Hier <C>kommt das <Riff>Intro, <N.C.>dann geht's los.");
     EXPECT_EQ(field(c, FieldId::Text).find("e|---"), std::string::npos);
     EXPECT_EQ(lines::at(field(c, FieldId::Text), lines::count(field(c, FieldId::Text)) - 1), "<C>Ende.");
-    for (const char* kind : {"Angabe {composer}", "Tabulaturen", "Akkordraster", "Bilder, die keine BMP-Dateien sind",
-                             "Anweisung {new_page}"})
+    for (const char* kind : {"Angabe {composer}", "Tabulaturen", "Akkordraster",
+                             "Bilder, die keine BMP-Dateien sind", "Anweisung {new_page}"})
         EXPECT_EQ(droppedCount(in.dropped, QString::fromUtf8(kind)), 1) << kind;
     const QString message = chordpro::droppedMessage(in.dropped);
     EXPECT_TRUE(message.contains(QStringLiteral("1 \u00D7 Tabulaturen"))) << message.toStdString();
@@ -131,13 +134,17 @@ TEST(ChordProImport, reportsEverythingItLeavesOut) {
 TEST(ChordProImport, readsUtf8WithAndWithoutMarkAndEightBitText) {
     const std::string withMark = testSong("bom-utf8.cho");
     const std::string withoutMark = withMark.substr(3);
-    const std::string latin = "{title: Gr\xFC\xDF" "e aus K\xF6ln}\n{subtitle: J\xFCrgen}\n[D]S\xFC\xDF" "e [A]\xD6hrchen, [G]\x80 und ?\n";
+    const std::string latin = "{title: Gr\xFC\xDF"
+                              "e aus K\xF6ln}\n{subtitle: J\xFCrgen}\n[D]S\xFC\xDF"
+                              "e [A]\xD6hrchen, [G]\x80 und ?\n";
     for (const std::string& bytes : {withMark, withoutMark, latin}) {
         const LayoutContent c = chordpro::parse(bytes, kDefaults).content;
-        EXPECT_EQ(field(c, FieldId::Titel), "Gr\xFC\xDF" "e aus K\xF6ln");
+        EXPECT_EQ(field(c, FieldId::Titel), "Gr\xFC\xDF"
+                                            "e aus K\xF6ln");
         EXPECT_EQ(field(c, FieldId::Interpret), "J\xFCrgen");
         // The euro sign is in Windows-1252, omega is not.
-        EXPECT_EQ(field(c, FieldId::Text), "<D>S\xFC\xDF" "e <A>\xD6hrchen, <G>\x80 und ?\r\n");
+        EXPECT_EQ(field(c, FieldId::Text), "<D>S\xFC\xDF"
+                                           "e <A>\xD6hrchen, <G>\x80 und ?\r\n");
     }
 }
 
@@ -157,8 +164,10 @@ TEST(ChordProRoundTrip, layoutSongComesBackExceptTheSuperscriptMarker) {
     doc.InterpretEdit().setText("Die B\xE4nd");
     doc.VorspielEdit().setText("Intro: [2x]");
     doc.KapoEdit().setText("0");
-    doc.RefrainEdit().setText("<Am\xB0" "7>Refrain<G>zeile\r\n>>Bridge\r\n");
-    doc.BridgeEdit().setText("Br<H>\xFC" "cke\r\n\r\nzwei\r\n");
+    doc.RefrainEdit().setText("<Am\xB0"
+                              "7>Refrain<G>zeile\r\n>>Bridge\r\n");
+    doc.BridgeEdit().setText("Br<H>\xFC"
+                             "cke\r\n\r\nzwei\r\n");
     doc.TextEdit().setText("{kein: Befehl}\r\n"
                            "#keine Kommentarzeile\r\n"
                            "  {auch nicht}\r\n"
@@ -210,7 +219,8 @@ TEST(ChordProRoundTrip, chordProSongsKeepTheirSongThroughALayoutFile) {
         SCOPED_TRACE(name);
         const LayoutContent first = chordpro::parse(testSong(name), kDefaults).content;
         const LayoutContent again = throughLayout(testSong(name));
-        for (FieldId id : {FieldId::Titel, FieldId::Interpret, FieldId::Kapo, FieldId::Refrain, FieldId::Text})
+        for (FieldId id :
+             {FieldId::Titel, FieldId::Interpret, FieldId::Kapo, FieldId::Refrain, FieldId::Text})
             EXPECT_EQ(field(again, id), field(first, id)) << int(id);
     }
 }
@@ -219,7 +229,8 @@ TEST(ChordProFile, exportIsUtf8AndReadsBackAllOrNothing) {
     TempDir dir;
     SongDocument doc;
     doc.InstallDefaultFonts();
-    doc.TitelEdit().setText("Gr\xFC\xDF" "e");
+    doc.TitelEdit().setText("Gr\xFC\xDF"
+                            "e");
     doc.TextEdit().setText("<C>\x80\r\n");
     doc.Modified = false;
     const QString path = dir.path("gruss.cho");
@@ -228,7 +239,8 @@ TEST(ChordProFile, exportIsUtf8AndReadsBackAllOrNothing) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray bytes = f.readAll();
-    EXPECT_TRUE(bytes.startsWith("{title: Gr\xC3\xBC\xC3\x9F" "e}\n"));
+    EXPECT_TRUE(bytes.startsWith("{title: Gr\xC3\xBC\xC3\x9F"
+                                 "e}\n"));
     EXPECT_TRUE(bytes.contains("[C]\xE2\x82\xAC\n"));
 
     SongDocument other;

@@ -29,22 +29,22 @@ TEST(TransposeChord, movesRootSuffixAndBassInBothNotations) {
     const Case cases[] = {
         {"Am", by(2, Notation::German), "Hm"},
         {"H7", by(1, Notation::German), "C7"},
-        {"B", by(1, Notation::German), "H"},            // German B is B flat
-        {"B", by(1, Notation::International), "C"},     // international B is German H
+        {"B", by(1, Notation::German), "H"},        // German B is B flat
+        {"B", by(1, Notation::International), "C"}, // international B is German H
         {"Bb", by(1, Notation::International), "B"},
         {"H", by(-1, Notation::German, Spelling::Flat), "B"},
         {"H", by(-1, Notation::International, Spelling::Flat), "Bb"},
         {"Fis", by(1, Notation::German), "G"},
         {"Es", by(2, Notation::German), "F"},
         {"As", by(1, Notation::German), "A"},
-        {"Asus4", by(2, Notation::German), "Hsus4"},    // not A flat with "us4"
+        {"Asus4", by(2, Notation::German), "Hsus4"}, // not A flat with "us4"
         {"Esus", by(-1, Notation::German, Spelling::Flat), "Essus"},
-        {"fis", by(1, Notation::German), "g"},          // lower-case roots stay lower-case
-        {"a", by(1, Notation::German, Spelling::Flat), "b"},  // a minor, written small
+        {"fis", by(1, Notation::German), "g"},               // lower-case roots stay lower-case
+        {"a", by(1, Notation::German, Spelling::Flat), "b"}, // a minor, written small
         {"Cmaj7", by(1, Notation::German, Spelling::Flat), "Desmaj7"},
         {"Cmaj7", by(1, Notation::International, Spelling::Flat), "Dbmaj7"},
         {"F#m7", by(1, Notation::German), "Gm7"},
-        {"F#m7", by(2, Notation::German), "G#m7"},      // "#" written stays "#"
+        {"F#m7", by(2, Notation::German), "G#m7"}, // "#" written stays "#"
         {"C/E", by(2, Notation::German), "D/Fis"},
         {"D/F#", by(1, Notation::International), "D#/G"},
         {"C6/9", by(2, Notation::International), "D6/9"}, // "/9" is no bass
@@ -61,13 +61,15 @@ TEST(TransposeChord, leavesWhatIsNoChordAlone) {
 }
 
 TEST(TransposeText, changesOnlyChordLettersAndCountsTheRest) {
-    const std::string text = "Das <Am>ist <C\xB0" "7>ein <N.C.>Lied <>mit > und \xB0\r\n"
+    const std::string text = "Das <Am>ist <C\xB0"
+                             "7>ein <N.C.>Lied <>mit > und \xB0\r\n"
                              ">>Refrain\r\n"
                              "\r\n"
                              "  <G\xB0/H> offen <D";
     Count count;
     const std::string out = transposeText(text, by(2, Notation::German), count);
-    EXPECT_EQ(out, "Das <Hm>ist <D\xB0" "7>ein <N.C.>Lied <>mit > und \xB0\r\n"
+    EXPECT_EQ(out, "Das <Hm>ist <D\xB0"
+                   "7>ein <N.C.>Lied <>mit > und \xB0\r\n"
                    ">>Refrain\r\n"
                    "\r\n"
                    "  <A\xB0/H> offen <E");
@@ -103,7 +105,14 @@ struct RandomSong {
 
 RandomSong randomSong(std::mt19937& rng, Notation notation, bool sharp) {
     static const char* const kSuffixes[] = {"", "m", "7", "maj7", "sus4", "dim", "add9", "m7", "6/9", "+"};
-    static const char* const kWords[] = {"", "la ", "Herz", " und ", "\xE4" "rger ", "[x] ", "> "};
+    static const char* const kWords[] = {"",
+                                         "la ",
+                                         "Herz",
+                                         " und ",
+                                         "\xE4"
+                                         "rger ",
+                                         "[x] ",
+                                         "> "};
     std::uniform_int_distribution<int> pitch(0, 11), suffix(0, 9), word(0, 6), coin(0, 3), count(0, 8);
     RandomSong song;
     const int chords = count(rng);
@@ -119,7 +128,8 @@ RandomSong randomSong(std::mt19937& rng, Notation notation, bool sharp) {
         if (coin(rng) == 0)
             song.text += "/" + noteName(pitch(rng), notation, sharp, germanForms, false);
         if (coin(rng) == 0)
-            song.text += "\xB0" "7";
+            song.text += "\xB0"
+                         "7";
         song.text += '>';
         if (coin(rng) == 0)
             song.text += "<N.C.>";

@@ -63,9 +63,9 @@ TEST_F(VersinoPrintChordPro, convertsOneSongEachWayAndRefusesSeveral) {
     EXPECT_TRUE(several.err.contains("one song")) << several.err.toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath("beide.cho")));
 
-    for (const QStringList& bad : {QStringList{"--transpose", "12", "sonne.cho"},
-                                   QStringList{"--transpose", "x", "sonne.cho"},
-                                   QStringList{"--notation", "fr", "sonne.cho"}}) {
+    for (const QStringList& bad :
+         {QStringList{"--transpose", "12", "sonne.cho"}, QStringList{"--transpose", "x", "sonne.cho"},
+          QStringList{"--notation", "fr", "sonne.cho"}}) {
         const ToolRun r = run(bad);
         EXPECT_EQ(r.exitCode, 2) << bad.join(' ').toStdString();
         EXPECT_FALSE(r.err.isEmpty());

@@ -53,7 +53,8 @@ public:
         fontRequests.push_back(preset);
         return next(fontAnswers, "font dialog");
     }
-    std::optional<transpose::Options> askTranspose(const transpose::Options& preset, int unrecognised) override {
+    std::optional<transpose::Options> askTranspose(const transpose::Options& preset,
+                                                   int unrecognised) override {
         transposeRequests.push_back({preset, unrecognised});
         return next(transposeAnswers, "transposition dialog");
     }

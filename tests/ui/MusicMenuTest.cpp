@@ -51,7 +51,8 @@ TEST_F(MusicMenu, transposeTransposesTheShownFieldsAndCancelDoesNothing) {
     EXPECT_EQ(textEdit()->toPlainText(), QStringLiteral("<Am>Hallo <H7>Welt\n>>Refrain"));
     EXPECT_FALSE(doc().Modified);
 
-    dialogs.transposeAnswers = {transpose::Options{-2, transpose::Notation::German, transpose::Spelling::Flat}};
+    dialogs.transposeAnswers = {
+        transpose::Options{-2, transpose::Notation::German, transpose::Spelling::Flat}};
     action("Transponieren")->trigger();
     ASSERT_EQ(dialogs.transposeRequests.size(), 2u);
     EXPECT_EQ(dialogs.transposeRequests[0].preset.notation, transpose::Notation::German);
@@ -72,7 +73,8 @@ TEST_F(MusicMenu, exportWritesChordProWithoutTouchingNameOrModified) {
     EXPECT_TRUE(dialogs.errors.empty());
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(f.readAll()).section(QLatin1Char('\n'), 0, 0), QStringLiteral("{title: Grüße}"));
+    EXPECT_EQ(QString::fromUtf8(f.readAll()).section(QLatin1Char('\n'), 0, 0),
+              QStringLiteral("{title: Grüße}"));
     EXPECT_TRUE(doc().Modified);
     EXPECT_EQ(form->windowTitle(), caption);
 }

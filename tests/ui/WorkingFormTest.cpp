@@ -207,7 +207,8 @@ TEST_F(WorkingForm, ctrlFOpensAndCtrlODoesNothing) {
     dialogs.openAnswers.push_back(std::nullopt);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
     ASSERT_EQ(dialogs.openRequests.size(), 1u);
-    EXPECT_TRUE(dialogs.openRequests[0].filter.startsWith(QStringLiteral("Text Layouts (*.vsn)|*.vsn|ChordPro (")));
+    EXPECT_TRUE(
+        dialogs.openRequests[0].filter.startsWith(QStringLiteral("Text Layouts (*.vsn)|*.vsn|ChordPro (")));
     EXPECT_EQ(dialogs.openRequests[0].defaultExtension, QStringLiteral("vsn"));
     EXPECT_TRUE(dialogs.errors.empty());
 }

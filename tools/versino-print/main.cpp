@@ -130,7 +130,8 @@ public:
     std::optional<versino::FontSetting> chooseFont(const versino::FontSetting&) override {
         return std::nullopt;
     }
-    std::optional<versino::transpose::Options> askTranspose(const versino::transpose::Options&, int) override {
+    std::optional<versino::transpose::Options> askTranspose(const versino::transpose::Options&,
+                                                            int) override {
         return std::nullopt;
     }
 
@@ -179,7 +180,8 @@ bool isConversion(const QString& output) {
 bool convert(const Options& options) {
     const QString& output = *options.output;
     if (options.songs.size() != 1) {
-        fail(QStringLiteral("%1: a song file holds one song, but %2 songs were given; convert them one at a time")
+        fail(QStringLiteral(
+                 "%1: a song file holds one song, but %2 songs were given; convert them one at a time")
                  .arg(output)
                  .arg(options.songs.size()));
         return false;
