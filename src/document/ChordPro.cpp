@@ -192,6 +192,13 @@ private:
     }
 
     void take(const std::string& line) {
+        if (laterSongs_ > 0) {
+            // Only the first song of a file is read; the start of each further one is counted.
+            const std::string_view t = trim(line);
+            if (t.size() > 2 && t.front() == '{' && t.back() == '}' && isNewSong(directiveName(t)))
+                drop(QStringLiteral("weitere Songs der Datei"));
+            return;
+        }
         if (env_ == Env::Skipped) {
             const std::string_view t = trim(line);
             if (t.size() > 2 && t.front() == '{' && t.back() == '}') {
@@ -254,16 +261,23 @@ private:
         } else if (name == "image") {
             image(v);
         } else if (font(name, v)) {
-        } else if (name == "start_of_chorus" || name == "soc") {
-            startEnvironment(Env::Chorus);
-        } else if (name == "start_of_bridge" || name == "sob") {
-            startEnvironment(Env::Bridge);
+        } else if (isNewSong(name)) {
+            if (seenLyric_ || set_[static_cast<std::size_t>(FieldId::Titel)]) {
+                ++laterSongs_;
+                drop(QStringLiteral("weitere Songs der Datei"));
+            }
+        } else if (name == "start_of_chorus" || name == "soc" || name == "start_of_bridge" || name == "sob") {
+            startEnvironment(name == "start_of_chorus" || name == "soc" ? Env::Chorus : Env::Bridge);
+            if (!v.empty())
+                drop(QStringLiteral("Abschnittsbezeichnungen"));
         } else if (name == "end_of_chorus" || name == "eoc" || name == "end_of_bridge" || name == "eob" ||
                    name.rfind("end_of_", 0) == 0 || name == "eov") {
             endEnvironment();
         } else if (name == "chorus") {
             if (env_ == Env::None || env_ == Env::Lyrics)
                 lyric(">>Refrain");
+            if (!v.empty())
+                drop(QStringLiteral("Abschnittsbezeichnungen"));
         } else if (name == "column_break" || name == "colb") {
             if (env_ == Env::None || env_ == Env::Lyrics)
                 lyric(">>neue Spalte");
@@ -290,6 +304,8 @@ private:
             drop(QStringLiteral("Anweisung {%1}").arg(latin(name)));
         }
     }
+
+    static bool isNewSong(const std::string& name) { return name == "new_song" || name == "ns"; }
 
     static bool isMetaData(const std::string& name) {
         static const char* const kMeta[] = {"key",   "tempo",     "time",     "duration",  "year",
@@ -435,6 +451,7 @@ private:
     std::array<bool, kFieldCount> set_{};
     bool chorusSet_ = false, bridgeSet_ = false;
     bool nextSecondChorus_ = false, nextUnplaced_ = false;
+    int laterSongs_ = 0;
 };
 
 // A line with chord markup as a ChordPro lyric line that reads back as the same text.

@@ -127,6 +127,14 @@ TEST(ChordProImport, reportsEverythingItLeavesOut) {
     for (const char* kind : {"Angabe {composer}", "Tabulaturen", "Akkordraster",
                              "Bilder, die keine BMP-Dateien sind", "Anweisung {new_page}"})
         EXPECT_EQ(droppedCount(in.dropped, QString::fromUtf8(kind)), 1) << kind;
+    // A file of several songs opens its first one and counts the others.
+    const chordpro::Import two = chordpro::parse(
+        "{new_song}\n{t: Eins}\n{soc: Kehrreim}\nA\n{eoc}\n{ns}\n{t: Zwei}\nB\n{ns}\nC\n", kDefaults);
+    EXPECT_EQ(field(two.content, FieldId::Titel), "Eins");
+    EXPECT_EQ(field(two.content, FieldId::Text), ">>Refrain\r\n");
+    EXPECT_EQ(droppedCount(two.dropped, "weitere Songs der Datei"), 2);
+    EXPECT_EQ(droppedCount(two.dropped, "Abschnittsbezeichnungen"), 1);
+
     const QString message = chordpro::droppedMessage(in.dropped);
     EXPECT_TRUE(message.contains(QStringLiteral("1 \u00D7 Tabulaturen"))) << message.toStdString();
 }
