@@ -123,13 +123,18 @@ bool DocumentCommands::SpeichernAlsClick() {
 }
 
 void DocumentCommands::ExportChordProClick() {
-    // The song's own name (or its title) with the ChordPro extension, in the dialog's folder.
-    QString initial = doc_.isUntitled() ? cp1252::toUnicode(doc_.TitelEdit().text())
-                                        : QFileInfo(doc_.DocumentName).completeBaseName();
-    if (!initial.isEmpty())
-        initial += QStringLiteral(".") + QString::fromLatin1(chordpro::kExtension);
-    const std::optional<QString> path = dialogs_.saveFile(
-        {QString::fromLatin1(chordpro::kExtension), QString::fromLatin1(chordpro::kExportFilter), initial});
+    // A saved song is offered beside its layout file under the same name; an untitled one under
+    // its title.
+    const QString extension = QString::fromLatin1(chordpro::kExtension);
+    QString initial;
+    if (!doc_.isUntitled()) {
+        const QFileInfo song(saveTarget());
+        initial = song.dir().filePath(song.completeBaseName() + QLatin1Char('.') + extension);
+    } else if (!doc_.TitelEdit().text().empty()) {
+        initial = cp1252::toUnicode(doc_.TitelEdit().text()) + QLatin1Char('.') + extension;
+    }
+    const std::optional<QString> path =
+        dialogs_.saveFile({extension, QString::fromLatin1(chordpro::kExportFilter), initial});
     if (!path)
         return;
     chordpro::WriteChordProFile(doc_, *path);

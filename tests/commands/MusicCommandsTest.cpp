@@ -109,9 +109,15 @@ TEST_F(MusicCommands, exportWritesChordProAndChangesNeitherNameNorModified) {
     EXPECT_NE(readAll(dir.str("mein.cho")).find("{title: Mein Lied}\n"), std::string::npos);
     EXPECT_NE(readAll(dir.str("mein.cho")).find("[G]Hallo\n"), std::string::npos);
 
-    // A failing export leaves an existing file as it was.
+    // A failing export is an error of the file layer.
     dialogs.saveAnswers = {dir.path("kein/ordner/x.cho")};
     EXPECT_THROW(commands.ExportChordProClick(), FileError);
+
+    // A saved song is offered beside its layout file.
+    dialogs.saveAnswers = {dir.path("lied.vsn"), std::nullopt};
+    commands.SpeichernAlsClick();
+    commands.ExportChordProClick();
+    EXPECT_EQ(dialogs.saveRequests.back().initialName, dir.path("lied.cho"));
 }
 
 TEST_F(MusicCommands, transposeChangesEachChordFieldOnceAndLeavesTheCapo) {
