@@ -260,7 +260,8 @@ private:
             single(FieldId::Graphik, v, QStringLiteral("weitere Bilder"));
         } else if (name == "image") {
             image(v);
-        } else if (font(name, v)) {
+        } else if (isFontDirective(name)) {
+            font(name, v);
         } else if (isNewSong(name)) {
             if (seenLyric_ || set_[static_cast<std::size_t>(FieldId::Titel)]) {
                 ++laterSongs_;
@@ -365,35 +366,32 @@ private:
         single(FieldId::Graphik, file, QStringLiteral("weitere Bilder"));
     }
 
-    bool font(const std::string& name, const std::string& value) {
-        FontSetting* setting = nullptr;
-        std::string attr;
-        if (name.rfind("text", 0) == 0) {
-            setting = &content_.fonts[2];
-            attr = name.substr(4);
-        } else if (name.rfind("chord", 0) == 0) {
-            setting = &content_.fonts[3];
-            attr = name.substr(5);
-        } else {
-            return false;
-        }
+    static bool isFontDirective(const std::string& name) {
+        for (const char* kind : {"text", "chord"})
+            for (const char* attr : {"font", "size", "colour", "color"})
+                if (name == std::string(kind) + attr)
+                    return true;
+        return false;
+    }
+
+    // {textfont}, {textsize}, {textcolour} and their chord twins.
+    void font(const std::string& name, const std::string& value) {
+        const bool text = name.rfind("text", 0) == 0;
+        FontSetting& setting = content_.fonts[text ? 2 : 3];
+        const std::string attr = name.substr(text ? 4 : 5);
         if (attr == "font") {
             if (!value.empty())
-                setting->name = value;
+                setting.name = value;
         } else if (attr == "size") {
             if (const std::optional<std::int32_t> size = parseInt(value); size && *size > 0)
-                setting->size = *size;
+                setting.size = *size;
             else
                 drop(QStringLiteral("Schriftgrößen, die keine ganzen Punktzahlen sind"));
-        } else if (attr == "colour" || attr == "color") {
-            if (const std::optional<std::int32_t> colour = parseColour(value))
-                setting->color = *colour;
-            else
-                drop(QStringLiteral("unbekannte Farben"));
+        } else if (const std::optional<std::int32_t> colour = parseColour(value)) {
+            setting.color = *colour;
         } else {
-            return false;
+            drop(QStringLiteral("unbekannte Farben"));
         }
-        return true;
     }
 
     void startEnvironment(Env env) {
