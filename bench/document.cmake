@@ -1,3 +1,7 @@
 add_executable(bench-layout-file ${CMAKE_CURRENT_LIST_DIR}/document/LayoutFileBench.cpp)
 target_link_libraries(bench-layout-file PRIVATE versino_document)
 set_target_properties(bench-layout-file PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+
+add_executable(bench-chordpro ${CMAKE_CURRENT_LIST_DIR}/document/ChordProBench.cpp)
+target_link_libraries(bench-chordpro PRIVATE versino_document)
+set_target_properties(bench-chordpro PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)

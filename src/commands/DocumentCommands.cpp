@@ -1,5 +1,6 @@
 #include "commands/DocumentCommands.h"
 
+#include "document/ChordPro.h"
 #include "document/Cp1252.h"
 #include "document/LayoutFile.h"
 
@@ -16,6 +17,13 @@ void run(const std::function<void()>& hook) {
 
 FileDialogOptions layoutDialog(std::optional<QString> initialName = std::nullopt) {
     return {QString::fromLatin1(kLayoutExtension), QString::fromLatin1(kLayoutFilter), std::move(initialName)};
+}
+
+// Open offers layout files first and ChordPro songs as the second filter.
+FileDialogOptions openDialog() {
+    FileDialogOptions options = layoutDialog();
+    options.filter += QLatin1Char('|') + QString::fromLatin1(chordpro::kOpenFilter);
+    return options;
 }
 
 } // namespace
@@ -46,6 +54,7 @@ void DocumentCommands::NeuClick() {
     doc_.ClearTexts();
     doc_.Modified = false;
     doc_.DocumentName = QString::fromLatin1(kUntitled);
+    imported_ = false;
     run(hooks_.updateCaption);
     doc_.InstallDefaultFonts();
     run(hooks_.updateFieldFonts);
@@ -55,21 +64,40 @@ void DocumentCommands::NeuClick() {
 void DocumentCommands::OeffnenClick() {
     if (doc_.Modified && !askToSave(false))
         return;
-    const std::optional<QString> path = dialogs_.openFile(layoutDialog());
+    const std::optional<QString> path = dialogs_.openFile(openDialog());
     if (!path)
         return;
+    if (chordpro::isChordProFile(*path)) {
+        openChordPro(*path);
+        return;
+    }
     // The file is read whole into a staging document first: a failure leaves everything as it was,
     // the name and caption included.
     ReadLayoutFile(doc_, *path);
     doc_.DocumentName = *path;
+    imported_ = false;
     run(hooks_.updateCaption);
     run(hooks_.focusTitel);
     run(hooks_.updateFieldFonts);
     doc_.Modified = false;
 }
 
+void DocumentCommands::openChordPro(const QString& path) {
+    // All or nothing, as for layout files: a failed read leaves the song as it was.
+    const chordpro::Dropped dropped = chordpro::ReadChordProFile(doc_, path);
+    doc_.DocumentName = chordpro::layoutNameFor(path);
+    imported_ = true;
+    saveFolder_.clear();
+    run(hooks_.updateCaption);
+    run(hooks_.focusTitel);
+    run(hooks_.updateFieldFonts);
+    doc_.Modified = false;
+    if (!dropped.empty())
+        dialogs_.message(chordpro::droppedMessage(dropped));
+}
+
 bool DocumentCommands::SpeichernClick() {
-    if (doc_.isUntitled())
+    if (doc_.isUntitled() || imported_)
         return SpeichernAlsClick();
     WriteLayoutFile(doc_, saveTarget());
     doc_.Modified = false;
@@ -89,8 +117,27 @@ bool DocumentCommands::SpeichernAlsClick() {
     // folder another dialog makes current in between.
     saveFolder_ = chosen.absolutePath();
     doc_.DocumentName = name;
+    imported_ = false;
     run(hooks_.updateCaption);
     return SpeichernClick();
+}
+
+void DocumentCommands::ExportChordProClick() {
+    // A saved song is offered beside its layout file under the same name; an untitled one under
+    // its title.
+    const QString extension = QString::fromLatin1(chordpro::kExtension);
+    QString initial;
+    if (!doc_.isUntitled()) {
+        const QFileInfo song(saveTarget());
+        initial = song.dir().filePath(song.completeBaseName() + QLatin1Char('.') + extension);
+    } else if (!doc_.TitelEdit().text().empty()) {
+        initial = cp1252::toUnicode(doc_.TitelEdit().text()) + QLatin1Char('.') + extension;
+    }
+    const std::optional<QString> path =
+        dialogs_.saveFile({extension, QString::fromLatin1(chordpro::kExportFilter), initial});
+    if (!path)
+        return;
+    chordpro::WriteChordProFile(doc_, *path);
 }
 
 bool DocumentCommands::FormCloseQuery() {

@@ -31,6 +31,8 @@ public:
     // Both return false when the user cancelled the save dialog (nothing was saved).
     bool SpeichernClick();
     bool SpeichernAlsClick();
+    // Writes the song as a ChordPro file; changes neither DocumentName nor Modified.
+    void ExportChordProClick();
     // True when the window may close. A file error in the save it starts escapes (and so refuses).
     bool FormCloseQuery();
 
@@ -41,11 +43,15 @@ public:
 private:
     // The save prompt; returns false when the asking command must stop.
     bool askToSave(bool withCancel);
+    void openChordPro(const QString& path);
 
     SongDocument& doc_;
     Dialogs& dialogs_;
     Hooks hooks_;
     QString saveFolder_;
+    // A song imported from ChordPro carries a suggested name but has never been saved as a layout
+    // file: its first Save asks for a name, so the ChordPro file is never overwritten.
+    bool imported_ = false;
 };
 
 } // namespace versino

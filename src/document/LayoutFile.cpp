@@ -277,6 +277,10 @@ void WriteLayoutFile(SongDocument& doc, const QString& path) {
     file.commit();
 }
 
+void applyLayoutContent(SongDocument& doc, LayoutContent&& content) {
+    apply(doc, std::move(content));
+}
+
 void ReadLayoutFile(SongDocument& doc, const QString& path) {
     LayoutContent content = parseLayout(readFileBytes(path), fontsOf(doc));
     for (FieldId id : kMultiLineFields)

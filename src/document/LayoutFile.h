@@ -38,6 +38,9 @@ LayoutContent parseLayout(std::string_view bytes, const std::array<FontSetting, 
 // The same into a document, all or nothing: on an error `doc` is unchanged.
 void parseLayout(std::string_view bytes, SongDocument& doc);
 
+// Hands complete content to the document: each field gets its text once, the fonts are replaced.
+void applyLayoutContent(SongDocument& doc, LayoutContent&& content);
+
 // Reads the whole file; throws FileError. Only regular files are read (a folder or a device
 // counts as access denied).
 std::string readFileBytes(const QString& path);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/SongDocument.h"
+#include "document/Transpose.h"
 
 #include <QString>
 #include <optional>
@@ -40,6 +41,12 @@ public:
 
     // The font dialog, preset with a setting; returns the chosen face, size, style and colour.
     virtual std::optional<FontSetting> chooseFont(const FontSetting& preset) = 0;
+
+    // The transposition dialog, preset with a notation and spelling (the semitones are chosen
+    // afresh); `unrecognised` chords of the song will stay as they are, which the dialog says.
+    // Returns the chosen steps (never 0), notation and spelling, or nothing when cancelled.
+    virtual std::optional<transpose::Options> askTranspose(const transpose::Options& preset,
+                                                           int unrecognised) = 0;
 };
 
 } // namespace versino

@@ -1,5 +1,7 @@
 #include "platform/QtDialogs.h"
 
+#include "platform/TransposeDialog.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -103,6 +105,14 @@ std::optional<QString> QtDialogs::saveFile(const FileDialogOptions& options) {
 
 std::optional<FontSetting> QtDialogs::chooseFont(const FontSetting& preset) {
     return chooseFont_ ? chooseFont_(preset, parent_) : std::nullopt;
+}
+
+std::optional<transpose::Options> QtDialogs::askTranspose(const transpose::Options& preset,
+                                                          int unrecognised) {
+    TransposeDialog dialog(preset, unrecognised, parent_);
+    if (dialog.exec() != QDialog::Accepted || dialog.choice().semitones == 0)
+        return std::nullopt;
+    return dialog.choice();
 }
 
 } // namespace versino

@@ -2,6 +2,7 @@
 
 #include "ui_Arbeitsblatt.h"
 
+#include "commands/TransposeCommand.h"
 #include "document/Cp1252.h"
 #include "platform/QtDialogs.h"
 #include "ui/About.h"
@@ -164,6 +165,8 @@ void TWorkingForm::setupMenu() {
     wire(ui_->ExportPdf, &QAction::triggered, &TWorkingForm::ExportPdfClick);
     wire(ui_->Einpassen, &QAction::triggered, &TWorkingForm::EinpassenClick);
     wire(ui_->Beenden, &QAction::triggered, &TWorkingForm::BeendenClick);
+    wire(ui_->ExportChordPro, &QAction::triggered, &TWorkingForm::ExportChordProClick);
+    wire(ui_->Transponieren, &QAction::triggered, &TWorkingForm::TransponierenClick);
     wire(ui_->TitelFont, &QAction::triggered, &TWorkingForm::Font1BtnClick);
     wire(ui_->InterpretFont, &QAction::triggered, &TWorkingForm::Font2BtnClick);
     wire(ui_->TextFont, &QAction::triggered, &TWorkingForm::Font3BtnClick);
@@ -204,6 +207,9 @@ bool TWorkingForm::FormCloseQuery() {
 }
 void TWorkingForm::BeendenClick() {
     close();
+}
+void TWorkingForm::ExportChordProClick() {
+    commands_->ExportChordProClick();
 }
 
 void TWorkingForm::DruckenClick() {
@@ -333,6 +339,10 @@ void TWorkingForm::GraphikBtnClick() {
     options.filter = QStringLiteral("Bilder|*.bmp;*.jpg;*.gif");
     if (const std::optional<QString> path = dialogs_->openFile(options))
         doc_->GraphikEdit().setText(cp1252::fromUnicode(*path));
+}
+
+void TWorkingForm::TransponierenClick() {
+    versino::TransponierenClick(*doc_, *dialogs_);
 }
 
 void TWorkingForm::BedienungshinweiseClick() {

@@ -54,6 +54,7 @@ public:
     void SeitenvorschauClick();
     void ExportPdfClick();
     void BeendenClick();
+    void ExportChordProClick();
     bool FormCloseQuery();
 
     // The editing aids.
@@ -68,6 +69,7 @@ public:
     void Font4BtnClick();
     void EinpassenClick();
     void GraphikBtnClick();
+    void TransponierenClick();
     void UpdateTitelFont();
     void UpdateInterpretFont();
     void UpdateCaption();

@@ -21,6 +21,7 @@ public:
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<std::optional<FontSetting>> fontAnswers;
+    std::deque<std::optional<transpose::Options>> transposeAnswers;
 
     std::vector<Confirm> confirms;
     std::vector<QString> messages;
@@ -28,6 +29,11 @@ public:
     std::vector<FileDialogOptions> openRequests;
     std::vector<FileDialogOptions> saveRequests;
     std::vector<FontSetting> fontRequests;
+    struct TransposeRequest {
+        transpose::Options preset;
+        int unrecognised;
+    };
+    std::vector<TransposeRequest> transposeRequests;
 
     MsgButton confirm(const QString& text, bool withCancel) override {
         confirms.push_back({text, withCancel});
@@ -46,6 +52,11 @@ public:
     std::optional<FontSetting> chooseFont(const FontSetting& preset) override {
         fontRequests.push_back(preset);
         return next(fontAnswers, "font dialog");
+    }
+    std::optional<transpose::Options> askTranspose(const transpose::Options& preset,
+                                                   int unrecognised) override {
+        transposeRequests.push_back({preset, unrecognised});
+        return next(transposeAnswers, "transposition dialog");
     }
 
 private:

@@ -211,7 +211,7 @@ TEST_F(Picture, chosenFileFillsThePathAndSetsModified) {
     doc().Modified = false;
     dialogs.openAnswers.push_back(std::nullopt);
     form->OeffnenClick();
-    EXPECT_EQ(dialogs.openRequests[1].filter, QStringLiteral("Text Layouts (*.vsn)|*.vsn"));
+    EXPECT_TRUE(dialogs.openRequests[1].filter.startsWith(QStringLiteral("Text Layouts (*.vsn)|*.vsn|")));
 }
 
 TEST_F(Picture, cancelledDialogChangesNothing) {

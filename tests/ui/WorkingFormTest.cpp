@@ -155,6 +155,11 @@ TEST_F(WorkingForm, menuTreeHasItsCaptionsAndShortcuts) {
         {"InterpretFont", "Schriftart für Interpret ändern...", QKeySequence()},
         {"TextFont", "Schriftart für Text ändern...", QKeySequence()},
         {"AkkordFont", "Schriftart für Akkorde ändern...", QKeySequence()},
+        {"Einpassen", "Auf eine Seite &einpassen", QKeySequence()},
+        {"Transponieren", "&Transponieren . . .", QKeySequence()},
+        {"Seitenvorschau", "Seiten&vorschau", QKeySequence()},
+        {"ExportPdf", "&PDF-Dokument . . .", QKeySequence()},
+        {"ExportChordPro", "&ChordPro . . .", QKeySequence()},
         {"Ersetzen", "&Suchen und Ersetzen", QKeySequence()},
         {"Bedienungshinweise", "Bedienungshinweise", QKeySequence()},
         {"Info", "Info", QKeySequence()},
@@ -175,9 +180,13 @@ TEST_F(WorkingForm, menuTreeHasItsCaptionsAndShortcuts) {
     EXPECT_EQ(child<QMenu>("Bearbeiten1")->title(), QStringLiteral("&Bearbeiten"));
     EXPECT_EQ(child<QMenu>("Hilfe")->title(), QStringLiteral("&Hilfe"));
     EXPECT_EQ(captions("Datei"), QStringList({"&Neu", "Ö&ffnen . . .", "&Speichern", "Speichern &als . . .",
-                                              "&Drucken", "-", "Programm &beenden"}));
-    EXPECT_EQ(captions("Bearbeiten1").size(), 6);
-    EXPECT_EQ(captions("Bearbeiten1").at(4), QStringLiteral("-"));
+                                              "&Exportieren", "&Drucken", "Seiten&vorschau", "-",
+                                              "Programm &beenden"}));
+    EXPECT_EQ(captions("Exportieren"), QStringList({"&PDF-Dokument . . .", "&ChordPro . . ."}));
+    EXPECT_EQ(captions("Bearbeiten1").size(), 8);
+    EXPECT_EQ(captions("Bearbeiten1").at(4), QStringLiteral("Auf eine Seite &einpassen"));
+    EXPECT_EQ(captions("Bearbeiten1").at(5), QStringLiteral("&Transponieren . . ."));
+    EXPECT_EQ(captions("Bearbeiten1").at(6), QStringLiteral("-"));
     EXPECT_EQ(captions("Hilfe"), QStringList({"Bedienungshinweise", "Info"}));
     QStringList bar;
     for (QAction* a : form->menuBar()->actions())
@@ -203,7 +212,8 @@ TEST_F(WorkingForm, ctrlFOpensAndCtrlODoesNothing) {
     dialogs.openAnswers.push_back(std::nullopt);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
     ASSERT_EQ(dialogs.openRequests.size(), 1u);
-    EXPECT_EQ(dialogs.openRequests[0].filter, QStringLiteral("Text Layouts (*.vsn)|*.vsn"));
+    EXPECT_TRUE(
+        dialogs.openRequests[0].filter.startsWith(QStringLiteral("Text Layouts (*.vsn)|*.vsn|ChordPro (")));
     EXPECT_EQ(dialogs.openRequests[0].defaultExtension, QStringLiteral("vsn"));
     EXPECT_TRUE(dialogs.errors.empty());
 }

@@ -1,6 +1,8 @@
 // versino-print: prints songs exactly as the editor's print command does, on the default printer
 // or into a PDF book with one page per song.
 
+#include "commands/TransposeCommand.h"
+#include "document/ChordPro.h"
 #include "document/FileError.h"
 #include "document/LayoutFile.h"
 #include "document/SongDocument.h"
@@ -23,13 +25,15 @@ namespace {
 constexpr int kProgressAbove = 3; // more songs than this show progress
 
 const char* const kUsage =
-    "Usage: versino-print [-o BOOK.pdf] [--paper a4|letter] SONG.vsn...\n"
-    "       versino-print --check [--paper a4|letter] SONG.vsn...\n"
+    "Usage: versino-print [-o BOOK.pdf] [--paper a4|letter] [--transpose N [--notation de|en]] SONG...\n"
+    "       versino-print -o SONG.cho|SONG.vsn [--transpose N [--notation de|en]] SONG\n"
+    "       versino-print --check [--paper a4|letter] SONG...\n"
     "\n"
-    "Prints Versino songs (.vsn layout files) exactly as the editor's print command does:\n"
-    "one portrait page per song, chords above their syllables.\n"
+    "Prints Versino songs (.vsn layout files, or ChordPro files: .cho .crd .chopro .chordpro .pro)\n"
+    "exactly as the editor's print command does: one portrait page per song, chords above their\n"
+    "syllables.\n"
     "\n"
-    "  SONG.vsn...          each song is sent to the default printer as a job of its own\n"
+    "  SONG...              each song is sent to the default printer as a job of its own\n"
     "  -o, --output BOOK.pdf\n"
     "                       write one PDF instead, one page per song, fonts embedded; the page\n"
     "                       is the printed one (600 dots per inch, printable area = whole sheet)\n"
@@ -41,6 +45,11 @@ const char* const kUsage =
     "                       LINE counts the lines of the lyrics, or of the field the text names.\n"
     "                       Exit status 0 when every song fits, 2 when anything was listed,\n"
     "                       1 when a song cannot be read.\n"
+    "  -o SONG.cho, -o SONG.vsn\n"
+    "                       convert one song to ChordPro or to a layout file instead of printing\n"
+    "  --transpose N        move every chord N semitones (-11 to 11) first; files stay unchanged\n"
+    "  --notation de|en     the chords' notation: de with H and B, en with B and Bb\n"
+    "                       (default: de when any chord root is H)\n"
     "  -h, --help           show this help\n"
     "\n"
     "A song that cannot be read or printed is reported on standard error with its file name;\n"
@@ -53,6 +62,8 @@ struct Options {
     QStringList songs;
     bool help = false;
     bool check = false;
+    int transpose = 0;
+    std::optional<versino::transpose::Notation> notation;
 };
 
 void fail(const QString& text) {
@@ -72,6 +83,25 @@ std::optional<Options> parseArguments(const QStringList& args) {
             o.help = true;
         } else if (a == "--check") {
             o.check = true;
+        } else if (a == "--transpose" || a == "--notation") {
+            if (i + 1 >= args.size()) {
+                fail(QStringLiteral("%1 needs a value").arg(a));
+                return std::nullopt;
+            }
+            const QString value = args[++i];
+            bool number = false;
+            const int steps = value.toInt(&number);
+            if (a == "--transpose" && number && steps >= -11 && steps <= 11) {
+                o.transpose = steps;
+            } else if (a == "--notation" && (value == "de" || value == "en")) {
+                o.notation = value == "de" ? versino::transpose::Notation::German
+                                           : versino::transpose::Notation::International;
+            } else {
+                fail(a == "--transpose"
+                         ? QStringLiteral("--transpose takes a number from -11 to 11, not \"%1\"").arg(value)
+                         : QStringLiteral("unknown notation \"%1\" (de or en)").arg(value));
+                return std::nullopt;
+            }
         } else if (a == "-o" || a == "--output" || a == "--paper") {
             if (i + 1 >= args.size()) {
                 fail(QStringLiteral("%1 needs a value").arg(a));
@@ -114,6 +144,10 @@ public:
     std::optional<versino::FontSetting> chooseFont(const versino::FontSetting&) override {
         return std::nullopt;
     }
+    std::optional<versino::transpose::Options> askTranspose(const versino::transpose::Options&,
+                                                            int) override {
+        return std::nullopt;
+    }
 
 private:
     void report(const QString& text) {
@@ -124,16 +158,68 @@ private:
     bool reported_ = false;
 };
 
-// Reads and prints one song; false when anything about it failed.
-bool printOne(const QString& path, versino::Printer& printer) {
-    versino::SongDocument doc;
+// Reads a layout or ChordPro file (by its extension) and transposes it as asked; false after a
+// file error, which is reported.
+bool loadSong(const QString& path, const Options& options, versino::SongDocument& doc) {
     doc.InstallDefaultFonts();
     try {
-        versino::ReadLayoutFile(doc, path);
+        if (versino::chordpro::isChordProFile(path)) {
+            const versino::chordpro::Dropped dropped = versino::chordpro::ReadChordProFile(doc, path);
+            QString note;
+            for (const auto& [kind, count] : dropped)
+                note += QStringLiteral("%1%2 \u00D7 %3").arg(note.isEmpty() ? "" : ", ").arg(count).arg(kind);
+            if (!note.isEmpty())
+                std::fprintf(stderr, "versino-print: %s: left out: %s\n", qPrintable(path), qPrintable(note));
+        } else {
+            versino::ReadLayoutFile(doc, path);
+        }
     } catch (const versino::FileError& e) {
         fail(path + ": " + QString::fromStdString(e.what()));
         return false;
     }
+    if (options.transpose != 0) {
+        versino::transpose::Options how = versino::transposePreset(doc);
+        how.semitones = options.transpose;
+        how.notation = options.notation.value_or(how.notation);
+        versino::transposeSong(doc, how);
+    }
+    return true;
+}
+
+// "-o SONG.cho" and "-o SONG.vsn" convert one song; false after any error.
+bool isConversion(const QString& output) {
+    return output.endsWith(".cho", Qt::CaseInsensitive) || output.endsWith(".vsn", Qt::CaseInsensitive);
+}
+
+bool convert(const Options& options) {
+    const QString& output = *options.output;
+    if (options.songs.size() != 1) {
+        fail(QStringLiteral(
+                 "%1: a song file holds one song, but %2 songs were given; convert them one at a time")
+                 .arg(output)
+                 .arg(options.songs.size()));
+        return false;
+    }
+    versino::SongDocument doc;
+    if (!loadSong(options.songs.front(), options, doc))
+        return false;
+    try {
+        if (output.endsWith(".cho", Qt::CaseInsensitive))
+            versino::chordpro::WriteChordProFile(doc, output);
+        else
+            versino::WriteLayoutFile(doc, output);
+    } catch (const versino::FileError& e) {
+        fail(output + ": " + QString::fromStdString(e.what()));
+        return false;
+    }
+    return true;
+}
+
+// Reads and prints one song; false when anything about it failed.
+bool printOne(const QString& path, const Options& options, versino::Printer& printer) {
+    versino::SongDocument doc;
+    if (!loadSong(path, options, doc))
+        return false;
     StderrDialogs dialogs(path);
     versino::DruckenClick(doc, dialogs, printer);
     return !dialogs.reported();
@@ -142,15 +228,10 @@ bool printOne(const QString& path, versino::Printer& printer) {
 enum class CheckResult { Fits, Findings, Unreadable };
 
 // Lays out one song's page without printing it and lists what the page cannot hold.
-CheckResult checkOne(const QString& path, versino::PrintSurface& metrics) {
+CheckResult checkOne(const QString& path, const Options& options, versino::PrintSurface& metrics) {
     versino::SongDocument doc;
-    doc.InstallDefaultFonts();
-    try {
-        versino::ReadLayoutFile(doc, path);
-    } catch (const versino::FileError& e) {
-        fail(path + ": " + QString::fromStdString(e.what()));
+    if (!loadSong(path, options, doc))
         return CheckResult::Unreadable;
-    }
     // Printing refuses such a song, so it cannot fit either.
     if (doc.TextEdit().text().empty()) {
         std::printf("%s:1: %s\n", qPrintable(path), "Ihr Song hat noch keinen Text!");
@@ -167,7 +248,7 @@ int checkAll(const Options& options) {
     bool findings = false;
     bool unreadable = false;
     for (const QString& song : options.songs) {
-        const CheckResult r = checkOne(song, metrics.surface());
+        const CheckResult r = checkOne(song, options, metrics.surface());
         findings = findings || r == CheckResult::Findings;
         unreadable = unreadable || r == CheckResult::Unreadable;
     }
@@ -209,6 +290,10 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    if (options->output && isConversion(*options->output))
+        return convert(*options) ? 0 : 1;
+
+
     if (options->check)
         return checkAll(*options);
 
@@ -231,10 +316,10 @@ int main(int argc, char** argv) {
         if (total > kProgressAbove)
             std::fprintf(stderr, "[%d/%d] %s\n", i + 1, total, qPrintable(song));
         if (book) {
-            allOk = printOne(song, *book) && allOk;
+            allOk = printOne(song, *options, *book) && allOk;
         } else {
             versino::QtPrinter printer;
-            allOk = printOne(song, printer) && allOk;
+            allOk = printOne(song, *options, printer) && allOk;
         }
     }
     // A book without a single page is not written: an empty PDF is a file that no reader opens.

@@ -1,0 +1,59 @@
+#include "commands/TransposeCommand.h"
+
+#include <array>
+
+namespace versino {
+namespace {
+
+// The lyrics first: the song's key is read from its first chord.
+constexpr std::array<FieldId, 3> kChordFields = {FieldId::Text, FieldId::Refrain, FieldId::Bridge};
+
+} // namespace
+
+transpose::Options transposePreset(const SongDocument& doc) {
+    std::array<std::string, 3> texts;
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        texts[i] = doc.field(kChordFields[i]).text();
+    transpose::Options preset;
+    preset.notation = transpose::guessNotation({texts[0], texts[1], texts[2]});
+    preset.spelling = transpose::Spelling::Automatic;
+    return preset;
+}
+
+int unrecognisedChords(const SongDocument& doc) {
+    const transpose::Options preset = transposePreset(doc);
+    transpose::Count count;
+    for (FieldId id : kChordFields)
+        transpose::transposeText(doc.field(id).text(), preset, count);
+    return count.unrecognised;
+}
+
+transpose::Count transposeSong(SongDocument& doc, const transpose::Options& options) {
+    std::array<std::string, 3> texts;
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        texts[i] = doc.field(kChordFields[i]).text();
+    transpose::Options resolved = options;
+    resolved.spelling = transpose::resolveSpelling({texts[0], texts[1], texts[2]}, options);
+    transpose::Count count;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        std::string moved = transpose::transposeText(texts[i], resolved, count);
+        if (moved != texts[i])
+            doc.field(kChordFields[i]).takeText(std::move(moved));
+    }
+    return count;
+}
+
+void TransponierenClick(SongDocument& doc, Dialogs& dialogs) {
+    const std::optional<transpose::Options> choice =
+        dialogs.askTranspose(transposePreset(doc), unrecognisedChords(doc));
+    if (!choice || choice->semitones == 0)
+        return;
+    const transpose::Count count = transposeSong(doc, *choice);
+    if (count.unrecognised == 1)
+        dialogs.message(QStringLiteral("1 Akkord wurde nicht erkannt und blieb unverändert."));
+    else if (count.unrecognised > 1)
+        dialogs.message(QStringLiteral("%1 Akkorde wurden nicht erkannt und blieben unverändert.")
+                            .arg(count.unrecognised));
+}
+
+} // namespace versino

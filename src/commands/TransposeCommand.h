@@ -1,0 +1,24 @@
+#pragma once
+
+#include "document/SongDocument.h"
+#include "document/Transpose.h"
+#include "platform/Dialogs.h"
+
+namespace versino {
+
+// The notation the dialog starts with (German when any chord root is "H") and automatic spelling.
+transpose::Options transposePreset(const SongDocument& doc);
+
+// How many chords of the chorus, bridge and lyrics a transposition would leave as they are.
+int unrecognisedChords(const SongDocument& doc);
+
+// Transposes every chord of the chorus, bridge and lyrics. Each field gets its new text at once
+// (one change notification, which sets Modified); the capo and all other fields stay. Automatic
+// spelling is decided once for the whole song, after the key its first chord reaches.
+transpose::Count transposeSong(SongDocument& doc, const transpose::Options& options);
+
+// The menu command: asks for steps, notation and spelling, transposes, and says how many chords
+// it could not read. Cancel changes nothing.
+void TransponierenClick(SongDocument& doc, Dialogs& dialogs);
+
+} // namespace versino

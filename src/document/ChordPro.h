@@ -1,0 +1,60 @@
+#pragma once
+
+#include "document/LayoutFile.h"
+#include "document/SongDocument.h"
+
+#include <QString>
+#include <array>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// ChordPro text: chords as "[Am]" inside the lyrics, directives such as "{title: ...}" on lines of
+// their own. Songs are read from it and written to it; what has no place on a Versino page is
+// counted so the user can be told.
+namespace versino::chordpro {
+
+inline const char* const kOpenFilter =
+    "ChordPro (*.cho *.crd *.chopro *.chordpro *.pro)|*.cho;*.crd;*.chopro;*.chordpro;*.pro";
+inline const char* const kExportFilter = "ChordPro (*.cho)|*.cho";
+inline const char* const kExtension = "cho";
+
+// What an import left out: a description of each kind, with how often it occurred, in the order
+// of first occurrence.
+using Dropped = std::vector<std::pair<QString, int>>;
+
+struct Import {
+    LayoutContent content; // the nine texts (trimmed like after Open) and the four fonts
+    Dropped dropped;
+};
+
+// True for the file extensions ChordPro songs go by (.cho, .crd, .chopro, .chordpro, .pro).
+bool isChordProFile(const QString& path);
+
+// The name a song imported from `path` is saved under: the file name with ".vsn" in place of its
+// extension.
+QString layoutNameFor(const QString& path);
+
+// The bytes of a ChordPro file as Windows-1252 text: UTF-8 with or without a byte-order mark,
+// otherwise taken as 8-bit text. A character that Windows-1252 lacks becomes "?".
+std::string decode(std::string_view bytes);
+
+// Reads a ChordPro song. The fields start empty and the fonts as given; the title and performer
+// fonts are never changed.
+Import parse(std::string_view bytes, const std::array<FontSetting, 4>& fontsBefore);
+
+// The song as ChordPro text in UTF-8.
+std::string format(const SongDocument& doc);
+
+// The message that tells the user what an import left out; empty when nothing was.
+QString droppedMessage(const Dropped& dropped);
+
+// Reads the file into `doc`, all or nothing: on a FileError `doc` is unchanged. Does not touch
+// DocumentName or Modified. Returns what was left out.
+Dropped ReadChordProFile(SongDocument& doc, const QString& path);
+
+// Writes the song as a ChordPro file, atomically. The document is not changed.
+void WriteChordProFile(const SongDocument& doc, const QString& path);
+
+} // namespace versino::chordpro

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "document/Transpose.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QDialogButtonBox;
+class QLabel;
+class QSpinBox;
+
+namespace versino {
+
+// "Transponieren": the number of semitones (-11 to +11, never 0), the notation of the song's
+// chords and the spelling of black keys. OK stays disabled while the steps are 0.
+class TransposeDialog : public QDialog {
+    Q_OBJECT
+public:
+    TransposeDialog(const transpose::Options& preset, int unrecognised, QWidget* parent = nullptr);
+
+    transpose::Options choice() const;
+
+    QSpinBox* stepsBox() const { return steps_; }
+    QComboBox* notationBox() const { return notation_; }
+    QComboBox* spellingBox() const { return spelling_; }
+    QDialogButtonBox* buttons() const { return buttons_; }
+
+private:
+    void updateOk();
+
+    QSpinBox* steps_;
+    QComboBox* notation_;
+    QComboBox* spelling_;
+    QDialogButtonBox* buttons_;
+};
+
+} // namespace versino

@@ -1,0 +1,73 @@
+// versino-print with ChordPro songs: printing them, converting both ways, transposing on the way.
+
+#include "document/LayoutFile.h"
+#include "print/BmpFiles.h"
+#include "print/PdfTools.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace versino;
+using namespace versino::testing;
+
+namespace {
+
+class VersinoPrintChordPro : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+
+    ToolRun run(const QStringList& args) {
+        return runTool(VERSINO_PRINT_EXE, args, QProcessEnvironment::systemEnvironment(), dir.path());
+    }
+    QByteArray read(const char* name) const {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+const QByteArray kSong = "{title: Sonnenlied}\n{subtitle: Volksweise}\n{key: C}\n"
+                         "{soc}\n[C]Sonne, [G]Sonne\n{eoc}\n[Am]Morgens [H7]fr\xC3\xBCh\n{chorus}\n";
+
+} // namespace
+
+TEST_F(VersinoPrintChordPro, printsChordProSongsIntoTheBookTransposed) {
+    writeBytes(dir.filePath("sonne.cho"), kSong);
+    const ToolRun r = run({"-o", "book.pdf", "--transpose", "2", "sonne.cho"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("{key}")) << r.err.toStdString();
+    const PdfText t = pdfWords(dir.filePath("book.pdf"));
+    ASSERT_EQ(t.pages, 1);
+    // German notation (the song has an H): H7 up two is Cis7, Am is Hm.
+    for (const char* word : {"Sonnenlied", "D", "A", "Hm", "Cis7", "Refrain:"})
+        EXPECT_TRUE(findWord(t, word)) << word;
+    EXPECT_EQ(read("sonne.cho"), kSong);
+}
+
+TEST_F(VersinoPrintChordPro, convertsOneSongEachWayAndRefusesSeveral) {
+    writeBytes(dir.filePath("sonne.cho"), kSong);
+    // Down to B major (the song is in C): sharps; "en" writes B for the note German calls H.
+    ASSERT_EQ(run({"-o", "sonne.vsn", "--transpose", "-1", "--notation", "en", "sonne.cho"}).exitCode, 0);
+    SongDocument doc;
+    ReadLayoutFile(doc, dir.filePath("sonne.vsn"));
+    EXPECT_EQ(doc.TitelEdit().text(), "Sonnenlied");
+    EXPECT_EQ(doc.RefrainEdit().text(), "<B>Sonne, <F#>Sonne\r\n");
+    EXPECT_EQ(doc.TextEdit().text(), ">>Refrain\r\n<G#m>Morgens <A#7>fr\xFCh\r\n>>Refrain\r\n");
+
+    ASSERT_EQ(run({"-o", "zurueck.cho", "sonne.vsn"}).exitCode, 0);
+    EXPECT_TRUE(read("zurueck.cho").contains("{start_of_chorus}\n[B]Sonne, [F#]Sonne\n{end_of_chorus}\n"));
+    EXPECT_TRUE(read("zurueck.cho").contains("[G#m]Morgens [A#7]fr\xC3\xBCh\n{chorus}\n"));
+
+    const ToolRun several = run({"-o", "beide.cho", "sonne.vsn", "sonne.cho"});
+    EXPECT_EQ(several.exitCode, 1);
+    EXPECT_TRUE(several.err.contains("one song")) << several.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("beide.cho")));
+
+    for (const QStringList& bad :
+         {QStringList{"--transpose", "12", "sonne.cho"}, QStringList{"--transpose", "x", "sonne.cho"},
+          QStringList{"--notation", "fr", "sonne.cho"}}) {
+        const ToolRun r = run(bad);
+        EXPECT_EQ(r.exitCode, 2) << bad.join(' ').toStdString();
+        EXPECT_FALSE(r.err.isEmpty());
+    }
+}

@@ -1,0 +1,120 @@
+// The transposition and ChordPro menu items, and the transposition dialog itself.
+
+#include "FormFixture.h"
+
+#include "platform/TransposeDialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+
+using namespace versino;
+using namespace versino::testing;
+
+namespace {
+
+class MusicMenu : public FormFixture {
+protected:
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(MusicMenu, acceleratorLettersDoNotClashWithinAMenu) {
+    for (const char* menu : {"Datei", "Exportieren", "Bearbeiten1", "Hilfe"}) {
+        QSet<QChar> seen;
+        for (QAction* a : child<QMenu>(menu)->actions()) {
+            const QString text = a->text();
+            const qsizetype amp = text.indexOf(QLatin1Char('&'));
+            if (amp < 0 || amp + 1 >= text.size())
+                continue;
+            const QChar letter = text.at(amp + 1).toLower();
+            EXPECT_FALSE(seen.contains(letter)) << menu << ": " << text.toStdString();
+            seen.insert(letter);
+        }
+    }
+}
+
+TEST_F(MusicMenu, transposeTransposesTheShownFieldsAndCancelDoesNothing) {
+    textEdit()->setPlainText(QStringLiteral("<Am>Hallo <H7>Welt\n>>Refrain"));
+    child<QPlainTextEdit>("RefrainEdit")->setPlainText(QStringLiteral("<E>Re"));
+    lineEdit("KapoEdit")->setText(QStringLiteral("3"));
+    doc().Modified = false;
+
+    dialogs.transposeAnswers = {std::nullopt};
+    action("Transponieren")->trigger();
+    EXPECT_EQ(textEdit()->toPlainText(), QStringLiteral("<Am>Hallo <H7>Welt\n>>Refrain"));
+    EXPECT_FALSE(doc().Modified);
+
+    dialogs.transposeAnswers = {
+        transpose::Options{-2, transpose::Notation::German, transpose::Spelling::Flat}};
+    action("Transponieren")->trigger();
+    ASSERT_EQ(dialogs.transposeRequests.size(), 2u);
+    EXPECT_EQ(dialogs.transposeRequests[0].preset.notation, transpose::Notation::German);
+    EXPECT_EQ(textEdit()->toPlainText(), QStringLiteral("<Gm>Hallo <A7>Welt\n>>Refrain"));
+    EXPECT_EQ(child<QPlainTextEdit>("RefrainEdit")->toPlainText(), QStringLiteral("<D>Re"));
+    EXPECT_EQ(lineEdit("KapoEdit")->text(), QStringLiteral("3"));
+    EXPECT_TRUE(doc().Modified);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(MusicMenu, exportWritesChordProWithoutTouchingNameOrModified) {
+    lineEdit("TitelEdit")->setText(QStringLiteral("Grüße"));
+    textEdit()->setPlainText(QStringLiteral("<C>Eins"));
+    const QString caption = form->windowTitle();
+    const QString path = dir.filePath("gruss.cho");
+    dialogs.saveAnswers = {path};
+    action("ExportChordPro")->trigger();
+    EXPECT_TRUE(dialogs.errors.empty());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(f.readAll()).section(QLatin1Char('\n'), 0, 0),
+              QStringLiteral("{title: Grüße}"));
+    EXPECT_TRUE(doc().Modified);
+    EXPECT_EQ(form->windowTitle(), caption);
+}
+
+TEST_F(MusicMenu, openingAChordProSongFillsTheWindowAndReportsWhatWasLeftOut) {
+    const QString path = dir.filePath("Lied.cho");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("{title: Lied}\n{tempo: 90}\n{soc}\n[G]Refrain\n{eoc}\n[D]Strophe\n");
+    f.close();
+    dialogs.openAnswers = {path};
+    action("Oeffnen")->trigger();
+    EXPECT_EQ(lineEdit("TitelEdit")->text(), QStringLiteral("Lied"));
+    EXPECT_EQ(textEdit()->toPlainText(), QStringLiteral(">>Refrain\n<D>Strophe\n"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino 2.11 - [Lied.vsn]"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("{tempo}")));
+    EXPECT_FALSE(doc().Modified);
+}
+
+TEST(TransposeDialogWidget, acceptsNoZeroStepsAndReturnsWhatIsChosen) {
+    uiApp();
+    TransposeDialog dialog({0, transpose::Notation::International, transpose::Spelling::Automatic}, 2);
+    QPushButton* ok = dialog.buttons()->button(QDialogButtonBox::Ok);
+    EXPECT_FALSE(ok->isEnabled());
+    EXPECT_EQ(dialog.stepsBox()->minimum(), -11);
+    EXPECT_EQ(dialog.stepsBox()->maximum(), 11);
+    EXPECT_EQ(dialog.notationBox()->currentText(), QStringLiteral("international: B und Bb"));
+    EXPECT_EQ(dialog.spellingBox()->currentText(), QStringLiteral("automatisch"));
+    const QLabel* note = dialog.findChild<QLabel*>(QStringLiteral("UnrecognisedLabel"));
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(note->text().startsWith(QStringLiteral("2 Akkorde")));
+
+    dialog.stepsBox()->setValue(-5);
+    dialog.notationBox()->setCurrentIndex(0);
+    dialog.spellingBox()->setCurrentIndex(2);
+    EXPECT_TRUE(ok->isEnabled());
+    const transpose::Options chosen = dialog.choice();
+    EXPECT_EQ(chosen.semitones, -5);
+    EXPECT_EQ(chosen.notation, transpose::Notation::German);
+    EXPECT_EQ(chosen.spelling, transpose::Spelling::Flat);
+    EXPECT_EQ(dialog.spellingBox()->itemText(1), QStringLiteral("\u266F"));
+}
