@@ -159,14 +159,34 @@ QSize PagePreview::pageSize() const {
 }
 
 void PagePreview::songChanged() {
-    pause_.start();
+    // A hidden preview composes again only when it is shown.
+    if (isVisible())
+        pause_.start();
+    else
+        stale_ = true;
+}
+
+void PagePreview::showEvent(QShowEvent* event) {
+    if (stale_)
+        refresh();
+    QWidget::showEvent(event);
 }
 
 void PagePreview::refresh() {
     pause_.stop();
+    stale_ = false;
+    // The window's fields are read once, whole: composing and checking then split plain text
+    // instead of walking the editor's blocks several times.
+    SongDocument song;
+    for (FieldId id : kAllFields)
+        song.field(id).takeText(doc_.field(id).text());
+    song.TitelFont = doc_.TitelFont;
+    song.InterpretFont = doc_.InterpretFont;
+    song.TextFont = doc_.TextFont;
+    song.AkkordFont = doc_.AkkordFont;
     auto page = std::make_unique<PageRecorder>(metrics_.surface());
-    ComposePage(*page, doc_);
-    findings_ = CheckPage(doc_, metrics_.surface());
+    ComposePage(*page, song);
+    findings_ = CheckPage(song, metrics_.surface());
     page_ = std::move(page);
     view_->show(page_.get(), pageSize(), &findings_);
     showFindings();

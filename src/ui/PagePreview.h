@@ -57,6 +57,7 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -68,6 +69,7 @@ private:
     std::unique_ptr<PageRecorder> page_;
     std::vector<PageFinding> findings_;
     QTimer pause_;
+    bool stale_ = false; // the song changed while the preview was hidden
     QScrollArea* scroll_ = nullptr;
     PageView* view_ = nullptr;
     QListWidget* findingsList_ = nullptr;
