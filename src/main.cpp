@@ -1,17 +1,20 @@
 // Start-up: the main window (which starts a new, untitled song), then the about and instructions
-// windows, hidden; the program ends when the main window closes.
+// windows, hidden; a song named on the command line is opened once the event loop runs. The
+// program ends when the main window closes.
 #include "ui/About.h"
 #include "ui/Appearance.h"
 #include "ui/Arbeitsblatt.h"
 #include "ui/Bedienung.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Versino"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/glyphs/program.bmp")));
     versino::ui::setupAppearance();
+    versino::ui::installGermanQtTranslations();
 
     TWorkingForm workingForm;
     TAboutBox aboutBox(&workingForm);
@@ -19,5 +22,9 @@ int main(int argc, char* argv[]) {
     workingForm.setHelpWindows(&bedienungForm, &aboutBox);
 
     workingForm.show();
+    // Qt has taken its own options out of the arguments; what is left names songs. Opened from the
+    // running loop, so that a message or error report stands over the visible window.
+    const QStringList songs = QApplication::arguments().mid(1);
+    QTimer::singleShot(0, &workingForm, [&workingForm, songs] { workingForm.openAtStart(songs); });
     return app.exec();
 }

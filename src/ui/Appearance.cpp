@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QFont>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QStringList>
 
 namespace versino::ui {
@@ -13,6 +16,17 @@ void setupAppearance() {
                                 QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
                                 QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")});
     QApplication::setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+}
+
+QTranslator* installGermanQtTranslations() {
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return nullptr;
+    }
+    QCoreApplication::installTranslator(translator);
+    return translator;
 }
 
 void fitLabel(QLabel* label, int right) {
