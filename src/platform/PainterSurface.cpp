@@ -15,11 +15,15 @@ PainterSurface::PainterSurface(QPainter& painter) : painter_(painter), dpi_(pain
     painter_.setBackground(Qt::white);
 }
 
+PainterSurface::PainterSurface(QPainter& painter, QSize page) : PainterSurface(painter) {
+    page_ = page;
+}
+
 int PainterSurface::pageWidth() const {
-    return painter_.device()->width();
+    return page_.isValid() ? page_.width() : painter_.device()->width();
 }
 int PainterSurface::pageHeight() const {
-    return painter_.device()->height();
+    return page_.isValid() ? page_.height() : painter_.device()->height();
 }
 
 void PainterSurface::setFontName(const std::string& face) {

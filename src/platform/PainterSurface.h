@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetrics>
+#include <QSize>
 #include <map>
 #include <string>
 #include <tuple>
@@ -18,6 +19,9 @@ namespace versino {
 class PainterSurface final : public PrintSurface {
 public:
     explicit PainterSurface(QPainter& painter);
+    // A page of `page` device units on a painter that scales them onto a smaller device: text is
+    // measured at the device's own resolution, as on the printer, and only the drawing is scaled.
+    PainterSurface(QPainter& painter, QSize page);
 
     int pageWidth() const override;
     int pageHeight() const override;
@@ -39,6 +43,7 @@ private:
     const QFontMetrics& metrics();
 
     QPainter& painter_;
+    QSize page_; // invalid: the device's own size
     int dpi_;
     std::string face_ = "Arial";
     int points_ = 12;

@@ -4,6 +4,7 @@ qt_add_library(versino_printsupport STATIC
   Bitmap.h Bitmap.cpp
   PainterSurface.h PainterSurface.cpp
   QtPrinter.h QtPrinter.cpp
+  ImagePrinter.h ImagePrinter.cpp
 )
 target_include_directories(versino_printsupport PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(versino_printsupport

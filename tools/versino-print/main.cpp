@@ -1,9 +1,10 @@
-// versino-print: prints songs exactly as the editor's print command does, on the default printer
-// or into a PDF book with one page per song.
+// versino-print: prints songs exactly as the editor's print command does, on the default printer,
+// into a PDF book with one page per song, or as PNG images of the pages.
 
 #include "document/FileError.h"
 #include "document/LayoutFile.h"
 #include "document/SongDocument.h"
+#include "platform/ImagePrinter.h"
 #include "platform/QtPrinter.h"
 #include "print/Drucken.h"
 
@@ -24,7 +25,7 @@ namespace {
 constexpr int kProgressAbove = 3; // more songs than this show progress
 
 const char* const kUsage =
-    "Usage: versino-print [-o BOOK.pdf [--paper a4|letter]] SONG.vsn...\n"
+    "Usage: versino-print [-o BOOK.pdf|PAGE.png [--paper a4|letter] [--dpi N|--size N]] SONG.vsn...\n"
     "\n"
     "Prints Versino songs (.vsn layout files) exactly as the editor's print command does:\n"
     "one portrait page per song, chords above their syllables.\n"
@@ -33,7 +34,12 @@ const char* const kUsage =
     "  -o, --output BOOK.pdf\n"
     "                       write one PDF instead, one page per song, fonts embedded; the page\n"
     "                       is the printed one (600 dots per inch, printable area = whole sheet)\n"
-    "  --paper a4|letter    paper size of the PDF (default a4)\n"
+    "  -o, --output PAGE.png\n"
+    "                       draw each song's page into a PNG image instead; several songs give\n"
+    "                       PAGE-1.png, PAGE-2.png ...\n"
+    "  --dpi N              resolution of the images (default 150)\n"
+    "  --size N             the images' longer side in pixels instead (for thumbnails)\n"
+    "  --paper a4|letter    paper size of the PDF or the images (default a4)\n"
     "  -h, --help           show this help\n"
     "\n"
     "A song that cannot be read or printed is reported on standard error with its file name;\n"
@@ -43,12 +49,29 @@ const char* const kUsage =
 struct Options {
     std::optional<QString> output;
     QPageSize::PageSizeId paper = QPageSize::A4;
+    std::optional<int> dpi;
+    std::optional<int> size;
     QStringList songs;
     bool help = false;
 };
 
 void fail(const QString& text) {
     std::fprintf(stderr, "versino-print: %s\n", qPrintable(text));
+}
+
+// --dpi N or --size N: a whole number in a range that keeps an image's memory reasonable.
+bool parseImageOption(const QString& option, const QString* value, Options& o) {
+    const bool isDpi = option == QLatin1String("--dpi");
+    const int low = isDpi ? 10 : 16;
+    const int high = isDpi ? 600 : 8000;
+    bool ok = false;
+    const int n = value ? value->toInt(&ok) : 0;
+    if (!ok || n < low || n > high) {
+        fail(QStringLiteral("%1 needs a whole number from %2 to %3").arg(option).arg(low).arg(high));
+        return false;
+    }
+    (isDpi ? o.dpi : o.size) = n;
+    return true;
 }
 
 std::optional<Options> parseArguments(const QStringList& args) {
@@ -62,6 +85,9 @@ std::optional<Options> parseArguments(const QStringList& args) {
             onlySongs = true;
         } else if (a == "-h" || a == "--help") {
             o.help = true;
+        } else if (a == "--dpi" || a == "--size") {
+            if (!parseImageOption(a, i + 1 < args.size() ? &args[++i] : nullptr, o))
+                return std::nullopt;
         } else if (a == "-o" || a == "--output" || a == "--paper") {
             if (i + 1 >= args.size()) {
                 fail(QStringLiteral("%1 needs a value").arg(a));
@@ -128,6 +154,41 @@ bool printOne(const QString& path, versino::Printer& printer) {
 // Creating the file before Qt does gives its error in the file layer's words; QPdfWriter itself
 // only says that it failed.
 // An existing book is not truncated here: it stays as it was unless a page replaces it.
+enum class Format { Pdf, Png };
+
+// The output's format by its file's extension; nothing (and a message) for any other.
+std::optional<Format> outputFormat(const Options& o) {
+    const QString suffix = o.output->section(QLatin1Char('/'), -1).section(QLatin1Char('.'), -1).toLower();
+    const bool hasSuffix = o.output->section(QLatin1Char('/'), -1).contains(QLatin1Char('.'));
+    if (hasSuffix && suffix == QLatin1String("pdf") && !o.dpi && !o.size)
+        return Format::Pdf;
+    if (hasSuffix && suffix == QLatin1String("png"))
+        return Format::Png;
+    if (hasSuffix && suffix == QLatin1String("pdf"))
+        fail(QStringLiteral("--dpi and --size apply to .png images only"));
+    else
+        fail(QStringLiteral("%1: unknown output format (known: .pdf, .png)").arg(*o.output));
+    return std::nullopt;
+}
+
+// One PNG image per song: OUT.png for one song, OUT-1.png, OUT-2.png ... for several.
+bool printImages(const Options& o) {
+    const double dpi = o.size ? versino::ImagePrinter::dotsPerInchForLongerSide(o.paper, *o.size)
+                              : double(o.dpi.value_or(150));
+    const qsizetype total = o.songs.size();
+    bool allOk = true;
+    for (qsizetype i = 0; i < total; ++i) {
+        if (total > kProgressAbove)
+            std::fprintf(stderr, "[%d/%d] %s\n", int(i + 1), int(total), qPrintable(o.songs[i]));
+        const QString file = total == 1 ? *o.output
+                                        : o.output->left(o.output->size() - 4) +
+                                              QStringLiteral("-%1").arg(i + 1) + o.output->right(4);
+        versino::ImagePrinter printer(file, o.paper, dpi);
+        allOk = printOne(o.songs[i], printer) && allOk;
+    }
+    return allOk;
+}
+
 bool outputWritable(const QString& path, bool& created) {
     const QByteArray name = QFile::encodeName(path);
     int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -170,6 +231,17 @@ int main(int argc, char** argv) {
     }
     if (options->songs.isEmpty()) {
         std::fputs(kUsage, stderr);
+        return 2;
+    }
+
+    if (options->output) {
+        const std::optional<Format> format = outputFormat(*options);
+        if (!format)
+            return 2;
+        if (*format == Format::Png)
+            return printImages(*options) ? 0 : 1;
+    } else if (options->dpi || options->size) {
+        fail(QStringLiteral("--dpi and --size apply to .png images only"));
         return 2;
     }
 
