@@ -18,8 +18,25 @@ void setupAppearance() {
     QApplication::setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
 }
 
+namespace {
+
+// Qt's German catalogue, except the names of keys: the menus show their shortcuts as "Ctrl+N",
+// not "Strg+N", as the window has always shown them.
+class GermanQtTexts final : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    QString translate(const char* context, const char* sourceText, const char* disambiguation,
+                      int n) const override {
+        if (qstrcmp(context, "QShortcut") == 0)
+            return QString();
+        return QTranslator::translate(context, sourceText, disambiguation, n);
+    }
+};
+
+} // namespace
+
 QTranslator* installGermanQtTranslations() {
-    auto* translator = new QTranslator(QCoreApplication::instance());
+    auto* translator = new GermanQtTexts(QCoreApplication::instance());
     if (!translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
                           QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;

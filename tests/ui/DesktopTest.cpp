@@ -156,6 +156,8 @@ TEST(GermanDialogs, qtsOwnTextsAreGermanAndTheProgramsStayAsTheyAre) {
     QTranslator* german = ui::installGermanQtTranslations();
     ASSERT_NE(german, nullptr) << "Qt's German catalogue is not installed";
     QtDialogs dialogs(nullptr, nullptr);
+    // Shortcuts read as the menus have always shown them.
+    EXPECT_EQ(QKeySequence(Qt::CTRL | Qt::Key_F).toString(QKeySequence::NativeText), QStringLiteral("Ctrl+F"));
 
     QStringList promptButtons;
     whenModal([&promptButtons](QWidget* w) {
