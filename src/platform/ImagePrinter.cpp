@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QImageWriter>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace versino {

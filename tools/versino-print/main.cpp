@@ -151,9 +151,6 @@ bool printOne(const QString& path, versino::Printer& printer) {
     return !dialogs.reported();
 }
 
-// Creating the file before Qt does gives its error in the file layer's words; QPdfWriter itself
-// only says that it failed.
-// An existing book is not truncated here: it stays as it was unless a page replaces it.
 enum class Format { Pdf, Png };
 
 // The output's format by its file's extension; nothing (and a message) for any other.
@@ -189,6 +186,9 @@ bool printImages(const Options& o) {
     return allOk;
 }
 
+// Creating the file before Qt does gives its error in the file layer's words; QPdfWriter itself
+// only says that it failed.
+// An existing book is not truncated here: it stays as it was unless a page replaces it.
 bool outputWritable(const QString& path, bool& created) {
     const QByteArray name = QFile::encodeName(path);
     int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
