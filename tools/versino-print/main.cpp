@@ -10,6 +10,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QStringList>
 #include <cerrno>
@@ -235,6 +236,12 @@ int main(int argc, char** argv) {
     }
 
     if (options->output) {
+        // A folder is refused as the file layer refuses it, whatever its name ends with.
+        if (QFileInfo(*options->output).isDir()) {
+            fail(*options->output + ": " +
+                 QString::fromStdString(versino::FileError(versino::FileError::Kind::AccessDenied).what()));
+            return 1;
+        }
         const std::optional<Format> format = outputFormat(*options);
         if (!format)
             return 2;
