@@ -1,5 +1,6 @@
 // Start-up: the main window (which starts a new, untitled song), then the about and instructions
-// windows, hidden; the program ends when the main window closes.
+// windows, hidden; a song named on the command line is opened once the event loop runs. The
+// program ends when the main window closes.
 #include "ui/About.h"
 #include "ui/Appearance.h"
 #include "ui/Arbeitsblatt.h"
@@ -7,6 +8,7 @@
 
 #include <QApplication>
 #include <csignal>
+#include <QTimer>
 
 int main(int argc, char* argv[]) {
     // Past a file size limit a write then fails with EFBIG and the save reports "I/O error 27",
@@ -16,6 +18,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Versino"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/glyphs/program.bmp")));
     versino::ui::setupAppearance();
+    versino::ui::installGermanQtTranslations();
 
     TWorkingForm workingForm;
     TAboutBox aboutBox(&workingForm);
@@ -23,5 +26,9 @@ int main(int argc, char* argv[]) {
     workingForm.setHelpWindows(&bedienungForm, &aboutBox);
 
     workingForm.show();
+    // Qt has taken its own options out of the arguments; what is left names songs. Opened from the
+    // running loop, so that a message or error report stands over the visible window.
+    const QStringList songs = QApplication::arguments().mid(1);
+    QTimer::singleShot(0, &workingForm, [&workingForm, songs] { workingForm.openAtStart(songs); });
     return app.exec();
 }

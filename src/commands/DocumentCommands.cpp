@@ -5,6 +5,7 @@
 #include "document/LayoutFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace versino {
@@ -27,6 +28,37 @@ FileDialogOptions openDialog() {
 }
 
 } // namespace
+
+QString suggestedFileName(const QString& title) {
+    QString name;
+    name.reserve(title.size());
+    for (const QChar c : title) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\'))
+            name += QLatin1Char('-');
+        else if (c.category() != QChar::Other_Control && c.category() != QChar::Other_Format)
+            name += c;
+    }
+    // A leading dot would hide the file, a trailing one would stand before the extension the dialog
+    // adds; blanks at either end are easily overlooked in a file name.
+    const auto isTrimmed = [](QChar c) { return c == QLatin1Char('.') || c.isSpace(); };
+    qsizetype begin = 0;
+    qsizetype end = name.size();
+    while (begin < end && isTrimmed(name.at(begin)))
+        ++begin;
+    while (end > begin && isTrimmed(name.at(end - 1)))
+        --end;
+    name = name.mid(begin, end - begin);
+    if (name.isEmpty())
+        return title.isEmpty() ? QString() : QString::fromLatin1(kUntitled);
+    // The name and the extension the dialog adds fit the file system's 255 bytes.
+    constexpr qsizetype kMaxBytes = 255 - 4;
+    while (QFile::encodeName(name).size() > kMaxBytes) {
+        name.chop(name.size() >= 2 && name.at(name.size() - 1).isLowSurrogate() ? 2 : 1);
+        while (!name.isEmpty() && isTrimmed(name.back()))
+            name.chop(1);
+    }
+    return name;
+}
 
 DocumentCommands::DocumentCommands(SongDocument& doc, Dialogs& dialogs, Hooks hooks)
     : doc_(doc), dialogs_(dialogs), hooks_(std::move(hooks)) {}
@@ -64,17 +96,19 @@ void DocumentCommands::NeuClick() {
 void DocumentCommands::OeffnenClick() {
     if (doc_.Modified && !askToSave(false))
         return;
-    const std::optional<QString> path = dialogs_.openFile(openDialog());
-    if (!path)
-        return;
-    if (chordpro::isChordProFile(*path)) {
-        openChordPro(*path);
+    if (const std::optional<QString> path = dialogs_.openFile(openDialog()))
+        openPath(*path);
+}
+
+void DocumentCommands::openPath(const QString& path) {
+    if (chordpro::isChordProFile(path)) {
+        openChordPro(path);
         return;
     }
     // The file is read whole into a staging document first: a failure leaves everything as it was,
     // the name and caption included.
-    ReadLayoutFile(doc_, *path);
-    doc_.DocumentName = *path;
+    ReadLayoutFile(doc_, path);
+    doc_.DocumentName = path;
     imported_ = false;
     run(hooks_.updateCaption);
     run(hooks_.focusTitel);
@@ -105,7 +139,8 @@ bool DocumentCommands::SpeichernClick() {
 }
 
 bool DocumentCommands::SpeichernAlsClick() {
-    const QString initial = doc_.isUntitled() ? cp1252::toUnicode(doc_.TitelEdit().text()) : doc_.DocumentName;
+    const QString initial =
+        doc_.isUntitled() ? suggestedFileName(cp1252::toUnicode(doc_.TitelEdit().text())) : doc_.DocumentName;
     const std::optional<QString> path = dialogs_.saveFile(layoutDialog(initial));
     if (!path)
         return false;
@@ -131,7 +166,7 @@ void DocumentCommands::ExportChordProClick() {
         const QFileInfo song(saveTarget());
         initial = song.dir().filePath(song.completeBaseName() + QLatin1Char('.') + extension);
     } else if (!doc_.TitelEdit().text().empty()) {
-        initial = cp1252::toUnicode(doc_.TitelEdit().text()) + QLatin1Char('.') + extension;
+        initial = suggestedFileName(cp1252::toUnicode(doc_.TitelEdit().text())) + QLatin1Char('.') + extension;
     }
     const std::optional<QString> path =
         dialogs_.saveFile({extension, QString::fromLatin1(chordpro::kExportFilter), initial});

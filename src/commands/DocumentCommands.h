@@ -12,6 +12,11 @@ inline const char* const kSavePrompt = "Wollen Sie die Datei vor dem Schließen 
 inline const char* const kLayoutExtension = "vsn";
 inline const char* const kLayoutFilter = "Text Layouts (*.vsn)|*.vsn";
 
+// The file name Save As offers for a title: never a path (a slash becomes "-"), without control
+// characters, without dots or blanks at either end, short enough for the file system. A title that
+// leaves nothing gives "unbenannt"; an empty title gives an empty suggestion.
+QString suggestedFileName(const QString& title);
+
 // New, Open, Save, Save As and the close query, over a document and the dialogs. Knows no widget:
 // the window passes in what it must do on the screen. File errors escape as FileError and reach
 // the window's error report; the command stops where the error arose.
@@ -28,6 +33,9 @@ public:
     void FormCreate();
     void NeuClick();
     void OeffnenClick();
+    // Open without the prompt and the dialog: reads the file at `path`, which becomes DocumentName.
+    // A file error escapes and leaves the document as it was.
+    void openPath(const QString& path);
     // Both return false when the user cancelled the save dialog (nothing was saved).
     bool SpeichernClick();
     bool SpeichernAlsClick();

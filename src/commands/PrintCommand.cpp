@@ -1,5 +1,6 @@
 #include "commands/PrintCommand.h"
 
+#include "commands/DocumentCommands.h"
 #include "document/Cp1252.h"
 #include "platform/QtPrinter.h"
 #include "print/Drucken.h"
@@ -35,8 +36,8 @@ bool DruckenClick(const SongDocument& doc, Dialogs& dialogs, Printer& printer, c
     return true;
 }
 
-QString suggestedFileName(const SongDocument& doc, const QString& extension) {
-    QString base = cp1252::toUnicode(doc.TitelEdit().text()).trimmed();
+QString exportFileName(const SongDocument& doc, const QString& extension) {
+    QString base = suggestedFileName(cp1252::toUnicode(doc.TitelEdit().text()));
     if (base.isEmpty())
         base = QFileInfo(doc.DocumentName).completeBaseName();
     return base + QLatin1Char('.') + extension;
@@ -49,7 +50,7 @@ void ExportPdfClick(const SongDocument& doc, Dialogs& dialogs) {
     }
     const QString extension = QString::fromLatin1(kPdfExtension);
     const std::optional<QString> path = dialogs.saveFile(
-        {extension, QString::fromLatin1(kPdfFilter), suggestedFileName(doc, extension)});
+        {extension, QString::fromLatin1(kPdfFilter), exportFileName(doc, extension)});
     if (!path)
         return;
     // A file that cannot be written at all throws here, before anything is composed.

@@ -30,9 +30,9 @@ std::optional<QString> PrintSong(const SongDocument& doc, Printer& printer);
 bool DruckenClick(const SongDocument& doc, Dialogs& dialogs, Printer& printer,
                   const QString& noPrinterText = QString());
 
-// The name a file made from the song is offered under: the title, or the document's own name
-// without its folder and extension, followed by "." and `extension`.
-QString suggestedFileName(const SongDocument& doc, const QString& extension);
+// The name an exported file is offered under: the title made a safe file name, or the document's
+// own name without its folder and extension, followed by "." and `extension`.
+QString exportFileName(const SongDocument& doc, const QString& extension);
 
 // Asks for a PDF file and writes the printed page into it, atomically: a failure leaves an existing
 // file as it was and is reported through `dialogs.error`. Changes neither the document's name nor

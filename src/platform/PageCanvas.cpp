@@ -4,20 +4,7 @@
 #include "platform/PainterSurface.h"
 #include "platform/QtPrinter.h"
 
-#include <algorithm>
-#include <cmath>
-
 namespace versino {
-
-namespace {
-
-constexpr double kInchesPerMetre = 1.0 / 0.0254;
-
-int dotsPerMetre(int dpi) {
-    return int(std::lround(dpi * kInchesPerMetre));
-}
-
-} // namespace
 
 void paintPage(QPainter& painter, const PageRecorder& page, QSize pageSize) {
     painter.save();
@@ -30,15 +17,13 @@ void paintPage(QPainter& painter, const PageRecorder& page, QSize pageSize) {
     painter.restore();
 }
 
-QImage pageImage(const PageRecorder& page, QSize pageSize, int dpi) {
-    const double scale = double(dpi) / kPrintResolution;
-    QImage image(std::max(1, int(std::lround(pageSize.width() * scale))),
-                 std::max(1, int(std::lround(pageSize.height() * scale))), QImage::Format_RGB32);
-    image.setDotsPerMeterX(dotsPerMetre(dpi));
-    image.setDotsPerMeterY(dotsPerMetre(dpi));
+QImage pageImage(const PageRecorder& page, QSize pageSize, QSize imageSize) {
+    QImage image(imageSize, QImage::Format_RGB32);
+    if (image.isNull())
+        return image;
     image.fill(Qt::white);
     QPainter painter(&image);
-    painter.scale(scale, scale);
+    painter.scale(double(imageSize.width()) / pageSize.width(), double(imageSize.height()) / pageSize.height());
     paintPage(painter, page, pageSize);
     return image;
 }

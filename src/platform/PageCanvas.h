@@ -15,7 +15,7 @@ class PageRecorder;
 // filled white first.
 void paintPage(QPainter& painter, const PageRecorder& page, QSize pageSize);
 
-// The composed page as an image at `dpi` pixels per inch.
-QImage pageImage(const PageRecorder& page, QSize pageSize, int dpi);
+// The composed page drawn into an image of `imageSize` pixels, scaled to fill it.
+QImage pageImage(const PageRecorder& page, QSize pageSize, QSize imageSize);
 
 } // namespace versino

@@ -8,6 +8,7 @@ qt_add_library(versino_printsupport STATIC
   PageCanvas.h PageCanvas.cpp
   PageMetrics.h PageMetrics.cpp
   AtomicFileDevice.h AtomicFileDevice.cpp
+  ImagePrinter.h ImagePrinter.cpp
 )
 target_include_directories(versino_printsupport PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(versino_printsupport

@@ -19,6 +19,7 @@
 #include "ui/PagePreview.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QLayout>
 #include <QScreen>
 #include <QTextBlock>
@@ -66,6 +67,17 @@ TWorkingForm::~TWorkingForm() {
 void TWorkingForm::setHelpWindows(TBedienungForm* bedienung, TAboutBox* about) {
     bedienung_ = bedienung;
     about_ = about;
+}
+
+void TWorkingForm::openAtStart(const QStringList& paths) {
+    if (paths.isEmpty())
+        return;
+    if (paths.size() > 1)
+        guarded([&] { dialogs_->message(QString::fromUtf8(kOneSongAtATime).arg(paths.size())); });
+    // The full path, as the open dialog gives it: the caption shows it and later saves go there
+    // whatever folder becomes current.
+    const QString path = paths.front().isEmpty() ? paths.front() : QFileInfo(paths.front()).absoluteFilePath();
+    guarded([&] { commands_->openPath(path); });
 }
 
 void TWorkingForm::setupWindow() {

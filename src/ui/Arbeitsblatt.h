@@ -6,6 +6,7 @@
 #include "ui/ErrorGuard.h"
 
 #include <QMainWindow>
+#include <QStringList>
 #include <memory>
 
 namespace Ui {
@@ -44,6 +45,13 @@ public:
     versino::SongDocument& document() { return *doc_; }
     versino::Dialogs& dialogs() { return *dialogs_; }
     void setHelpWindows(TBedienungForm* bedienung, TAboutBox* about);
+
+    // The songs named when the program was started: the first is opened as Open opens a file, but
+    // without the save prompt and the dialog; a file that cannot be read is reported and the song
+    // stays new and untitled. More than one name is answered with a message.
+    void openAtStart(const QStringList& paths);
+    static constexpr const char* kOneSongAtATime =
+        "Versino öffnet immer nur einen Song. Von den %1 angegebenen Dateien wird nur die erste geöffnet.";
 
     // The File menu (the document commands and the print command).
     void NeuClick();

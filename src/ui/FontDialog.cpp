@@ -76,10 +76,24 @@ const std::array<std::int32_t, 16>& FontDialog::standardColors() {
     return colors;
 }
 
+bool FontDialog::isGenericAlias(const QString& family) {
+    // fontconfig's generic names, which Qt lists as if they were families ("Sans Serif", "Serif",
+    // "Monospace"): each stands for some real face chosen by the system's configuration, so a song
+    // set in one would print differently elsewhere.
+    static const QStringList aliases = {
+        QStringLiteral("Sans Serif"), QStringLiteral("Sans-Serif"), QStringLiteral("Sans"),
+        QStringLiteral("Serif"),      QStringLiteral("Monospace"),  QStringLiteral("Mono"),
+        QStringLiteral("Cursive"),    QStringLiteral("Fantasy"),    QStringLiteral("System-UI"),
+        QStringLiteral("Emoji"),      QStringLiteral("Math"),
+    };
+    return aliases.contains(family.trimmed(), Qt::CaseInsensitive);
+}
+
 QStringList FontDialog::listedFaces() {
     QStringList faces;
     for (const QString& family : QFontDatabase::families()) {
-        if (QFontDatabase::isPrivateFamily(family) || !QFontDatabase::isSmoothlyScalable(family))
+        if (QFontDatabase::isPrivateFamily(family) || !QFontDatabase::isSmoothlyScalable(family) ||
+            isGenericAlias(family))
             continue;
         // Symbol and dingbat fonts carry no Latin letters: song text cannot be set in them.
         const auto systems = QFontDatabase::writingSystems(family);

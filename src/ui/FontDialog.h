@@ -27,8 +27,11 @@ public:
     void setSetting(const FontSetting& setting);
     FontSetting setting() const;
 
-    // The faces the dialog offers, sorted.
+    // The faces the dialog offers, sorted: real families, no generic aliases.
     static QStringList listedFaces();
+    // True for a generic family name such as "Sans Serif" that stands for whatever face the system
+    // picks.
+    static bool isGenericAlias(const QString& family);
     // The sixteen standard colours as 0x00BBGGRR, in the order of the colour list.
     static const std::array<std::int32_t, 16>& standardColors();
 

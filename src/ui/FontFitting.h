@@ -2,6 +2,9 @@
 
 #include "document/SongDocument.h"
 
+#include <QRect>
+#include <functional>
+
 class QLineEdit;
 
 namespace versino::ui {
@@ -16,7 +19,15 @@ int pixelsToPoints(int pixels, int dpi);
 // pixel height stands for. Sizes below 1 point are shown at 1 point; the result is never below 1.
 int fittedPointSize(int size, int fieldHeight, int dpi);
 
-// Shows a font setting in a single-line field: face, fitted size and style. The colour is not
+// The same steps with another measure: `heightOf(points)` is the height in pixels that counts, and
+// `limit` the most it may be.
+int fittedPointSize(int size, int limit, int dpi, const std::function<int(int)>& heightOf);
+
+// The room a line edit has for its text inside its frame and text margins, in its own coordinates.
+QRect textRoom(const QLineEdit* field);
+
+// Shows a font setting in a single-line field: face, fitted size and style. The size is fitted so
+// that the font's ascent and descent fit the field's text room. The colour is not
 // applied: the field's text keeps the window's text colour. The setting itself is not changed.
 void showFittedFont(QLineEdit* field, const FontSetting& setting);
 

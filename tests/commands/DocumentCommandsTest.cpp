@@ -6,6 +6,9 @@
 #include "support/ScriptedDialogs.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <random>
 #include <gtest/gtest.h>
 
 using namespace versino;
@@ -234,5 +237,76 @@ TEST_F(Commands, closeQueryFollowsTheAnswer) {
     dialogs.saveAnswers = {dir.path("zu.vsn")};
     EXPECT_TRUE(commands.FormCloseQuery());
     EXPECT_TRUE(QFile::exists(dir.path("zu.vsn")));
+    EXPECT_FALSE(doc.Modified);
+}
+
+TEST(SuggestedFileName, turnsTitlesIntoPlainNames) {
+    const struct {
+        const char* title;
+        const char* name;
+    } table[] = {
+        {"AC/DC Live", "AC-DC Live"},
+        {"Back\\Slash", "Back-Slash"},
+        {"Über den Wolken", "Über den Wolken"},
+        {"", ""},
+        {".", "unbenannt"},
+        {"..", "unbenannt"},
+        {" . .. ", "unbenannt"},
+        {"/", "-"},
+        {"../../etc/passwd", "-..-etc-passwd"},
+        {".versteckt", "versteckt"},
+        {"Ende.", "Ende"},
+        {"  Lied  ", "Lied"},
+        {"Tab\tund\nZeile\x01\x7f", "TabundZeile"},
+    };
+    for (const auto& row : table)
+        EXPECT_EQ(suggestedFileName(QString::fromUtf8(row.title)), QString::fromUtf8(row.name)) << row.title;
+    EXPECT_EQ(suggestedFileName(QStringLiteral("a") + QChar(0) + QStringLiteral("b")), "ab");
+}
+
+// Whatever the title, the suggestion is one file name in the dialog's own folder.
+TEST(SuggestedFileName, isAlwaysOneNameTheFileSystemTakes) {
+    const QString alphabet = QStringLiteral("aZ .-/\\\t\r\n\x01\x1f\x7f\u0081\u00dc\u00e4\u20ac~:*?");
+    std::mt19937 rng(12);
+    for (int round = 0; round < 3000; ++round) {
+        QString title;
+        const int length = std::uniform_int_distribution<int>(1, round % 10 == 0 ? 400 : 12)(rng);
+        while (title.size() < length)
+            title += alphabet.mid(std::uniform_int_distribution<int>(0, int(alphabet.size()) - 1)(rng), 1);
+        const QString name = suggestedFileName(title);
+        SCOPED_TRACE(title.toStdString());
+        ASSERT_FALSE(name.isEmpty());
+        EXPECT_FALSE(name.contains(QLatin1Char('/')));
+        EXPECT_FALSE(name.startsWith(QLatin1Char('.')));
+        EXPECT_FALSE(name.endsWith(QLatin1Char('.')));
+        for (const QChar c : name)
+            EXPECT_NE(c.category(), QChar::Other_Control) << int(c.unicode());
+        EXPECT_LE(QFile::encodeName(name + QStringLiteral(".vsn")).size(), 255);
+        EXPECT_EQ(QFileInfo(name).fileName(), name);
+        EXPECT_EQ(suggestedFileName(name), name) << "a suggestion is kept as it is";
+    }
+}
+
+TEST_F(Commands, saveAsOffersTheTitleAsANameInTheCurrentFolder) {
+    type("AC/DC Live");
+    dialogs.saveAnswers = {std::nullopt};
+    commands.SpeichernAlsClick();
+    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+    EXPECT_EQ(dialogs.saveRequests[0].initialName, QString("AC-DC Live"));
+}
+
+TEST_F(Commands, openPathReadsTheSongWithoutAskingAndKeepsItOnError) {
+    type("ungespeichert");
+    EXPECT_EQ(fileError([&] { commands.openPath(dir.path("fehlt.vsn")); }), "File not found");
+    EXPECT_EQ(doc.TitelEdit().text(), "ungespeichert");
+    EXPECT_TRUE(doc.isUntitled());
+
+    writeAll(dir.str("lied.vsn"), "[Titel]\r\nVom Band\r\n[Text]\r\nla la\r\n");
+    commands.openPath(dir.path("lied.vsn"));
+    EXPECT_TRUE(dialogs.confirms.empty());
+    EXPECT_TRUE(dialogs.openRequests.empty());
+    EXPECT_EQ(doc.TitelEdit().text(), "Vom Band");
+    EXPECT_EQ(doc.DocumentName, dir.path("lied.vsn"));
+    EXPECT_EQ(caption, captionFor(dir.path("lied.vsn")));
     EXPECT_FALSE(doc.Modified);
 }

@@ -29,7 +29,7 @@ TEST(EditorProcess, ignoresTheFileSizeLimitSignal) {
     env.insert("QT_QPA_PLATFORM", "offscreen");
     editor.setProcessEnvironment(env);
     editor.setChildProcessModifier([] { ::signal(SIGXFSZ, SIG_DFL); });
-    editor.start(VERSINO_EXE, {});
+    editor.start(QStringLiteral(VERSINO_EXECUTABLE), {});
     ASSERT_TRUE(editor.waitForStarted());
 
     QElapsedTimer waited;

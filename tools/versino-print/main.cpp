@@ -1,67 +1,61 @@
-// versino-print: prints songs exactly as the editor's print command does, on the default printer
-// or into a PDF book with one page per song.
+// versino-print: prints songs exactly as the editor's print command does: on the default printer,
+// into a PDF book with one page per song, or as PNG images of the pages; converts a song between
+// the layout file and ChordPro; and checks whether songs fit their page.
 
+#include "commands/FitToPage.h"
+#include "commands/PrintCommand.h"
 #include "commands/TransposeCommand.h"
 #include "document/ChordPro.h"
 #include "document/FileError.h"
 #include "document/LayoutFile.h"
 #include "document/SongDocument.h"
+#include "platform/ImagePrinter.h"
 #include "platform/PageMetrics.h"
 #include "platform/QtPrinter.h"
-#include "commands/PrintCommand.h"
-#include "print/Drucken.h"
 #include "print/PageCheck.h"
 
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QStringList>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 
 namespace {
 
 constexpr int kProgressAbove = 3; // more songs than this show progress
+constexpr int kDefaultDpi = 150;
 
-const char* const kUsage =
-    "Usage: versino-print [-o BOOK.pdf] [--paper a4|letter] [--transpose N [--notation de|en]] SONG...\n"
+const char* const kSynopsis =
+    "Usage: versino-print [-o BOOK.pdf|PAGE.png] [--paper a4|letter] [--dpi N|--size N] [--fit]\n"
+    "                     [--transpose N [--notation de|en]] SONG...\n"
     "       versino-print -o SONG.cho|SONG.vsn [--transpose N [--notation de|en]] SONG\n"
-    "       versino-print --check [--paper a4|letter] SONG...\n"
-    "\n"
+    "       versino-print --check [--paper a4|letter] [--fit] SONG...\n"
+    "\n";
+
+const char* const kDescription =
     "Prints Versino songs (.vsn layout files, or ChordPro files: .cho .crd .chopro .chordpro .pro)\n"
     "exactly as the editor's print command does: one portrait page per song, chords above their\n"
-    "syllables.\n"
+    "syllables. Without -o each song goes to the default printer as a job of its own.\n"
     "\n"
-    "  SONG...              each song is sent to the default printer as a job of its own\n"
-    "  -o, --output BOOK.pdf\n"
-    "                       write one PDF instead, one page per song, fonts embedded; the page\n"
-    "                       is the printed one (600 dots per inch, printable area = whole sheet)\n"
-    "  --paper a4|letter    paper size of the PDF, and of the page --check lays out (default a4)\n"
-    "  --check              print nothing: lay out each song's page and list, one line each as\n"
-    "                       FILE:LINE: text, every place where the page cannot hold the song\n"
-    "                       (lines below the page, text past the right edge, a picture left out\n"
-    "                       or unreadable, an empty chorus or bridge called, a chord left open).\n"
-    "                       LINE counts the lines of the lyrics, or of the field the text names.\n"
-    "                       Exit status 0 when every song fits, 2 when anything was listed,\n"
-    "                       1 when a song cannot be read.\n"
-    "  -o SONG.cho, -o SONG.vsn\n"
-    "                       convert one song to ChordPro or to a layout file instead of printing\n"
-    "  --transpose N        move every chord N semitones (-11 to 11) first; files stay unchanged\n"
-    "  --notation de|en     the chords' notation: de with H and B, en with B and Bb\n"
-    "                       (default: de when any chord root is H)\n"
-    "  -h, --help           show this help\n"
-    "\n"
-    "A song that cannot be read or printed is reported on standard error with its file name;\n"
-    "the other songs are still produced, and the exit status is 1. Progress is shown on\n"
-    "standard error when more than three songs are given.\n";
+    "A song that cannot be read or printed is reported on standard error with its file name; the\n"
+    "other songs are still produced, and the exit status is 1. Wrong options give status 2.\n"
+    "Progress is shown on standard error when more than three songs are given.";
+
+enum class Output { Printer, Pdf, Png, ChordPro, Layout };
 
 struct Options {
-    std::optional<QString> output;
+    Output output = Output::Printer;
+    QString outputFile;
     QPageSize::PageSizeId paper = QPageSize::A4;
+    std::optional<int> dpi;
+    std::optional<int> size;
     QStringList songs;
-    bool help = false;
     bool check = false;
+    bool fit = false;
     int transpose = 0;
     std::optional<versino::transpose::Notation> notation;
 };
@@ -70,61 +64,119 @@ void fail(const QString& text) {
     std::fprintf(stderr, "versino-print: %s\n", qPrintable(text));
 }
 
-std::optional<Options> parseArguments(const QStringList& args) {
+QString fileErrorText(const QString& path, const versino::FileError& e) {
+    return path + QStringLiteral(": ") + QString::fromStdString(e.what());
+}
+
+// A whole number within [low, high], or nothing after a message naming the option.
+std::optional<int> number(const QString& option, const QString& value, int low, int high) {
+    bool ok = false;
+    const int n = value.toInt(&ok);
+    if (ok && n >= low && n <= high)
+        return n;
+    fail(QStringLiteral("--%1 takes a whole number from %2 to %3, not \"%4\"").arg(option).arg(low).arg(high).arg(value));
+    return std::nullopt;
+}
+
+// The kind of output by the file's extension, in any letter case.
+std::optional<Output> outputByExtension(const QString& file) {
+    const QString suffix = QFileInfo(file).suffix().toLower();
+    if (suffix == QLatin1String("pdf"))
+        return Output::Pdf;
+    if (suffix == QLatin1String("png"))
+        return Output::Png;
+    if (suffix == QLatin1String("cho"))
+        return Output::ChordPro;
+    if (suffix == QLatin1String("vsn"))
+        return Output::Layout;
+    fail(QStringLiteral("%1: unknown output format (known: .pdf, .png, .cho, .vsn)").arg(file));
+    return std::nullopt;
+}
+
+// Reads the options. Nothing (after a message) when they are wrong: exit status 2.
+std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringList& arguments, bool& help) {
+    const QCommandLineOption outputOption({"o", "output"},
+                                          "Write a PDF book (one page per song), PNG images (one per song: "
+                                          "FILE-1.png, FILE-2.png ... for several), or convert one song to "
+                                          "ChordPro (.cho) or a layout file (.vsn).",
+                                          "file");
+    const QCommandLineOption paperOption("paper", "Paper of the PDF, the images and the checked page: a4 "
+                                                  "(default) or letter.", "a4|letter");
+    const QCommandLineOption dpiOption("dpi", "Resolution of PNG images (default 150).", "N");
+    const QCommandLineOption sizeOption("size", "Longer side of PNG images in pixels, instead of --dpi.", "N");
+    const QCommandLineOption checkOption(
+        "check", "Print nothing: list each place where a page cannot hold its song, one line each as "
+                 "FILE:LINE: text. Exit status 0 when every song fits, 2 when anything was listed, 1 "
+                 "when a song cannot be read.");
+    const QCommandLineOption fitOption("fit", "Lower the text and chord font sizes of each song until it fits "
+                                              "on one page (as Bearbeiten > Auf eine Seite einpassen); the "
+                                              "files stay unchanged.");
+    const QCommandLineOption transposeOption(
+        "transpose", "Move every chord N semitones (-11 to 11) first; the files stay unchanged.", "N");
+    const QCommandLineOption notationOption(
+        "notation", "The chords' notation: de with H and B, en with B and Bb (default: de when any chord "
+                    "root is H).", "de|en");
+    parser.setApplicationDescription(QString::fromLatin1(kDescription));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    parser.addOptions({outputOption, paperOption, dpiOption, sizeOption, checkOption, fitOption, transposeOption,
+                       notationOption});
+    parser.addPositionalArgument("SONG", "Songs to print: layout files or ChordPro files.", "SONG...");
+    if (!parser.parse(arguments)) {
+        fail(parser.errorText());
+        return std::nullopt;
+    }
+    help = parser.isSet(helpOption);
+    if (help)
+        return Options{};
+
     Options o;
-    bool onlySongs = false;
-    for (int i = 1; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (onlySongs || !a.startsWith('-') || a == "-") {
-            o.songs << a;
-        } else if (a == "--") {
-            onlySongs = true;
-        } else if (a == "-h" || a == "--help") {
-            o.help = true;
-        } else if (a == "--check") {
-            o.check = true;
-        } else if (a == "--transpose" || a == "--notation") {
-            if (i + 1 >= args.size()) {
-                fail(QStringLiteral("%1 needs a value").arg(a));
-                return std::nullopt;
-            }
-            const QString value = args[++i];
-            bool number = false;
-            const int steps = value.toInt(&number);
-            if (a == "--transpose" && number && steps >= -11 && steps <= 11) {
-                o.transpose = steps;
-            } else if (a == "--notation" && (value == "de" || value == "en")) {
-                o.notation = value == "de" ? versino::transpose::Notation::German
-                                           : versino::transpose::Notation::International;
-            } else {
-                fail(a == "--transpose"
-                         ? QStringLiteral("--transpose takes a number from -11 to 11, not \"%1\"").arg(value)
-                         : QStringLiteral("unknown notation \"%1\" (de or en)").arg(value));
-                return std::nullopt;
-            }
-        } else if (a == "-o" || a == "--output" || a == "--paper") {
-            if (i + 1 >= args.size()) {
-                fail(QStringLiteral("%1 needs a value").arg(a));
-                return std::nullopt;
-            }
-            const QString value = args[++i];
-            if (a != "--paper") {
-                o.output = value;
-            } else if (value.compare("a4", Qt::CaseInsensitive) == 0) {
-                o.paper = QPageSize::A4;
-            } else if (value.compare("letter", Qt::CaseInsensitive) == 0) {
-                o.paper = QPageSize::Letter;
-            } else {
-                fail(QStringLiteral("unknown paper \"%1\" (a4 or letter)").arg(value));
-                return std::nullopt;
-            }
-        } else {
-            fail(QStringLiteral("unknown option %1 (see --help)").arg(a));
+    o.songs = parser.positionalArguments();
+    o.check = parser.isSet(checkOption);
+    o.fit = parser.isSet(fitOption);
+    if (parser.isSet(paperOption)) {
+        const QString paper = parser.value(paperOption).toLower();
+        if (paper != QLatin1String("a4") && paper != QLatin1String("letter")) {
+            fail(QStringLiteral("unknown paper \"%1\" (a4 or letter)").arg(parser.value(paperOption)));
             return std::nullopt;
         }
+        o.paper = paper == QLatin1String("a4") ? QPageSize::A4 : QPageSize::Letter;
     }
-    if (o.check && o.output) {
-        fail(QStringLiteral("--check produces no page: it cannot be combined with -o"));
+    if (parser.isSet(dpiOption) && !(o.dpi = number("dpi", parser.value(dpiOption), 10, 600)))
+        return std::nullopt;
+    if (parser.isSet(sizeOption) && !(o.size = number("size", parser.value(sizeOption), 16, 8000)))
+        return std::nullopt;
+    if (parser.isSet(transposeOption)) {
+        const std::optional<int> steps = number("transpose", parser.value(transposeOption), -11, 11);
+        if (!steps)
+            return std::nullopt;
+        o.transpose = *steps;
+    }
+    if (parser.isSet(notationOption)) {
+        const QString notation = parser.value(notationOption);
+        if (notation != QLatin1String("de") && notation != QLatin1String("en")) {
+            fail(QStringLiteral("unknown notation \"%1\" (de or en)").arg(notation));
+            return std::nullopt;
+        }
+        o.notation = notation == QLatin1String("de") ? versino::transpose::Notation::German
+                                                     : versino::transpose::Notation::International;
+    }
+    if (parser.isSet(outputOption)) {
+        if (o.check) {
+            fail(QStringLiteral("--check writes nothing: it takes no -o"));
+            return std::nullopt;
+        }
+        o.outputFile = parser.value(outputOption);
+        // A folder is refused as the file layer refuses it, whatever its name ends with; that is
+        // a failed output (status 1), told before the extension is looked at.
+        if (QFileInfo(o.outputFile).isDir())
+            return o;
+        const std::optional<Output> output = outputByExtension(o.outputFile);
+        if (!output)
+            return std::nullopt;
+        o.output = *output;
+    }
+    if ((o.dpi || o.size) && o.output != Output::Png) {
+        fail(QStringLiteral("--dpi and --size apply to .png images only"));
         return std::nullopt;
     }
     return o;
@@ -158,9 +210,36 @@ private:
     bool reported_ = false;
 };
 
-// Reads a layout or ChordPro file (by its extension) and transposes it as asked; false after a
-// file error, which is reported.
-bool loadSong(const QString& path, const Options& options, versino::SongDocument& doc) {
+// Everything that runs over the songs one by one.
+class Run {
+public:
+    explicit Run(const Options& options) : o_(options) {}
+
+    int check();
+    int convert();
+    int print();
+
+private:
+    bool load(const QString& path, versino::SongDocument& doc);
+    bool printOne(const QString& path, versino::Printer& printer);
+    void progress(int i) const {
+        if (o_.songs.size() > kProgressAbove)
+            std::fprintf(stderr, "[%d/%d] %s\n", i + 1, int(o_.songs.size()), qPrintable(o_.songs[i]));
+    }
+    // The page the songs are laid out on, made when first needed.
+    versino::PrintSurface& page() {
+        if (!metrics_)
+            metrics_ = std::make_unique<versino::PageMetrics>(o_.paper);
+        return metrics_->surface();
+    }
+
+    const Options& o_;
+    std::unique_ptr<versino::PageMetrics> metrics_;
+};
+
+// Reads a layout or ChordPro file (by its extension), transposes and fits it as asked; false after
+// a file error, which is reported.
+bool Run::load(const QString& path, versino::SongDocument& doc) {
     doc.InstallDefaultFonts();
     try {
         if (versino::chordpro::isChordProFile(path)) {
@@ -174,86 +253,120 @@ bool loadSong(const QString& path, const Options& options, versino::SongDocument
             versino::ReadLayoutFile(doc, path);
         }
     } catch (const versino::FileError& e) {
-        fail(path + ": " + QString::fromStdString(e.what()));
+        fail(fileErrorText(path, e));
         return false;
     }
-    if (options.transpose != 0) {
+    if (o_.transpose != 0) {
         versino::transpose::Options how = versino::transposePreset(doc);
-        how.semitones = options.transpose;
-        how.notation = options.notation.value_or(how.notation);
+        how.semitones = o_.transpose;
+        how.notation = o_.notation.value_or(how.notation);
         versino::transposeSong(doc, how);
     }
+    if (o_.fit && versino::fitToOnePage(doc, page()) == versino::FitResult::CannotFit)
+        fail(path + QStringLiteral(": ") + QString::fromUtf8(versino::kCannotFitMessage));
     return true;
 }
 
-// "-o SONG.cho" and "-o SONG.vsn" convert one song; false after any error.
-bool isConversion(const QString& output) {
-    return output.endsWith(".cho", Qt::CaseInsensitive) || output.endsWith(".vsn", Qt::CaseInsensitive);
-}
-
-bool convert(const Options& options) {
-    const QString& output = *options.output;
-    if (options.songs.size() != 1) {
-        fail(QStringLiteral(
-                 "%1: a song file holds one song, but %2 songs were given; convert them one at a time")
-                 .arg(output)
-                 .arg(options.songs.size()));
-        return false;
-    }
+bool Run::printOne(const QString& path, versino::Printer& printer) {
     versino::SongDocument doc;
-    if (!loadSong(options.songs.front(), options, doc))
-        return false;
-    try {
-        if (output.endsWith(".cho", Qt::CaseInsensitive))
-            versino::chordpro::WriteChordProFile(doc, output);
-        else
-            versino::WriteLayoutFile(doc, output);
-    } catch (const versino::FileError& e) {
-        fail(output + ": " + QString::fromStdString(e.what()));
-        return false;
-    }
-    return true;
-}
-
-// Reads and prints one song; false when anything about it failed.
-bool printOne(const QString& path, const Options& options, versino::Printer& printer) {
-    versino::SongDocument doc;
-    if (!loadSong(path, options, doc))
+    if (!load(path, doc))
         return false;
     StderrDialogs dialogs(path);
     versino::DruckenClick(doc, dialogs, printer);
     return !dialogs.reported();
 }
 
-enum class CheckResult { Fits, Findings, Unreadable };
-
-// Lays out one song's page without printing it and lists what the page cannot hold.
-CheckResult checkOne(const QString& path, const Options& options, versino::PrintSurface& metrics) {
-    versino::SongDocument doc;
-    if (!loadSong(path, options, doc))
-        return CheckResult::Unreadable;
-    // Printing refuses such a song, so it cannot fit either.
-    if (doc.TextEdit().text().empty()) {
-        std::printf("%s:1: %s\n", qPrintable(path), "Ihr Song hat noch keinen Text!");
-        return CheckResult::Findings;
-    }
-    const std::vector<versino::PageFinding> findings = versino::CheckPage(doc, metrics);
-    for (const versino::PageFinding& f : findings)
-        std::printf("%s:%d: %s\n", qPrintable(path), f.line, qPrintable(f.text));
-    return findings.empty() ? CheckResult::Fits : CheckResult::Findings;
-}
-
-int checkAll(const Options& options) {
-    versino::PageMetrics metrics(options.paper);
+// Lays out each song's page without printing it and lists what the page cannot hold.
+int Run::check() {
     bool findings = false;
     bool unreadable = false;
-    for (const QString& song : options.songs) {
-        const CheckResult r = checkOne(song, options, metrics.surface());
-        findings = findings || r == CheckResult::Findings;
-        unreadable = unreadable || r == CheckResult::Unreadable;
+    for (const QString& path : o_.songs) {
+        versino::SongDocument doc;
+        if (!load(path, doc)) {
+            unreadable = true;
+            continue;
+        }
+        // Printing refuses such a song, so it cannot fit either.
+        if (doc.TextEdit().text().empty()) {
+            std::printf("%s:1: %s\n", qPrintable(path), versino::kNoLyricsMessage);
+            findings = true;
+            continue;
+        }
+        for (const versino::PageFinding& f : versino::CheckPage(doc, page())) {
+            std::printf("%s:%d: %s\n", qPrintable(path), f.line, qPrintable(f.text));
+            findings = true;
+        }
     }
     std::fflush(stdout);
     return unreadable ? 1 : findings ? 2 : 0;
+}
+
+// "-o SONG.cho" and "-o SONG.vsn" convert one song.
+int Run::convert() {
+    if (o_.songs.size() != 1) {
+        fail(QStringLiteral("%1: a song file holds one song, but %2 songs were given; convert them one at a time")
+                 .arg(o_.outputFile)
+                 .arg(o_.songs.size()));
+        return 1;
+    }
+    versino::SongDocument doc;
+    if (!load(o_.songs.front(), doc))
+        return 1;
+    try {
+        if (o_.output == Output::ChordPro)
+            versino::chordpro::WriteChordProFile(doc, o_.outputFile);
+        else
+            versino::WriteLayoutFile(doc, o_.outputFile);
+    } catch (const versino::FileError& e) {
+        fail(fileErrorText(o_.outputFile, e));
+        return 1;
+    }
+    return 0;
+}
+
+// One job per song on the default printer, one PDF book, or one PNG image per song.
+int Run::print() {
+    std::unique_ptr<versino::PdfBookPrinter> book;
+    if (o_.output == Output::Pdf) {
+        // The book's temporary file is made before any song is read, so that an output that
+        // cannot be written is reported at once, in the file layer's words.
+        try {
+            book = std::make_unique<versino::PdfBookPrinter>(o_.outputFile, o_.paper);
+        } catch (const versino::FileError& e) {
+            fail(fileErrorText(o_.outputFile, e));
+            return 1;
+        }
+    }
+    const double dpi = o_.size ? versino::ImagePrinter::dotsPerInchForLongerSide(o_.paper, *o_.size)
+                               : double(o_.dpi.value_or(kDefaultDpi));
+    const int total = int(o_.songs.size());
+    bool allOk = true;
+    for (int i = 0; i < total; ++i) {
+        progress(i);
+        const QString& song = o_.songs[i];
+        if (book) {
+            allOk = printOne(song, *book) && allOk;
+        } else if (o_.output == Output::Png) {
+            // OUT.png for one song; OUT-1.png, OUT-2.png ... for several.
+            const QFileInfo out(o_.outputFile);
+            const QString file = total == 1 ? o_.outputFile
+                                            : out.dir().filePath(QStringLiteral("%1-%2.%3")
+                                                                     .arg(out.completeBaseName())
+                                                                     .arg(i + 1)
+                                                                     .arg(out.suffix()));
+            versino::ImagePrinter printer(file, o_.paper, dpi);
+            allOk = printOne(song, printer) && allOk;
+        } else {
+            versino::QtPrinter printer;
+            allOk = printOne(song, printer) && allOk;
+        }
+    }
+    // A book without a single page is not written: an empty PDF is a file that no reader opens.
+    if (book && !book->finish()) {
+        fail(o_.outputFile + QStringLiteral(": ") + book->errorText());
+        return 1;
+    }
+    return allOk ? 0 : 1;
 }
 
 // Qt's notice about a missing XDG_RUNTIME_DIR is noise for a command-line tool; all else passes.
@@ -278,54 +391,31 @@ int main(int argc, char** argv) {
     ensureDisplay();
     qInstallMessageHandler(quietMessages);
     QGuiApplication app(argc, argv);
-    const std::optional<Options> options = parseArguments(QCoreApplication::arguments());
+    QCommandLineParser parser;
+    bool help = false;
+    const std::optional<Options> options = parseArguments(parser, QCoreApplication::arguments(), help);
     if (!options)
         return 2;
-    if (options->help) {
-        std::fputs(kUsage, stdout);
+    if (help) {
+        std::fputs(kSynopsis, stdout);
+        std::fputs(qPrintable(parser.helpText()), stdout);
         return 0;
     }
     if (options->songs.isEmpty()) {
-        std::fputs(kUsage, stderr);
+        std::fputs(kSynopsis, stderr);
+        std::fputs("See versino-print --help.\n", stderr);
         return 2;
     }
-
-    if (options->output && isConversion(*options->output))
-        return convert(*options) ? 0 : 1;
-
-
-    if (options->check)
-        return checkAll(*options);
-
-    // The book's temporary file is made before any song is read, so that an output that cannot
-    // be written is reported at once, in the file layer's words.
-    std::unique_ptr<versino::PdfBookPrinter> book;
-    if (options->output) {
-        try {
-            book = std::make_unique<versino::PdfBookPrinter>(*options->output, options->paper);
-        } catch (const versino::FileError& e) {
-            fail(*options->output + ": " + QString::fromStdString(e.what()));
-            return 1;
-        }
-    }
-
-    const int total = int(options->songs.size());
-    bool allOk = true;
-    for (int i = 0; i < total; ++i) {
-        const QString& song = options->songs[i];
-        if (total > kProgressAbove)
-            std::fprintf(stderr, "[%d/%d] %s\n", i + 1, total, qPrintable(song));
-        if (book) {
-            allOk = printOne(song, *options, *book) && allOk;
-        } else {
-            versino::QtPrinter printer;
-            allOk = printOne(song, *options, printer) && allOk;
-        }
-    }
-    // A book without a single page is not written: an empty PDF is a file that no reader opens.
-    if (book && !book->finish()) {
-        fail(*options->output + ": " + book->errorText());
+    if (!options->outputFile.isEmpty() && QFileInfo(options->outputFile).isDir()) {
+        fail(options->outputFile + QStringLiteral(": ") +
+             QString::fromStdString(versino::FileError(versino::FileError::Kind::AccessDenied).what()));
         return 1;
     }
-    return allOk ? 0 : 1;
+
+    Run run(*options);
+    if (options->check)
+        return run.check();
+    if (options->output == Output::ChordPro || options->output == Output::Layout)
+        return run.convert();
+    return run.print();
 }

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the button glyphs and the program picture as 16-colour BMP files (and the desktop icon as PNG).
+"""Draws the button glyphs and the program picture as 16-colour BMP files (and the desktop icons as PNG files in packaging/icons).
 
 Run from anywhere: python3 src/ui/glyphs/make_glyphs.py. The outputs are committed; the build only
 embeds them. Every glyph's bottom-left pixel carries the colour that the buttons draw transparent.
@@ -76,15 +76,32 @@ def write_bmp(path, canvas):
         f.write(header + info + palette + pixels)
 
 
-def write_png(path, canvas, scale, transparent=None):
-    w, h = canvas.w * scale, canvas.h * scale
+def write_png(path, canvas, size, transparent=None):
+    """Writes the canvas as a size x size RGBA PNG. Each pixel is the average of the canvas area it
+    covers (4 x 4 samples), so whole multiples stay crisp and other sizes are smoothed, not torn."""
+    w = h = size
+    samples = 4
     raw = bytearray()
     for y in range(h):
         raw.append(0)
         for x in range(w):
-            c = canvas.px[y // scale][x // scale]
-            r, g, b = PALETTE[c]
-            raw.extend((r, g, b, 0 if c == transparent else 255))
+            acc = [0, 0, 0, 0]
+            for sy in range(samples):
+                cy = ((y * samples + sy) * canvas.h) // (h * samples)
+                for sx in range(samples):
+                    c = canvas.px[cy][((x * samples + sx) * canvas.w) // (w * samples)]
+                    r, g, b = PALETTE[c]
+                    a = 0 if c == transparent else 255
+                    acc[0] += r * a
+                    acc[1] += g * a
+                    acc[2] += b * a
+                    acc[3] += a
+            n = samples * samples
+            alpha = acc[3] // n
+            if acc[3]:
+                raw.extend((acc[0] // acc[3], acc[1] // acc[3], acc[2] // acc[3], alpha))
+            else:
+                raw.extend((0, 0, 0, 0))
 
     def chunk(kind, data):
         body = kind + data
@@ -330,6 +347,9 @@ def program_picture():
     return c
 
 
+ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+
+
 def main():
     out = HERE
     write_bmp(os.path.join(out, "rline.bmp"), r_line())
@@ -341,10 +361,11 @@ def main():
     write_bmp(os.path.join(out, "folder.bmp"), folder_glyph())
     picture = program_picture()
     write_bmp(os.path.join(out, "program.bmp"), picture)
-    packaging = os.path.join(ROOT, "packaging")
-    os.makedirs(packaging, exist_ok=True)
-    write_png(os.path.join(packaging, "versino-32.png"), picture, 1)
-    write_png(os.path.join(packaging, "versino-128.png"), picture, 4)
+    # The desktop icons in every size of the hicolor theme that menus and file managers ask for.
+    icons = os.path.join(ROOT, "packaging", "icons")
+    os.makedirs(icons, exist_ok=True)
+    for size in ICON_SIZES:
+        write_png(os.path.join(icons, "versino-%d.png" % size), picture, size)
 
 
 if __name__ == "__main__":

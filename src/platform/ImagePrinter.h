@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/PageMetrics.h"
+#include "platform/PageRecorder.h"
+#include "platform/PrintSurface.h"
+
+#include <QImage>
+#include <QPageSize>
+#include <QString>
+#include <memory>
+
+namespace versino {
+
+// A printer whose one job is a PNG image of the page. The page is composed with the printer's
+// measures (600 dots per inch, the whole sheet) and drawn the way the page preview draws it,
+// scaled to the image, so the image shows exactly what paper would. The file is written atomically
+// when the job ends: a failure leaves an existing file as it was.
+class ImagePrinter final : public Printer {
+public:
+    // The image of a `paper` page at `dotsPerInch`.
+    ImagePrinter(const QString& fileName, QPageSize::PageSizeId paper, double dotsPerInch);
+    ~ImagePrinter() override;
+
+    // The resolution at which the longer side of a `paper` page is `pixels` long.
+    static double dotsPerInchForLongerSide(QPageSize::PageSizeId paper, int pixels);
+
+    void setPortrait() override {}
+    PrintSurface& beginDocument() override;
+    // Draws and writes the image; a file error is thrown as a PrinterError naming the file.
+    void endDocument() override;
+
+    // The last page drawn (for tests).
+    const QImage& image() const { return image_; }
+
+private:
+    QString fileName_;
+    QPageSize::PageSizeId paper_;
+    double dotsPerInch_;
+    PageMetrics metrics_;
+    std::unique_ptr<PageRecorder> page_;
+    QImage image_;
+};
+
+} // namespace versino
