@@ -309,12 +309,34 @@ TEST_F(VersinoPrint, checkListsWhatDoesNotFitAndPrintsNothing) {
     EXPECT_FALSE(QFile::exists(pdf("x.pdf")));
 }
 
+// --fit lowers the text and chord fonts of each song until its page holds it; the file stays.
+TEST_F(VersinoPrint, fitMakesALongSongFitWithoutChangingItsFile) {
+    SongDocument doc;
+    doc.InstallDefaultFonts();
+    doc.TextFont.size = 16;
+    doc.AkkordFont.size = 12;
+    for (int i = 0; i < 45; ++i)
+        doc.TextEdit().addLine("<Am>Zeile <G7>" + std::to_string(i + 1));
+    writeBytes(dir.filePath("lang.vsn"), QByteArray::fromStdString(formatLayout(doc)));
+    const QByteArray before = bytesOf(dir.filePath("lang.vsn"));
+
+    EXPECT_EQ(run({"--check", "lang.vsn"}).exitCode, 2);
+    const ToolRun fitted = run({"--check", "--fit", "lang.vsn"});
+    EXPECT_EQ(fitted.exitCode, 0) << fitted.out.toStdString() << fitted.err.toStdString();
+    ASSERT_EQ(run({"--fit", "-o", "lang.pdf", "lang.vsn"}).exitCode, 0);
+    EXPECT_EQ(pagesOf(pdf("lang.pdf")), 1);
+    EXPECT_TRUE(findWord(pdfWords(pdf("lang.pdf")), "45")) << "the last line is on the page";
+    EXPECT_EQ(bytesOf(dir.filePath("lang.vsn")), before);
+}
+
 TEST_F(VersinoPrint, helpAndUsage) {
     const ToolRun help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("versino-print [-o BOOK.pdf"));
     EXPECT_TRUE(help.out.contains("--paper"));
     EXPECT_TRUE(help.out.contains("--check"));
+    EXPECT_TRUE(help.out.contains("--fit"));
+    EXPECT_TRUE(help.out.contains("--transpose"));
     EXPECT_EQ(run({}).exitCode, 2);
     EXPECT_EQ(run({"--paper", "a5", "-o", "x.pdf", "s.vsn"}).exitCode, 2);
     EXPECT_EQ(run({"--frobnicate"}).exitCode, 2);
