@@ -77,7 +77,7 @@ void SongDocument::InstallDefaultFonts() {
 }
 
 QString captionFor(const QString& documentName) {
-    return QStringLiteral("Versino 2.11 - [") + documentName + QLatin1Char(']');
+    return QStringLiteral("Versino " VERSINO_VERSION " - [") + documentName + QLatin1Char(']');
 }
 
 } // namespace versino

@@ -123,7 +123,8 @@ private:
     FieldSet fields_;
 };
 
-// The main window's caption for a document name: "Versino 2.11 - [" name "]".
+// The main window's caption for a document name: "Versino 2.11 - [" name "]", the version being
+// the project's.
 QString captionFor(const QString& documentName);
 
 } // namespace versino

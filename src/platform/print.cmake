@@ -10,7 +10,6 @@ qt_add_library(versino_printsupport STATIC
   AtomicFileDevice.h AtomicFileDevice.cpp
   ImagePrinter.h ImagePrinter.cpp
 )
-target_include_directories(versino_printsupport PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(versino_printsupport
   PUBLIC versino_platform versino_document Qt6::Gui
   PRIVATE Qt6::PrintSupport)
