@@ -10,6 +10,10 @@
 #include <csignal>
 #include <QTimer>
 
+using versino::ui::TAboutBox;
+using versino::ui::TBedienungForm;
+using versino::ui::TWorkingForm;
+
 int main(int argc, char* argv[]) {
     // Past a file size limit a write then fails with EFBIG and the save reports "I/O error 27",
     // instead of the kernel ending the editor with the song unsaved.

@@ -27,6 +27,10 @@
 #include <functional>
 #include <vector>
 
+using versino::ui::TAboutBox;
+using versino::ui::TBedienungForm;
+using versino::ui::TWorkingForm;
+
 using namespace versino;
 
 namespace {

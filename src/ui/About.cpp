@@ -4,6 +4,8 @@
 
 #include "ui/HelpWindow.h"
 
+namespace versino::ui {
+
 TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner), ui_(std::make_unique<Ui::TAboutBox>()) {
     ui_->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
@@ -22,3 +24,5 @@ TAboutBox::~TAboutBox() = default;
 void TAboutBox::showOver(QWidget* owner) {
     versino::ui::showOnceCentred(this, owner, placed_);
 }
+
+} // namespace versino::ui

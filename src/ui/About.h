@@ -1,11 +1,15 @@
 #pragma once
 
+// TAboutBox, the about window. The file keeps the window's short unit name, About.
+
 #include <QDialog>
 #include <memory>
 
 namespace Ui {
 class TAboutBox;
 }
+
+namespace versino::ui {
 
 // The about window: the product's name and version. Modeless; OK, Enter and the close box hide it.
 class TAboutBox : public QDialog {
@@ -22,3 +26,5 @@ private:
     std::unique_ptr<Ui::TAboutBox> ui_;
     bool placed_ = false;
 };
+
+} // namespace versino::ui

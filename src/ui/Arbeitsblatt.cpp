@@ -24,7 +24,7 @@
 #include <QScreen>
 #include <QTextBlock>
 
-using namespace versino;
+namespace versino::ui {
 
 namespace {
 
@@ -366,3 +366,5 @@ void TWorkingForm::InfoClick() {
     if (about_)
         about_->showOver(this);
 }
+
+} // namespace versino::ui

@@ -1,5 +1,8 @@
 #pragma once
 
+// TWorkingForm, the main window. The file keeps the window's German unit name, Arbeitsblatt
+// ("worksheet"), which its form file and its handlers' names share.
+
 #include "commands/DocumentCommands.h"
 #include "document/SongDocument.h"
 #include "platform/Dialogs.h"
@@ -13,18 +16,17 @@ namespace Ui {
 class TWorkingForm;
 }
 
-class TAboutBox;
-class TBedienungForm;
-
 namespace versino {
 class PageMetrics;
 }
 
 namespace versino::ui {
+
 class LineEditField;
 class PagePreview;
 class PlainTextField;
-} // namespace versino::ui
+class TAboutBox;
+class TBedienungForm;
 
 // The main window: the nine fields are the song's storage, the menu starts the document commands and
 // the print command, the buttons the editing aids. Every handler runs inside the error guard.
@@ -134,3 +136,5 @@ private:
     std::unique_ptr<versino::PageMetrics> fitMetrics_; // made when first needed
     bool placed_ = false;
 };
+
+} // namespace versino::ui

@@ -5,6 +5,8 @@
 #include "ui/Appearance.h"
 #include "ui/HelpWindow.h"
 
+namespace versino::ui {
+
 TBedienungForm::TBedienungForm(QWidget* owner) : QWidget(owner), ui_(std::make_unique<Ui::TBedienungForm>()) {
     ui_->setupUi(this);
     // An ordinary resizable window; the panel and the button keep their places when it is resized.
@@ -21,3 +23,5 @@ TBedienungForm::~TBedienungForm() = default;
 void TBedienungForm::showOver(QWidget* owner) {
     versino::ui::showOnceCentred(this, owner, placed_);
 }
+
+} // namespace versino::ui

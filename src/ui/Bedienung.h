@@ -1,11 +1,16 @@
 #pragma once
 
+// TBedienungForm, the instructions window. The file keeps the window's German unit name,
+// Bedienung ("operation"), which its form file shares.
+
 #include <QWidget>
 #include <memory>
 
 namespace Ui {
 class TBedienungForm;
 }
+
+namespace versino::ui {
 
 // The instructions window: a fixed table of the chord markup and the directive lines. Modeless;
 // closing it only hides it.
@@ -23,3 +28,5 @@ private:
     std::unique_ptr<Ui::TBedienungForm> ui_;
     bool placed_ = false;
 };
+
+} // namespace versino::ui

@@ -14,6 +14,8 @@
 
 namespace versino::testing {
 
+using ui::TWorkingForm;
+
 // A main window over scripted dialogs: no test ever waits on a real modal dialog.
 class FormFixture : public ::testing::Test {
 protected:

@@ -6,6 +6,10 @@
 
 #include <QLabel>
 
+using versino::ui::TAboutBox;
+using versino::ui::TBedienungForm;
+using versino::ui::TWorkingForm;
+
 using namespace versino;
 using versino::testing::FormFixture;
 
