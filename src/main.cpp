@@ -7,8 +7,8 @@
 #include "ui/Bedienung.h"
 
 #include <QApplication>
-#include <csignal>
 #include <QTimer>
+#include <csignal>
 
 using versino::ui::TAboutBox;
 using versino::ui::TBedienungForm;

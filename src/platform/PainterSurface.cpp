@@ -3,6 +3,7 @@
 #include "document/Cp1252.h"
 #include "document/SongDocument.h"
 #include "platform/Bitmap.h"
+#include "platform/QtFont.h"
 
 #include <QPaintDevice>
 #include <QPainter>
@@ -46,15 +47,7 @@ void PainterSurface::setFontStyle(std::uint8_t style) {
 }
 
 void PainterSurface::setFontColor(std::int32_t color) {
-    const auto c = std::uint32_t(color);
-    color_ = QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
-
-int PainterSurface::pixelSizeFor(int points, int dpi) {
-    const long long p = std::max(points, 1);
-    // Rounded like the classic MulDiv(points, dpi, 72); capped so that absurd sizes cannot overflow.
-    const long long px = (p * dpi + 36) / 72;
-    return int(std::clamp(px, 1LL, 100000LL));
+    color_ = toQColor(color);
 }
 
 const QFont& PainterSurface::font() {
@@ -73,12 +66,11 @@ const QFont& PainterSurface::font() {
 }
 
 QFont PainterSurface::resolveFont() const {
-    QFont f(cp1252::toUnicode(face_));
-    f.setPixelSize(pixelSizeFor(points_, dpi_));
-    f.setBold(style_ & FontStyle::Bold);
-    f.setItalic(style_ & FontStyle::Italic);
-    f.setUnderline(style_ & FontStyle::Underline);
-    f.setStrikeOut(style_ & FontStyle::StrikeOut);
+    FontSetting setting;
+    setting.name = face_;
+    setting.size = points_;
+    setting.style = style_;
+    QFont f = toQFont(setting, dpi_);
     // Kerning would move a glyph against the width of the text before it, and chords are
     // placed by those widths.
     f.setKerning(false);

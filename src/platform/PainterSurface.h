@@ -34,8 +34,6 @@ public:
     void drawText(int x, int y, std::string_view text) override;
     void stretchDraw(const PageBox& box, const Bitmap& bitmap) override;
 
-    // The pixel size used for a point size at `dpi`: sizes below 1 point are drawn at 1 point.
-    static int pixelSizeFor(int points, int dpi);
 
 private:
     const QFont& font();

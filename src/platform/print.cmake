@@ -3,6 +3,7 @@ qt_add_library(versino_printsupport STATIC
   PrintSurface.h
   Bitmap.h Bitmap.cpp
   PainterSurface.h PainterSurface.cpp
+  QtFont.h QtFont.cpp
   QtPrinter.h QtPrinter.cpp
   PageRecorder.h PageRecorder.cpp
   PageCanvas.h PageCanvas.cpp

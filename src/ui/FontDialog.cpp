@@ -1,6 +1,7 @@
 #include "ui/FontDialog.h"
 
 #include "document/Cp1252.h"
+#include "platform/QtFont.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -39,10 +40,6 @@ const char* const kColorNames[16] = {
     "Schwarz", "Kastanienbraun", "Grün", "Olivgrün", "Marineblau", "Violett",   "Petrol", "Grau", "Silber",
     "Rot",     "Hellgrün",       "Gelb", "Blau",     "Fuchsie",    "Aquamarin", "Weiß",
 };
-
-QColor toQColor(std::int32_t c) {
-    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-}
 
 QIcon swatch(std::int32_t c) {
     QPixmap pm(24, 12);
@@ -284,13 +281,9 @@ FontSetting FontDialog::setting() const {
 
 void FontDialog::updateSample() {
     const FontSetting s = setting();
-    QFont f(cp1252::toUnicode(s.name));
+    QFont f = withFaceAndStyle(QFont(), s.name, s.style);
     if (s.size > 0)
         f.setPointSize(s.size);
-    f.setBold(s.style & FontStyle::Bold);
-    f.setItalic(s.style & FontStyle::Italic);
-    f.setUnderline(s.style & FontStyle::Underline);
-    f.setStrikeOut(s.style & FontStyle::StrikeOut);
     sample_->setFont(f);
     QPalette p = sample_->palette();
     p.setColor(QPalette::WindowText, toQColor(s.color));

@@ -1,6 +1,7 @@
 #include "ui/FontFitting.h"
 
 #include "document/Cp1252.h"
+#include "platform/QtFont.h"
 
 #include <QFontMetrics>
 #include <QLineEdit>
@@ -65,12 +66,7 @@ QRect textRoom(const QLineEdit* field) {
 }
 
 void showFittedFont(QLineEdit* field, const FontSetting& setting) {
-    QFont font = field->font();
-    font.setFamily(cp1252::toUnicode(setting.name));
-    font.setBold(setting.style & FontStyle::Bold);
-    font.setItalic(setting.style & FontStyle::Italic);
-    font.setUnderline(setting.style & FontStyle::Underline);
-    font.setStrikeOut(setting.style & FontStyle::StrikeOut);
+    QFont font = withFaceAndStyle(field->font(), setting.name, setting.style);
     // The font's whole line, ascent and descent, must fit the room inside the frame; the nominal
     // character height alone would let accents and descenders be cut.
     const auto lineHeight = [&font, field](int points) {

@@ -1,4 +1,5 @@
 #include "platform/PainterSurface.h"
+#include "platform/QtFont.h"
 #include "document/SongDocument.h"
 #include "platform/Bitmap.h"
 
@@ -52,12 +53,12 @@ protected:
 };
 
 TEST(PixelSize, pointsAreConvertedAtTheDeviceResolutionWithOnePointAtLeast) {
-    EXPECT_EQ(PainterSurface::pixelSizeFor(12, 600), 100);
-    EXPECT_EQ(PainterSurface::pixelSizeFor(10, 600), 83);
-    EXPECT_EQ(PainterSurface::pixelSizeFor(1, 600), 8);
-    EXPECT_EQ(PainterSurface::pixelSizeFor(0, 600), 8);
-    EXPECT_EQ(PainterSurface::pixelSizeFor(-7, 600), 8);
-    EXPECT_GT(PainterSurface::pixelSizeFor(INT32_MAX, 600), 0);
+    EXPECT_EQ(versino::pixelSizeFor(12, 600), 100);
+    EXPECT_EQ(versino::pixelSizeFor(10, 600), 83);
+    EXPECT_EQ(versino::pixelSizeFor(1, 600), 8);
+    EXPECT_EQ(versino::pixelSizeFor(0, 600), 8);
+    EXPECT_EQ(versino::pixelSizeFor(-7, 600), 8);
+    EXPECT_GT(versino::pixelSizeFor(INT32_MAX, 600), 0);
 }
 
 TEST_F(Surface, pageIsTheDeviceInDeviceUnits) {
