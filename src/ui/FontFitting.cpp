@@ -1,6 +1,5 @@
 #include "ui/FontFitting.h"
 
-#include "document/Cp1252.h"
 #include "platform/QtFont.h"
 
 #include <QFontMetrics>
