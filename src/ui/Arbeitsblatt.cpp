@@ -234,6 +234,10 @@ void TWorkingForm::SeitenvorschauClick() {
         preview_ = new ui::PagePreview(*doc_, this);
         preview_->setDocumentName(doc_->DocumentName);
         connect(preview_, &ui::PagePreview::showLine, this, &TWorkingForm::showLine);
+        // Beside the main window where the screen has room, so that both can be seen at once.
+        const QRect frame = frameGeometry();
+        if (const QScreen* s = screen(); s && frame.right() + 8 + preview_->width() <= s->availableGeometry().right())
+            preview_->move(frame.right() + 8, frame.top());
     }
     preview_->show();
     preview_->raise();

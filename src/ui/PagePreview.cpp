@@ -170,6 +170,11 @@ void PagePreview::showEvent(QShowEvent* event) {
     if (stale_)
         refresh();
     QWidget::showEvent(event);
+    // The first showing fits the whole page into the window, once the window has its size.
+    if (!shown_) {
+        shown_ = true;
+        QTimer::singleShot(0, this, &PagePreview::showWholePage);
+    }
 }
 
 void PagePreview::refresh() {

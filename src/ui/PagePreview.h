@@ -70,6 +70,7 @@ private:
     std::vector<PageFinding> findings_;
     QTimer pause_;
     bool stale_ = false; // the song changed while the preview was hidden
+    bool shown_ = false; // shown before: the zoom is the user's
     QScrollArea* scroll_ = nullptr;
     PageView* view_ = nullptr;
     QListWidget* findingsList_ = nullptr;
