@@ -103,9 +103,9 @@ std::vector<PageFinding> CheckPage(const SongDocument& doc, PrintSurface& metric
         out.push_back({PageFindingKind::BelowPage, FieldId::Nachspiel, 1,
                        QStringLiteral("Die Schlussbemerkung passt nicht mehr auf die Seite.")});
 
-    const std::vector<std::string> lyrics = doc.TextEdit().lineList();
-    const bool chorusEmpty = doc.RefrainEdit().lineCount() == 0;
-    const bool bridgeEmpty = doc.BridgeEdit().lineCount() == 0;
+    const std::vector<std::string>& lyrics = report.lyricLines;
+    const bool chorusEmpty = report.chorusLines.empty();
+    const bool bridgeEmpty = report.bridgeLines.empty();
     for (std::size_t i = 0; i < lyrics.size(); ++i) {
         const std::string& l = lyrics[i];
         const int line = int(i) + 1;
@@ -118,8 +118,8 @@ std::vector<PageFinding> CheckPage(const SongDocument& doc, PrintSurface& metric
                                .arg(QString::fromLatin1(l.c_str()))});
     }
     addOpenChords(out, lyrics, FieldId::Text);
-    addOpenChords(out, doc.RefrainEdit().lineList(), FieldId::Refrain);
-    addOpenChords(out, doc.BridgeEdit().lineList(), FieldId::Bridge);
+    addOpenChords(out, report.chorusLines, FieldId::Refrain);
+    addOpenChords(out, report.bridgeLines, FieldId::Bridge);
 
     switch (report.picture) {
     case PageReport::Picture::NoRoom:

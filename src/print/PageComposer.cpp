@@ -123,9 +123,15 @@ std::optional<QString> PageComposer::compose() {
     printRemark();
     printBody();
     printClosingRemark();
-    if (snap_.pictureFile.empty())
-        return std::nullopt;
-    return printPicture();
+    std::optional<QString> pictureError;
+    if (!snap_.pictureFile.empty())
+        pictureError = printPicture();
+    if (report_) {
+        report_->lyricLines = std::move(snap_.lyricLines);
+        report_->chorusLines = std::move(snap_.chorusLines);
+        report_->bridgeLines = std::move(snap_.bridgeLines);
+    }
+    return pictureError;
 }
 
 void PageComposer::noteCut(FieldId field, int line) {
