@@ -156,7 +156,8 @@ TEST(NothingCovers, noTwoCellsOverlapOnRandomSongs) {
         ComposePage(checked, doc, &report);
         ASSERT_EQ(checked.cells.size(), page.cells.size()) << "song " << song << "\n" << songText(doc);
         for (std::size_t i = 0; i < page.cells.size(); ++i)
-            ASSERT_TRUE(checked.cells[i].left == page.cells[i].left && checked.cells[i].top == page.cells[i].top &&
+            ASSERT_TRUE(checked.cells[i].left == page.cells[i].left &&
+                        checked.cells[i].top == page.cells[i].top &&
                         checked.cells[i].text == page.cells[i].text)
                 << "song " << song << ": " << describe(checked.cells[i]) << " vs " << describe(page.cells[i]);
     }
@@ -185,8 +186,8 @@ protected:
         return std::find(m.begin(), m.end(), RecordingSurface::draw(x, y, text)) != m.end();
     }
     const Cell& cell(const std::string& text) {
-        const auto it = std::find_if(page.cells.begin(), page.cells.end(),
-                                     [&](const Cell& c) { return c.text == text; });
+        const auto it =
+            std::find_if(page.cells.begin(), page.cells.end(), [&](const Cell& c) { return c.text == text; });
         EXPECT_NE(it, page.cells.end()) << text;
         return it == page.cells.end() ? page.cells.front() : *it;
     }

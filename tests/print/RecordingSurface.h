@@ -80,9 +80,9 @@ public:
                              static_cast<long long>(y) + cellHeight(), std::string(text), size});
     }
     void stretchDraw(const PageBox& b, const Bitmap& bitmap) override {
-        record("bitmap " + std::to_string(b.left) + "," + std::to_string(b.top) + "," + std::to_string(b.right) +
-               "," + std::to_string(b.bottom) + " " + std::to_string(bitmap.width()) + "x" +
-               std::to_string(bitmap.height()));
+        record("bitmap " + std::to_string(b.left) + "," + std::to_string(b.top) + "," +
+               std::to_string(b.right) + "," + std::to_string(b.bottom) + " " +
+               std::to_string(bitmap.width()) + "x" + std::to_string(bitmap.height()));
         cells.push_back({b.left, b.top, b.right, b.bottom, "", 0});
     }
 
