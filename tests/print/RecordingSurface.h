@@ -3,6 +3,8 @@
 #include "platform/Bitmap.h"
 #include "platform/PrintSurface.h"
 
+#include <algorithm>
+#include <climits>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -93,7 +95,7 @@ public:
                 return it->second;
         }
         if (!proportional)
-            return int(text.size()) * (size + ((style & 1) ? 1 : 0));
+            return clampToInt((long long)(text.size()) * (size + ((style & 1) ? 1LL : 0LL)));
         const long long p = points();
         long long quarters = 0; // a byte is 2 to 6 quarters of the point size wide
         for (const char c : text)
@@ -103,10 +105,12 @@ public:
     }
     int cellHeight() const {
         if (!proportional)
-            return 4 * size;
+            return clampToInt(4LL * size);
         return int(points() * 4 + points() * (face.size() % 3) / 2);
     }
     long long points() const { return std::max(size, 1); }
+    // Absurd sizes (INT32_MIN points) measure at the ends of the int range instead of wrapping.
+    static int clampToInt(long long v) { return int(std::clamp<long long>(v, INT_MIN, INT_MAX)); }
 
     void record(std::string call) {
         if (recordCalls)
