@@ -283,6 +283,8 @@ int pageCheckFigures(const versino::SongDocument& benchSong) {
     std::printf("  peak memory: 103 KB song printed %ld MB, checked %ld MB (whole process)\n",
                 printed.maxRssKb / 1024, checked.maxRssKb / 1024);
     std::printf("  findings: benchmark song %zu, 100,000 lines %zu\n", findings, manyFindings);
+    for (const versino::PageFinding& f : versino::CheckPage(benchSong, metrics.surface()))
+        std::printf("    field %d line %d: %s\n", int(f.field), f.line, qPrintable(f.text));
     std::printf("  (medians: 200 pages, 21 long songs; the 103 KB song once, in a child of its own)\n");
     return 0;
 }

@@ -45,37 +45,56 @@ bool hasOpenChord(const std::string& line) {
 // Where a field's findings stand in the list: in the order of the page.
 int pageRank(FieldId f) {
     switch (f) {
-    case FieldId::Titel: return 0;
-    case FieldId::Interpret: return 1;
-    case FieldId::Kapo: return 2;
-    case FieldId::Vorspiel: return 3;
-    case FieldId::Text: return 4;
-    case FieldId::Refrain: return 5;
-    case FieldId::Bridge: return 6;
-    case FieldId::Nachspiel: return 7;
-    case FieldId::Graphik: return 8;
+    case FieldId::Titel:
+        return 0;
+    case FieldId::Interpret:
+        return 1;
+    case FieldId::Kapo:
+        return 2;
+    case FieldId::Vorspiel:
+        return 3;
+    case FieldId::Text:
+        return 4;
+    case FieldId::Refrain:
+        return 5;
+    case FieldId::Bridge:
+        return 6;
+    case FieldId::Nachspiel:
+        return 7;
+    case FieldId::Graphik:
+        return 8;
     }
     return 9;
 }
 
 QString cutText(FieldId f) {
     switch (f) {
-    case FieldId::Titel: return QStringLiteral("Der Titel ist breiter als die Seite.");
-    case FieldId::Interpret: return QStringLiteral("Der Interpret ist breiter als die Seite.");
-    case FieldId::Kapo: return QStringLiteral("Die Kapo-Zeile reicht über den rechten Rand.");
-    case FieldId::Vorspiel: return QStringLiteral("Die Bemerkung reicht über den rechten Rand.");
-    case FieldId::Refrain: return QStringLiteral("Die Refrain-Zeile reicht über den rechten Rand.");
-    case FieldId::Bridge: return QStringLiteral("Die Bridge-Zeile reicht über den rechten Rand.");
-    case FieldId::Nachspiel: return QStringLiteral("Die Schlussbemerkung reicht über den rechten Rand.");
-    default: return QStringLiteral("Text oder Akkorde reichen über den rechten Rand.");
+    case FieldId::Titel:
+        return QStringLiteral("Der Titel ist breiter als die Seite.");
+    case FieldId::Interpret:
+        return QStringLiteral("Der Interpret ist breiter als die Seite.");
+    case FieldId::Kapo:
+        return QStringLiteral("Die Kapo-Zeile reicht über den rechten Rand.");
+    case FieldId::Vorspiel:
+        return QStringLiteral("Die Bemerkung reicht über den rechten Rand.");
+    case FieldId::Refrain:
+        return QStringLiteral("Die Refrain-Zeile reicht über den rechten Rand.");
+    case FieldId::Bridge:
+        return QStringLiteral("Die Bridge-Zeile reicht über den rechten Rand.");
+    case FieldId::Nachspiel:
+        return QStringLiteral("Die Schlussbemerkung reicht über den rechten Rand.");
+    default:
+        return QStringLiteral("Text oder Akkorde reichen über den rechten Rand.");
     }
 }
 
 void addOpenChords(std::vector<PageFinding>& out, const std::vector<std::string>& lines, FieldId id) {
-    const QString text = id == FieldId::Refrain ? QStringLiteral("Im Refrain wird ein Akkord nicht mit \u201E>\u201C geschlossen.")
-                         : id == FieldId::Bridge
-                             ? QStringLiteral("In Bridge / Refrain2 wird ein Akkord nicht mit \u201E>\u201C geschlossen.")
-                             : QStringLiteral("Ein Akkord wird nicht mit \u201E>\u201C geschlossen.");
+    const QString text =
+        id == FieldId::Refrain
+            ? QStringLiteral("Im Refrain wird ein Akkord nicht mit \u201E>\u201C geschlossen.")
+        : id == FieldId::Bridge
+            ? QStringLiteral("In Bridge / Refrain2 wird ein Akkord nicht mit \u201E>\u201C geschlossen.")
+            : QStringLiteral("Ein Akkord wird nicht mit \u201E>\u201C geschlossen.");
     for (std::size_t i = 0; i < lines.size(); ++i)
         if (hasOpenChord(lines[i]))
             out.push_back({PageFindingKind::OpenChord, id, int(i) + 1, text});
@@ -103,9 +122,9 @@ std::vector<PageFinding> CheckPage(const SongDocument& doc, PrintSurface& metric
         out.push_back({PageFindingKind::BelowPage, FieldId::Nachspiel, 1,
                        QStringLiteral("Die Schlussbemerkung passt nicht mehr auf die Seite.")});
 
-    const std::vector<std::string> lyrics = doc.TextEdit().lineList();
-    const bool chorusEmpty = doc.RefrainEdit().lineCount() == 0;
-    const bool bridgeEmpty = doc.BridgeEdit().lineCount() == 0;
+    const std::vector<std::string>& lyrics = report.lyricLines;
+    const bool chorusEmpty = report.chorusLines.empty();
+    const bool bridgeEmpty = report.bridgeLines.empty();
     for (std::size_t i = 0; i < lyrics.size(); ++i) {
         const std::string& l = lyrics[i];
         const int line = int(i) + 1;
@@ -113,13 +132,14 @@ std::vector<PageFinding> CheckPage(const SongDocument& doc, PrintSurface& metric
             out.push_back({PageFindingKind::EmptyBlock, FieldId::Text, line,
                            QStringLiteral("\u201E>>Refrain\u201C ruft einen leeren Refrain auf.")});
         else if ((l == ">>Refrain2" || l == ">>Bridge") && bridgeEmpty)
-            out.push_back({PageFindingKind::EmptyBlock, FieldId::Text, line,
-                           QStringLiteral("\u201E%1\u201C ruft ein leeres Feld \u201EBridge / Refrain2\u201C auf.")
-                               .arg(QString::fromLatin1(l.c_str()))});
+            out.push_back(
+                {PageFindingKind::EmptyBlock, FieldId::Text, line,
+                 QStringLiteral("\u201E%1\u201C ruft ein leeres Feld \u201EBridge / Refrain2\u201C auf.")
+                     .arg(QString::fromLatin1(l.c_str()))});
     }
     addOpenChords(out, lyrics, FieldId::Text);
-    addOpenChords(out, doc.RefrainEdit().lineList(), FieldId::Refrain);
-    addOpenChords(out, doc.BridgeEdit().lineList(), FieldId::Bridge);
+    addOpenChords(out, report.chorusLines, FieldId::Refrain);
+    addOpenChords(out, report.bridgeLines, FieldId::Bridge);
 
     switch (report.picture) {
     case PageReport::Picture::NoRoom:
@@ -127,8 +147,9 @@ std::vector<PageFinding> CheckPage(const SongDocument& doc, PrintSurface& metric
                        QStringLiteral("Das Bild hat unter dem Text keinen Platz mehr und fehlt.")});
         break;
     case PageReport::Picture::CannotOpen:
-        out.push_back({PageFindingKind::PictureUnreadable, FieldId::Graphik, 1,
-                       QStringLiteral("Die Bilddatei kann nicht geöffnet werden: %1").arg(report.pictureError)});
+        out.push_back(
+            {PageFindingKind::PictureUnreadable, FieldId::Graphik, 1,
+             QStringLiteral("Die Bilddatei kann nicht geöffnet werden: %1").arg(report.pictureError)});
         break;
     case PageReport::Picture::NotABitmap:
         out.push_back({PageFindingKind::PictureUnreadable, FieldId::Graphik, 1,

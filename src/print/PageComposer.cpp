@@ -108,9 +108,9 @@ private:
     // each column the bottom of its last drawn row (a block heading may reach below its lines).
     long long headerBottom_ = kTitleTop;
     long long columnFloor_ = 0;
-    long long bodyBottom_ = 0;     // the lowest cell bottom of all columns
-    int rowsRight_ = 0;            // right end of the widest row of the columns so far
-    long long textBottom_ = 0;     // the lowest bottom of all text, for the picture
+    long long bodyBottom_ = 0; // the lowest cell bottom of all columns
+    int rowsRight_ = 0;        // right end of the widest row of the columns so far
+    long long textBottom_ = 0; // the lowest bottom of all text, for the picture
     bool belowRunOpen_ = false;
     std::vector<Cell> header_; // the title's and performer's cells
 };
@@ -123,9 +123,15 @@ std::optional<QString> PageComposer::compose() {
     printRemark();
     printBody();
     printClosingRemark();
-    if (snap_.pictureFile.empty())
-        return std::nullopt;
-    return printPicture();
+    std::optional<QString> pictureError;
+    if (!snap_.pictureFile.empty())
+        pictureError = printPicture();
+    if (report_) {
+        report_->lyricLines = std::move(snap_.lyricLines);
+        report_->chorusLines = std::move(snap_.chorusLines);
+        report_->bridgeLines = std::move(snap_.bridgeLines);
+    }
+    return pictureError;
 }
 
 void PageComposer::noteCut(FieldId field, int line) {
@@ -203,8 +209,8 @@ void PageComposer::printCapo() {
     const std::string text = "Kapo: " + snap_.capo;
     const TextRun run = fitRun(s_, kLeftMargin, text, true);
     const long long height = s_.textHeight(text);
-    Cell capo{kLeftMargin, y, run.cut ? s_.pageWidth() + 1LL : kLeftMargin + static_cast<long long>(run.width),
-              y + height};
+    Cell capo{kLeftMargin, y,
+              run.cut ? s_.pageWidth() + 1LL : kLeftMargin + static_cast<long long>(run.width), y + height};
     for (bool moved = true; moved;) {
         moved = false;
         for (const Cell& c : header_)
@@ -370,7 +376,8 @@ void PageComposer::printBlock(std::size_t index, const char* heading, const char
 void PageComposer::printClosingRemark() {
     textBottom_ = std::max(headerBottom_, bodyBottom_);
     if (!snap_.closingRemark.empty()) {
-        y = advance(0, std::max<long long>(advance(y, 2LL * TextLineHeight + kClosingRemarkGap), bodyBottom_));
+        y = advance(0,
+                    std::max<long long>(advance(y, 2LL * TextLineHeight + kClosingRemarkGap), bodyBottom_));
         if (!belowPage(y))
             drawLeftText(kLeftMargin, y, snap_.closingRemark, FieldId::Nachspiel, 1);
         const long long bottom = static_cast<long long>(y) + TextLineHeight;

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace versino {
@@ -30,6 +31,10 @@ struct PageReport {
     bool closingRemarkBelow = false;
     Picture picture = Picture::None;
     QString pictureError; // the file layer's words when the picture file cannot be opened
+    // The song's lines as the page used them, handed over so that they are split only once.
+    std::vector<std::string> lyricLines;
+    std::vector<std::string> chorusLines;
+    std::vector<std::string> bridgeLines;
 };
 
 // Composes the page like ComposePage and, with `report`, notes what does not fit.

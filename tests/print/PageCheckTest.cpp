@@ -1,8 +1,8 @@
 // The page check: what the paper cannot hold, found on the recording surface's measures (a lyric
 // byte 12 wide, rows 48 high, chord rows 40; the page 4800 x 6800 unless a test narrows it).
 
-#include "print/BmpFiles.h"
 #include "print/PageCheck.h"
+#include "print/BmpFiles.h"
 #include "print/RecordingSurface.h"
 
 #include <QTemporaryDir>

@@ -121,30 +121,18 @@ TEST_F(Page, headerWithoutPerformer) {
     doc.TextFont = {"Text", FontStyle::Italic, 0x123456, 14};
     lyrics({"x"});
     print();
-    const Marks expected = {"face Titel",
-                            "size 24",
-                            "style 1",
-                            "color 0",
-                            "width 'Abc'",
-                            draw(2362, 150, "Abc"),
-                            "height 'Abc'",
-                            "face Text",
-                            "size 12",
-                            "style 2",
-                            "color 1193046",
-                            "width 'Kapo: 3'",
-                            "height 'Kapo: 3'",
-                            draw(200, 150, "Kapo: 3"),
-                            "face Akkord",
-                            "size 10",
-                            "style 0",
-                            "color 255",
-                            "height 'ABCdefg'",
-                            "face Text",
-                            "size 14",
-                            "style 2",
-                            "color 1193046",
-                            "height 'ABCdefg'"};
+    const Marks expected = {"face Titel",       "size 24",
+                            "style 1",          "color 0",
+                            "width 'Abc'",      draw(2362, 150, "Abc"),
+                            "height 'Abc'",     "face Text",
+                            "size 12",          "style 2",
+                            "color 1193046",    "width 'Kapo: 3'",
+                            "height 'Kapo: 3'", draw(200, 150, "Kapo: 3"),
+                            "face Akkord",      "size 10",
+                            "style 0",          "color 255",
+                            "height 'ABCdefg'", "face Text",
+                            "size 14",          "style 2",
+                            "color 1193046",    "height 'ABCdefg'"};
     const Marks& calls = printer.surface.calls;
     ASSERT_GE(calls.size(), expected.size());
     EXPECT_EQ(Marks(calls.begin(), calls.begin() + expected.size()), expected);

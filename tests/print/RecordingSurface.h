@@ -3,6 +3,8 @@
 #include "platform/Bitmap.h"
 #include "platform/PrintSurface.h"
 
+#include <algorithm>
+#include <climits>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -80,9 +82,9 @@ public:
                              static_cast<long long>(y) + cellHeight(), std::string(text), size});
     }
     void stretchDraw(const PageBox& b, const Bitmap& bitmap) override {
-        record("bitmap " + std::to_string(b.left) + "," + std::to_string(b.top) + "," + std::to_string(b.right) +
-               "," + std::to_string(b.bottom) + " " + std::to_string(bitmap.width()) + "x" +
-               std::to_string(bitmap.height()));
+        record("bitmap " + std::to_string(b.left) + "," + std::to_string(b.top) + "," +
+               std::to_string(b.right) + "," + std::to_string(b.bottom) + " " +
+               std::to_string(bitmap.width()) + "x" + std::to_string(bitmap.height()));
         cells.push_back({b.left, b.top, b.right, b.bottom, "", 0});
     }
 
@@ -93,7 +95,7 @@ public:
                 return it->second;
         }
         if (!proportional)
-            return int(text.size()) * (size + ((style & 1) ? 1 : 0));
+            return clampToInt((long long)(text.size()) * (size + ((style & 1) ? 1LL : 0LL)));
         const long long p = points();
         long long quarters = 0; // a byte is 2 to 6 quarters of the point size wide
         for (const char c : text)
@@ -103,10 +105,12 @@ public:
     }
     int cellHeight() const {
         if (!proportional)
-            return 4 * size;
+            return clampToInt(4LL * size);
         return int(points() * 4 + points() * (face.size() % 3) / 2);
     }
     long long points() const { return std::max(size, 1); }
+    // Absurd sizes (INT32_MIN points) measure at the ends of the int range instead of wrapping.
+    static int clampToInt(long long v) { return int(std::clamp<long long>(v, INT_MIN, INT_MAX)); }
 
     void record(std::string call) {
         if (recordCalls)

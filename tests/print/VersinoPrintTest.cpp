@@ -297,11 +297,14 @@ TEST_F(VersinoPrint, checkListsWhatDoesNotFitAndPrintsNothing) {
     EXPECT_EQ(r.exitCode, 2) << r.err.toStdString();
     const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2) << r.out.toStdString();
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^long\\.vsn:\\d+: Zeilen \\d+\u201381 passen nicht mehr auf die Seite\\.$"))
-                    .match(lines[0])
-                    .hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression(
+            QStringLiteral("^long\\.vsn:\\d+: Zeilen \\d+\u201381 passen nicht mehr auf die Seite\\.$"))
+            .match(lines[0])
+            .hasMatch())
         << lines[0].toStdString();
-    EXPECT_EQ(lines[1], QString::fromUtf8("long.vsn:81: Ein Akkord wird nicht mit \u201E>\u201C geschlossen."));
+    EXPECT_EQ(lines[1],
+              QString::fromUtf8("long.vsn:81: Ein Akkord wird nicht mit \u201E>\u201C geschlossen."));
     EXPECT_TRUE(QDir(dir.path()).entryList({"*.pdf"}).isEmpty());
 
     EXPECT_EQ(run({"--check", "fits.vsn", "missing.vsn"}).exitCode, 1);
