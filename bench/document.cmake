@@ -4,4 +4,6 @@ set_target_properties(bench-layout-file PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CM
 
 add_executable(bench-chordpro ${CMAKE_CURRENT_LIST_DIR}/document/ChordProBench.cpp)
 target_link_libraries(bench-chordpro PRIVATE versino_document)
+target_compile_definitions(bench-chordpro PRIVATE VERSINO_PRINT_EXE="$<TARGET_FILE:versino-print>")
+add_dependencies(bench-chordpro versino-print)
 set_target_properties(bench-chordpro PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)

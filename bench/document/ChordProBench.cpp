@@ -4,6 +4,8 @@
 #include "document/ChordPro.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <chrono>
 #include <cstdio>
@@ -77,5 +79,18 @@ int main() {
                 kSongs, kLines, import * 1e3, import * 1e6 / kSongs, chars);
     std::printf("export of %d songs as ChordPro text: %.1f ms (%zu bytes)\n", kSongs, exported * 1e3,
                 written);
+
+    // The same songs through versino-print as a whole process: each one imported and its page laid
+    // out and checked (the check prints nothing for a song that fits).
+    QStringList args{QStringLiteral("--check")};
+    for (const QString& path : paths)
+        args << path;
+    QProcess tool;
+    const auto toolStart = std::chrono::steady_clock::now();
+    tool.start(QStringLiteral(VERSINO_PRINT_EXE), args);
+    tool.waitForFinished(120000);
+    const double whole = std::chrono::duration<double>(std::chrono::steady_clock::now() - toolStart).count();
+    std::printf("versino-print --check on the %d songs, whole process: %.2f s (exit status %d)\n", kSongs, whole,
+                tool.exitCode());
     return import < 1.0 ? 0 : 1;
 }
