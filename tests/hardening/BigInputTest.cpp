@@ -427,6 +427,21 @@ TEST(BigInput, widePictureBelowASongLongerThanThePage) {
     EXPECT_EQ(r.output, "page 0") << "a picture with no room below the song is left out";
 }
 
+namespace {
+
+// Composes the song on an A4 sheet at 600 dots per inch: "page 1" when a page came out within 5 s.
+std::string composedOnAnA4Sheet(const SongDocument& doc) {
+    QImage image(4960, 7016, QImage::Format_Mono);
+    QPainter painter(&image);
+    PainterSurface surface(painter);
+    QElapsedTimer timer;
+    timer.start();
+    const std::optional<QString> error = ComposePage(surface, doc);
+    return std::string(error ? "error" : "page") + " " + std::to_string(timer.elapsed() < 5000);
+}
+
+} // namespace
+
 // Nothing off the page is shaped: a 103 KB song whose one 100,000-byte chorus line is called 300
 // times, and a 1 MB line at 12,000 points, cost what one page costs.
 TEST(BigInput, longChorusCalledManyTimesCostsOnePage) {
@@ -438,13 +453,7 @@ TEST(BigInput, longChorusCalledManyTimesCostsOnePage) {
         for (int i = 0; i < 300; ++i)
             lyrics += ">>Refrain\r\n";
         doc.TextEdit().setText(lyrics);
-        QImage image(4960, 7016, QImage::Format_Mono);
-        QPainter painter(&image);
-        PainterSurface surface(painter);
-        QElapsedTimer timer;
-        timer.start();
-        const std::optional<QString> error = ComposePage(surface, doc);
-        return std::string(error ? "error" : "page") + " " + std::to_string(timer.elapsed() < 5000);
+        return composedOnAnA4Sheet(doc);
     });
     EXPECT_EQ(r.output, "page 1");
     if (!VERSINO_ASAN)
@@ -461,13 +470,7 @@ TEST(BigInput, megabyteLineAtTwelveThousandPointsCostsOnePage) {
         while (line.size() < scaled(kMiB))
             line += "<Am>lang und l\xE4nger ";
         doc.TextEdit().setText(line + "\r\n" + line + "\r\n");
-        QImage image(4960, 7016, QImage::Format_Mono);
-        QPainter painter(&image);
-        PainterSurface surface(painter);
-        QElapsedTimer timer;
-        timer.start();
-        const std::optional<QString> error = ComposePage(surface, doc);
-        return std::string(error ? "error" : "page") + " " + std::to_string(timer.elapsed() < 5000);
+        return composedOnAnA4Sheet(doc);
     });
     EXPECT_EQ(r.output, "page 1");
     if (!VERSINO_ASAN)
