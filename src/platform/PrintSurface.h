@@ -8,6 +8,7 @@
 namespace versino {
 
 class Bitmap;
+class BitmapCache;
 
 // A rectangle on the page by its edges, in device units.
 struct PageBox {
@@ -70,6 +71,9 @@ public:
     virtual PrintSurface& beginDocument() = 0;
     // Closes the page and hands the job to the printer. Throws PrinterError.
     virtual void endDocument() = 0;
+    // Where a printer that gathers many jobs into one document keeps the pictures it was given, so
+    // that each is decoded once; null where every job stands alone.
+    virtual BitmapCache* pictureCache() { return nullptr; }
 };
 
 } // namespace versino

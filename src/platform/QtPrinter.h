@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Bitmap.h"
 #include "platform/PrintSurface.h"
 
 #include <QPageSize>
@@ -51,6 +52,7 @@ public:
     void setPortrait() override {}
     PrintSurface& beginDocument() override;
     void endDocument() override {}
+    BitmapCache* pictureCache() override { return &pictures_; }
 
     // Ends the file; returns false when it could not be written, and errorText() tells why.
     bool finish();
@@ -68,6 +70,7 @@ private:
     std::unique_ptr<PainterSurface> surface_;
     int pages_ = 0;
     bool failed_ = false;
+    BitmapCache pictures_;
 };
 
 } // namespace versino
