@@ -3,7 +3,6 @@
 #include "document/Cp1252.h"
 #include "platform/QtPrinter.h"
 #include "print/Drucken.h"
-#include "print/PageReport.h"
 
 #include <QFileInfo>
 
@@ -12,7 +11,7 @@ namespace versino {
 std::optional<QString> PrintSong(const SongDocument& doc, Printer& printer) {
     printer.setPortrait();
     PrintSurface& surface = printer.beginDocument();
-    std::optional<QString> pictureError = ComposePage(surface, doc, nullptr, printer.pictureCache());
+    std::optional<QString> pictureError = ComposePage(surface, doc);
     printer.endDocument();
     return pictureError;
 }

@@ -37,9 +37,10 @@ struct BitmapLoad {
 inline constexpr std::int64_t kMaxBitmapFileBytes = 256LL * 1024 * 1024;
 inline constexpr std::int64_t kMaxBitmapPixels = 48LL * 1024 * 1024;
 
-// The last picture decoded, by the file's identity and modification time. Whoever draws many pages
-// keeps one, so that a book that shows the same picture on every page decodes it once; the PDF then
-// stores one image for all of them, since the PDF writer shares the image of the same QImage.
+// The last picture decoded, by the file's identity and modification time. A surface that is drawn
+// on again and again keeps one, so that a book that shows the same picture on every page decodes it
+// once; the PDF then stores one image for all of them, since the PDF writer shares the image of the
+// same QImage.
 class BitmapCache {
 private:
     friend BitmapLoad loadBitmap(const std::string& path, BitmapCache* cache);

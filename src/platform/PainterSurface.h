@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Bitmap.h"
 #include "platform/PrintSurface.h"
 
 #include <QColor>
@@ -33,6 +34,7 @@ public:
     int textHeight(std::string_view text) override;
     void drawText(int x, int y, std::string_view text) override;
     void stretchDraw(const PageBox& box, const Bitmap& bitmap) override;
+    BitmapCache* pictureCache() override { return &pictures_; }
 
     // The pixel size used for a point size at `dpi`: sizes below 1 point are drawn at 1 point.
     static int pixelSizeFor(int points, int dpi);
@@ -67,6 +69,7 @@ private:
     };
     std::map<FontKey, ResolvedFont> fonts_;
     const ResolvedFont* current_ = nullptr;
+    BitmapCache pictures_;
 };
 
 } // namespace versino

@@ -48,6 +48,11 @@ public:
 
     // Scales the whole bitmap to fill the box.
     virtual void stretchDraw(const PageBox& box, const Bitmap& bitmap) = 0;
+
+    // Where a surface that is drawn on again and again (a PDF book, the page check's measuring
+    // page) keeps the last picture drawn on it, so that composing the next page does not decode it
+    // again and a PDF stores it once. Null for a surface on which every picture is decoded afresh.
+    virtual BitmapCache* pictureCache() { return nullptr; }
 };
 
 // A failure of the printer layer; what() is the text the user sees.
@@ -71,9 +76,6 @@ public:
     virtual PrintSurface& beginDocument() = 0;
     // Closes the page and hands the job to the printer. Throws PrinterError.
     virtual void endDocument() = 0;
-    // Where a printer that gathers many jobs into one document keeps the pictures it was given, so
-    // that each is decoded once; null where every job stands alone.
-    virtual BitmapCache* pictureCache() { return nullptr; }
 };
 
 } // namespace versino

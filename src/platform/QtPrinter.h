@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/Bitmap.h"
 #include "platform/PrintSurface.h"
 
 #include <QPageSize>
@@ -52,7 +51,6 @@ public:
     void setPortrait() override {}
     PrintSurface& beginDocument() override;
     void endDocument() override {}
-    BitmapCache* pictureCache() override { return &pictures_; }
 
     // Ends the file; returns false when it could not be written, and errorText() tells why.
     bool finish();
@@ -70,7 +68,6 @@ private:
     std::unique_ptr<PainterSurface> surface_;
     int pages_ = 0;
     bool failed_ = false;
-    BitmapCache pictures_;
 };
 
 } // namespace versino

@@ -64,8 +64,8 @@ struct Cell {
 
 class PageComposer {
 public:
-    PageComposer(PrintSurface& surface, const SongDocument& doc, PageReport* report, BitmapCache* pictures)
-        : s_(surface), doc_(doc), report_(report), pictures_(pictures), PageCentreX(surface.pageWidth() / 2) {}
+    PageComposer(PrintSurface& surface, const SongDocument& doc, PageReport* report)
+        : s_(surface), doc_(doc), report_(report), PageCentreX(surface.pageWidth() / 2) {}
 
     std::optional<QString> compose();
 
@@ -95,7 +95,6 @@ private:
     PrintSurface& s_;
     const SongDocument& doc_;
     PageReport* report_;
-    BitmapCache* pictures_;
     PrintSnapshot snap_;
     int y = kTitleTop;
     const int PageCentreX;
@@ -390,7 +389,7 @@ std::optional<QString> PageComposer::printPicture() {
         if (report_)
             report_->picture = p;
     };
-    const BitmapLoad load = loadBitmap(snap_.pictureFile, pictures_);
+    const BitmapLoad load = loadBitmap(snap_.pictureFile, s_.pictureCache());
     if (load.status == BitmapLoad::Status::CannotOpen) {
         const QString path = cp1252::toUnicode(snap_.pictureFile);
         const FileError reason = FileError::fromErrno(load.errnum, path);
@@ -462,9 +461,8 @@ PrintSnapshot TakePrintSnapshot(const SongDocument& doc) {
     return s;
 }
 
-std::optional<QString> ComposePage(PrintSurface& surface, const SongDocument& doc, PageReport* report,
-                                   BitmapCache* pictures) {
-    return PageComposer(surface, doc, report, pictures).compose();
+std::optional<QString> ComposePage(PrintSurface& surface, const SongDocument& doc, PageReport* report) {
+    return PageComposer(surface, doc, report).compose();
 }
 
 std::optional<QString> ComposePage(PrintSurface& surface, const SongDocument& doc) {

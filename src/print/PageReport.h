@@ -32,9 +32,7 @@ struct PageReport {
     QString pictureError; // the file layer's words when the picture file cannot be opened
 };
 
-// Composes the page like ComposePage and, with `report`, notes what does not fit. With `pictures`,
-// a picture that an earlier page decoded through the same cache is not decoded again.
-std::optional<QString> ComposePage(PrintSurface& surface, const SongDocument& doc, PageReport* report,
-                                   BitmapCache* pictures = nullptr);
+// Composes the page like ComposePage and, with `report`, notes what does not fit.
+std::optional<QString> ComposePage(PrintSurface& surface, const SongDocument& doc, PageReport* report);
 
 } // namespace versino

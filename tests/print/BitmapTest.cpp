@@ -1,7 +1,10 @@
 #include "platform/Bitmap.h"
 #include "commands/PrintCommand.h"
+#include "platform/PageMetrics.h"
+#include "platform/PageRecorder.h"
 #include "platform/QtPrinter.h"
 #include "print/BmpFiles.h"
+#include "print/Drucken.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QFile>
@@ -217,19 +220,27 @@ TEST_F(BitmapFile, cacheKeepsAPictureOnlyWhileItsFileIsUnchanged) {
     EXPECT_EQ(loadBitmap(p, &cache).status, Status::CannotOpen);
 }
 
-// A book that shows the same picture on every page stores it once.
-TEST_F(BitmapFile, aBookStoresAPictureSharedByItsPagesOnce) {
-    if (!QGuiApplication::instance()) {
-        static int argc = 1;
-        static char arg0[] = "print_tests";
-        static char* argv[] = {arg0, nullptr};
-        // Left alive to the end of the process: destroying it among static objects crashes.
-        new QGuiApplication(argc, argv);
+class PictureOnPages : public BitmapFile {
+protected:
+    static void SetUpTestSuite() {
+        if (!QGuiApplication::instance()) {
+            static int argc = 1;
+            static char arg0[] = "print_tests";
+            static char* argv[] = {arg0, nullptr};
+            // Left alive to the end of the process: destroying it among static objects crashes.
+            new QGuiApplication(argc, argv);
+        }
+    }
+    void SetUp() override {
+        doc.InstallDefaultFonts();
+        doc.TextEdit().setText("Eine Zeile\r\n");
+        doc.GraphikEdit().setText(write("shared.bmp", bmpBytes(30, 20)));
     }
     versino::SongDocument doc;
-    doc.InstallDefaultFonts();
-    doc.TextEdit().setText("Eine Zeile\r\n");
-    doc.GraphikEdit().setText(write("shared.bmp", bmpBytes(30, 20)));
+};
+
+// A book that shows the same picture on every page stores it once.
+TEST_F(PictureOnPages, aBookStoresItOnce) {
     const QString book = dir.filePath("book.pdf");
     {
         versino::PdfBookPrinter pdf(book);
@@ -243,6 +254,24 @@ TEST_F(BitmapFile, aBookStoresAPictureSharedByItsPagesOnce) {
     QFile file(book);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll().count("/Subtype /Image"), 1);
+}
+
+// The preview composes each version of the song anew over one measuring page; the picture is
+// decoded once for all of them.
+TEST_F(PictureOnPages, previewsOverOneMeasuringPageShareIt) {
+    versino::PageMetrics metrics;
+    const auto pictureOf = [&] {
+        versino::PageRecorder page(metrics.surface());
+        versino::ComposePage(page, doc);
+        for (const versino::PageRecorder::Op& op : page.ops())
+            if (op.kind == versino::PageRecorder::Op::Kind::Picture)
+                return op.bitmap.image().cacheKey();
+        ADD_FAILURE() << "no picture on the page";
+        return qint64(0);
+    };
+    const qint64 first = pictureOf();
+    doc.TextEdit().setText("Eine andere Zeile\r\n");
+    EXPECT_EQ(pictureOf(), first);
 }
 
 } // namespace
