@@ -171,7 +171,7 @@ public:
         const long long bold = (style & 1) ? 1 : 0;
         switch (measures) {
         case Measures::Fixed:
-            return int(text.size()) * (size + int(bold));
+            return toInt((long long)(text.size()) * (size + bold));
         case Measures::Proportional: {
             long long quarters = 0; // a byte is 2 to 6 quarters of the point size wide
             for (const char c : text)
@@ -189,7 +189,7 @@ public:
     int cellHeight() const {
         switch (measures) {
         case Measures::Fixed:
-            return 4 * size;
+            return toInt(4LL * size);
         case Measures::Proportional:
             return int(points() * 4 + points() * (face.size() % 3) / 2);
         case Measures::Printer:
@@ -198,6 +198,8 @@ public:
         return 0;
     }
     long long points() const { return std::max(size, 1); }
+    // Fixed measures follow any size, even INT_MIN, and stay within what an int holds.
+    static int toInt(long long v) { return int(std::clamp<long long>(v, INT_MIN, INT_MAX)); }
     // The font's size in device pixels under printer measures.
     int pixelSize() const { return int(std::clamp((points() * 600 + 36) / 72, 1LL, 100000LL)); }
 
