@@ -41,7 +41,10 @@ public:
     }
     // Up to 4 × (a length byte) bytes.
     std::string text() {
-        const std::size_t length = std::min<std::size_t>(std::size_t(byte()) * 4, n_ - i_);
+        // The length byte is read first: as one expression the order of the two reads of i_ would
+        // be the compiler's choice, and a replay built with another compiler would read differently.
+        const std::size_t wanted = std::size_t(byte()) * 4;
+        const std::size_t length = std::min(wanted, n_ - i_);
         std::string s(reinterpret_cast<const char*>(p_ + i_), length);
         i_ += length;
         return s;
