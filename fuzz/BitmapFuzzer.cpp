@@ -7,7 +7,7 @@
 //    the page's width, ends at the bottom margin, and is never larger than the picture;
 //  - a readable file never produces a "Cannot open file" error.
 #include "FuzzCheck.h"
-#include "FuzzSurface.h"
+#include "FuzzInput.h"
 
 #include "platform/Bitmap.h"
 #include "print/Drucken.h"
@@ -21,8 +21,9 @@
 
 using namespace versino;
 using versino::fuzz::check;
-using versino::fuzz::FuzzSurface;
+using versino::fuzz::checkedSurface;
 using versino::fuzz::InputReader;
+using versino::testing::FakeSurface;
 
 namespace {
 
@@ -58,7 +59,7 @@ bool writeScratch(const std::string& bytes) {
 
 void versino::fuzz::bitmapInput(const std::uint8_t* data, std::size_t size) {
     InputReader in(data, size);
-    FuzzSurface page;
+    FakeSurface page = checkedSurface();
     page.width = in.pick(kPageSides) & INT_MAX;
     page.height = in.pick(kPageSides) & INT_MAX;
     const int lyricLines = in.byte();

@@ -6,7 +6,7 @@
 //    edge (in pieces where chords would meet, cut far past the right edge);
 //  - the composed page draws nothing above the title's row and reports no picture error.
 #include "FuzzCheck.h"
-#include "FuzzSurface.h"
+#include "FuzzInput.h"
 
 #include "print/Drucken.h"
 #include "print/TextRun.h"
@@ -15,9 +15,9 @@
 
 using namespace versino;
 using versino::fuzz::check;
-using versino::fuzz::FuzzSurface;
+using versino::fuzz::checkedSurface;
 using versino::fuzz::InputReader;
-using versino::fuzz::SurfaceFont;
+using versino::testing::FakeSurface;
 
 namespace {
 
@@ -49,11 +49,11 @@ void selectFont(PrintSurface& s, const FontSetting& f) {
 }
 
 void checkChordLine(const SongDocument& doc, const std::string& line) {
-    FuzzSurface s;
+    FakeSurface s = checkedSurface();
     selectFont(s, doc.AkkordFont);
     const int chordRow = s.textHeight("ABCdefg");
     selectFont(s, doc.TextFont);
-    const SurfaceFont textFont = s.font;
+    const FakeSurface::Font textFont = s.font();
     const ChordLineContext ctx{s, doc.AkkordFont, doc.TextFont, chordRow};
 
     constexpr int kTop = 1000;
@@ -64,16 +64,16 @@ void checkChordLine(const SongDocument& doc, const std::string& line) {
     PrintChordLine(ctx, kLeft, y, line);
 
     const std::string detail = "line '" + line.substr(0, 80) + "'";
-    check(s.font == textFont, "the chord line did not leave the text font selected", detail);
+    check(s.font() == textFont, "the chord line did not leave the text font selected", detail);
     const bool hasChord = line.find('<') != std::string::npos;
     check(y == kTop + (hasChord ? chordRow : 0), "the lyric row moved by other than one chord row", detail);
-    check(y >= s.height || !s.draws.empty(), "the lyric row was not drawn", detail);
+    check(y >= s.height || !s.drawn.empty(), "the lyric row was not drawn", detail);
     // The lyric row is drawn in pieces where chords would have met, left to right from the line's
     // left edge, and cut where it runs far past the right edge: the pieces spell the line without
     // its chords, or the start of it.
     std::string spelled;
     int lastX = INT_MIN;
-    for (const FuzzSurface::Draw& d : s.draws) {
+    for (const FakeSurface::Draw& d : s.drawn) {
         if (hasChord && d.y == kTop) // a chord or superscript
             continue;
         check(d.y == y, "a chord was not drawn on the chord row", detail);
@@ -98,7 +98,7 @@ void versino::fuzz::pageInput(const std::uint8_t* data, std::size_t size) {
         f->size = in.pick(kSizes);
         f->style = in.byte() & 15;
     }
-    FuzzSurface page;
+    FakeSurface page = checkedSurface();
     page.width = in.pick(kPageSides) & INT_MAX;
     page.height = in.pick(kPageSides) & INT_MAX;
     doc.TitelEdit().setText(in.text());

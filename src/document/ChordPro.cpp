@@ -2,6 +2,7 @@
 
 #include "document/AtomicFile.h"
 #include "document/Cp1252.h"
+#include "document/RegularFile.h"
 
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -619,7 +620,7 @@ QString droppedMessage(const Dropped& dropped) {
 
 Dropped ReadChordProFile(SongDocument& doc, const QString& path) {
     Import result =
-        parse(readFileBytes(path), {doc.TitelFont, doc.InterpretFont, doc.TextFont, doc.AkkordFont});
+        parse(readRegularFile(path), {doc.TitelFont, doc.InterpretFont, doc.TextFont, doc.AkkordFont});
     applyLayoutContent(doc, std::move(result.content));
     return std::move(result.dropped);
 }

@@ -2,14 +2,10 @@
 
 #include "document/AtomicFile.h"
 #include "document/FileError.h"
+#include "document/RegularFile.h"
 #include "document/TextReader.h"
 
-#include <QFile>
 #include <array>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace versino {
 namespace {
@@ -229,47 +225,6 @@ LayoutContent parseLayout(std::string_view bytes, const std::array<FontSetting, 
 
 void parseLayout(std::string_view bytes, SongDocument& doc) { apply(doc, parseLayout(bytes, fontsOf(doc))); }
 
-std::string readFileBytes(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
-    // Non-blocking, so that a FIFO given as a song cannot hang the open.
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        throw FileError::fromErrno(errno, path);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        const int err = errno;
-        ::close(fd);
-        throw FileError::fromErrno(err, path);
-    }
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
-        throw FileError::fromErrno(S_ISDIR(st.st_mode) ? EISDIR : EACCES, path);
-    }
-    // One byte more than the file's size, so that the read that sees the end needs no new buffer.
-    std::string data;
-    data.resize(static_cast<std::size_t>(st.st_size) + 1);
-    std::size_t have = 0;
-    for (;;) {
-        if (have == data.size())
-            data.resize(data.size() + 65536); // the file grew since fstat
-        const ssize_t n = ::read(fd, data.data() + have, data.size() - have);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
-            ::close(fd);
-            throw FileError::fromErrno(err, path);
-        }
-        if (n == 0)
-            break;
-        have += static_cast<std::size_t>(n);
-    }
-    data.resize(have);
-    if (::close(fd) != 0)
-        throw FileError::fromErrno(errno, path);
-    return data;
-}
-
 void WriteLayoutFile(SongDocument& doc, const QString& path) {
     AtomicFile file(path);
     TrimTrailingEmptyLines(doc);
@@ -282,7 +237,7 @@ void applyLayoutContent(SongDocument& doc, LayoutContent&& content) {
 }
 
 void ReadLayoutFile(SongDocument& doc, const QString& path) {
-    LayoutContent content = parseLayout(readFileBytes(path), fontsOf(doc));
+    LayoutContent content = parseLayout(readRegularFile(path), fontsOf(doc));
     for (FieldId id : kMultiLineFields)
         trimText(content.texts[static_cast<std::size_t>(id)]);
     apply(doc, std::move(content));

@@ -41,10 +41,6 @@ void parseLayout(std::string_view bytes, SongDocument& doc);
 // Hands complete content to the document: each field gets its text once, the fonts are replaced.
 void applyLayoutContent(SongDocument& doc, LayoutContent&& content);
 
-// Reads the whole file; throws FileError. Only regular files are read (a folder or a device
-// counts as access denied).
-std::string readFileBytes(const QString& path);
-
 // Saves the document as `path`: creates the file (atomically, beside the target), then trims the
 // multi-line fields, then writes. Throws FileError; on any failure the previous file is intact.
 // A name without a folder is taken relative to the process's current folder.

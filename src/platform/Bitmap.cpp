@@ -1,18 +1,15 @@
 #include "platform/Bitmap.h"
 
 #include "document/Cp1252.h"
+#include "document/RegularFile.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QImageReader>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace versino {
 
@@ -60,35 +57,6 @@ Dimensions declaredDimensions(const QByteArray& b) {
     if (width < 0) // a negative height means top-down rows; a negative width means nothing
         return {};
     return {true, width, std::llabs(height)};
-}
-
-// The last file decoded, by identity and modification time. A song book that shows the same
-// picture on every page decodes it once, and the PDF stores one image for all of them.
-struct LastLoad {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = -1;
-    timespec modified{};
-    BitmapLoad load;
-};
-
-LastLoad& lastLoadSlot() {
-    static LastLoad last;
-    return last;
-}
-
-const BitmapLoad* lastLoad(const struct stat& st) {
-    const LastLoad& last = lastLoadSlot();
-    if (last.size != st.st_size || last.device != st.st_dev || last.inode != st.st_ino ||
-        last.modified.tv_sec != st.st_mtim.tv_sec || last.modified.tv_nsec != st.st_mtim.tv_nsec)
-        return nullptr;
-    return &last.load;
-}
-
-BitmapLoad remember(const struct stat& st, BitmapLoad load) {
-    LastLoad& last = lastLoadSlot();
-    last = LastLoad{st.st_dev, st.st_ino, st.st_size, st.st_mtim, load};
-    return load;
 }
 
 // While a picture is decoded, the image reader's own warnings about a file it cannot read are
@@ -157,44 +125,30 @@ BitmapLoad decodeBitmap(const QByteArray& bytes) {
     return r;
 }
 
-BitmapLoad loadBitmap(const std::string& path) {
-    const QByteArray name = QFile::encodeName(cp1252::toUnicode(path));
-    // Non-blocking, so that a FIFO without a writer cannot hold the print up; only a regular file
-    // is read, so a device such as /dev/zero is never read without end.
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return cannotOpen(errno);
-    struct FdCloser {
-        int fd;
-        ~FdCloser() { ::close(fd); }
-    } closer{fd};
+bool BitmapCache::Entry::sameFile(const struct stat& st) const {
+    return size == st.st_size && device == st.st_dev && inode == st.st_ino &&
+           modified.tv_sec == st.st_mtim.tv_sec && modified.tv_nsec == st.st_mtim.tv_nsec;
+}
 
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        return cannotOpen(errno);
-    if (!S_ISREG(st.st_mode))
-        return cannotOpen(EACCES);
+BitmapLoad loadBitmap(const std::string& path, BitmapCache* cache) {
+    RegularFile file(cp1252::toUnicode(path));
+    // Whatever is not a regular file, a folder included, is refused as access denied.
+    if (file.error() != 0)
+        return cannotOpen(file.error() == EISDIR ? EACCES : file.error());
+    const struct stat& st = file.status();
     if (st.st_size > kMaxBitmapFileBytes)
         return notABitmap();
-    if (const BitmapLoad* same = lastLoad(st))
-        return *same;
+    if (cache && cache->last_ && cache->last_->sameFile(st))
+        return cache->last_->load;
 
-    QByteArray bytes;
-    bytes.resize(qsizetype(st.st_size));
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return cannotOpen(errno);
-        }
-        if (n == 0) // the file shrank while we read it
-            break;
-        done += n;
-    }
-    bytes.truncate(done);
-    return remember(st, decodeBitmap(bytes));
+    // No further than the size the file had when it was opened, which the bound above allowed.
+    std::string bytes;
+    if (const int err = file.read(bytes, std::size_t(st.st_size)))
+        return cannotOpen(err);
+    BitmapLoad load = decodeBitmap(QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size())));
+    if (cache)
+        cache->last_ = BitmapCache::Entry{st.st_dev, st.st_ino, st.st_size, st.st_mtim, load};
+    return load;
 }
 
 } // namespace versino

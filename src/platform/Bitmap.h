@@ -2,7 +2,10 @@
 
 #include <QImage>
 #include <cstdint>
+#include <ctime>
+#include <optional>
 #include <string>
+#include <sys/stat.h>
 
 namespace versino {
 
@@ -34,10 +37,30 @@ struct BitmapLoad {
 inline constexpr std::int64_t kMaxBitmapFileBytes = 256LL * 1024 * 1024;
 inline constexpr std::int64_t kMaxBitmapPixels = 48LL * 1024 * 1024;
 
+// The last picture decoded, by the file's identity and modification time. A surface that is drawn
+// on again and again keeps one, so that a book that shows the same picture on every page decodes it
+// once; the PDF then stores one image for all of them, since the PDF writer shares the image of the
+// same QImage.
+class BitmapCache {
+private:
+    friend BitmapLoad loadBitmap(const std::string& path, BitmapCache* cache);
+    struct Entry {
+        dev_t device;
+        ino_t inode;
+        off_t size;
+        timespec modified;
+        BitmapLoad load;
+        bool sameFile(const struct stat& st) const;
+    };
+    std::optional<Entry> last_;
+};
+
 // Reads a BMP file. Only BMP content yields a picture, whatever the file's name; anything else is
 // NotABitmap. Only regular files are read (a folder, FIFO or device gives CannotOpen with EACCES),
 // opened without blocking and read no further than the size bound. `path` is Windows-1252 bytes.
-BitmapLoad loadBitmap(const std::string& path);
+// With a cache, a file unchanged since it last went through that cache is not read again; without
+// one, the file is always decoded afresh.
+BitmapLoad loadBitmap(const std::string& path, BitmapCache* cache = nullptr);
 
 // Decodes BMP bytes; NotABitmap for anything else or a picture above the pixel bound.
 BitmapLoad decodeBitmap(const QByteArray& bytes);

@@ -39,6 +39,7 @@ public:
     int textHeight(std::string_view text) override { return metrics_.textHeight(text); }
     void drawText(int x, int y, std::string_view text) override;
     void stretchDraw(const PageBox& box, const Bitmap& bitmap) override;
+    BitmapCache* pictureCache() override { return metrics_.pictureCache(); }
 
     const std::vector<Op>& ops() const { return ops_; }
     // Makes the same calls, in the same order, on `target`.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Bitmap.h"
 #include "platform/PrintSurface.h"
 
 #include <QColor>
@@ -33,6 +34,7 @@ public:
     int textHeight(std::string_view text) override;
     void drawText(int x, int y, std::string_view text) override;
     void stretchDraw(const PageBox& box, const Bitmap& bitmap) override;
+    BitmapCache* pictureCache() override { return &pictures_; }
 
 
 private:
@@ -65,6 +67,7 @@ private:
     };
     std::map<FontKey, ResolvedFont> fonts_;
     const ResolvedFont* current_ = nullptr;
+    BitmapCache pictures_;
 };
 
 } // namespace versino

@@ -8,6 +8,7 @@
 namespace versino {
 
 class Bitmap;
+class BitmapCache;
 
 // A rectangle on the page by its edges, in device units.
 struct PageBox {
@@ -47,6 +48,11 @@ public:
 
     // Scales the whole bitmap to fill the box.
     virtual void stretchDraw(const PageBox& box, const Bitmap& bitmap) = 0;
+
+    // Where a surface that is drawn on again and again (a PDF book, the page check's measuring
+    // page) keeps the last picture drawn on it, so that composing the next page does not decode it
+    // again and a PDF stores it once. Null for a surface on which every picture is decoded afresh.
+    virtual BitmapCache* pictureCache() { return nullptr; }
 };
 
 // A failure of the printer layer; what() is the text the user sees.

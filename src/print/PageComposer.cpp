@@ -396,7 +396,7 @@ std::optional<QString> PageComposer::printPicture() {
         if (report_)
             report_->picture = p;
     };
-    const BitmapLoad load = loadBitmap(snap_.pictureFile);
+    const BitmapLoad load = loadBitmap(snap_.pictureFile, s_.pictureCache());
     if (load.status == BitmapLoad::Status::CannotOpen) {
         const QString path = cp1252::toUnicode(snap_.pictureFile);
         const FileError reason = FileError::fromErrno(load.errnum, path);

@@ -1,7 +1,7 @@
 // Big and odd songs and pictures. Each case runs in a child process with an alarm, so that a hang
 // fails the test instead of the suite, and its peak memory is checked against the input's size.
 #include "support/Child.h"
-#include "CountingSurface.h"
+#include "support/FakeSurface.h"
 
 #include "document/LayoutFile.h"
 #include "document/TempDir.h"
@@ -63,7 +63,7 @@ void songWithPicture(SongDocument& doc, const std::string& picture) {
     doc.GraphikEdit().setText(picture);
 }
 
-std::string composeSummary(SongDocument& doc, CountingSurface& surface) {
+std::string composeSummary(SongDocument& doc, FakeSurface& surface) {
     const std::optional<QString> error = ComposePage(surface, doc);
     return error ? error->toStdString() : "page";
 }
@@ -90,12 +90,12 @@ TEST(BigInput, hundredMegabyteLyricsSaveOpenAndPrint) {
         const std::size_t lines = std::size_t(doc.TextEdit().lineCount());
         if (saveAndOpenLyrics(doc, dir.path("gross.vsn")) != doc.TextEdit().text())
             return std::string("the lyrics changed in a save and open");
-        CountingSurface page;
+        FakeSurface page = FakeSurface::likePrinter();
         const std::string result = composeSummary(doc, page);
         // The capo line, then per lyric line on the page four chords, one superscript and the
         // lyrics; the lines below the page are counted, not drawn.
         const long long rowsOnPage = page.height / (page.pixelSize() + page.pixelSize() / 6) + 1;
-        return result + " " + std::to_string(page.draws > 6 && page.draws <= 1 + 6 * rowsOnPage) + " " +
+        return result + " " + std::to_string(page.textsDrawn > 6 && page.textsDrawn <= 1 + 6 * rowsOnPage) + " " +
                std::to_string(page.maxY > page.minY && page.maxY < page.height && lines > rowsOnPage);
     });
     EXPECT_FALSE(r.timedOut());
@@ -119,14 +119,14 @@ TEST(BigInput, tenMegabyteLineSaveOpenAndPrint) {
         doc.TextEdit().setText(line + "\r\n");
         if (saveAndOpenLyrics(doc, dir.path("zeile.vsn")) != line + "\r\n")
             return std::string("the line changed in a save and open");
-        CountingSurface page;
+        FakeSurface page = FakeSurface::likePrinter();
         const std::string result = composeSummary(doc, page);
         // The capo line, the chords that still stand on the page (those right of its edge are not
         // drawn) and the one lyric row, cut to what can reach the right edge.
         // At most one chord per lyric byte across the page: a bound far below the line's 1.3 million.
         const long long chordsOnPage = page.width / (page.pixelSize() / 2 + 1) + 1;
-        return result + " " + std::to_string(page.draws > 3 && page.draws <= 1 + chordsOnPage + 1) + " " +
-               std::to_string(page.drawnBytes > 0 && page.drawnBytes < 64 * 1024);
+        return result + " " + std::to_string(page.textsDrawn > 3 && page.textsDrawn <= 1 + chordsOnPage + 1) + " " +
+               std::to_string(page.bytesDrawn > 0 && page.bytesDrawn < 64 * 1024);
     });
     EXPECT_FALSE(r.timedOut());
     EXPECT_EQ(r.output, "page 1 1");
@@ -150,7 +150,7 @@ TEST(BigInput, millionEmptyLinesSaveOpenAndPrint) {
         WriteLayoutFile(doc, dir.path("leer.vsn"));
         SongDocument opened;
         ReadLayoutFile(opened, dir.path("leer.vsn"));
-        CountingSurface page;
+        FakeSurface page = FakeSurface::likePrinter();
         const std::string result = composeSummary(opened, page);
         // Saving drops three trailing empty lines, the writer's line end adds one, opening drops three.
         return std::to_string(opened.TextEdit().lineCount()) + " " +
@@ -209,12 +209,12 @@ TEST(BigInput, everyByteInEveryField) {
     EXPECT_EQ(rawOpened.AkkordFont, raw.AkkordFont);
 
     // Printing every byte in every field, the chord marks included, draws without failing.
-    CountingSurface page;
+    FakeSurface page = FakeSurface::likePrinter();
     raw.GraphikEdit().setText("");
     EXPECT_EQ(composeSummary(raw, page), "page");
     // Five single-line fields whole, "Kapo: ", and the lyric line less its chord "<=>" whose "=" is
     // drawn as the chord: every byte reached the page.
-    EXPECT_EQ(page.drawnBytes, 5 * 256 + 6 + 253 + 1);
+    EXPECT_EQ(page.bytesDrawn, 5 * 256 + 6 + 253 + 1);
 }
 
 TEST(BigInput, chordFontOfAThousandPointsOnTheRealPainter) {
@@ -285,7 +285,7 @@ TEST(BigInput, bitmapHeadersClaimingHugePicturesAreLeftOut) {
             const BitmapLoad load = loadBitmap(path.toStdString());
             SongDocument doc;
             songWithPicture(doc, path.toStdString());
-            CountingSurface page;
+            FakeSurface page = FakeSurface::likePrinter();
             const std::string result = composeSummary(doc, page);
             return std::to_string(int(load.status)) + " " + result + " " +
                    std::to_string(page.pictures.size());
@@ -309,7 +309,7 @@ TEST(BigInput, tinyBitmapsPrintWithoutAnEmptyBox) {
         EXPECT_EQ(load.bitmap.width(), side);
         SongDocument doc;
         songWithPicture(doc, path.toStdString());
-        CountingSurface page;
+        FakeSurface page = FakeSurface::likePrinter();
         EXPECT_EQ(composeSummary(doc, page), "page");
         for (const PageBox& box : page.pictures) {
             EXPECT_LT(box.left, box.right);
@@ -334,7 +334,7 @@ TEST(BigInput, picturePathsToFifosDevicesAndFoldersNeverBlock) {
         const ChildResult r = runInChild({false, 0, 10}, [&] {
             SongDocument doc;
             songWithPicture(doc, path);
-            CountingSurface page;
+            FakeSurface page = FakeSurface::likePrinter();
             const std::string result = composeSummary(doc, page);
             return result + " | " + std::to_string(page.pictures.size()) + " " + page.lastText;
         });
@@ -397,7 +397,7 @@ TEST(BigInput, longSongInTheLargestFontNeverWrapsRound) {
         for (int i = 0; i < 20000; ++i)
             lyrics += "Zeile\r\n";
         doc.TextEdit().setText(lyrics);
-        CountingSurface page;
+        FakeSurface page = FakeSurface::likePrinter();
         const std::string result = composeSummary(doc, page);
         return result + " " + std::to_string(page.minY >= 150);
     });
@@ -419,7 +419,7 @@ TEST(BigInput, widePictureBelowASongLongerThanThePage) {
         for (int i = 0; i < 1000; ++i)
             lyrics += "Zeile\r\n";
         doc.TextEdit().setText(lyrics);
-        CountingSurface page;
+        FakeSurface page = FakeSurface::likePrinter();
         const std::string result = composeSummary(doc, page);
         return result + " " + std::to_string(page.pictures.size());
     });

@@ -1,6 +1,14 @@
 #include "platform/Bitmap.h"
+#include "commands/PrintCommand.h"
+#include "platform/PageMetrics.h"
+#include "platform/PageRecorder.h"
+#include "platform/QtPrinter.h"
 #include "print/BmpFiles.h"
+#include "print/Drucken.h"
+#include "support/ScriptedDialogs.h"
 
+#include <QFile>
+#include <QGuiApplication>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <cerrno>
@@ -186,3 +194,84 @@ TEST(BitmapDecoding, pixelDataPastTheEndIsNoPictureAndSaysNothing) {
     EXPECT_EQ(load.status, BitmapLoad::Status::NotABitmap);
     EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
 }
+
+namespace {
+
+// A cache hands back the picture it decoded (the same image, so that a PDF stores it once) for as
+// long as the file is the same file, unchanged; a file written anew or put in its place is read
+// again. Without a cache every load decodes afresh.
+TEST_F(BitmapFile, cacheKeepsAPictureOnlyWhileItsFileIsUnchanged) {
+    const std::string p = write("shared.bmp", bmpBytes(30, 20));
+    versino::BitmapCache cache;
+    const BitmapLoad first = loadBitmap(p, &cache);
+    ASSERT_EQ(first.status, Status::Loaded);
+    EXPECT_EQ(loadBitmap(p, &cache).bitmap.image().cacheKey(), first.bitmap.image().cacheKey());
+    EXPECT_NE(loadBitmap(p).bitmap.image().cacheKey(), first.bitmap.image().cacheKey());
+
+    write("shared.bmp", bmpBytes(40, 10));
+    EXPECT_EQ(loadBitmap(p, &cache).bitmap.width(), 40);
+
+    // Another file of the same size moved into its place.
+    const std::string other = write("other.bmp", bmpBytes(20, 20));
+    ASSERT_EQ(::rename(other.c_str(), p.c_str()), 0);
+    EXPECT_EQ(loadBitmap(p, &cache).bitmap.width(), 20);
+
+    ASSERT_EQ(::unlink(p.c_str()), 0);
+    EXPECT_EQ(loadBitmap(p, &cache).status, Status::CannotOpen);
+}
+
+class PictureOnPages : public BitmapFile {
+protected:
+    static void SetUpTestSuite() {
+        if (!QGuiApplication::instance()) {
+            static int argc = 1;
+            static char arg0[] = "print_tests";
+            static char* argv[] = {arg0, nullptr};
+            // Left alive to the end of the process: destroying it among static objects crashes.
+            new QGuiApplication(argc, argv);
+        }
+    }
+    void SetUp() override {
+        doc.InstallDefaultFonts();
+        doc.TextEdit().setText("Eine Zeile\r\n");
+        doc.GraphikEdit().setText(write("shared.bmp", bmpBytes(30, 20)));
+    }
+    versino::SongDocument doc;
+};
+
+// A book that shows the same picture on every page stores it once.
+TEST_F(PictureOnPages, aBookStoresItOnce) {
+    const QString book = dir.filePath("book.pdf");
+    {
+        versino::PdfBookPrinter pdf(book);
+        versino::testing::ScriptedDialogs dialogs;
+        for (int page = 0; page < 3; ++page)
+            ASSERT_TRUE(versino::DruckenClick(doc, dialogs, pdf));
+        EXPECT_TRUE(dialogs.errors.empty());
+        ASSERT_TRUE(pdf.finish());
+        ASSERT_EQ(pdf.pages(), 3);
+    }
+    QFile file(book);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().count("/Subtype /Image"), 1);
+}
+
+// The preview composes each version of the song anew over one measuring page; the picture is
+// decoded once for all of them.
+TEST_F(PictureOnPages, previewsOverOneMeasuringPageShareIt) {
+    versino::PageMetrics metrics;
+    const auto pictureOf = [&] {
+        versino::PageRecorder page(metrics.surface());
+        versino::ComposePage(page, doc);
+        for (const versino::PageRecorder::Op& op : page.ops())
+            if (op.kind == versino::PageRecorder::Op::Kind::Picture)
+                return op.bitmap.image().cacheKey();
+        ADD_FAILURE() << "no picture on the page";
+        return qint64(0);
+    };
+    const qint64 first = pictureOf();
+    doc.TextEdit().setText("Eine andere Zeile\r\n");
+    EXPECT_EQ(pictureOf(), first);
+}
+
+} // namespace

@@ -1,5 +1,5 @@
 #include "print/Drucken.h"
-#include "print/RecordingSurface.h"
+#include "support/FakeSurface.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 using versino::ChordLineContext;
 using versino::FontSetting;
 using versino::PrintChordLine;
-using versino::testing::RecordingSurface;
+using versino::testing::FakeSurface;
 
 namespace {
 
@@ -18,7 +18,7 @@ const std::string deg = "\xB0"; // the superscript marker "°"
 // chord byte is 11 units wide. The chord row is 40 high.
 class ChordLine : public ::testing::Test {
 protected:
-    RecordingSurface s;
+    FakeSurface s;
     FontSetting text{"TextFace", 0, 0, 12};
     FontSetting chord{"ChordFace", versino::FontStyle::Bold, 255, 10};
     static constexpr int kLeft = 200;
@@ -39,7 +39,7 @@ protected:
         PrintChordLine(ctx, kLeft, y, line);
         return y;
     }
-    static std::string draw(int x, int y, const std::string& t) { return RecordingSurface::draw(x, y, t); }
+    static std::string draw(int x, int y, const std::string& t) { return FakeSurface::draw(x, y, t); }
 };
 
 TEST_F(ChordLine, lineWithoutChordIsOneRowAtEntryYAndTouchesNoFont) {

@@ -5,7 +5,7 @@
 #include "print/BmpFiles.h"
 #include "print/Drucken.h"
 #include "print/PageReport.h"
-#include "print/RecordingSurface.h"
+#include "support/FakeSurface.h"
 
 #include <QTemporaryDir>
 #include <algorithm>
@@ -14,8 +14,8 @@
 #include <sstream>
 
 using namespace versino;
-using versino::testing::RecordingSurface;
-using Cell = RecordingSurface::Cell;
+using versino::testing::FakeSurface;
+using Cell = FakeSurface::Cell;
 
 namespace {
 
@@ -91,7 +91,7 @@ public:
         doc.TextEdit().setText(lines(14, true));
         doc.GraphikEdit().setText(chance(25) ? pictures[std::size_t(pick(int(pictures.size())))] : "");
     }
-    void page(RecordingSurface& s) {
+    void page(FakeSurface& s) {
         s.width = chance(70) ? 4800 : 400 + pick(6000);
         s.height = chance(70) ? 6800 : 600 + pick(8000);
     }
@@ -137,8 +137,8 @@ TEST(NothingCovers, noTwoCellsOverlapOnRandomSongs) {
     for (int song = 0; song < 10000; ++song) {
         SongDocument doc;
         maker.fill(doc, pictures);
-        RecordingSurface page;
-        page.proportional = true;
+        FakeSurface page;
+        page.measures = FakeSurface::Measures::Proportional;
         page.recordCalls = false;
         maker.page(page);
         ComposePage(page, doc);
@@ -153,7 +153,7 @@ TEST(NothingCovers, noTwoCellsOverlapOnRandomSongs) {
         // at on every fourth song, which is plenty and keeps the test quick under the sanitizers).
         if (song % 4 != 0)
             continue;
-        RecordingSurface checked = page;
+        FakeSurface checked = page;
         checked.cells.clear();
         PageReport report;
         ComposePage(checked, doc, &report);
@@ -172,7 +172,7 @@ class Collision : public ::testing::Test {
 protected:
     static constexpr int T = 48;
     SongDocument doc;
-    RecordingSurface page;
+    FakeSurface page;
 
     Collision() {
         doc.TitelFont = {"Titel", FontStyle::Bold, 0, 24};
@@ -186,7 +186,7 @@ protected:
     }
     bool drawn(int x, int y, const std::string& text) {
         const std::vector<std::string> m = page.marks();
-        return std::find(m.begin(), m.end(), RecordingSurface::draw(x, y, text)) != m.end();
+        return std::find(m.begin(), m.end(), FakeSurface::draw(x, y, text)) != m.end();
     }
     const Cell& cell(const std::string& text) {
         const auto it =

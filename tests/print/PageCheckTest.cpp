@@ -3,20 +3,20 @@
 
 #include "print/PageCheck.h"
 #include "print/BmpFiles.h"
-#include "print/RecordingSurface.h"
+#include "support/FakeSurface.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace versino;
-using versino::testing::RecordingSurface;
+using versino::testing::FakeSurface;
 
 namespace {
 
 class PageCheck : public ::testing::Test {
 protected:
     SongDocument doc;
-    RecordingSurface metrics;
+    FakeSurface metrics;
 
     PageCheck() {
         doc.TitelFont = {"Titel", FontStyle::Bold, 0, 24};

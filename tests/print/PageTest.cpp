@@ -1,7 +1,7 @@
 #include "print/BmpFiles.h"
 #include "commands/PrintCommand.h"
 #include "print/Drucken.h"
-#include "print/RecordingSurface.h"
+#include "support/FakeSurface.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QBuffer>
@@ -13,14 +13,14 @@
 
 using namespace versino;
 using versino::testing::FakePrinter;
-using versino::testing::RecordingSurface;
+using versino::testing::FakeSurface;
 using versino::testing::ScriptedDialogs;
 using Marks = std::vector<std::string>;
 
 namespace {
 
 std::string draw(int x, int y, const std::string& t) {
-    return RecordingSurface::draw(x, y, t);
+    return FakeSurface::draw(x, y, t);
 }
 
 // With these fonts the recording surface gives TextLineHeight 48 and ChordLineHeight 40; a lyric
