@@ -72,13 +72,15 @@ void checkChordLine(const SongDocument& doc, const std::string& line) {
     // left edge, and cut where it runs far past the right edge: the pieces spell the line without
     // its chords, or the start of it.
     std::string spelled;
+    bool firstPiece = true; // the first piece may be empty ("<C><D>la"), the next then stands further right
     int lastX = INT_MIN;
     for (const FakeSurface::Draw& d : s.drawn) {
         if (hasChord && d.y == kTop) // a chord or superscript
             continue;
         check(d.y == y, "a chord was not drawn on the chord row", detail);
-        check(spelled.empty() ? d.x == kLeft : d.x > lastX, "the lyric row's pieces are out of place",
+        check(firstPiece ? d.x == kLeft : d.x > lastX, "the lyric row's pieces are out of place",
               detail + " piece at " + std::to_string(d.x));
+        firstPiece = false;
         lastX = d.x;
         spelled += d.text;
     }
