@@ -10,7 +10,7 @@
 #include "FuzzInput.h"
 
 #include "platform/Bitmap.h"
-#include "print/Drucken.h"
+#include "print/PageComposer.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -8,7 +8,8 @@
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
 
-#include "print/Drucken.h"
+#include "print/ChordLine.h"
+#include "print/PageComposer.h"
 #include "print/TextRun.h"
 
 #include <climits>

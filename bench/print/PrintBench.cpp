@@ -7,7 +7,7 @@
 #include "platform/PageMetrics.h"
 #include "platform/QtPrinter.h"
 #include "commands/PrintCommand.h"
-#include "print/Drucken.h"
+#include "print/PageComposer.h"
 #include "print/PageCheck.h"
 #include "support/ScriptedDialogs.h"
 

@@ -3,7 +3,7 @@
 #include "commands/DocumentCommands.h"
 #include "document/Cp1252.h"
 #include "platform/QtPrinter.h"
-#include "print/Drucken.h"
+#include "print/PageComposer.h"
 
 #include <QFileInfo>
 

@@ -1,4 +1,4 @@
-#include "print/Drucken.h"
+#include "print/ChordLine.h"
 #include "print/Rows.h"
 #include "print/SelectFont.h"
 #include "print/TextRun.h"

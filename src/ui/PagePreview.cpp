@@ -1,7 +1,7 @@
 #include "ui/PagePreview.h"
 
 #include "platform/PageCanvas.h"
-#include "print/Drucken.h"
+#include "print/PageComposer.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

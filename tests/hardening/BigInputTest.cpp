@@ -8,7 +8,7 @@
 #include "platform/Bitmap.h"
 #include "platform/PainterSurface.h"
 #include "print/BmpFiles.h"
-#include "print/Drucken.h"
+#include "print/PageComposer.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

@@ -4,7 +4,7 @@
 #include "platform/PageRecorder.h"
 #include "platform/QtPrinter.h"
 #include "print/BmpFiles.h"
-#include "print/Drucken.h"
+#include "print/PageComposer.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "print/Drucken.h"
+#include "print/ChordLine.h"
 #include "support/FakeSurface.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "platform/QtPrinter.h"
 #include "print/BmpFiles.h"
 #include "commands/PrintCommand.h"
-#include "print/Drucken.h"
+#include "print/PageComposer.h"
 #include "print/PdfTools.h"
 #include "support/ScriptedDialogs.h"
 

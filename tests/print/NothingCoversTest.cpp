@@ -3,7 +3,8 @@
 // the fixed measures used to make cells meet.
 
 #include "print/BmpFiles.h"
-#include "print/Drucken.h"
+#include "print/ChordLine.h"
+#include "print/PageComposer.h"
 #include "print/PageReport.h"
 #include "support/FakeSurface.h"
 

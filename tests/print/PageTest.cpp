@@ -1,6 +1,6 @@
 #include "print/BmpFiles.h"
 #include "commands/PrintCommand.h"
-#include "print/Drucken.h"
+#include "print/PageComposer.h"
 #include "support/FakeSurface.h"
 #include "support/ScriptedDialogs.h"
 

@@ -4,7 +4,7 @@
 #include "commands/FitToPage.h"
 #include "platform/PageRecorder.h"
 #include "platform/QtPrinter.h"
-#include "print/Drucken.h"
+#include "print/PageComposer.h"
 #include "ui/PagePreview.h"
 
 #include <QFile>

@@ -3,32 +3,9 @@
 #include "document/SongDocument.h"
 #include "platform/PrintSurface.h"
 
-#include <QString>
-#include <optional>
-#include <string>
 #include <string_view>
-#include <vector>
 
 namespace versino {
-
-// The print's own copy of the song, taken once the job has begun. The chord font is not part of
-// it: the renderer reads it from the song at each use.
-struct PrintSnapshot {
-    FontSetting titelFont;
-    FontSetting interpretFont;
-    FontSetting textFont;
-    std::string title;
-    std::string performer;
-    std::string remark;
-    std::string capo;
-    std::string closingRemark;
-    std::vector<std::string> chorusLines;
-    std::vector<std::string> bridgeLines;
-    std::vector<std::string> lyricLines;
-    std::string pictureFile;
-};
-
-PrintSnapshot TakePrintSnapshot(const SongDocument& doc);
 
 // How far one printed line reaches to the right, for callers that need it (the second column's
 // edge, the page check). Filled only when asked for, since it costs extra measuring.
@@ -53,9 +30,5 @@ struct ChordLineContext {
 // chord still stands above its syllable and none covers another. On return y is the top of the
 // lyric row. The current font must be the text font on entry and is the text font again on return.
 void PrintChordLine(const ChordLineContext& ctx, int left, int& y, std::string_view line);
-
-// Composes the song's page on an open surface. Returns the error to report about a picture file
-// that could not be opened; the page itself is complete either way.
-std::optional<QString> ComposePage(PrintSurface& surface, const SongDocument& doc);
 
 } // namespace versino
