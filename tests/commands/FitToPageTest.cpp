@@ -2,6 +2,7 @@
 #include "commands/FitToPage.h"
 #include "platform/PageMetrics.h"
 #include "print/PageCheck.h"
+#include "support/GuiApp.h"
 
 #include <QGuiApplication>
 #include <gtest/gtest.h>
@@ -13,11 +14,7 @@ namespace {
 class FitToPage : public ::testing::Test {
 protected:
     FitToPage() {
-        static int argc = 1;
-        static char arg0[] = "commands_tests";
-        static char* argv[] = {arg0, nullptr};
-        if (!QGuiApplication::instance())
-            new QGuiApplication(argc, argv); // lives to the end of the process
+        versino::testing::guiApp();
         metrics = std::make_unique<PageMetrics>();
         doc.InstallDefaultFonts();
     }

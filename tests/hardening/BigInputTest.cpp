@@ -9,6 +9,7 @@
 #include "platform/PainterSurface.h"
 #include "print/BmpFiles.h"
 #include "print/PageComposer.h"
+#include "support/GuiApp.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -69,15 +70,7 @@ std::string composeSummary(SongDocument& doc, FakeSurface& surface) {
 }
 
 // A QGuiApplication of its own for a child that paints; created after the fork, never before.
-QGuiApplication& guiApp() {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char arg0[] = "hardening_tests";
-    static char* argv[] = {arg0, nullptr};
-    static QGuiApplication app(argc, argv);
-    return app;
-}
+using versino::testing::guiApp;
 
 } // namespace
 

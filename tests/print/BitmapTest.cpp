@@ -6,6 +6,7 @@
 #include "print/BmpFiles.h"
 #include "print/PageComposer.h"
 #include "support/ScriptedDialogs.h"
+#include "support/GuiApp.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -223,13 +224,7 @@ TEST_F(BitmapFile, cacheKeepsAPictureOnlyWhileItsFileIsUnchanged) {
 class PictureOnPages : public BitmapFile {
 protected:
     static void SetUpTestSuite() {
-        if (!QGuiApplication::instance()) {
-            static int argc = 1;
-            static char arg0[] = "print_tests";
-            static char* argv[] = {arg0, nullptr};
-            // Left alive to the end of the process: destroying it among static objects crashes.
-            new QGuiApplication(argc, argv);
-        }
+        versino::testing::guiApp();
     }
     void SetUp() override {
         doc.InstallDefaultFonts();

@@ -6,6 +6,7 @@
 #include "commands/PrintCommand.h"
 #include "print/PageComposer.h"
 #include "print/PdfTools.h"
+#include "support/GuiApp.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QDateTime>
@@ -51,12 +52,7 @@ protected:
         qputenv("CUPS_SERVER", socket.toLocal8Bit());
         qputenv("CUPS_SERVERROOT", dir.filePath("client").toLocal8Bit());
         qputenv("HOME", dir.path().toLocal8Bit()); // no ~/.cups/lpoptions picks another default
-        if (!QGuiApplication::instance()) {
-            static int argc = 1;
-            static char arg0[] = "print_cups_tests";
-            static char* argv[] = {arg0, nullptr};
-            new QGuiApplication(argc, argv); // lives to the end of the process
-        }
+        versino::testing::guiApp();
     }
 
     void TearDown() override {

@@ -2,6 +2,7 @@
 #include "platform/QtFont.h"
 #include "document/SongDocument.h"
 #include "platform/Bitmap.h"
+#include "support/GuiApp.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -19,13 +20,7 @@ namespace {
 class Surface : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (!QGuiApplication::instance()) {
-            static int argc = 1;
-            static char arg0[] = "print_tests";
-            static char* argv[] = {arg0, nullptr};
-            // Left alive to the end of the process: destroying it among static objects crashes.
-            new QGuiApplication(argc, argv);
-        }
+        versino::testing::guiApp();
     }
 
     QImage image{1200, 800, QImage::Format_RGB32};
