@@ -36,16 +36,17 @@ std::string describe(const BitmapLoad& load) {
            std::to_string(load.bitmap.height());
 }
 
-// One scratch file per process, removed at exit.
+// One scratch file per process, removed after each input (a process that ends without running its
+// static destructors, as the test's child processes do, leaves nothing behind).
 const std::string& scratchFile() {
-    static const std::string path = [] {
-        std::string p =
-            QDir::tempPath().toStdString() + "/versino-fuzz-" + std::to_string(::getpid()) + ".bmp";
-        std::atexit([] { std::remove(scratchFile().c_str()); });
-        return p;
-    }();
+    static const std::string path =
+        QDir::tempPath().toStdString() + "/versino-fuzz-" + std::to_string(::getpid()) + ".bmp";
     return path;
 }
+
+struct ScratchRemover {
+    ~ScratchRemover() { std::remove(scratchFile().c_str()); }
+};
 
 bool writeScratch(const std::string& bytes) {
     std::FILE* f = std::fopen(scratchFile().c_str(), "wb");
@@ -79,6 +80,7 @@ void versino::fuzz::bitmapInput(const std::uint8_t* data, std::size_t size) {
         check(decoded.status == BitmapLoad::Status::NotABitmap, "decoding bytes cannot fail to open");
     }
 
+    const ScratchRemover remover;
     if (!writeScratch(file))
         return; // the scratch file system is full: nothing to learn from this input
     const BitmapLoad loaded = loadBitmap(scratchFile());
