@@ -8,10 +8,10 @@ namespace versino {
 
 namespace {
 
-bool fits(SongDocument& doc, PrintSurface& metrics, int textPoints, int difference) {
-    doc.TextFont.size = textPoints;
-    doc.AkkordFont.size = textPoints - difference;
-    return !runsOffPage(CheckPage(doc, metrics));
+bool fits(SongDocument& song, PrintSurface& metrics, int textPoints, int difference) {
+    song.TextFont.size = textPoints;
+    song.AkkordFont.size = textPoints - difference;
+    return !runsOffPage(CheckPage(song, metrics));
 }
 
 } // namespace
@@ -19,9 +19,11 @@ bool fits(SongDocument& doc, PrintSurface& metrics, int textPoints, int differen
 FitResult fitToOnePage(SongDocument& doc, PrintSurface& metrics) {
     const std::int32_t text = doc.TextFont.size;
     const std::int32_t chord = doc.AkkordFont.size;
-    if (!runsOffPage(CheckPage(doc, metrics)))
+    // Sizes are tried on a copy, so the song changes only once the fitting pair is found.
+    SongDocument song;
+    song.copySongFrom(doc);
+    if (!runsOffPage(CheckPage(song, metrics)))
         return FitResult::AlreadyFits;
-    // Sizes are tried on the document itself and put back unless a fitting pair is found.
     const long long difference = static_cast<long long>(text) - chord;
     const long long lowest = std::max<long long>(kMinFitTextPoints, kMinFitChordPoints + difference);
     long long low = lowest;
@@ -31,18 +33,15 @@ FitResult fitToOnePage(SongDocument& doc, PrintSurface& metrics) {
     long long best = -1;
     while (low <= high) {
         const long long mid = low + (high - low) / 2;
-        if (fits(doc, metrics, int(mid), int(difference))) {
+        if (fits(song, metrics, int(mid), int(difference))) {
             best = mid;
             low = mid + 1;
         } else {
             high = mid - 1;
         }
     }
-    if (best < 0) {
-        doc.TextFont.size = text;
-        doc.AkkordFont.size = chord;
+    if (best < 0)
         return FitResult::CannotFit;
-    }
     doc.TextFont.size = std::int32_t(best);
     doc.AkkordFont.size = std::int32_t(best - difference);
     doc.Modified = true;

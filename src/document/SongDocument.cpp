@@ -32,6 +32,15 @@ void SongDocument::connectFields() {
         });
 }
 
+void SongDocument::copySongFrom(const SongDocument& other) {
+    for (FieldId id : kAllFields)
+        field(id).takeText(other.field(id).text());
+    TitelFont = other.TitelFont;
+    InterpretFont = other.InterpretFont;
+    TextFont = other.TextFont;
+    AkkordFont = other.AkkordFont;
+}
+
 Field& SongDocument::field(FieldId id) {
     return const_cast<Field&>(static_cast<const SongDocument*>(this)->field(id));
 }

@@ -115,6 +115,9 @@ public:
     void ClearTexts();
     // Face name, size, style set and colour of all four settings to their defaults.
     void InstallDefaultFonts();
+    // The nine texts and the four font settings of `other`, each field read once: composing from
+    // such a copy splits plain text instead of walking an editor's blocks again and again.
+    void copySongFrom(const SongDocument& other);
 
 private:
     void connectFields();

@@ -180,15 +180,8 @@ void PagePreview::showEvent(QShowEvent* event) {
 void PagePreview::refresh() {
     pause_.stop();
     stale_ = false;
-    // The window's fields are read once, whole: composing and checking then split plain text
-    // instead of walking the editor's blocks several times.
     SongDocument song;
-    for (FieldId id : kAllFields)
-        song.field(id).takeText(doc_.field(id).text());
-    song.TitelFont = doc_.TitelFont;
-    song.InterpretFont = doc_.InterpretFont;
-    song.TextFont = doc_.TextFont;
-    song.AkkordFont = doc_.AkkordFont;
+    song.copySongFrom(doc_);
     auto page = std::make_unique<PageRecorder>(metrics_.surface());
     ComposePage(*page, song);
     findings_ = CheckPage(song, metrics_.surface());
