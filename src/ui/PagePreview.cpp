@@ -104,7 +104,8 @@ private:
 
 PagePreview::PagePreview(const SongDocument& doc, QWidget* parent)
     : QWidget(parent, Qt::Window), doc_(doc), metrics_(QPageSize::A4),
-      page_(std::make_unique<PageRecorder>(metrics_.surface())) {
+      page_(std::make_unique<PageRecorder>(metrics_.surface())),
+      sheet_(metrics_.surface().pageWidth(), metrics_.surface().pageHeight()) {
     setupWidgets();
     pause_.setSingleShot(true);
     pause_.setInterval(kPauseMs);
@@ -151,11 +152,6 @@ void PagePreview::setupWidgets() {
     layout->addLayout(buttons);
     layout->addWidget(scroll_, 1);
     layout->addWidget(findingsList_);
-}
-
-QSize PagePreview::pageSize() const {
-    PrintSurface& page = const_cast<PageMetrics&>(metrics_).surface();
-    return {page.pageWidth(), page.pageHeight()};
 }
 
 void PagePreview::songChanged() {

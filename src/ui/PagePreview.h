@@ -48,7 +48,7 @@ public:
 
     const PageRecorder& page() const { return *page_; }
     const std::vector<PageFinding>& findings() const { return findings_; }
-    QSize pageSize() const;
+    QSize pageSize() const { return sheet_; }
     bool refreshPending() const { return pause_.isActive(); }
 
 signals:
@@ -67,6 +67,7 @@ private:
     const SongDocument& doc_;
     PageMetrics metrics_;
     std::unique_ptr<PageRecorder> page_;
+    QSize sheet_; // the page in device units
     std::vector<PageFinding> findings_;
     QTimer pause_;
     bool stale_ = false; // the song changed while the preview was hidden
