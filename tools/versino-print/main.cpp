@@ -125,7 +125,7 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
         fail(parser.errorText());
         return std::nullopt;
     }
-    help = parser.isSet(helpOption);
+    help = parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"));
     if (help)
         return Options{};
 
@@ -397,8 +397,10 @@ int main(int argc, char** argv) {
     if (!options)
         return 2;
     if (help) {
+        // Our own synopsis stands in for the parser's one-line usage.
+        const QString text = parser.helpText();
         std::fputs(kSynopsis, stdout);
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        std::fputs(qPrintable(text.mid(text.indexOf(QLatin1Char('\n')) + 1)), stdout);
         return 0;
     }
     if (options->songs.isEmpty()) {
