@@ -5,8 +5,8 @@
 // empty lines.
 #include "FuzzCheck.h"
 
-#include "document/FileError.h"
-#include "document/LayoutFile.h"
+#include "io/FileError.h"
+#include "formats/LayoutFile.h"
 
 #include <array>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // With --page-check: the page check against composing, on the benchmark song, a 100,000-line song
 // and a 103 KB song whose one 100,000-byte chorus line is called 300 times.
 
-#include "document/LayoutFile.h"
+#include "formats/LayoutFile.h"
 #include "platform/PageMetrics.h"
 #include "platform/QtPrinter.h"
 #include "commands/PrintCommand.h"

@@ -3,7 +3,7 @@
 // files through the window's commands, and directive insertion into a lyric field of 100,000 lines.
 #include "support/ScriptedDialogs.h"
 
-#include "document/LayoutFile.h"
+#include "formats/LayoutFile.h"
 #include "ui/About.h"
 #include "ui/Appearance.h"
 #include "ui/Arbeitsblatt.h"

@@ -1,8 +1,8 @@
 #include "commands/DocumentCommands.h"
 
-#include "document/ChordPro.h"
+#include "formats/ChordPro.h"
 #include "document/Cp1252.h"
-#include "document/LayoutFile.h"
+#include "formats/LayoutFile.h"
 
 #include <QDir>
 #include <QFile>

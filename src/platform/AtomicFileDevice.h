@@ -1,7 +1,7 @@
 #pragma once
 
-#include "document/AtomicFile.h"
-#include "document/FileError.h"
+#include "io/AtomicFile.h"
+#include "io/FileError.h"
 
 #include <QIODevice>
 #include <optional>

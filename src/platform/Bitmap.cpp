@@ -1,7 +1,7 @@
 #include "platform/Bitmap.h"
 
 #include "document/Cp1252.h"
-#include "document/RegularFile.h"
+#include "io/RegularFile.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "document/SongDocument.h"
-#include "document/Transpose.h"
+#include "music/Transpose.h"
 
 #include <QString>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "platform/ImagePrinter.h"
 
-#include "document/AtomicFile.h"
-#include "document/FileError.h"
+#include "io/AtomicFile.h"
+#include "io/FileError.h"
 #include "platform/PageCanvas.h"
 
 #include <QBuffer>

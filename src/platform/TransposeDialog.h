@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/Transpose.h"
+#include "music/Transpose.h"
 
 #include <QDialog>
 

@@ -1,5 +1,5 @@
 #include "document/Cp1252.h"
-#include "document/FileError.h"
+#include "io/FileError.h"
 #include "platform/Bitmap.h"
 #include "print/ChordLine.h"
 #include "print/PageComposer.h"

@@ -1,8 +1,8 @@
 #include "commands/DocumentCommands.h"
-#include "document/FileError.h"
-#include "document/LayoutFile.h"
+#include "io/FileError.h"
+#include "formats/LayoutFile.h"
 
-#include "document/TempDir.h"
+#include "support/TempDir.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "commands/DocumentCommands.h"
 #include "commands/TransposeCommand.h"
-#include "document/FileError.h"
-#include "document/LayoutFile.h"
+#include "io/FileError.h"
+#include "formats/LayoutFile.h"
 
-#include "document/TempDir.h"
+#include "support/TempDir.h"
 #include "support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>

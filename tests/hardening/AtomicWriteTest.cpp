@@ -3,8 +3,8 @@
 // file operations seam), killed part-way, and its temporary files after killed writers.
 #include "support/Child.h"
 
-#include "document/AtomicFile.h"
-#include "document/TempDir.h"
+#include "io/AtomicFile.h"
+#include "support/TempDir.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

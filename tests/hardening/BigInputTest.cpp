@@ -3,8 +3,8 @@
 #include "support/Child.h"
 #include "support/FakeSurface.h"
 
-#include "document/LayoutFile.h"
-#include "document/TempDir.h"
+#include "formats/LayoutFile.h"
+#include "support/TempDir.h"
 #include "platform/Bitmap.h"
 #include "platform/PainterSurface.h"
 #include "print/BmpFiles.h"

@@ -3,8 +3,8 @@
 #include "support/Child.h"
 
 #include "commands/DocumentCommands.h"
-#include "document/LayoutFile.h"
-#include "document/TempDir.h"
+#include "formats/LayoutFile.h"
+#include "support/TempDir.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/ErrorGuard.h"
 

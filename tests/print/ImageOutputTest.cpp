@@ -1,5 +1,5 @@
 // versino-print -o PAGE.png: the printed page as an image, one per song.
-#include "document/LayoutFile.h"
+#include "formats/LayoutFile.h"
 #include "print/BmpFiles.h"
 #include "print/PdfTools.h"
 

@@ -1,6 +1,6 @@
 // versino-print with ChordPro songs: printing them, converting both ways, transposing on the way.
 
-#include "document/LayoutFile.h"
+#include "formats/LayoutFile.h"
 #include "print/BmpFiles.h"
 #include "print/PdfTools.h"
 

@@ -1,4 +1,4 @@
-#include "document/LayoutFile.h"
+#include "formats/LayoutFile.h"
 #include "print/BmpFiles.h"
 #include "print/PdfTools.h"
 #include "support/Child.h"

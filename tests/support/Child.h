@@ -3,7 +3,7 @@
 // Runs a piece of a test in a child process, so that resource limits, a dropped user, an alarm or a
 // SIGKILL never touch the test process itself. The child reports a text through a pipe.
 
-#include "document/FileError.h"
+#include "io/FileError.h"
 
 #include <QDir>
 #include <QFile>

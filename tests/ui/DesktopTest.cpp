@@ -2,7 +2,7 @@
 // fitted title and performer fields, the font list without aliases.
 #include "FormFixture.h"
 
-#include "document/TempDir.h"
+#include "support/TempDir.h"
 #include "platform/QtDialogs.h"
 #include "ui/Appearance.h"
 #include "ui/FontDialog.h"

@@ -1,4 +1,4 @@
-#include "document/Transpose.h"
+#include "music/Transpose.h"
 
 #include <gtest/gtest.h>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "document/AtomicFile.h"
+#include "io/AtomicFile.h"
 
-#include "document/FileError.h"
+#include "io/FileError.h"
 
 #include <QCryptographicHash>
 #include <QDir>

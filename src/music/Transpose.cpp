@@ -1,4 +1,4 @@
-#include "document/Transpose.h"
+#include "music/Transpose.h"
 
 #include <array>
 #include <cctype>

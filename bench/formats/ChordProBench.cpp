@@ -1,7 +1,7 @@
 // Importing a thousand ChordPro songs of 40 lines each, as versino-print reads them: the file's
 // bytes, decoding, the ChordPro reader and handing the fields to a song. Also the export back.
 // Run by hand (make bench); prints the figures the README quotes.
-#include "document/ChordPro.h"
+#include "formats/ChordPro.h"
 
 #include <QFile>
 #include <QProcess>

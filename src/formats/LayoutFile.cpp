@@ -1,9 +1,9 @@
-#include "document/LayoutFile.h"
+#include "formats/LayoutFile.h"
 
-#include "document/AtomicFile.h"
-#include "document/FileError.h"
-#include "document/RegularFile.h"
-#include "document/TextReader.h"
+#include "io/AtomicFile.h"
+#include "io/FileError.h"
+#include "io/RegularFile.h"
+#include "formats/TextReader.h"
 
 #include <array>
 

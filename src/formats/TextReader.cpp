@@ -1,4 +1,4 @@
-#include "document/TextReader.h"
+#include "formats/TextReader.h"
 
 #include <cstring>
 

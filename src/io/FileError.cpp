@@ -1,4 +1,4 @@
-#include "document/FileError.h"
+#include "io/FileError.h"
 
 #include <QDir>
 #include <QFileInfo>

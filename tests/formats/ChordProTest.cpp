@@ -1,9 +1,9 @@
-#include "document/ChordPro.h"
+#include "formats/ChordPro.h"
 #include "document/Cp1252.h"
-#include "document/FileError.h"
-#include "document/LayoutFile.h"
+#include "io/FileError.h"
+#include "formats/LayoutFile.h"
 
-#include "document/TempDir.h"
+#include "support/TempDir.h"
 
 #include <QFile>
 #include <algorithm>

@@ -1,8 +1,8 @@
-#include "document/ChordPro.h"
+#include "formats/ChordPro.h"
 
-#include "document/AtomicFile.h"
+#include "io/AtomicFile.h"
 #include "document/Cp1252.h"
-#include "document/RegularFile.h"
+#include "io/RegularFile.h"
 
 #include <QFileInfo>
 #include <QStringDecoder>

@@ -1,6 +1,6 @@
-#include "document/RegularFile.h"
+#include "io/RegularFile.h"
 
-#include "document/FileError.h"
+#include "io/FileError.h"
 
 #include <QFile>
 #include <algorithm>

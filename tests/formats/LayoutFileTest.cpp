@@ -1,7 +1,7 @@
-#include "document/FileError.h"
-#include "document/LayoutFile.h"
+#include "io/FileError.h"
+#include "formats/LayoutFile.h"
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

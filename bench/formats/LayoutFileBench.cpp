@@ -1,6 +1,6 @@
 // Reading and writing large layout files, against the time to merely read the file's bytes.
 // Run by hand (make bench); prints MB/s and the ratios the README quotes.
-#include "document/LayoutFile.h"
+#include "formats/LayoutFile.h"
 
 #include <QDir>
 #include <QTemporaryDir>

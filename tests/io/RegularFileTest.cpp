@@ -1,5 +1,5 @@
-#include "document/RegularFile.h"
-#include "document/TempDir.h"
+#include "io/RegularFile.h"
+#include "support/TempDir.h"
 
 #include <cerrno>
 #include <fstream>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/LayoutFile.h"
+#include "formats/LayoutFile.h"
 #include "document/SongDocument.h"
 
 #include <QString>
