@@ -1,0 +1,51 @@
+#pragma once
+
+#include "document/SongDocument.h"
+#include "platform/Bitmap.h"
+#include "platform/PrintSurface.h"
+#include "print/PageReport.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace versino {
+
+// One text as the page shows it: its cell's top-left corner and size in device units, the font it
+// is drawn in, and the bytes that show (a text reaching past the edge is already cut).
+struct PlacedText {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    FontSetting font;
+    std::string text;
+};
+
+struct PlacedPicture {
+    PageBox box;
+    Bitmap bitmap;
+};
+
+// A song's page, laid out once: what is drawn where, and what the paper could not hold. The
+// printer, a PDF, an image and the preview draw it; the page check reads its report.
+struct ComposedPage {
+    int width = 0; // the page, in device units
+    int height = 0;
+    std::vector<PlacedText> texts; // in drawing order
+    std::optional<PlacedPicture> picture;
+    PageReport report;
+    // The error to report about a picture file that could not be opened.
+    std::optional<QString> pictureError;
+
+    // Every drawn cell and the picture's box: what anything added to the page must not cover.
+    std::vector<PageBox> occupied() const;
+};
+
+// Lays out the song's page, measuring with `metrics` (the printer's, a PDF's, or PageMetrics).
+ComposedPage composePage(const SongDocument& doc, PrintSurface& metrics);
+
+// Draws a composed page onto a surface that measures like the one it was composed with.
+void drawPage(const ComposedPage& page, PrintSurface& target);
+
+} // namespace versino
