@@ -1,6 +1,7 @@
 #include "commands/DocumentCommands.h"
 
 #include "formats/ChordPro.h"
+#include "formats/ChordSheet.h"
 #include "document/Cp1252.h"
 #include "formats/LayoutFile.h"
 
@@ -20,10 +21,11 @@ FileDialogOptions layoutDialog(std::optional<QString> initialName = std::nullopt
     return {QString::fromLatin1(kLayoutExtension), QString::fromLatin1(kLayoutFilter), std::move(initialName)};
 }
 
-// Open offers layout files first and ChordPro songs as the second filter.
+// Open offers layout files first, then ChordPro songs and chord sheets.
 FileDialogOptions openDialog() {
     FileDialogOptions options = layoutDialog();
     options.filter += QLatin1Char('|') + QString::fromLatin1(chordpro::kOpenFilter);
+    options.filter += QLatin1Char('|') + QString::fromLatin1(chordsheet::kOpenFilter);
     return options;
 }
 
@@ -102,7 +104,11 @@ void DocumentCommands::OeffnenClick() {
 
 void DocumentCommands::openPath(const QString& path) {
     if (chordpro::isChordProFile(path)) {
-        openChordPro(path);
+        openImported(path, chordpro::droppedMessage(chordpro::ReadChordProFile(doc_, path)));
+        return;
+    }
+    if (chordsheet::isChordSheetFile(path)) {
+        openImported(path, chordsheet::ReadChordSheetFile(doc_, path).message());
         return;
     }
     // The file is read whole into a staging document first: a failure leaves everything as it was,
@@ -116,9 +122,9 @@ void DocumentCommands::openPath(const QString& path) {
     doc_.Modified = false;
 }
 
-void DocumentCommands::openChordPro(const QString& path) {
-    // All or nothing, as for layout files: a failed read leaves the song as it was.
-    const chordpro::Dropped dropped = chordpro::ReadChordProFile(doc_, path);
+void DocumentCommands::openImported(const QString& path, const QString& report) {
+    // The read before this call was all or nothing, as for layout files: a failed read threw and
+    // left the song as it was.
     doc_.DocumentName = chordpro::layoutNameFor(path);
     imported_ = true;
     saveFolder_.clear();
@@ -126,8 +132,8 @@ void DocumentCommands::openChordPro(const QString& path) {
     run(hooks_.focusTitel);
     run(hooks_.updateFieldFonts);
     doc_.Modified = false;
-    if (!dropped.empty())
-        dialogs_.message(chordpro::droppedMessage(dropped));
+    if (!report.isEmpty())
+        dialogs_.message(report);
 }
 
 bool DocumentCommands::SpeichernClick() {

@@ -51,14 +51,16 @@ public:
 private:
     // The save prompt; returns false when the asking command must stop.
     bool askToSave(bool withCancel);
-    void openChordPro(const QString& path);
+    // What follows the read of a ChordPro file or a chord sheet: a new, unsaved song named like the
+    // file, and the import's report when it has one.
+    void openImported(const QString& path, const QString& report);
 
     SongDocument& doc_;
     Dialogs& dialogs_;
     Hooks hooks_;
     QString saveFolder_;
-    // A song imported from ChordPro carries a suggested name but has never been saved as a layout
-    // file: its first Save asks for a name, so the ChordPro file is never overwritten.
+    // A song imported from ChordPro or a chord sheet carries a suggested name but has never been saved as a layout
+    // file: its first Save asks for a name, so the imported file is never overwritten.
     bool imported_ = false;
 };
 

@@ -114,7 +114,8 @@ TEST_F(Commands, openPromptHasNoCancelAndNoGoesOnToTheDialog) {
     ASSERT_EQ(dialogs.openRequests.size(), 1u);
     EXPECT_EQ(dialogs.openRequests[0].defaultExtension, "vsn");
     EXPECT_EQ(dialogs.openRequests[0].filter, "Text Layouts (*.vsn)|*.vsn|ChordPro (*.cho *.crd *.chopro "
-                                              "*.chordpro *.pro)|*.cho;*.crd;*.chopro;*.chordpro;*.pro");
+                                              "*.chordpro *.pro)|*.cho;*.crd;*.chopro;*.chordpro;*.pro|"
+                                              "Akkordtext (*.txt)|*.txt");
     EXPECT_FALSE(dialogs.openRequests[0].initialName.has_value()) << "the dialog shows its last name";
     EXPECT_EQ(doc.TitelEdit().text(), "x") << "a cancelled dialog changes nothing";
 }

@@ -85,6 +85,24 @@ TEST_F(MusicCommands, firstSaveOfAnImportAsksForANameAndNeverTouchesTheChordProF
     EXPECT_EQ(dialogs.saveRequests.size(), 2u);
 }
 
+TEST_F(MusicCommands, openReadsAChordSheetAsANewUnsavedSong) {
+    const std::string sheet = "Lied - Wir\n\nRefrain:\n D\nLa la\n\ne|--3--|\n";
+    openChordPro("lied.TXT", sheet);
+    EXPECT_EQ(doc.TitelEdit().text(), "Lied");
+    EXPECT_EQ(doc.InterpretEdit().text(), "Wir");
+    EXPECT_EQ(doc.RefrainEdit().text(), "L<D>a la\r\n");
+    EXPECT_EQ(doc.TextEdit().text(), ">>Refrain\r\n");
+    EXPECT_EQ(doc.DocumentName, "lied.vsn");
+    EXPECT_FALSE(doc.Modified);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].contains("1 Tabulaturzeilen ausgelassen"));
+
+    dialogs.saveAnswers = {dir.path("lied.vsn")};
+    EXPECT_TRUE(commands.SpeichernClick());
+    EXPECT_EQ(dialogs.saveRequests.size(), 1u) << "the first Save asks for a name";
+    EXPECT_EQ(readAll(dir.str("lied.TXT")), sheet);
+}
+
 TEST_F(MusicCommands, aFailedImportLeavesTheSongAsItWas) {
     doc.TitelEdit().setText("Meins");
     doc.Modified = false;
