@@ -531,9 +531,9 @@ QString Report::message() const {
         return {};
     QStringList parts;
     if (tablatureLines > 0)
-        parts << QStringLiteral("%1 Tabulaturzeilen ausgelassen").arg(tablatureLines);
+        parts << QStringLiteral("%1 \u00D7 Tabulaturzeile ausgelassen").arg(tablatureLines);
     if (diagramLines > 0)
-        parts << QStringLiteral("%1 Griffbilder (wie \u201EAm: x02210\u201C) ausgelassen").arg(diagramLines);
+        parts << QStringLiteral("%1 \u00D7 Griffbild (wie \u201EAm: x02210\u201C) ausgelassen").arg(diagramLines);
     if (!replaced.empty()) {
         cp1252::ImportedText counted;
         counted.replaced = replaced;
@@ -545,7 +545,7 @@ QString Report::message() const {
         parts << QStringLiteral("%1 \u00D7 \u201E\u00B0\u201C in Akkorden als \u201Eo\u201C \u00FCbernommen")
                      .arg(degreeSigns);
     if (controlCharacters > 0)
-        parts << QStringLiteral("%1 Steuerzeichen entfernt").arg(controlCharacters);
+        parts << QStringLiteral("%1 \u00D7 Steuerzeichen entfernt").arg(controlCharacters);
     return QStringLiteral("Der Akkordtext wurde nicht ganz unver\u00E4ndert \u00FCbernommen:\n") +
            parts.join(QLatin1Char('\n'));
 }

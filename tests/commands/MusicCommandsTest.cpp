@@ -95,7 +95,7 @@ TEST_F(MusicCommands, openReadsAChordSheetAsANewUnsavedSong) {
     EXPECT_EQ(doc.DocumentName, "lied.vsn");
     EXPECT_FALSE(doc.Modified);
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].contains("1 Tabulaturzeilen ausgelassen"));
+    EXPECT_TRUE(dialogs.messages[0].contains("1 \u00D7 Tabulaturzeile ausgelassen"));
 
     dialogs.saveAnswers = {dir.path("lied.vsn")};
     EXPECT_TRUE(commands.SpeichernClick());

@@ -58,7 +58,7 @@ TEST(ChordSheet, chordLinesWithoutTextBelowStandAloneAndOtherLinesStay) {
                                              "<Em>", "Chorus:", "Strophe 2", "<D>"}));
     EXPECT_EQ(report.tablatureLines, 2);
     EXPECT_EQ(report.diagramLines, 2);
-    EXPECT_TRUE(report.message().contains(QStringLiteral("2 Tabulaturzeilen")));
+    EXPECT_TRUE(report.message().contains(QStringLiteral("2 \u00D7 Tabulaturzeile")));
 }
 
 TEST(ChordSheet, takesTitleAndPerformerFromTheFirstLineElseTheFileName) {

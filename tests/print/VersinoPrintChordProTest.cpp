@@ -71,3 +71,25 @@ TEST_F(VersinoPrintChordPro, convertsOneSongEachWayAndRefusesSeveral) {
         EXPECT_FALSE(r.err.isEmpty());
     }
 }
+
+// A .txt file is always a chord sheet, even with a line that is a layout file's tag.
+TEST_F(VersinoPrintChordPro, readsTextFilesAsChordSheetsWhateverTheirLines) {
+    writeBytes(dir.filePath("abend.txt"), "Abend - Wir\n\n   G        D\nWenn der Abend\n\n[Refrain]\n"
+                                          "C\nLa la \xC3\xA4\n\ne|---3---|\n");
+    const ToolRun vsn = run({"-o", "abend.vsn", "abend.txt"});
+    ASSERT_EQ(vsn.exitCode, 0) << vsn.err.toStdString();
+    EXPECT_TRUE(vsn.err.contains("1 \u00D7 Tabulaturzeile")) << vsn.err.toStdString();
+    SongDocument doc;
+    ReadLayoutFile(doc, dir.filePath("abend.vsn"));
+    EXPECT_EQ(doc.TitelEdit().text(), "Abend");
+    EXPECT_EQ(doc.RefrainEdit().text(), "<C>La la \xE4\r\n");
+    EXPECT_EQ(doc.TextEdit().text(), "Wen<G>n der Abe<D>nd\r\n\r\n>>Refrain\r\n");
+
+    ASSERT_EQ(run({"-o", "abend.cho", "abend.txt"}).exitCode, 0);
+    EXPECT_TRUE(read("abend.cho").contains("Wen[G]n der Abe[D]nd\n"));
+    EXPECT_EQ(run({"--check", "abend.txt"}).exitCode, 0);
+    ASSERT_EQ(run({"-o", "abend.pdf", "abend.txt"}).exitCode, 0);
+    const PdfText t = pdfWords(dir.filePath("abend.pdf"));
+    for (const char* word : {"Abend", "Wir", "Refrain:", "G", "D", "C"})
+        EXPECT_TRUE(findWord(t, word)) << word;
+}

@@ -6,6 +6,7 @@
 #include "commands/PrintCommand.h"
 #include "commands/TransposeCommand.h"
 #include "formats/ChordPro.h"
+#include "formats/ChordSheet.h"
 #include "io/FileError.h"
 #include "formats/LayoutFile.h"
 #include "document/SongDocument.h"
@@ -37,7 +38,8 @@ const char* const kSynopsis =
     "\n";
 
 const char* const kDescription =
-    "Prints Versino songs (.vsn layout files, or ChordPro files: .cho .crd .chopro .chordpro .pro)\n"
+    "Prints Versino songs (.vsn layout files, ChordPro files: .cho .crd .chopro .chordpro .pro, or\n"
+    "chord sheets with chords above the lyrics: .txt)\n"
     "exactly as the editor's print command does: one portrait page per song, chords above their\n"
     "syllables. Without -o each song goes to the default printer as a job of its own.\n"
     "\n"
@@ -120,7 +122,8 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     const QCommandLineOption helpOption = parser.addHelpOption();
     parser.addOptions({outputOption, paperOption, dpiOption, sizeOption, checkOption, fitOption, transposeOption,
                        notationOption});
-    parser.addPositionalArgument("SONG", "Songs to print: layout files or ChordPro files.", "SONG...");
+    parser.addPositionalArgument("SONG", "Songs to print: layout files, ChordPro files or chord sheets (.txt).",
+                                 "SONG...");
     if (!parser.parse(arguments)) {
         fail(parser.errorText());
         return std::nullopt;
@@ -237,7 +240,7 @@ private:
     std::unique_ptr<versino::PageMetrics> metrics_;
 };
 
-// Reads a layout or ChordPro file (by its extension), transposes and fits it as asked; false after
+// Reads a layout file, a ChordPro file or a chord sheet (by its extension), transposes and fits it as asked; false after
 // a file error, which is reported.
 bool Run::load(const QString& path, versino::SongDocument& doc) {
     doc.InstallDefaultFonts();
@@ -249,6 +252,12 @@ bool Run::load(const QString& path, versino::SongDocument& doc) {
                 note += QStringLiteral("%1%2 \u00D7 %3").arg(note.isEmpty() ? "" : ", ").arg(count).arg(kind);
             if (!note.isEmpty())
                 std::fprintf(stderr, "versino-print: %s: left out: %s\n", qPrintable(path), qPrintable(note));
+        } else if (versino::chordsheet::isChordSheetFile(path)) {
+            // Always a chord sheet: a lyric line "[Refrain]" must not make it a layout file.
+            const QString note = versino::chordsheet::ReadChordSheetFile(doc, path).message();
+            if (!note.isEmpty())
+                std::fprintf(stderr, "versino-print: %s: %s\n", qPrintable(path),
+                             qPrintable(note.section(QLatin1Char('\n'), 1).replace(QLatin1Char('\n'), QLatin1String("; "))));
         } else {
             versino::ReadLayoutFile(doc, path);
         }
