@@ -11,6 +11,7 @@
 #include "ui/FontDialog.h"
 #include "ui/FontFitting.h"
 #include "ui/Glyphs.h"
+#include "ui/LyricsEdit.h"
 
 #include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
@@ -129,6 +130,10 @@ void TWorkingForm::setupFields() {
         e->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         e->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     }
+    // A chord sheet pasted into a lyric field is converted; what that changed is said at once.
+    for (LyricsEdit* e : {ui_->RefrainEdit, ui_->BridgeEdit, ui_->TextEdit})
+        connect(e, &LyricsEdit::pasteReport, this,
+                [this](const QString& text) { guarded([&] { dialogs_->message(text); }); });
     titel_ = new ui::LineEditField(ui_->TitelEdit);
     interpret_ = new ui::LineEditField(ui_->InterpretEdit);
     vorspiel_ = new ui::LineEditField(ui_->VorspielEdit);

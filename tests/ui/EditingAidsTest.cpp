@@ -3,6 +3,10 @@
 
 #include "ui/FontFitting.h"
 
+#include "document/Cp1252.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTextBlock>
 
 using namespace versino;
@@ -228,3 +232,31 @@ TEST_F(Picture, cancelledDialogChangesNothing) {
 }
 
 } // namespace
+
+// A chord sheet pasted into a lyric field arrives converted, as one undo step of that field.
+TEST_F(Directives, pastedChordSheetIsConvertedAsOneUndoStepOtherTextStaysAsItIs) {
+    doc().TextEdit().setText("Anfang\r\nXEnde\r\n");
+    QTextCursor c(textEdit()->document()->findBlockByNumber(1));
+    c.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor); // "X" is replaced
+    textEdit()->setTextCursor(c);
+    QGuiApplication::clipboard()->setText(QStringLiteral("  Am\r\nWenn der Abend\r\n"));
+    textEdit()->paste();
+    EXPECT_EQ(doc().TextEdit().text(), "Anfang\r\nWe<Am>nn der Abend\r\nEnde\r\n");
+    EXPECT_TRUE(dialogs.messages.empty());
+    textEdit()->undo();
+    EXPECT_EQ(doc().TextEdit().text(), "Anfang\r\nXEnde\r\n");
+
+    for (const QString& plain : {QStringLiteral("Am G\n\nText"), QStringLiteral("Nur <Text>\n")}) {
+        doc().TextEdit().setText("");
+        QGuiApplication::clipboard()->setText(plain);
+        textEdit()->paste();
+        EXPECT_EQ(doc().TextEdit().text(), cp1252::fromUnicode(QString(plain).replace("\n", "\r\n")));
+    }
+
+    QPlainTextEdit* chorus = child<QPlainTextEdit>("RefrainEdit");
+    QGuiApplication::clipboard()->setText(QStringLiteral("C\nLa \u0142a < la\ne|---3---|\n"));
+    chorus->paste();
+    EXPECT_EQ(doc().RefrainEdit().text(), "<C>La la \x8B la\r\n");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("1 \u00D7 Tabulaturzeile"))) << dialogs.messages[0].toStdString();
+}
