@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace versino::chordsheet {
 namespace {
@@ -189,6 +190,12 @@ int fingeringPositions(std::string_view w) {
 
 // "Am: x02210", "C x32010  G 320003", "D/F#: 2-x-0-2-3-2".
 bool isDiagramLine(std::string_view line) {
+    // Most lines are lyrics: their first word settles it without splitting the line.
+    std::string_view first = line.substr(0, std::min(line.find_first_of(" \t"), line.size()));
+    if (!first.empty() && first.back() == ':')
+        first.remove_suffix(1);
+    if (!isRealChord(first))
+        return false;
     const std::vector<std::string_view> w = words(line);
     std::size_t i = 0;
     bool any = false;
@@ -392,15 +399,26 @@ Converted convert(const std::vector<std::string_view>& lines, const std::vector<
     Converted out;
     out.lines.reserve(lines.size() - from);
     out.kinds.reserve(lines.size() - from);
+    bool leftOut = false; // the lines just before were left out
     for (std::size_t i = from; i < lines.size(); ++i) {
-        switch (kinds[i]) {
+        const Kind kind = kinds[i];
+        switch (kind) {
         case Kind::Tablature:
             ++report.tablatureLines;
+            leftOut = true;
             continue;
         case Kind::Diagram:
             ++report.diagramLines;
+            leftOut = true;
             continue;
+        case Kind::Blank:
+            // A block left out between blank lines leaves one blank line, not two.
+            if (std::exchange(leftOut, false) && !out.lines.empty() && out.lines.back().empty())
+                continue;
+            out.lines.emplace_back();
+            break;
         case Kind::Chords:
+            leftOut = false;
             if (i + 1 < lines.size() && kinds[i + 1] == Kind::Text) {
                 out.lines.push_back(merge(lines[i], lines[i + 1], report));
                 ++i;
@@ -408,16 +426,14 @@ Converted convert(const std::vector<std::string_view>& lines, const std::vector<
                 out.lines.push_back(chordsAlone(lines[i], report));
             }
             break;
-        case Kind::Blank:
-            out.lines.emplace_back();
-            break;
         default: {
+            leftOut = false;
             std::string line;
             appendText(line, lines[i], report);
             out.lines.push_back(std::move(line));
         }
         }
-        out.kinds.push_back(kinds[i]);
+        out.kinds.push_back(kind);
     }
     return out;
 }

@@ -78,7 +78,7 @@ TEST(ChordSheet, takesTitleAndPerformerFromTheFirstLineElseTheFileName) {
 
 TEST(ChordSheet, chorusMovesOnlyWhenItIsClearlyOneBlock) {
     const Import clear = read("Lied - Wir\n\n[Verse 1]\nG\nEins\n\n[Chorus]\nD\nLa la\nLa\n\n"
-                              "Zwei\n\nChorus:\n");
+                              "Zwei\n\ne|---3---|\n\nChorus:\n");
     EXPECT_EQ(field(clear, FieldId::Refrain), "<D>La la\r\nLa\r\n");
     EXPECT_EQ(field(clear, FieldId::Text), "[Verse 1]\r\n<G>Eins\r\n\r\n>>Refrain\r\n\r\nZwei\r\n\r\n>>Refrain\r\n");
 
