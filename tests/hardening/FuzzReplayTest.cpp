@@ -50,3 +50,7 @@ TEST(FuzzReplay, pageComposerInputs) {
 TEST(FuzzReplay, bitmapInputs) {
     replay("bitmap", versino::fuzz::bitmapInput);
 }
+
+TEST(FuzzReplay, chordSheetInputs) {
+    replay("chordsheet", versino::fuzz::chordSheetInput);
+}
