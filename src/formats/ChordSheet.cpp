@@ -94,6 +94,9 @@ bool isStrictSuffix(std::string_view s) {
 }
 
 bool isRealChord(std::string_view w) {
+    // An optional chord in parentheses, "(Am)", is a chord written so.
+    if (w.size() > 2 && w.front() == '(' && w.back() == ')')
+        w = w.substr(1, w.size() - 2);
     if (w == "N.C." || w == "N.C" || w == "NC" || w == "n.c." || w == "N/C")
         return true;
     if (w.empty() || std::string_view("ABCDEFGHabcdefgh").find(w[0]) == std::string_view::npos)
@@ -240,7 +243,32 @@ bool isTablatureLine(std::string_view t) {
     return named ? std::count(rest.begin(), rest.end(), '-') >= 2 : rest.find("---") != std::string_view::npos;
 }
 
-enum class Kind { Blank, Tablature, Diagram, Chords, Label, Text };
+enum class Kind { Blank, Tablature, Diagram, Chords, Label, Text, Capo };
+
+// "Capo 2", "Kapo: 3", "Capo on 2", "capo 2nd fret", "Capo 3. Bund": the fret, or nothing.
+std::optional<std::string_view> capoOf(std::string_view t) {
+    if (t.size() < 5 || t.size() > 30)
+        return std::nullopt;
+    const std::string head = lower(t.substr(0, 4));
+    if (head != "capo" && head != "kapo")
+        return std::nullopt;
+    std::size_t i = 4;
+    while (i < t.size() && (isBlank(t[i]) || t[i] == ':'))
+        ++i;
+    if (lower(t.substr(i, 3)) == "on ")
+        i += 3;
+    const std::size_t digits = i;
+    while (i < t.size() && isDigit(t[i]))
+        ++i;
+    if (i == digits || i - digits > 2)
+        return std::nullopt;
+    const std::string rest = lower(trim(t.substr(i)));
+    for (const char* tail : {"", ".", "st", "nd", "rd", "th", "fret", "st fret", "nd fret", "rd fret",
+                             "th fret", ". bund", ". fret"})
+        if (rest == tail)
+            return t.substr(digits, i - digits);
+    return std::nullopt;
+}
 
 bool isSectionWord(const std::string& w) {
     static const char* const kWords[] = {
@@ -409,6 +437,9 @@ Converted convert(const std::vector<std::string_view>& lines, const std::vector<
             continue;
         case Kind::Diagram:
             ++report.diagramLines;
+            leftOut = true;
+            continue;
+        case Kind::Capo: // it is in the capo field
             leftOut = true;
             continue;
         case Kind::Blank:
@@ -581,9 +612,17 @@ Import parse(std::string_view bytes, const QString& fileName, const std::array<F
     Report& report = result.report;
     report.replaced = std::move(imported.replaced);
     const std::vector<std::string_view> lines = splitLines(imported.text, report);
-    const std::vector<Kind> kinds = classifyAll(lines);
+    std::vector<Kind> kinds = classifyAll(lines);
 
     auto& texts = result.content.texts;
+    // The first capo line above the first chords gives the capo field.
+    for (std::size_t i = 0; i < lines.size() && kinds[i] != Kind::Chords; ++i)
+        if (kinds[i] == Kind::Text)
+            if (const std::optional<std::string_view> fret = capoOf(trim(lines[i]))) {
+                texts[std::size_t(FieldId::Kapo)] = std::string(*fret);
+                kinds[i] = Kind::Capo;
+                break;
+            }
     std::string& title = texts[std::size_t(FieldId::Titel)];
     std::size_t first = 0;
     while (first < lines.size() && kinds[first] == Kind::Blank)

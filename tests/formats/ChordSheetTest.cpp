@@ -25,7 +25,7 @@ TEST(ChordSheet, tellsChordLinesFromText) {
     struct Case { const char* line; bool chords; };
     for (const Case& c : std::initializer_list<Case>{
              {"Am  C/G  F  C", true}, {"H7   fis   e", true}, {"Bb  F#m7b5  Dsus4  Cmaj7", true},
-             {"D/F#  N.C.", true}, {"| Am | G |  (2x)", true}, {"Am - G - C  x2", true},
+             {"D/F#  N.C.  (Am)", true}, {"| Am | G |  (2x)", true}, {"Am - G - C  x2", true},
              {"\tAm\t\tG", true}, {"|:Am  G:|  2x", true}, {"C\xB0" "7  Gm(add9)", true},
              {"Let it be, let it be", false}, {"A  Bass  C", false}, {"Am, G", false},
              {"| - |", false}, {"x2", false}, {"Intro: Am G", false}, {"", false}})
@@ -68,11 +68,12 @@ TEST(ChordSheet, takesTitleAndPerformerFromTheFirstLineElseTheFileName) {
              {"Abendlied\n\nDer Mond\n", "Abendlied", "", "Der Mond\r\n"},
              {"Der Mond\nist aufgegangen\n", "Mein Lied", "", "Der Mond\r\nist aufgegangen\r\n"},
              {"C\nDer Mond\n\nzwei", "Mein Lied", "", "<C>Der Mond\r\n\r\nzwei\r\n"},
-             {"", "Mein Lied", "", ""}}) {
+             {"", "Mein Lied", "", ""}, {"Lied\n\nCapo: 3rd fret\n\nC\nText\nCapo 2\n", "Lied", "", "<C>Text\r\nCapo 2\r\n"}}) {
         const Import i = read(c.sheet);
         EXPECT_EQ(field(i, FieldId::Titel), c.title) << c.sheet;
         EXPECT_EQ(field(i, FieldId::Interpret), c.performer) << c.sheet;
         EXPECT_EQ(field(i, FieldId::Text), c.lyrics) << c.sheet;
+        EXPECT_EQ(field(i, FieldId::Kapo), std::string_view(c.sheet).find("3rd") != std::string_view::npos ? "3" : "");
     }
 }
 
