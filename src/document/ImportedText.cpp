@@ -29,6 +29,8 @@ char special(char32_t c) {
     case U'ű': return '\xFC'; // ü
     case U'Ű': return '\xDC'; // Ü
     case U'\u2010': case U'\u2011': case U'\u2012': case U'\u2212': return '-';
+    case U'\u266F': return '#'; // sharp and flat signs of chord names: "B♭" is "Bb"
+    case U'\u266D': return 'b';
     case U'\u2032': return '\'';
     case U'\u2033': return '"';
     case U'\u00A0': return ' ';

@@ -109,6 +109,7 @@ TEST(ChordSheet, readsEveryEncodingAndReportsWhatItReplaced) {
 TEST(ChordSheet, pasteConvertsOnlyWhenAChordLineStandsAboveText) {
     EXPECT_FALSE(convertPaste(QStringLiteral("Nur Text\nohne Akkorde\n")));
     EXPECT_FALSE(convertPaste(QStringLiteral("Am G\n\nText")));
+    EXPECT_EQ(convertPaste(QStringLiteral("B\u266D F\u266Fm\nLa la\n"))->text, "<Bb>La <F#m>la\n");
     const std::optional<Pasted> p = convertPaste(QStringLiteral("[Refrain]\r\n   G\r\nSch\u00F6n ist\r\n"));
     ASSERT_TRUE(p);
     EXPECT_EQ(p->text, "[Refrain]\nSch<G>\xF6n ist\n");
