@@ -41,7 +41,8 @@ TEST(ChordSheet, mergesChordsByColumnWithTabStopsAndPastTheEnd) {
              {"\tD", "Wenn der Abend", "Wenn der<D> Abend"},
              {"  G     D", "x\ty", "x<G>\t<D>y"},
              {"C          G   D7", "H\xFCgel", "<C>H\xFCgel      <G>    <D7>"},
-             {"Am    G", "1 < 2", "<Am>1 \x8B 2 <G>"}}) {
+             {"Am    G", "1 < 2", "<Am>1 \x8B 2 <G>"},
+             {" C\xB0" "7", "Wenn", "W<Co7>enn"}}) {
         const std::vector<std::string> out = converted({c.chords, c.text});
         ASSERT_EQ(out.size(), 1u) << c.text;
         EXPECT_EQ(out[0], c.merged);
