@@ -23,7 +23,8 @@ void checkLine(std::string_view line, const std::string& all) {
         if (p.kind != notation::Piece::Kind::Chord)
             return;
         check(p.chord.closed, "a chord left open", all);
-        check(p.chord.text.find('<') == std::string_view::npos && !p.chord.empty(), "a chord that reads wrongly", all);
+        check(p.chord.text.find('<') == std::string_view::npos && !p.chord.empty(),
+              "a chord that reads wrongly", all);
     });
 }
 
@@ -51,7 +52,8 @@ void versino::fuzz::chordSheetInput(const std::uint8_t* data, std::size_t size) 
         if (isMultiLine(id))
             checkLines(text, "\r\n");
         else
-            check(text.find_first_of("\r\n") == std::string::npos, "a line break in a single-line field", text);
+            check(text.find_first_of("\r\n") == std::string::npos, "a line break in a single-line field",
+                  text);
     }
     if (const auto pasted = chordsheet::convertPaste(QString::fromLatin1(bytes.data(), qsizetype(size))))
         checkLines(pasted->text, "\n");

@@ -17,7 +17,8 @@ std::string verse(int n) {
     return "[Strophe " + std::to_string(n) +
            "]\n"
            "G          D/F#        Em       C\n"
-           "Wenn der Abend \xC3\xBC" "bers Land zieht, legt sich Stille\n"
+           "Wenn der Abend \xC3\xBC"
+           "bers Land zieht, legt sich Stille\n"
            "   Am7           D7sus4      G\n"
            "nieder auf die H\xC3\xBCgel und den Stein\n"
            "e|---3---2---0---|\n"
@@ -42,17 +43,20 @@ int main() {
         const std::string bytes = sheet(megabytes4 << 18);
         const auto start = std::chrono::steady_clock::now();
         const chordsheet::Import result = chordsheet::parse(bytes, QStringLiteral("Abendwind.txt"), {});
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const double mb = double(bytes.size()) / (1 << 20);
-        std::printf("chord sheet of %5.2f MB: %7.1f ms (%.1f ms per MB; %zu lyric bytes, %d tab lines left out)\n",
-                    mb, seconds * 1e3, seconds * 1e3 / mb, result.content.texts[std::size_t(FieldId::Text)].size(),
-                    result.report.tablatureLines);
+        std::printf(
+            "chord sheet of %5.2f MB: %7.1f ms (%.1f ms per MB; %zu lyric bytes, %d tab lines left out)\n",
+            mb, seconds * 1e3, seconds * 1e3 / mb, result.content.texts[std::size_t(FieldId::Text)].size(),
+            result.report.tablatureLines);
         perMegabyte10 = seconds / mb;
         if (megabytes4 == 40) {
             // The share of decoding the bytes into Windows-1252, which every import from elsewhere does.
             const auto decodeStart = std::chrono::steady_clock::now();
             const std::size_t decoded = cp1252::importBytes(bytes).text.size();
-            const double decode = std::chrono::duration<double>(std::chrono::steady_clock::now() - decodeStart).count();
+            const double decode =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - decodeStart).count();
             std::printf("  of which decoding %.1f ms (%zu bytes)\n", decode * 1e3, decoded);
         }
     }

@@ -17,10 +17,16 @@ namespace {
 constexpr int kTabWidth = 8;
 constexpr char kDegree = '\xB0'; // "°"
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
 
 std::string lower(std::string_view s) {
     std::string out(s);
@@ -71,8 +77,8 @@ std::vector<std::string_view> words(std::string_view line) {
 // What may follow a chord's root: quality words, alterations, extensions, and the signs chord
 // charts use around them. Anything else ("Am," or "Bass") makes the word lyric text.
 bool isStrictSuffix(std::string_view s) {
-    static constexpr std::string_view kWords[] = {"maj", "Maj", "MAJ", "min", "sus", "dim", "aug", "add",
-                                                  "moll", "dur", "alt", "m", "M", "j", "o", "b"};
+    static constexpr std::string_view kWords[] = {"maj",  "Maj", "MAJ", "min", "sus", "dim", "aug", "add",
+                                                  "moll", "dur", "alt", "m",   "M",   "j",   "o",   "b"};
     static constexpr std::string_view kSigns = "#+-()/*^'\xB0\xF8"; // "°" and "ø" too
     std::size_t i = 0;
     while (i < s.size()) {
@@ -101,7 +107,8 @@ bool isRealChord(std::string_view w) {
         return true;
     if (w.empty() || std::string_view("ABCDEFGHabcdefgh").find(w[0]) == std::string_view::npos)
         return false;
-    const std::optional<transpose::Chord> chord = transpose::parseChord(w, transpose::Notation::International);
+    const std::optional<transpose::Chord> chord =
+        transpose::parseChord(w, transpose::Notation::International);
     return chord && isStrictSuffix(chord->suffix);
 }
 
@@ -240,7 +247,8 @@ bool isTablatureLine(std::string_view t) {
     if (rest.find_first_not_of("-|:0123456789hpbrsxXtvo/\\~^()<>.*= \t") != std::string_view::npos)
         return false;
     // Without a string's name only a run of dashes tells a tablature from "E - - -" beats.
-    return named ? std::count(rest.begin(), rest.end(), '-') >= 2 : rest.find("---") != std::string_view::npos;
+    return named ? std::count(rest.begin(), rest.end(), '-') >= 2
+                 : rest.find("---") != std::string_view::npos;
 }
 
 enum class Kind { Blank, Tablature, Diagram, Chords, Label, Text, Capo };
@@ -272,13 +280,16 @@ std::optional<std::string_view> capoOf(std::string_view t) {
 
 bool isSectionWord(const std::string& w) {
     static const char* const kWords[] = {
-        "verse", "vers", "strophe", "chorus", "refrain", "ref", "bridge", "intro", "outro", "pre-chorus",
-        "prechorus", "post-chorus", "interlude", "solo", "instrumental", "coda", "ending", "zwischenspiel",
-        "vorspiel", "nachspiel", "schluss", "schlu\xDF", "hook", "break", "zwischenteil"};
+        "verse",        "vers",  "strophe",    "chorus",        "refrain",     "ref",       "bridge",
+        "intro",        "outro", "pre-chorus", "prechorus",     "post-chorus", "interlude", "solo",
+        "instrumental", "coda",  "ending",     "zwischenspiel", "vorspiel",    "nachspiel", "schluss",
+        "schlu\xDF",    "hook",  "break",      "zwischenteil"};
     return std::find(std::begin(kWords), std::end(kWords), w) != std::end(kWords);
 }
 
-bool isChorusWord(const std::string& w) { return w == "chorus" || w == "refrain" || w == "ref"; }
+bool isChorusWord(const std::string& w) {
+    return w == "chorus" || w == "refrain" || w == "ref";
+}
 
 // A section label: "[Verse 1]", "Chorus:", "Refrain", "Strophe 2", "2. Strophe", "Chorus (x2)".
 // Returns the label's section words through `chorus`: true when it names the chorus alone.
@@ -580,14 +591,16 @@ QString Report::message() const {
     if (tablatureLines > 0)
         parts << QStringLiteral("%1 \u00D7 Tabulaturzeile ausgelassen").arg(tablatureLines);
     if (diagramLines > 0)
-        parts << QStringLiteral("%1 \u00D7 Griffbild (wie \u201EAm: x02210\u201C) ausgelassen").arg(diagramLines);
+        parts << QStringLiteral("%1 \u00D7 Griffbild (wie \u201EAm: x02210\u201C) ausgelassen")
+                     .arg(diagramLines);
     if (!replaced.empty()) {
         cp1252::ImportedText counted;
         counted.replaced = replaced;
         parts << counted.summary();
     }
     if (lessThanSigns > 0)
-        parts << QStringLiteral("%1 \u00D7 \u201E<\u201C als \u201E\u2039\u201C \u00FCbernommen").arg(lessThanSigns);
+        parts << QStringLiteral("%1 \u00D7 \u201E<\u201C als \u201E\u2039\u201C \u00FCbernommen")
+                     .arg(lessThanSigns);
     if (degreeSigns > 0)
         parts << QStringLiteral("%1 \u00D7 \u201E\u00B0\u201C in Akkorden als \u201Eo\u201C \u00FCbernommen")
                      .arg(degreeSigns);
@@ -672,8 +685,8 @@ std::optional<Pasted> convertPaste(const QString& text) {
 }
 
 Report ReadChordSheetFile(SongDocument& doc, const QString& path) {
-    Import result = parse(readRegularFile(path), path,
-                          {doc.TitelFont, doc.InterpretFont, doc.TextFont, doc.AkkordFont});
+    Import result =
+        parse(readRegularFile(path), path, {doc.TitelFont, doc.InterpretFont, doc.TextFont, doc.AkkordFont});
     applyLayoutContent(doc, std::move(result.content));
     return std::move(result.report);
 }

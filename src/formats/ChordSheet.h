@@ -28,11 +28,11 @@ bool isChordSheetFile(const QString& path);
 
 // What a conversion left out or changed; the user is told all of it.
 struct Report {
-    int tablatureLines = 0;     // "e|---3---|": left out
-    int diagramLines = 0;       // "Am: x02210": left out
-    int controlCharacters = 0;  // bytes 0-31 but tab, and 127: dropped
-    int lessThanSigns = 0;      // a "<" of the text, kept as "‹" (the notation has no "<" as text)
-    int degreeSigns = 0;        // a "°" in a chord name, kept as "o" ("°" starts a raised part)
+    int tablatureLines = 0;    // "e|---3---|": left out
+    int diagramLines = 0;      // "Am: x02210": left out
+    int controlCharacters = 0; // bytes 0-31 but tab, and 127: dropped
+    int lessThanSigns = 0;     // a "<" of the text, kept as "‹" (the notation has no "<" as text)
+    int degreeSigns = 0;       // a "°" in a chord name, kept as "o" ("°" starts a raised part)
     std::vector<cp1252::Replacement> replaced; // characters outside Windows-1252
     bool empty() const;
     // The German report shown after an import or paste; empty when there is nothing to say.

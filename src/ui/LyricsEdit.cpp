@@ -9,8 +9,9 @@
 namespace versino::ui {
 
 void LyricsEdit::insertFromMimeData(const QMimeData* source) {
-    const std::optional<chordsheet::Pasted> sheet =
-        source && source->hasText() && !isReadOnly() ? chordsheet::convertPaste(source->text()) : std::nullopt;
+    const std::optional<chordsheet::Pasted> sheet = source && source->hasText() && !isReadOnly()
+                                                        ? chordsheet::convertPaste(source->text())
+                                                        : std::nullopt;
     if (!sheet) {
         QPlainTextEdit::insertFromMimeData(source);
         return;

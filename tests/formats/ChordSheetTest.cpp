@@ -10,9 +10,13 @@ using namespace versino::chordsheet;
 
 namespace {
 
-std::string field(const Import& i, FieldId id) { return i.content.texts[std::size_t(id)]; }
+std::string field(const Import& i, FieldId id) {
+    return i.content.texts[std::size_t(id)];
+}
 
-Import read(std::string_view bytes) { return parse(bytes, QStringLiteral("/tmp/Mein Lied.txt"), {}); }
+Import read(std::string_view bytes) {
+    return parse(bytes, QStringLiteral("/tmp/Mein Lied.txt"), {});
+}
 
 std::vector<std::string> converted(std::initializer_list<std::string_view> in) {
     Report report;
@@ -22,18 +26,37 @@ std::vector<std::string> converted(std::initializer_list<std::string_view> in) {
 } // namespace
 
 TEST(ChordSheet, tellsChordLinesFromText) {
-    struct Case { const char* line; bool chords; };
-    for (const Case& c : std::initializer_list<Case>{
-             {"Am  C/G  F  C", true}, {"H7   fis   e", true}, {"Bb  F#m7b5  Dsus4  Cmaj7", true},
-             {"D/F#  N.C.  (Am)", true}, {"| Am | G |  (2x)", true}, {"Am - G - C  x2", true},
-             {"\tAm\t\tG", true}, {"|:Am  G:|  2x", true}, {"C\xB0" "7  Gm(add9)", true},
-             {"Let it be, let it be", false}, {"A  Bass  C", false}, {"Am, G", false},
-             {"| - |", false}, {"x2", false}, {"Intro: Am G", false}, {"", false}})
+    struct Case {
+        const char* line;
+        bool chords;
+    };
+    for (const Case& c : std::initializer_list<Case>{{"Am  C/G  F  C", true},
+                                                     {"H7   fis   e", true},
+                                                     {"Bb  F#m7b5  Dsus4  Cmaj7", true},
+                                                     {"D/F#  N.C.  (Am)", true},
+                                                     {"| Am | G |  (2x)", true},
+                                                     {"Am - G - C  x2", true},
+                                                     {"\tAm\t\tG", true},
+                                                     {"|:Am  G:|  2x", true},
+                                                     {"C\xB0"
+                                                      "7  Gm(add9)",
+                                                      true},
+                                                     {"Let it be, let it be", false},
+                                                     {"A  Bass  C", false},
+                                                     {"Am, G", false},
+                                                     {"| - |", false},
+                                                     {"x2", false},
+                                                     {"Intro: Am G", false},
+                                                     {"", false}})
         EXPECT_EQ(isChordLine(c.line), c.chords) << c.line;
 }
 
 TEST(ChordSheet, mergesChordsByColumnWithTabStopsAndPastTheEnd) {
-    struct Case { const char* chords; const char* text; const char* merged; };
+    struct Case {
+        const char* chords;
+        const char* text;
+        const char* merged;
+    };
     for (const Case& c : std::initializer_list<Case>{
              {"     Am", "Let it be", "Let i<Am>t be"},
              {"Am         C/G", "Let it be, let it be", "<Am>Let it be, <C/G>let it be"},
@@ -42,7 +65,9 @@ TEST(ChordSheet, mergesChordsByColumnWithTabStopsAndPastTheEnd) {
              {"  G     D", "x\ty", "x<G>\t<D>y"},
              {"C          G   D7", "H\xFCgel", "<C>H\xFCgel      <G>    <D7>"},
              {"Am    G", "1 < 2", "<Am>1 \x8B 2 <G>"},
-             {" C\xB0" "7", "Wenn", "W<Co7>enn"}}) {
+             {" C\xB0"
+              "7",
+              "Wenn", "W<Co7>enn"}}) {
         const std::vector<std::string> out = converted({c.chords, c.text});
         ASSERT_EQ(out.size(), 1u) << c.text;
         EXPECT_EQ(out[0], c.merged);
@@ -63,18 +88,25 @@ TEST(ChordSheet, chordLinesWithoutTextBelowStandAloneAndOtherLinesStay) {
 }
 
 TEST(ChordSheet, takesTitleAndPerformerFromTheFirstLineElseTheFileName) {
-    struct Case { const char* sheet; const char* title; const char* performer; const char* lyrics; };
+    struct Case {
+        const char* sheet;
+        const char* title;
+        const char* performer;
+        const char* lyrics;
+    };
     for (const Case& c : std::initializer_list<Case>{
              {"\nLet It Be - The Beatles\nAm\nLet it be\n", "Let It Be", "The Beatles", "<Am>Let it be\r\n"},
              {"Abendlied\n\nDer Mond\n", "Abendlied", "", "Der Mond\r\n"},
              {"Der Mond\nist aufgegangen\n", "Mein Lied", "", "Der Mond\r\nist aufgegangen\r\n"},
              {"C\nDer Mond\n\nzwei", "Mein Lied", "", "<C>Der Mond\r\n\r\nzwei\r\n"},
-             {"", "Mein Lied", "", ""}, {"Lied\n\nCapo: 3rd fret\n\nC\nText\nCapo 2\n", "Lied", "", "<C>Text\r\nCapo 2\r\n"}}) {
+             {"", "Mein Lied", "", ""},
+             {"Lied\n\nCapo: 3rd fret\n\nC\nText\nCapo 2\n", "Lied", "", "<C>Text\r\nCapo 2\r\n"}}) {
         const Import i = read(c.sheet);
         EXPECT_EQ(field(i, FieldId::Titel), c.title) << c.sheet;
         EXPECT_EQ(field(i, FieldId::Interpret), c.performer) << c.sheet;
         EXPECT_EQ(field(i, FieldId::Text), c.lyrics) << c.sheet;
-        EXPECT_EQ(field(i, FieldId::Kapo), std::string_view(c.sheet).find("3rd") != std::string_view::npos ? "3" : "");
+        EXPECT_EQ(field(i, FieldId::Kapo),
+                  std::string_view(c.sheet).find("3rd") != std::string_view::npos ? "3" : "");
     }
 }
 
@@ -82,7 +114,8 @@ TEST(ChordSheet, chorusMovesOnlyWhenItIsClearlyOneBlock) {
     const Import clear = read("Lied - Wir\n\n[Verse 1]\nG\nEins\n\n[Chorus]\nD\nLa la\nLa\n\n"
                               "Zwei\n\ne|---3---|\n\nChorus:\n");
     EXPECT_EQ(field(clear, FieldId::Refrain), "<D>La la\r\nLa\r\n");
-    EXPECT_EQ(field(clear, FieldId::Text), "[Verse 1]\r\n<G>Eins\r\n\r\n>>Refrain\r\n\r\nZwei\r\n\r\n>>Refrain\r\n");
+    EXPECT_EQ(field(clear, FieldId::Text),
+              "[Verse 1]\r\n<G>Eins\r\n\r\n>>Refrain\r\n\r\nZwei\r\n\r\n>>Refrain\r\n");
 
     // Two different choruses: in doubt everything stays in the lyrics.
     const std::string doubtful = "Refrain\nLa la\n\nRefrain 2\nLi li\n";
@@ -92,8 +125,12 @@ TEST(ChordSheet, chorusMovesOnlyWhenItIsClearlyOneBlock) {
 }
 
 TEST(ChordSheet, readsEveryEncodingAndReportsWhatItReplaced) {
-    const std::string utf8 = "\xEF\xBB\xBF" "\xC3\x84rger - \xC5\x81" "ukasz\nC\nGr\xC3\xBC\xC3\x9F" "e\n";
-    const std::string latin = "\xC4rger - Lukasz\r\nC\r\nGr\xFC\xDF" "e";
+    const std::string utf8 = "\xEF\xBB\xBF"
+                             "\xC3\x84rger - \xC5\x81"
+                             "ukasz\nC\nGr\xC3\xBC\xC3\x9F"
+                             "e\n";
+    const std::string latin = "\xC4rger - Lukasz\r\nC\r\nGr\xFC\xDF"
+                              "e";
     std::string utf16 = "\xFF\xFE";
     for (QChar ch : QString::fromUtf8(utf8.substr(3)))
         utf16 += char(ch.unicode() & 0xFF), utf16 += char(ch.unicode() >> 8);
@@ -101,7 +138,8 @@ TEST(ChordSheet, readsEveryEncodingAndReportsWhatItReplaced) {
         const Import i = read(bytes);
         EXPECT_EQ(field(i, FieldId::Titel), "\xC4rger");
         EXPECT_EQ(field(i, FieldId::Interpret), "Lukasz");
-        EXPECT_EQ(field(i, FieldId::Text), "<C>Gr\xFC\xDF" "e\r\n");
+        EXPECT_EQ(field(i, FieldId::Text), "<C>Gr\xFC\xDF"
+                                           "e\r\n");
         EXPECT_EQ(i.report.empty(), bytes == latin);
     }
     EXPECT_TRUE(read(utf8).report.message().contains(QStringLiteral("1 Zeichen ersetzt")));
@@ -119,9 +157,23 @@ TEST(ChordSheet, pasteConvertsOnlyWhenAChordLineStandsAboveText) {
 // A song written as chords over lyrics (each chord at the column of its character, monospaced)
 // reads back as the same lyric lines.
 TEST(ChordSheet, chordsOverLyricsReadBackAsTheSameLines) {
-    const char* const chords[] = {"Am", "C", "G7", "D/F#", "H7", "fis", "Bb", "F#m7b5", "Dsus4", "Cmaj7", "es"};
-    const char* const words[] = {"Wenn", "der", "Abend", "\xFC" "bers", "Land", "zieht,", "legt", "sich",
-                                 "Stille", "nieder", "let", "it", "be", "K\xF6nig"};
+    const char* const chords[] = {"Am", "C",      "G7",    "D/F#",  "H7", "fis",
+                                  "Bb", "F#m7b5", "Dsus4", "Cmaj7", "es"};
+    const char* const words[] = {"Wenn",
+                                 "der",
+                                 "Abend",
+                                 "\xFC"
+                                 "bers",
+                                 "Land",
+                                 "zieht,",
+                                 "legt",
+                                 "sich",
+                                 "Stille",
+                                 "nieder",
+                                 "let",
+                                 "it",
+                                 "be",
+                                 "K\xF6nig"};
     std::mt19937 rng(18);
     const auto pick = [&rng](auto& list) { return std::string(list[rng() % std::size(list)]); };
     for (int song = 0; song < 300; ++song) {
@@ -135,7 +187,8 @@ TEST(ChordSheet, chordsOverLyricsReadBackAsTheSameLines) {
                 const std::string c = pick(chords);
                 over.resize(col, ' ');
                 over += c;
-                line += lyric.substr(std::min(at, lyric.size()), col <= lyric.size() ? col - at : std::string::npos);
+                line += lyric.substr(std::min(at, lyric.size()),
+                                     col <= lyric.size() ? col - at : std::string::npos);
                 if (col > lyric.size())
                     line.append(col - std::max(at, lyric.size()), ' ');
                 line += "<" + c + ">";
