@@ -189,6 +189,7 @@ public:
     bool reported() const { return reported_; }
 
     versino::MsgButton confirm(const QString&, bool) override { return versino::MsgButton::No; }
+    bool askYesNo(const QString&) override { return false; }
     void message(const QString& text) override { report(text); }
     void error(const QString& text) override { report(text); }
     std::optional<QString> openFile(const versino::FileDialogOptions&) override { return std::nullopt; }
