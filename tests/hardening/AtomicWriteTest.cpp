@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <climits>
 #include <fcntl.h>
 #include <random>
@@ -209,6 +210,35 @@ TEST_F(InPlaceSave, copyThatCannotBeMadeRefusesTheSave) {
               "I/O error " + std::to_string(ENOSPC) + noCopy);
     EXPECT_EQ(readAll(path.toStdString()), before);
     EXPECT_EQ(copies(), QStringList{});
+}
+
+// The copy is kept only in a folder of the user's alone, which the writer creates so; any other
+// folder refuses the save with the reason, and the song stays as it was.
+TEST_F(InPlaceSave, cacheFolderThatIsNotTheUsersAloneIsNotUsed) {
+    const QByteArray folder = QFile::encodeName(dir.path("cache/versino"));
+    EXPECT_EQ(save(after), "no error");
+    struct stat st {};
+    ASSERT_EQ(::lstat(folder.constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+
+    std::vector<std::pair<std::string, std::function<void()>>> cases = {
+        {"others may write", [&] { ::chmod(folder.constData(), 0777); }},
+        {"the group may write", [&] { ::chmod(folder.constData(), 0730); }},
+    };
+    if (isRoot())
+        cases.push_back({"another user's", [&] {
+                             ::chmod(folder.constData(), 0700);
+                             ::chown(folder.constData(), 65534, 65534);
+                         }});
+    for (const auto& [what, spoil] : cases) {
+        SCOPED_TRACE(what);
+        writeAll(path.toStdString(), before);
+        spoil();
+        EXPECT_EQ(save(after), "File access denied (the cache folder " + folder.toStdString() +
+                                   " must be yours alone, so no copy of the old file could be kept there)");
+        EXPECT_EQ(readAll(path.toStdString()), before);
+        EXPECT_EQ(copies(), QStringList{});
+    }
 }
 
 TEST(CacheCopyName, keepsTheSongsNameAndTellsFoldersApart) {
