@@ -197,20 +197,44 @@ bool carriesOver(const char* name) {
     return std::string_view(name).rfind("user.", 0) == 0 || std::string_view(name) == "system.posix_acl_access";
 }
 
-// Copies those attributes of the file at `from` onto `to`. False when one cannot be carried.
-bool copyAttributes(const QByteArray& from, int to) {
-    std::string names;
+// The names of a file's extended attributes, NUL-separated, from `list` (listxattr or flistxattr).
+// False when they cannot be listed; a file system without any gives none.
+template <typename List> bool attributeNames(List list, std::string& names) {
     for (;;) {
-        const ssize_t size = ::listxattr(from.constData(), nullptr, 0);
-        if (size < 0)
-            return errno == ENOTSUP || errno == ENOSYS; // a file system without any
+        const ssize_t size = list(nullptr, 0);
+        if (size < 0) {
+            names.clear();
+            return errno == ENOTSUP || errno == ENOSYS;
+        }
         names.assign(std::size_t(size), '\0');
-        const ssize_t n = ::listxattr(from.constData(), names.data(), names.size());
+        const ssize_t n = list(names.data(), names.size());
         if (n >= 0) {
             names.resize(std::size_t(n));
-            break;
+            return true;
         }
         if (errno != ERANGE)
+            return false;
+    }
+}
+
+bool hasName(const std::string& names, std::string_view name) {
+    for (std::size_t at = 0; at < names.size(); at += std::strlen(names.c_str() + at) + 1)
+        if (name == names.c_str() + at)
+            return true;
+    return false;
+}
+
+// Copies those attributes of the file at `from` onto `to`, and removes those that `to` got from
+// elsewhere (a folder's default ACL) but `from` does not have. False when one cannot be carried.
+bool copyAttributes(const QByteArray& from, int to) {
+    std::string names;
+    std::string theirs;
+    if (!attributeNames([&](char* b, std::size_t n) { return ::listxattr(from.constData(), b, n); }, names) ||
+        !attributeNames([&](char* b, std::size_t n) { return ::flistxattr(to, b, n); }, theirs))
+        return false;
+    for (std::size_t at = 0; at < theirs.size(); at += std::strlen(theirs.c_str() + at) + 1) {
+        const char* name = theirs.c_str() + at;
+        if (carriesOver(name) && !hasName(names, name) && ::fremovexattr(to, name) != 0)
             return false;
     }
     for (std::size_t at = 0; at < names.size(); at += std::strlen(names.c_str() + at) + 1) {
