@@ -52,9 +52,6 @@ public:
     // True when the window may close. A file error in the save it starts escapes (and so refuses).
     bool FormCloseQuery();
 
-    // The absolute path Save writes to; empty while the song is untitled or imported.
-    const QString& filePath() const { return filePath_; }
-
 private:
     // The save prompt; returns false when the asking command must stop.
     bool askToSave(bool withCancel);
@@ -68,6 +65,7 @@ private:
     SongDocument& doc_;
     Dialogs& dialogs_;
     Hooks hooks_;
+    // The absolute path Save writes to; empty while the song is untitled or imported.
     QString filePath_;
     // The file as it was when it was opened or last saved here (nothing when there was none).
     std::optional<FileStamp> stamp_;
