@@ -4,6 +4,8 @@
 #include "formats/ChordSheet.h"
 #include "document/Cp1252.h"
 #include "formats/LayoutFile.h"
+#include "io/AtomicFile.h"
+#include "io/FileError.h"
 
 #include <QDir>
 #include <QFile>
@@ -82,14 +84,19 @@ bool DocumentCommands::askToSave(bool withCancel) {
     }
 }
 
+void DocumentCommands::setFile(const QString& path, const QString& shownName) {
+    filePath_ = path;
+    doc_.DocumentName = shownName;
+    run(hooks_.updateCaption);
+}
+
 void DocumentCommands::NeuClick() {
     if (doc_.Modified && !askToSave(true))
         return;
     doc_.ClearTexts();
     doc_.Modified = false;
-    doc_.DocumentName = QString::fromLatin1(kUntitled);
-    imported_ = false;
-    run(hooks_.updateCaption);
+    setFile(QString(), QString::fromLatin1(kUntitled));
+    stamp_.reset();
     doc_.InstallDefaultFonts();
     run(hooks_.updateFieldFonts);
     run(hooks_.focusTitel);
@@ -111,24 +118,52 @@ void DocumentCommands::openPath(const QString& path) {
         openImported(path, chordsheet::ReadChordSheetFile(doc_, path).message());
         return;
     }
+    // A save in place that did not finish may have left the file torn, so badly that it does not
+    // read at all; its copy is offered then too.
+    const std::optional<BackupCopy> copy = AtomicFile::backupCopyOf(path);
+    std::optional<FileError> unreadable;
     // The file is read whole into a staging document first: a failure leaves everything as it was,
     // the name and caption included.
-    ReadLayoutFile(doc_, path);
-    doc_.DocumentName = path;
-    imported_ = false;
-    run(hooks_.updateCaption);
+    try {
+        ReadLayoutFile(doc_, path);
+    } catch (const FileError& e) {
+        if (!copy)
+            throw;
+        unreadable = e;
+    }
+    bool restored = false;
+    std::optional<FileError> copyUnreadable;
+    if (copy) {
+        const QString question =
+            QString::fromUtf8(kRestoreQuestion).arg(QFileInfo(path).fileName(), backupDate(copy->made));
+        if (dialogs_.askYesNo(question)) {
+            try {
+                ReadLayoutFile(doc_, copy->path);
+                restored = true;
+            } catch (const FileError& e) {
+                copyUnreadable = e;
+            }
+        }
+        // A copy that cannot be read stays where it is, for the user to look at.
+        if (!copyUnreadable)
+            QFile::remove(copy->path);
+    }
+    if (unreadable && !restored)
+        throw copyUnreadable ? *copyUnreadable : *unreadable;
+    setFile(QFileInfo(path).absoluteFilePath(), path);
+    stamp_ = stampOf(filePath_);
     run(hooks_.focusTitel);
     run(hooks_.updateFieldFonts);
-    doc_.Modified = false;
+    doc_.Modified = restored;
+    if (copyUnreadable)
+        throw FileError(*copyUnreadable, " (" + copy->path.toStdString() + ")");
 }
 
 void DocumentCommands::openImported(const QString& path, const QString& report) {
     // The read before this call was all or nothing, as for layout files: a failed read threw and
     // left the song as it was.
-    doc_.DocumentName = chordpro::layoutNameFor(path);
-    imported_ = true;
-    saveFolder_.clear();
-    run(hooks_.updateCaption);
+    setFile(QString(), chordpro::layoutNameFor(path));
+    stamp_.reset();
     run(hooks_.focusTitel);
     run(hooks_.updateFieldFonts);
     doc_.Modified = false;
@@ -136,11 +171,32 @@ void DocumentCommands::openImported(const QString& path, const QString& report) 
         dialogs_.message(report);
 }
 
-bool DocumentCommands::SpeichernClick() {
-    if (doc_.isUntitled() || imported_)
-        return SpeichernAlsClick();
-    WriteLayoutFile(doc_, saveTarget());
+bool DocumentCommands::mayOverwrite() {
+    const std::optional<FileStamp> now = stampOf(filePath_);
+    if (now == stamp_)
+        return true;
+    const char* question = now ? kChangedOutsideQuestion : kRemovedOutsideQuestion;
+    return dialogs_.askYesNo(QString::fromUtf8(question).arg(QFileInfo(filePath_).fileName()));
+}
+
+void DocumentCommands::writeSong() {
+    try {
+        WriteLayoutFile(doc_, filePath_);
+    } catch (const FileError&) {
+        // Whatever the failed write left is Versino's own doing, not a change from outside.
+        stamp_ = stampOf(filePath_);
+        throw;
+    }
+    stamp_ = stampOf(filePath_);
     doc_.Modified = false;
+}
+
+bool DocumentCommands::SpeichernClick() {
+    if (filePath_.isEmpty())
+        return SpeichernAlsClick();
+    if (!mayOverwrite())
+        return false;
+    writeSong();
     return true;
 }
 
@@ -154,13 +210,14 @@ bool DocumentCommands::SpeichernAlsClick() {
     QString name = chosen.fileName();
     if (name == QLatin1String(kUntitled))
         name.prepend(QLatin1Char('_'));
-    // The name alone is shown, but later saves must still land in the folder chosen here, whatever
-    // folder another dialog makes current in between.
-    saveFolder_ = chosen.absolutePath();
-    doc_.DocumentName = name;
-    imported_ = false;
-    run(hooks_.updateCaption);
-    return SpeichernClick();
+    // The name alone is shown, but the path keeps the folder chosen here, whatever folder another
+    // dialog makes current later.
+    const QString target = chosen.absoluteDir().filePath(name);
+    if (!mayReplace(dialogs_, target))
+        return false;
+    setFile(target, name);
+    writeSong();
+    return true;
 }
 
 void DocumentCommands::ExportChordProClick() {
@@ -169,14 +226,14 @@ void DocumentCommands::ExportChordProClick() {
     const QString extension = QString::fromLatin1(chordpro::kExtension);
     QString initial;
     if (!doc_.isUntitled()) {
-        const QFileInfo song(saveTarget());
+        const QFileInfo song(filePath_.isEmpty() ? QDir::current().filePath(doc_.DocumentName) : filePath_);
         initial = song.dir().filePath(song.completeBaseName() + QLatin1Char('.') + extension);
     } else if (!doc_.TitelEdit().text().empty()) {
         initial = suggestedFileName(cp1252::toUnicode(doc_.TitelEdit().text())) + QLatin1Char('.') + extension;
     }
     const std::optional<QString> path =
         dialogs_.saveFile({extension, QString::fromLatin1(chordpro::kExportFilter), initial});
-    if (!path)
+    if (!path || !mayReplace(dialogs_, *path))
         return;
     chordpro::WriteChordProFile(doc_, *path);
 }
@@ -185,13 +242,6 @@ bool DocumentCommands::FormCloseQuery() {
     if (!doc_.Modified)
         return true;
     return askToSave(true);
-}
-
-QString DocumentCommands::saveTarget() const {
-    const QString& name = doc_.DocumentName;
-    if (QFileInfo(name).isAbsolute() || name.contains(QLatin1Char('/')))
-        return name;
-    return QDir(saveFolder_.isEmpty() ? QDir::currentPath() : saveFolder_).filePath(name);
 }
 
 } // namespace versino

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "commands/FileQuestions.h"
 #include "document/SongDocument.h"
 #include "platform/Dialogs.h"
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace versino {
 
@@ -20,6 +22,10 @@ QString suggestedFileName(const QString& title);
 // New, Open, Save, Save As and the close query, over a document and the dialogs. Knows no widget:
 // the window passes in what it must do on the screen. File errors escape as FileError and reach
 // the window's error report; the command stops where the error arose.
+//
+// Which file is open is one absolute path, empty while the song is untitled or freshly imported
+// (then Save asks for a name, so an imported file is never overwritten). DocumentName, the name
+// the caption shows, is derived from it: the whole path after Open, the file name after Save As.
 class DocumentCommands {
 public:
     struct Hooks {
@@ -34,9 +40,11 @@ public:
     void NeuClick();
     void OeffnenClick();
     // Open without the prompt and the dialog: reads the file at `path`, which becomes DocumentName.
-    // A file error escapes and leaves the document as it was.
+    // A file error escapes and leaves the document as it was. A backup copy left by a save of
+    // that file that did not finish is offered back as an unsaved change, and removed either way.
     void openPath(const QString& path);
-    // Both return false when the user cancelled the save dialog (nothing was saved).
+    // Both return false when nothing was saved because the user said so: the save dialog was
+    // cancelled, or replacing a file, or overwriting changes made outside Versino, was refused.
     bool SpeichernClick();
     bool SpeichernAlsClick();
     // Writes the song as a ChordPro file; changes neither DocumentName nor Modified.
@@ -44,24 +52,25 @@ public:
     // True when the window may close. A file error in the save it starts escapes (and so refuses).
     bool FormCloseQuery();
 
-    // The full path a Save writes to: DocumentName when it holds a folder, otherwise the name in
-    // the folder chosen in the last Save As (or the current folder when there was none).
-    QString saveTarget() const;
-
 private:
     // The save prompt; returns false when the asking command must stop.
     bool askToSave(bool withCancel);
     // What follows the read of a ChordPro file or a chord sheet: a new, unsaved song named like the
     // file, and the import's report when it has one.
     void openImported(const QString& path, const QString& report);
+    void setFile(const QString& path, const QString& shownName);
+    // False when the file changed outside Versino since it was opened or saved and the user does
+    // not want those changes overwritten.
+    bool mayOverwrite();
+    void writeSong();
 
     SongDocument& doc_;
     Dialogs& dialogs_;
     Hooks hooks_;
-    QString saveFolder_;
-    // A song imported from ChordPro or a chord sheet carries a suggested name but has never been saved as a layout
-    // file: its first Save asks for a name, so the imported file is never overwritten.
-    bool imported_ = false;
+    // The absolute path Save writes to; empty while the song is untitled or imported.
+    QString filePath_;
+    // The file as it was when it was opened or last saved here (nothing when there was none).
+    std::optional<FileStamp> stamp_;
 };
 
 } // namespace versino

@@ -1,6 +1,7 @@
 #include "commands/PrintCommand.h"
 
 #include "commands/DocumentCommands.h"
+#include "commands/FileQuestions.h"
 #include "document/Cp1252.h"
 #include "platform/QtPrinter.h"
 #include "print/PageComposer.h"
@@ -51,7 +52,7 @@ void ExportPdfClick(const SongDocument& doc, Dialogs& dialogs) {
     const QString extension = QString::fromLatin1(kPdfExtension);
     const std::optional<QString> path = dialogs.saveFile(
         {extension, QString::fromLatin1(kPdfFilter), exportFileName(doc, extension)});
-    if (!path)
+    if (!path || !mayReplace(dialogs, *path))
         return;
     // A file that cannot be written at all throws here, before anything is composed.
     PdfBookPrinter pdf(*path);

@@ -1,19 +1,21 @@
 #include "io/AtomicFile.h"
 
 #include "io/FileError.h"
+#include "io/WriterSupport.h"
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
+#include <string>
 #include <sys/file.h>
-#include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace versino {
@@ -30,37 +32,19 @@ ssize_t FileOps::pwrite(int fd, const void* data, std::size_t size, off_t offset
 int FileOps::fallocate(int fd, off_t offset, off_t length) {
     return ::fallocate(fd, 0, offset, length);
 }
-int FileOps::ftruncate(int fd, off_t length) {
-    return ::ftruncate(fd, length);
-}
-int FileOps::fsync(int fd) {
-    return ::fsync(fd);
-}
-int FileOps::rename(const char* from, const char* to) {
-    return ::rename(from, to);
-}
 
 FileOps& FileOps::system() {
     static FileOps ops;
     return ops;
 }
 
-namespace {
-
-constexpr std::size_t kBufferSize = 64 * 1024;
-constexpr char kTempPrefix[] = ".versino-";
-constexpr int kTempRandom = 6; // the XXXXXX of mkostemp
-
-QByteArray native(const QString& path) {
-    return QFile::encodeName(path);
-}
+namespace writer {
 
 QByteArray shortHash(const QByteArray& bytes, int hexDigits) {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().left(hexDigits);
 }
 
-// A name cut to fit NAME_MAX together with `reserved` more bytes. A cut name gets a hash of the
-// whole one, so that two long names that share their start still differ.
+// A cut name gets a hash of the whole one, so that two long names that share their start still differ.
 QByteArray fitName(const QByteArray& name, int reserved) {
     const int room = NAME_MAX - reserved;
     if (name.size() <= room)
@@ -68,46 +52,55 @@ QByteArray fitName(const QByteArray& name, int reserved) {
     return name.left(std::max(1, room - 17)) + '~' + shortHash(name, 16);
 }
 
-// The start of every temporary file name of `fileName`; six random characters follow it.
-QByteArray tempPrefix(const QByteArray& fileName) {
-    const int fixed = int(sizeof kTempPrefix - 1) + 1 + kTempRandom;
-    return kTempPrefix + fitName(fileName, fixed) + '-';
-}
-
-// Follows symbolic links (at most 40, as the kernel does) to the file that will really be written.
-// A dangling link yields its missing target, which the save then creates. A chain that does not
-// end (a loop) is refused as the kernel refuses it, rather than replacing one of its links.
+// A chain that does not end (a loop) is refused as the kernel refuses it, rather than replacing one
+// of its links. A dangling link yields its missing target, which the save then creates. The rule for
+// sticky folders is the kernel's own (protected_symlinks): there a link is followed only when it is
+// the user's or the folder owner's, so that nobody can point the user's save at a file of theirs.
 QString resolveLinks(const QString& path) {
-    QString current = QFileInfo(path).absoluteFilePath();
+    QByteArray current = native(QFileInfo(path).absoluteFilePath());
     for (int hops = 0; hops < 40; ++hops) {
-        const QFileInfo info(current);
-        if (!info.isSymLink())
-            return current;
-        current = info.symLinkTarget();
+        struct stat link {};
+        if (::lstat(current.constData(), &link) != 0 || !S_ISLNK(link.st_mode))
+            return QFile::decodeName(current);
+        const QByteArray folder = current.left(std::max<qsizetype>(1, current.lastIndexOf('/')));
+        struct stat dir {};
+        if (::stat(folder.constData(), &dir) == 0 && (dir.st_mode & S_ISVTX) && (dir.st_mode & S_IWOTH) &&
+            link.st_uid != ::geteuid() && link.st_uid != dir.st_uid)
+            throw FileError::fromErrno(EACCES, path);
+        QByteArray to(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(current.constData(), to.data(), std::size_t(to.size()));
+        if (n < 0)
+            throw FileError::fromErrno(errno, path);
+        to.truncate(n);
+        if (!to.startsWith('/'))
+            to = folder + '/' + to;
+        current = native(QDir::cleanPath(QFile::decodeName(to)));
     }
     throw FileError::fromErrno(ELOOP, path);
 }
 
-mode_t currentUmask() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
+namespace {
+
+bool isTempName(const QByteArray& name, const QByteArray& prefix) {
+    if (name.size() != prefix.size() + kTempRandom || !name.startsWith(prefix))
+        return false;
+    // mkostemp's random part: letters and digits only.
+    return std::all_of(name.cbegin() + prefix.size(), name.cend(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    });
 }
 
-bool sameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
+} // namespace
 
-// Removes, in `folder`, the temporary files that begin with `prefix` and that no writer holds
-// locked: those of writers that were killed. A file someone else owns and we may not open stays.
 void removeStaleTemps(const QByteArray& folder, const QByteArray& prefix) {
     DIR* dir = ::opendir(folder.constData());
     if (!dir)
         return;
     const int dirFd = ::dirfd(dir);
+    const time_t now = ::time(nullptr);
     while (const dirent* entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);
-        if (name.size() != prefix.size() + kTempRandom || !name.startsWith(prefix))
+        if (!isTempName(name, prefix))
             continue;
         const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
@@ -115,7 +108,8 @@ void removeStaleTemps(const QByteArray& folder, const QByteArray& prefix) {
         struct stat held {};
         struct stat named {};
         // Checked again after the lock: the name must still be this file, not a newer one.
-        if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == ::geteuid() &&
+            now - held.st_mtime > kStaleAfterSeconds && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
             ::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && sameFile(held, named))
             ::unlinkat(dirFd, entry->d_name, 0);
         ::close(fd);
@@ -123,9 +117,6 @@ void removeStaleTemps(const QByteArray& folder, const QByteArray& prefix) {
     ::closedir(dir);
 }
 
-// A new temporary file `folder/prefix` + XXXXXX, locked. Returns its descriptor and sets `name` and
-// `lockFd` (a second descriptor of the same open file that keeps the lock until it is closed), or
-// returns -1 with errno set.
 int createLockedTemp(FileOps& ops, const QByteArray& folder, const QByteArray& prefix, QByteArray& name,
                      int& lockFd) {
     for (int attempt = 0; attempt < 8; ++attempt) {
@@ -154,8 +145,7 @@ int createLockedTemp(FileOps& ops, const QByteArray& folder, const QByteArray& p
     return -1;
 }
 
-// Writes all of `bytes`, at `offset` or (when negative) at the file position.
-bool writeFully(FileOps& ops, int fd, const char* p, std::size_t left, off_t offset = -1) {
+bool writeFully(FileOps& ops, int fd, const char* p, std::size_t left, off_t offset) {
     while (left > 0) {
         const ssize_t n = offset < 0 ? ops.write(fd, p, left) : ops.pwrite(fd, p, left, offset);
         if (n < 0) {
@@ -183,68 +173,103 @@ void syncFolder(const QByteArray& folder) {
     }
 }
 
-// Creates each missing folder of `path`, private to the user.
-bool makeFolders(const QByteArray& path) {
-    for (int slash = path.indexOf('/', 1);; slash = path.indexOf('/', slash + 1)) {
-        const QByteArray part = slash < 0 ? path : path.left(slash);
-        if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST)
+} // namespace writer
+
+using namespace writer;
+
+namespace {
+
+mode_t currentUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+// The start of every temporary file name of `fileName`; six random characters follow it.
+QByteArray tempPrefix(const QByteArray& fileName) {
+    const int fixed = int(sizeof kTempPrefix - 1) + 1 + kTempRandom;
+    return kTempPrefix + fitName(fileName, fixed) + '-';
+}
+
+// The extended attributes that belong to a file's content and rights: the user's own and the
+// POSIX ACL. Security labels are the system's to set, trusted ones only root's.
+bool carriesOver(const char* name) {
+    return std::string_view(name).rfind("user.", 0) == 0 || std::string_view(name) == "system.posix_acl_access";
+}
+
+// The names of a file's extended attributes, NUL-separated, from `list` (listxattr or flistxattr).
+// False when they cannot be listed; a file system without any gives none.
+template <typename List> bool attributeNames(List list, std::string& names) {
+    for (;;) {
+        const ssize_t size = list(nullptr, 0);
+        if (size < 0) {
+            names.clear();
+            return errno == ENOTSUP || errno == ENOSYS;
+        }
+        names.assign(std::size_t(size), '\0');
+        const ssize_t n = list(names.data(), names.size());
+        if (n >= 0) {
+            names.resize(std::size_t(n));
+            return true;
+        }
+        if (errno != ERANGE)
             return false;
-        if (slash < 0)
-            break;
     }
-    struct stat st {};
-    if (::stat(path.constData(), &st) != 0)
+}
+
+bool hasName(const std::string& names, std::string_view name) {
+    for (std::size_t at = 0; at < names.size(); at += std::strlen(names.c_str() + at) + 1)
+        if (name == names.c_str() + at)
+            return true;
+    return false;
+}
+
+// Copies those attributes of the file at `from` onto `to`, and removes those that `to` got from
+// elsewhere (a folder's default ACL) but `from` does not have. False when one cannot be carried.
+bool copyAttributes(const QByteArray& from, int to) {
+    std::string names;
+    std::string theirs;
+    if (!attributeNames([&](char* b, std::size_t n) { return ::listxattr(from.constData(), b, n); }, names) ||
+        !attributeNames([&](char* b, std::size_t n) { return ::flistxattr(to, b, n); }, theirs))
         return false;
-    if (!S_ISDIR(st.st_mode)) {
-        errno = ENOTDIR;
-        return false;
+    for (std::size_t at = 0; at < theirs.size(); at += std::strlen(theirs.c_str() + at) + 1) {
+        const char* name = theirs.c_str() + at;
+        if (carriesOver(name) && !hasName(names, name) && ::fremovexattr(to, name) != 0)
+            return false;
+    }
+    for (std::size_t at = 0; at < names.size(); at += std::strlen(names.c_str() + at) + 1) {
+        const char* name = names.c_str() + at;
+        if (!carriesOver(name))
+            continue;
+        std::string value;
+        ssize_t n = -1;
+        do {
+            const ssize_t size = ::getxattr(from.constData(), name, nullptr, 0);
+            if (size < 0)
+                return errno == ENODATA; // removed meanwhile
+            value.assign(std::size_t(size), '\0');
+            n = ::getxattr(from.constData(), name, value.data(), value.size());
+        } while (n < 0 && errno == ERANGE);
+        if (n < 0 || ::fsetxattr(to, name, value.data(), std::size_t(n), 0) != 0)
+            return false;
     }
     return true;
 }
 
 } // namespace
 
-QString AtomicFile::cacheFolder() {
-    QString base = qEnvironmentVariable("XDG_CACHE_HOME");
-    if (!QDir::isAbsolutePath(base)) {
-        QString home = qEnvironmentVariable("HOME");
-        if (home.isEmpty())
-            if (const passwd* pw = ::getpwuid(::getuid()))
-                home = QFile::decodeName(pw->pw_dir);
-        base = home + QStringLiteral("/.cache");
-    }
-    return QDir::cleanPath(base + QStringLiteral("/versino"));
-}
-
-QString AtomicFile::cacheCopyName(const QString& target) {
-    const QFileInfo info(target);
-    const QByteArray folderMark = shortHash(native(info.absolutePath()), 8);
-    // An extension as long as a name is kept as part of the name, where it may be shortened.
-    QByteArray suffix = native(info.suffix());
-    QByteArray base = native(info.completeBaseName());
-    if (suffix.size() > 16) {
-        base = native(info.fileName());
-        suffix.clear();
-    }
-    const QByteArray tail = "-" + folderMark + (suffix.isEmpty() ? QByteArray() : "." + suffix);
-    // Room for a number against clashes and for the temporary name the copy is made under.
-    const int reserved = int(tail.size()) + 4 + int(sizeof kTempPrefix) + kTempRandom;
-    return QFile::decodeName(fitName(base, reserved) + tail);
-}
-
 AtomicFile::AtomicFile(const QString& path, FileOps& ops) : ops_(ops), target_(resolveLinks(path)) {
     const QByteArray target = native(target_);
-    struct stat st {};
-    const bool exists = ::stat(target.constData(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode))
+    exists_ = ::stat(target.constData(), &old_) == 0;
+    if (exists_ && S_ISDIR(old_.st_mode))
         throw FileError::fromErrno(EISDIR, target_);
     // A FIFO, socket or device is no song file: renaming over it would replace it (as root, even
     // /dev/null), and writing into it could block. It is refused as reading refuses it.
-    if (exists && !S_ISREG(st.st_mode))
+    if (exists_ && !S_ISREG(old_.st_mode))
         throw FileError::fromErrno(EACCES, target_);
 
     // A file the user may not write stays as it is, although the folder would allow replacing it.
-    if (exists && ::access(target.constData(), W_OK) != 0)
+    if (exists_ && ::access(target.constData(), W_OK) != 0)
         throw FileError::fromErrno(errno, target_);
 
     const QFileInfo info(target_);
@@ -252,28 +277,24 @@ AtomicFile::AtomicFile(const QString& path, FileOps& ops) : ops_(ops), target_(r
     const QByteArray prefix = tempPrefix(native(info.fileName()));
     removeStaleTemps(folder, prefix);
 
-    fd_ = createLockedTemp(ops_, folder, prefix, temp_, lockFd_);
-    if (fd_ >= 0) {
-        // mkostemp creates 0600; give the new file what the old one had, or what a new file gets.
-        const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~currentUmask());
-        if (exists && ::fchown(fd_, st.st_uid, st.st_gid) != 0) {
-            // Only root may give a file away; anyone else keeps their own ownership.
-        }
-        if (::fchmod(fd_, mode) != 0)
-            fail(errno);
+    // A new file would leave the other names of the file with the old content.
+    if (exists_ && old_.st_nlink > 1) {
+        openInPlace();
         return;
     }
-    temp_.clear();
-
-    const int err = errno;
-    if ((err == EACCES || err == EPERM || err == EROFS) && exists &&
-        ::access(target.constData(), W_OK) == 0) {
-        // Not touched yet: the new content is held back until commit() has kept a copy of the old
-        // one and knows the new one fits.
-        fd_ = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
-        if (fd_ >= 0)
+    if (openTemp(folder, prefix)) {
+        if (!exists_ || carryOver())
             return;
-        throw FileError::fromErrno(errno, target_);
+        // The new file cannot have what the old one had (its owner, group, ACL or attributes):
+        // keep the old file and write into it.
+        discard();
+        openInPlace();
+        return;
+    }
+    const int err = errno;
+    if ((err == EACCES || err == EPERM || err == EROFS) && exists_) {
+        openInPlace();
+        return;
     }
     throw FileError::fromErrno(err, target_);
 }
@@ -281,6 +302,35 @@ AtomicFile::AtomicFile(const QString& path, FileOps& ops) : ops_(ops), target_(r
 AtomicFile::~AtomicFile() {
     if (!committed_)
         discard();
+}
+
+bool AtomicFile::openTemp(const QByteArray& folder, const QByteArray& prefix) {
+    fd_ = createLockedTemp(ops_, folder, prefix, temp_, lockFd_);
+    if (fd_ < 0) {
+        temp_.clear();
+        return false;
+    }
+    // mkostemp creates 0600; a new file gets what the umask allows.
+    if (!exists_ && ::fchmod(fd_, 0666 & ~currentUmask()) != 0)
+        fail(errno);
+    return true;
+}
+
+// Gives the temporary file the old file's owner and group (as far as the writer may: root any,
+// others a group they belong to), attributes and mode; true when it has them all.
+bool AtomicFile::carryOver() {
+    const uid_t owner = ::geteuid() == 0 ? old_.st_uid : uid_t(-1);
+    if (::fchown(fd_, owner, old_.st_gid) != 0) {
+        // Checked below, with everything else.
+    }
+    if (!copyAttributes(native(target_), fd_))
+        return false;
+    // After the ACL, which sets the group bits from its mask; the mode sets the mask back.
+    if (::fchmod(fd_, old_.st_mode & 07777) != 0)
+        return false;
+    struct stat now {};
+    return ::fstat(fd_, &now) == 0 && now.st_uid == old_.st_uid && now.st_gid == old_.st_gid &&
+           (now.st_mode & 07777) == (old_.st_mode & 07777);
 }
 
 void AtomicFile::discard() {
@@ -321,14 +371,14 @@ void AtomicFile::commit() {
         return;
     }
     flushBuffer();
-    if (ops_.fsync(fd_) != 0 && errno != EINVAL)
+    if (::fsync(fd_) != 0 && errno != EINVAL)
         fail(errno);
     // The lock stays with lockFd_ until the rename is done.
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0)
         fail(errno);
-    if (ops_.rename(temp_.constData(), native(target_).constData()) != 0)
+    if (::rename(temp_.constData(), native(target_).constData()) != 0)
         fail(errno);
     temp_.clear();
     ::close(lockFd_);
@@ -336,157 +386,9 @@ void AtomicFile::commit() {
     // Make the rename itself durable.
     syncFolder(native(QFileInfo(target_).absolutePath()));
     committed_ = true;
-}
-
-void AtomicFile::commitInPlace() {
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0)
-        fail(errno);
-    const off_t oldSize = st.st_size;
-    const auto newSize = static_cast<off_t>(buffer_.size());
-
-    QByteArray copy;
-    try {
-        copy = copyToCache();
-    } catch (const FileError& e) {
-        discard();
-        committed_ = true;
-        // Said apart from a failure of the song itself: the cache folder is what to mend.
-        throw FileError(e, " (no copy of the old file could be kept in " + cacheFolder().toStdString() + ")");
-    }
-    try {
-        reserve(oldSize, newSize);
-    } catch (const FileError&) {
-        ::unlink(copy.constData());
-        discard();
-        committed_ = true;
-        throw;
-    }
-
-    // From here on the file is changed; any failure leaves the copy for the user.
-    int err = 0;
-    if (!writeFully(ops_, fd_, buffer_.data(), buffer_.size(), 0) || ops_.ftruncate(fd_, newSize) != 0 ||
-        (ops_.fsync(fd_) != 0 && errno != EINVAL))
-        err = errno;
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0 && err == 0)
-        err = errno;
-    discard();
-    committed_ = true;
-    if (err != 0)
-        throw FileError(FileError::fromErrno(err, target_),
-                        " (the old file is kept as " + QFile::decodeName(copy).toStdString() + ")");
-    ::unlink(copy.constData());
-}
-
-// Makes room for `newSize` bytes before anything of the file is overwritten. Where the file system
-// cannot reserve room (ext2, some network file systems), the file is grown with zeros past its old
-// end instead; either way a full disk or a size limit shows here, and the file is cut back to its
-// old size.
-void AtomicFile::reserve(off_t oldSize, off_t newSize) {
-    if (newSize <= oldSize)
-        return;
-    int err = 0;
-    if (ops_.fallocate(fd_, oldSize, newSize - oldSize) != 0) {
-        err = errno;
-        if (err == EOPNOTSUPP || err == ENOSYS) {
-            err = 0;
-            const std::string zeros(kBufferSize, '\0');
-            for (off_t at = oldSize; at < newSize && err == 0;) {
-                const auto piece =
-                    static_cast<std::size_t>(std::min<off_t>(newSize - at, off_t(kBufferSize)));
-                if (!writeFully(ops_, fd_, zeros.data(), piece, at))
-                    err = errno;
-                at += off_t(piece);
-            }
-        }
-    }
-    if (err == 0)
-        return;
-    // Cut back to the old size; the old content itself was never touched.
-    while (ops_.ftruncate(fd_, oldSize) != 0 && errno == EINTR) {
-    }
-    throw FileError::fromErrno(err, target_);
-}
-
-// Copies the old file, as it is, into the cache folder under a name of its own, complete and
-// synced before this returns its path. Never replaces an older copy: one left by a failed or
-// killed save may be the only whole version the user has.
-QByteArray AtomicFile::copyToCache() {
-    const QByteArray folder = native(cacheFolder());
-    if (!makeFolders(folder))
-        throw FileError::fromErrno(errno, QFile::decodeName(folder) + QStringLiteral("/x"));
-    const QByteArray name = native(cacheCopyName(target_));
-    const QByteArray prefix = kTempPrefix + name + '-';
-    removeStaleTemps(folder, prefix);
-
-    const int in = ::open(native(target_).constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        throw FileError::fromErrno(errno, target_);
-    QByteArray temp;
-    int lockFd = -1;
-    const int out = createLockedTemp(ops_, folder, prefix, temp, lockFd);
-    if (out < 0) {
-        const int err = errno;
-        ::close(in);
-        throw FileError::fromErrno(err, QFile::decodeName(folder) + QStringLiteral("/x"));
-    }
-    auto giveUp = [&](int err) {
-        ::close(in);
-        ::close(out);
-        ::unlink(temp.constData());
-        ::close(lockFd);
-        throw FileError::fromErrno(err, target_);
-    };
-
-    std::string piece(kBufferSize, '\0');
-    for (;;) {
-        const ssize_t n = ::read(in, piece.data(), piece.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            giveUp(errno);
-        if (n == 0)
-            break;
-        if (!writeFully(ops_, out, piece.data(), std::size_t(n)))
-            giveUp(errno);
-    }
-    if (ops_.fsync(out) != 0 && errno != EINVAL)
-        giveUp(errno);
-    if (::close(out) != 0) {
-        const int err = errno;
-        ::close(in);
-        ::unlink(temp.constData());
-        ::close(lockFd);
-        throw FileError::fromErrno(err, target_);
-    }
-    ::close(in);
-
-    // link() does not replace an existing name, as rename() would.
-    const int dot = name.lastIndexOf('.');
-    const QByteArray stem = dot > 0 ? name.left(dot) : name;
-    const QByteArray suffix = dot > 0 ? name.mid(dot) : QByteArray();
-    QByteArray copy;
-    int err = EEXIST;
-    for (int n = 1; n < 1000 && err == EEXIST; ++n) {
-        copy = folder + '/' + (n == 1 ? name : stem + '-' + QByteArray::number(n) + suffix);
-        err = ::link(temp.constData(), copy.constData()) == 0 ? 0 : errno;
-        if (err == EPERM || err == EOPNOTSUPP) {
-            // A file system without hard links: take a free name by rename instead.
-            struct stat st {};
-            if (::lstat(copy.constData(), &st) == 0)
-                err = EEXIST;
-            else
-                err = ops_.rename(temp.constData(), copy.constData()) == 0 ? 0 : errno;
-        }
-    }
-    ::unlink(temp.constData());
-    ::close(lockFd);
-    if (err != 0)
-        throw FileError::fromErrno(err, QFile::decodeName(copy));
-    syncFolder(folder);
-    return copy;
+    // A copy left by an earlier in-place write that did not finish is older than what the file
+    // now holds.
+    ::unlink(backupCopyPath(target_).constData());
 }
 
 void writeFileAtomically(const QString& path, std::string_view bytes, FileOps& ops) {

@@ -1,17 +1,19 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace versino {
 
-// The system calls the atomic writer makes that can fail for lack of room or support. Each
-// behaves as its system call (-1 and errno on failure). The defaults are the real calls; a test
-// overrides one to make fallocate answer EOPNOTSUPP or a write fail at byte N without mounting a
-// file system that behaves so.
+// The system calls of the atomic writer that tests replace, to make a folder refuse new files, a
+// disk fill up or a write fail at byte N without mounting a file system that behaves so. Each
+// behaves as its system call (-1 and errno on failure); the defaults are the real calls.
 class FileOps {
 public:
     virtual ~FileOps() = default;
@@ -20,27 +22,35 @@ public:
     virtual ssize_t write(int fd, const void* data, std::size_t size);
     virtual ssize_t pwrite(int fd, const void* data, std::size_t size, off_t offset);
     virtual int fallocate(int fd, off_t offset, off_t length); // mode 0: may grow the file
-    virtual int ftruncate(int fd, off_t length);
-    virtual int fsync(int fd);
-    virtual int rename(const char* from, const char* to);
 
     static FileOps& system();
 };
 
+// A copy of a song that an in-place write kept in the cache folder and that is still there: the
+// write did not finish (it failed, or the program was killed), so the song itself may be torn.
+struct BackupCopy {
+    QString path;
+    QDateTime made;
+};
+
 // Replaces a file's content so that, whatever fails, the file holds either its old content or the
 // complete new one. The new content goes into a temporary file beside the target, is flushed and
-// synced, gets the target's permission bits and owner, and is renamed over the target. A symbolic
-// link stays a link: its final target is written. Every file the programs write goes through here.
+// synced, gets what the old file had (mode, owner and group as far as the writer may set them, the
+// POSIX ACL and the user's extended attributes) and is renamed over the target. A symbolic link
+// stays a link: its final target is written, except a link that another user planted in a
+// world-writable sticky folder such as /tmp, which is refused as the kernel refuses it.
 //
 // The temporary file is named after its target (".versino-NAME-XXXXXX") and locked while it is
-// written; each new writer first removes the temporary files of its target that nobody holds, so
-// that a killed save leaves nothing for long.
+// written; each new writer first removes the temporary files of its target that are its user's,
+// that nobody holds and that are older than a minute, so that a killed save leaves nothing for long.
 //
-// Where the folder allows no new file but the file itself is writable, the file is written in
-// place, the only way to save there at all. Writing in place cannot be atomic, so the old file is
-// first copied into the user's cache folder (cacheFolder()) and the room for the new content is
-// reserved; the file is touched only when both worked. The copy is removed after success; after a
-// failure the error names it, and after a kill it stays.
+// Some files cannot be replaced by a new one without loss: where the folder allows no new file,
+// where the file has other hard links (they would keep the old content), or where the new file
+// cannot carry the old one's owner, group, ACL or attributes. Those are written in place. That
+// cannot be atomic, so the old file is first copied into the user's private cache folder
+// (cacheFolder()) and the room for the new content is reserved; the file is touched only when both
+// worked. The copy is removed after success; after a failure the error names it, and after a kill
+// it stays, to be offered back by the next Open (backupCopyOf()).
 //
 // Written by hand rather than with QSaveFile because the error report needs the system's error
 // number ("I/O error 28"), which QSaveFile does not keep. Throws FileError; an AtomicFile that is
@@ -55,28 +65,30 @@ public:
     void write(std::string_view bytes);
     void commit();
 
-    // The file that is finally written: `path` with every symbolic link followed.
-    const QString& target() const { return target_; }
-    // True when the folder allows no new file and the target is written in place.
-    bool inPlace() const { return temp_.isEmpty() && fd_ >= 0; }
-
     // Where copies of files written in place are kept: $XDG_CACHE_HOME/versino, or
     // ~/.cache/versino when XDG_CACHE_HOME is unset or not an absolute path.
     static QString cacheFolder();
     // The name of the copy of `target` in the cache folder: the song's own name with a short mark
-    // of its folder, so that songs of the same name in different folders keep apart.
+    // of its folder, so that songs of the same name in different folders keep apart. One per song.
     static QString cacheCopyName(const QString& target);
+    // The copy of the file at `path` left by an in-place write that did not finish, if there is one.
+    static std::optional<BackupCopy> backupCopyOf(const QString& path);
 
 private:
     [[noreturn]] void fail(int errnum);
     void discard();
     void flushBuffer();
+    bool openTemp(const QByteArray& folder, const QByteArray& prefix);
+    bool carryOver();
+    void openInPlace();
     void commitInPlace();
     void reserve(off_t oldSize, off_t newSize);
-    QByteArray copyToCache();
+    bool copyToCache();
 
     FileOps& ops_;
-    QString target_;
+    QString target_;      // `path` with every symbolic link followed
+    struct stat old_ {};  // the target's status when it exists
+    bool exists_ = false;
     QByteArray temp_;    // empty when writing in place
     std::string buffer_; // written out in large pieces; when in place, the whole content
     int fd_ = -1;

@@ -22,7 +22,6 @@ public:
     static FileError fromErrno(int errnum, const QString& path);
 
     Kind kind() const { return kind_; }
-    int errnum() const { return errnum_; }
 
 private:
     Kind kind_;

@@ -59,6 +59,23 @@ Dimensions declaredDimensions(const QByteArray& b) {
     return {true, width, std::llabs(height)};
 }
 
+// Whether the rows of an uncompressed picture end before the declared height: the image reader would
+// fill the missing rows with black and call that a picture. Compressed pixel data has no fixed size
+// and is left to the reader.
+bool isTruncated(const QByteArray& b, const Dimensions& dims) {
+    const std::uint32_t infoSize = readLe32(b, 14);
+    const bool core = infoSize == 12;
+    if (!core && b.size() < 34)
+        return true;
+    const int bitsPerPixel = readLe16(b, core ? 24 : 28);
+    const std::uint32_t compression = core ? 0 : readLe32(b, 30);
+    constexpr std::uint32_t kRgb = 0, kBitFields = 3;
+    if (compression != kRgb && compression != kBitFields)
+        return false;
+    const std::int64_t stride = (dims.width * bitsPerPixel + 31) / 32 * 4;
+    return std::int64_t(readLe32(b, 10)) + stride * dims.height > std::int64_t(b.size());
+}
+
 // While a picture is decoded, the image reader's own warnings about a file it cannot read are
 // dropped: the file is then simply no picture, which the page check reports in the program's words.
 // Critical and fatal messages still reach the handler that was installed before.
@@ -115,6 +132,8 @@ BitmapLoad decodeBitmap(const QByteArray& bytes) {
         return notABitmap();
     // Pixel data said to start past the end of the file: there is no picture to read.
     if (readLe32(bytes, 10) > std::uint32_t(bytes.size()))
+        return notABitmap();
+    if (isTruncated(bytes, dims))
         return notABitmap();
     QImage image = readBmp(bytes);
     if (image.isNull())

@@ -2,6 +2,7 @@
 
 #include "document/SongDocument.h"
 #include "music/Transpose.h"
+#include "platform/YesNoQuestion.h"
 
 #include <QString>
 #include <optional>
@@ -21,7 +22,7 @@ struct FileDialogOptions {
 
 // Everything modal the program asks of the user. The window uses the Qt implementation; tests
 // queue the answers in a scripted one, so no test ever blocks on a real dialog.
-class Dialogs {
+class Dialogs : public YesNoQuestion {
 public:
     virtual ~Dialogs() = default;
 

@@ -58,6 +58,16 @@ MsgButton QtDialogs::confirm(const QString& text, bool withCancel) {
     return MsgButton::Cancel;
 }
 
+bool QtDialogs::askYesNo(const QString& text) {
+    QMessageBox box(QMessageBox::Question, kTitle, text, QMessageBox::NoButton, parent_);
+    QPushButton* yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
 void QtDialogs::message(const QString& text) {
     showOkBox(parent_, QMessageBox::NoIcon, text);
 }

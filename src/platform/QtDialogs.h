@@ -24,6 +24,7 @@ public:
     QtDialogs(QWidget* parent, FontChooser chooseFont);
 
     MsgButton confirm(const QString& text, bool withCancel) override;
+    bool askYesNo(const QString& text) override;
     void message(const QString& text) override;
     void error(const QString& text) override;
     std::optional<QString> openFile(const FileDialogOptions& options) override;

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <climits>
 #include <fcntl.h>
 #include <random>
@@ -167,8 +168,8 @@ TEST_F(InPlaceSave, withoutFallocateButWithRoomTheNewSongIsWritten) {
     EXPECT_EQ(copies(), QStringList{}) << "the copy goes after success";
 }
 
-// Once the file is being overwritten, a failure names the copy, which holds the old file whole;
-// a later successful save removes only its own copy, never the one the user was told about.
+// Once the file is being overwritten, a failure names the copy, which holds the old file whole.
+// A later save keeps that copy (the file itself may be torn) until it succeeds; then it goes.
 TEST_F(InPlaceSave, failureWhileWritingNamesTheCopyOfTheOldFile) {
     fs.failAtByte = 4000;
     const std::string error = save(after);
@@ -178,11 +179,15 @@ TEST_F(InPlaceSave, failureWhileWritingNamesTheCopyOfTheOldFile) {
     EXPECT_NE(readAll(path.toStdString()), before);
     EXPECT_EQ(readAll(copyPath().toStdString()), before);
 
+    fs.failAtByte = 10;
+    fs.writtenToSong = 0;
+    EXPECT_EQ(save(content('c', 5000, "third")), expected);
+    EXPECT_EQ(readAll(copyPath().toStdString()), before) << "the torn file never replaces the whole copy";
+
     fs.failAtByte = -1;
     EXPECT_EQ(save(after), "no error");
     EXPECT_EQ(readAll(path.toStdString()), after);
-    EXPECT_EQ(copies(), QStringList{QFileInfo(copyPath()).fileName()});
-    EXPECT_EQ(readAll(copyPath().toStdString()), before);
+    EXPECT_EQ(copies(), QStringList{}) << "no copy outlives a successful write";
 }
 
 TEST_F(InPlaceSave, copyThatCannotBeMadeRefusesTheSave) {
@@ -205,6 +210,35 @@ TEST_F(InPlaceSave, copyThatCannotBeMadeRefusesTheSave) {
               "I/O error " + std::to_string(ENOSPC) + noCopy);
     EXPECT_EQ(readAll(path.toStdString()), before);
     EXPECT_EQ(copies(), QStringList{});
+}
+
+// The copy is kept only in a folder of the user's alone, which the writer creates so; any other
+// folder refuses the save with the reason, and the song stays as it was.
+TEST_F(InPlaceSave, cacheFolderThatIsNotTheUsersAloneIsNotUsed) {
+    const QByteArray folder = QFile::encodeName(dir.path("cache/versino"));
+    EXPECT_EQ(save(after), "no error");
+    struct stat st {};
+    ASSERT_EQ(::lstat(folder.constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+
+    std::vector<std::pair<std::string, std::function<void()>>> cases = {
+        {"others may write", [&] { ::chmod(folder.constData(), 0777); }},
+        {"the group may write", [&] { ::chmod(folder.constData(), 0730); }},
+    };
+    if (isRoot())
+        cases.push_back({"another user's", [&] {
+                             ::chmod(folder.constData(), 0700);
+                             ::chown(folder.constData(), 65534, 65534);
+                         }});
+    for (const auto& [what, spoil] : cases) {
+        SCOPED_TRACE(what);
+        writeAll(path.toStdString(), before);
+        spoil();
+        EXPECT_EQ(save(after), "File access denied (the cache folder " + folder.toStdString() +
+                                   " must be yours alone, so no copy of the old file could be kept there)");
+        EXPECT_EQ(readAll(path.toStdString()), before);
+        EXPECT_EQ(copies(), QStringList{});
+    }
 }
 
 TEST(CacheCopyName, keepsTheSongsNameAndTellsFoldersApart) {
@@ -302,32 +336,56 @@ void killedWriter(const QString& path, const std::string& bytes) {
     ::waitpid(pid, &status, 0);
 }
 
-// Temporary files of killed writers are removed by the next write to the same target; one that a
-// live writer holds, and those of other targets, stay.
+// Sets a file's modification time `seconds` into the past.
+void age(const QString& path, int seconds) {
+    const timespec times[2] = {{0, UTIME_OMIT}, {::time(nullptr) - seconds, 0}};
+    ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW);
+}
+
+// Temporary files of killed writers are removed by the next write to the same target once they are
+// older than a minute; one that a live writer holds, younger ones, those of other targets, names
+// that only look alike and another user's stay.
 TEST(TemporaryFiles, staleOnesOfTheSameTargetGoWithTheNextWrite) {
     for (const QString& name : {QString("song.vsn"), QString(120, QChar(0xe4)) + ".vsn"}) {
         TempDir dir;
         const QString path = dir.path(name);
         killedWriter(dir.path("other.vsn"), "killed");
-        const QStringList otherTemp = entriesOf(dir.path());
-        ASSERT_EQ(otherTemp.size(), 1);
         for (int i = 0; i < 3; ++i)
             killedWriter(path, "killed");
-        ASSERT_GE(entriesOf(dir.path()).size(), 2) << "a killed writer leaves its temporary file";
+        const QStringList killed = entriesOf(dir.path());
+        ASSERT_EQ(killed.size(), 4) << "a killed writer leaves its temporary file";
+        for (const QString& temp : killed)
+            age(dir.path(temp), 120);
+        QStringList own = killed;
+        own.removeIf([](const QString& n) { return n.contains("other.vsn"); });
+        const QString prefix = own[0].chopped(6);
+        const QStringList lookAlikes = {prefix + "abc.de", prefix + "abc-de", prefix + "abcde"};
+        for (const QString& other : lookAlikes) {
+            writeAll(dir.str(other), "not a temporary file of the writer");
+            age(dir.path(other), 120);
+        }
+        killedWriter(path, "killed a moment ago");
+        QStringList kept = entriesOf(dir.path());
+        for (const QString& temp : own)
+            kept.removeAll(temp);
+        QString foreign;
+        if (isRoot()) {
+            foreign = prefix + "nobody";
+            writeAll(dir.str(foreign), "another user's");
+            ASSERT_EQ(::chown(QFile::encodeName(dir.path(foreign)).constData(), 65534, 65534), 0);
+            age(dir.path(foreign), 120);
+            kept << foreign;
+        }
 
         AtomicFile live(path);
         live.write("live writer");
         EXPECT_EQ(errorOf([&] { writeFileAtomically(path, "second writer"); }), "no error");
-        EXPECT_EQ(entriesOf(dir.path()).size(), 3) << "the song, the live writer's file, the other song's";
         EXPECT_EQ(readAll(path.toStdString()), "second writer");
-
         live.commit();
         EXPECT_EQ(readAll(path.toStdString()), "live writer");
-        const QStringList left = entriesOf(dir.path());
-        ASSERT_EQ(left.size(), 2);
-        EXPECT_TRUE(left.contains(name));
-        EXPECT_TRUE(left.contains(otherTemp[0]))
-            << "another target's temporary file is not this writer's to remove";
+        kept << name;
+        kept.sort();
+        EXPECT_EQ(entriesOf(dir.path()), kept);
     }
 }
 

@@ -26,7 +26,8 @@ TEST(ErrorReport, saveFailingPartWayIsReportedAndKeepsTheSongUnsaved) {
         ScriptedDialogs dialogs;
         DocumentCommands commands(doc, dialogs, {});
         commands.FormCreate();
-        doc.DocumentName = path;
+        dialogs.saveAnswers = {path};
+        dialogs.yesNoAnswers = {true};
         std::string text;
         for (int i = 0; i < 10000; ++i)
             text += "<Am>Zeile " + std::to_string(i) + "\r\n";

@@ -39,8 +39,8 @@ std::string songBytes(std::size_t bytes, int version) {
     return formatLayout(doc);
 }
 
-// The document commands over an in-memory song whose name is already the file's full path, so that
-// Save writes without a dialog.
+// The document commands over a new in-memory song whose first Save goes to `path`, replacing the
+// file there.
 struct Editor {
     SongDocument doc;
     ScriptedDialogs dialogs;
@@ -48,7 +48,8 @@ struct Editor {
 
     explicit Editor(const QString& path) {
         commands.FormCreate();
-        doc.DocumentName = path;
+        dialogs.saveAnswers = {path};
+        dialogs.yesNoAnswers = {true};
     }
 
     // What a failed save leaves: its error text, and whether the song still counts as changed.

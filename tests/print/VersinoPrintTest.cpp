@@ -1,4 +1,5 @@
 #include "formats/LayoutFile.h"
+#include "io/AtomicFile.h"
 #include "print/BmpFiles.h"
 #include "print/PdfTools.h"
 #include "support/Child.h"
@@ -346,3 +347,43 @@ TEST_F(VersinoPrint, helpAndUsage) {
 }
 
 } // namespace
+
+// A picture that is no valid BMP is named, as a missing one is; the page is printed without it, and
+// the check names each one too.
+TEST_F(VersinoPrint, pictureThatIsNoValidBmpIsNamed) {
+    QByteArray truncated = bmpBytes(40, 40);
+    truncated.chop(truncated.size() / 2);
+    const std::vector<std::pair<QString, QByteArray>> pictures = {
+        {"leer.bmp", {}}, {"halb.bmp", truncated}, {"riesig.bmp", bmpBytes(2, 2, 100000, 100000)}};
+    for (const auto& [name, bytes] : pictures) {
+        SCOPED_TRACE(name.toStdString());
+        writeBytes(dir.filePath(name), bytes);
+        SongDocument doc;
+        doc.InstallDefaultFonts();
+        doc.TextEdit().setText("<G>Zeile\r\n");
+        doc.GraphikEdit().setText(dir.filePath(name).toStdString());
+        writeBytes(dir.filePath("bild.vsn"), QByteArray::fromStdString(formatLayout(doc)));
+        const ToolRun r = run({"-o", "bild.pdf", "bild.vsn"});
+        EXPECT_TRUE(r.err.contains("bild.vsn: \"" + dir.filePath(name) + "\" is no valid BMP picture"))
+            << r.err.toStdString();
+        EXPECT_EQ(pagesOf(pdf("bild.pdf")), 1);
+        EXPECT_TRUE(run({"--check", "bild.vsn"}).out.contains(QString::fromUtf8("enthält kein BMP-Bild")));
+    }
+}
+
+// The copy of a song that a save in place left behind when it did not finish is named.
+TEST_F(VersinoPrint, backupCopyOfAnUnfinishedSaveIsNamed) {
+    writeSong("lied.vsn", "Lied", {"a"});
+    const QString cache = dir.filePath("cache/versino");
+    QDir().mkpath(cache);
+    QFile::setPermissions(cache, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CACHE_HOME", dir.filePath("cache"));
+    EXPECT_FALSE(run({"--check", "lied.vsn"}, env).err.contains("did not finish"));
+    const QString copy = cache + "/" + AtomicFile::cacheCopyName(dir.filePath("lied.vsn"));
+    writeBytes(copy, "[Titel]\r\nLied\r\n");
+    const ToolRun r = run({"--check", "lied.vsn"}, env);
+    EXPECT_TRUE(r.err.contains("lied.vsn: a save of this song did not finish; the song as it was before is kept as " +
+                               copy))
+        << r.err.toStdString();
+}

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <grp.h>
 #include <functional>
 #include <string>
 #include <sys/resource.h>
@@ -43,6 +44,7 @@ struct ChildOptions {
     rlim_t fileSizeLimit = 0; // writes past it fail with EFBIG (SIGXFSZ is ignored)
     unsigned timeLimit = 60;  // seconds before SIGALRM ends the child
     QString cacheHome = {};   // the child's XDG_CACHE_HOME, where saves in place keep their copies
+    gid_t extraGroup = 0;     // with asNobody: a further group the child is a member of
 };
 
 struct ChildResult {
@@ -75,6 +77,9 @@ inline ChildResult runInChild(const ChildOptions& options, const std::function<s
     if (pid == 0) {
         ::close(fds[0]);
         std::string result;
+        if (options.asNobody && ::getuid() == 0 && options.extraGroup != 0 &&
+            ::setgroups(1, &options.extraGroup) != 0)
+            result = "could not join the group";
         if (options.asNobody && ::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
             result = "could not drop root";
         if (options.fileSizeLimit) {

@@ -18,12 +18,14 @@ public:
     };
 
     std::deque<MsgButton> confirmAnswers;
+    std::deque<bool> yesNoAnswers; // true: Ja
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<std::optional<FontSetting>> fontAnswers;
     std::deque<std::optional<transpose::Options>> transposeAnswers;
 
     std::vector<Confirm> confirms;
+    std::vector<QString> questions; // the Ja/Nein questions asked
     std::vector<QString> messages;
     std::vector<QString> errors;
     std::vector<FileDialogOptions> openRequests;
@@ -38,6 +40,10 @@ public:
     MsgButton confirm(const QString& text, bool withCancel) override {
         confirms.push_back({text, withCancel});
         return next(confirmAnswers, "confirm");
+    }
+    bool askYesNo(const QString& text) override {
+        questions.push_back(text);
+        return next(yesNoAnswers, "Ja/Nein question");
     }
     void message(const QString& text) override { messages.push_back(text); }
     void error(const QString& text) override { errors.push_back(text); }

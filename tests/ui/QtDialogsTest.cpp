@@ -79,6 +79,34 @@ TEST(QtDialogs, savePromptWithoutCancelAnswersNoOnEscape) {
     EXPECT_EQ(dialogs.confirm(QStringLiteral("Speichern?"), false), MsgButton::No);
 }
 
+// A question about a file answers Nein unless Ja is chosen.
+TEST(QtDialogs, yesNoQuestionDefaultsToNein) {
+    uiApp();
+    QtDialogs dialogs(nullptr, nullptr);
+    const QString text = QStringLiteral("Ersetzen?");
+    const std::vector<std::pair<std::function<void(QMessageBox*)>, bool>> answers = {
+        {[](QMessageBox* box) { box->defaultButton()->click(); }, false},
+        {[](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, false},
+        {[](QMessageBox* box) {
+             for (QAbstractButton* b : box->buttons())
+                 if (b->text() == "&Ja")
+                     b->click();
+         },
+         true},
+    };
+    for (const auto& [answer, expected] : answers) {
+        whenModal([&, answer = answer](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->windowTitle(), QStringLiteral("Versino"));
+            EXPECT_EQ(box->text(), text);
+            EXPECT_EQ(buttonTexts(box), QStringList({"&Ja", "&Nein"}));
+            answer(box);
+        });
+        EXPECT_EQ(dialogs.askYesNo(text), expected);
+    }
+}
+
 TEST(QtDialogs, errorReportAndMessageCarryTheProgramTitleAndOneOk) {
     uiApp();
     QtDialogs dialogs(nullptr, nullptr);

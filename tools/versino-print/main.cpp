@@ -7,9 +7,12 @@
 #include "commands/TransposeCommand.h"
 #include "formats/ChordPro.h"
 #include "formats/ChordSheet.h"
+#include "io/AtomicFile.h"
 #include "io/FileError.h"
 #include "formats/LayoutFile.h"
+#include "document/Cp1252.h"
 #include "document/SongDocument.h"
+#include "platform/Bitmap.h"
 #include "platform/ImagePrinter.h"
 #include "platform/PageMetrics.h"
 #include "platform/QtPrinter.h"
@@ -192,6 +195,7 @@ public:
     bool reported() const { return reported_; }
 
     versino::MsgButton confirm(const QString&, bool) override { return versino::MsgButton::No; }
+    bool askYesNo(const QString&) override { return false; }
     void message(const QString& text) override { report(text); }
     void error(const QString& text) override { report(text); }
     std::optional<QString> openFile(const versino::FileDialogOptions&) override { return std::nullopt; }
@@ -260,6 +264,12 @@ bool Run::load(const QString& path, versino::SongDocument& doc) {
                              qPrintable(note.section(QLatin1Char('\n'), 1).replace(QLatin1Char('\n'), QLatin1String("; "))));
         } else {
             versino::ReadLayoutFile(doc, path);
+            // The song may be torn by a save in place that did not finish; its whole version waits
+            // in the editor's cache, and the editor offers it at the next Open.
+            if (const auto copy = versino::AtomicFile::backupCopyOf(path))
+                std::fprintf(stderr, "versino-print: %s: a save of this song did not finish; the song as it was "
+                                     "before is kept as %s\n",
+                             qPrintable(path), qPrintable(copy->path));
         }
     } catch (const versino::FileError& e) {
         fail(fileErrorText(path, e));
@@ -281,6 +291,13 @@ bool Run::printOne(const QString& path, versino::Printer& printer) {
     if (!load(path, doc))
         return false;
     StderrDialogs dialogs(path);
+    // The page leaves out a picture that is no valid BMP without a word; here it is named, as a
+    // picture that cannot be opened is.
+    const std::string picture = doc.GraphikEdit().text();
+    if (!picture.empty() && !doc.TextEdit().text().empty() &&
+        versino::loadBitmap(picture).status == versino::BitmapLoad::Status::NotABitmap)
+        fail(path + QStringLiteral(": \"%1\" is no valid BMP picture; the page is printed without it")
+                        .arg(versino::cp1252::toUnicode(picture)));
     versino::DruckenClick(doc, dialogs, printer);
     return !dialogs.reported();
 }

@@ -1,0 +1,29 @@
+#include "commands/FileQuestions.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <sys/stat.h>
+
+namespace versino {
+
+bool mayReplace(YesNoQuestion& ask, const QString& path) {
+    // Only a file can be replaced. A dangling link counts as no file (writing creates its target);
+    // a folder, FIFO or device is refused by the writer, which says why.
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return true;
+    return ask.askYesNo(QString::fromUtf8(kReplaceQuestion).arg(QFileInfo(path).fileName()));
+}
+
+std::optional<FileStamp> stampOf(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+}
+
+QString backupDate(const QDateTime& made) {
+    return made.toLocalTime().toString(QStringLiteral("dd.MM.yyyy, HH:mm 'Uhr'"));
+}
+
+} // namespace versino

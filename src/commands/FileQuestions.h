@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/YesNoQuestion.h"
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+#include <sys/types.h>
+#include <ctime>
+
+namespace versino {
+
+inline const char* const kReplaceQuestion = "Die Datei \u201E%1\u201C existiert bereits. M\u00F6chten Sie sie ersetzen?";
+inline const char* const kChangedOutsideQuestion =
+    "Die Datei \u201E%1\u201C wurde au\u00DFerhalb von Versino ge\u00E4ndert, seit sie ge\u00F6ffnet oder "
+    "gespeichert wurde. M\u00F6chten Sie diese \u00C4nderungen \u00FCberschreiben?";
+inline const char* const kRemovedOutsideQuestion =
+    "Die Datei \u201E%1\u201C wurde au\u00DFerhalb von Versino ge\u00E4ndert: sie ist gel\u00F6scht oder "
+    "verschoben worden. M\u00F6chten Sie sie neu speichern?";
+inline const char* const kRestoreQuestion =
+    "Von \u201E%1\u201C gibt es eine Sicherungskopie vom %2, die nach einem abgebrochenen Speichern "
+    "\u00FCbrig blieb. Wiederherstellen?";
+
+// A file chosen in a save dialog may be written: it does not exist yet, or the user agreed to
+// replace it.
+bool mayReplace(YesNoQuestion& ask, const QString& path);
+
+// What identifies a file's state: another program that writes or replaces it changes at least one.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+
+    bool operator==(const FileStamp& o) const {
+        return device == o.device && inode == o.inode && size == o.size &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec;
+    }
+};
+
+// The file's stamp now (links followed), or nothing when there is no such file.
+std::optional<FileStamp> stampOf(const QString& path);
+
+// The date of a backup copy as the restore question shows it.
+QString backupDate(const QDateTime& made);
+
+} // namespace versino

@@ -1,0 +1,174 @@
+// The questions that keep files from being lost: replacing an existing file from a save dialog,
+// overwriting changes made outside Versino, and taking back the backup copy of a save that did not
+// finish.
+#include "commands/DocumentCommands.h"
+#include "commands/PrintCommand.h"
+#include "formats/LayoutFile.h"
+#include "io/AtomicFile.h"
+#include "io/FileError.h"
+
+#include "support/GuiApp.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <utime.h>
+
+using namespace versino;
+using namespace versino::testing;
+
+namespace {
+
+class FileQuestions : public ::testing::Test {
+protected:
+    FileQuestions() : commands(doc, dialogs, {}) {
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(dir.path("cache")));
+        commands.FormCreate();
+        doc.TitelEdit().setText("Lied");
+        doc.TextEdit().setText("<G>Zeile\r\n");
+    }
+    ~FileQuestions() override { qunsetenv("XDG_CACHE_HOME"); }
+
+    std::string song(const std::string& title) {
+        SongDocument d;
+        d.TitelEdit().setText(title);
+        return formatLayout(d);
+    }
+    // Whether `path` was written by the last command.
+    bool overwritten(const QString& path) { return readAll(path.toStdString()) != "old"; }
+
+    TempDir dir;
+    SongDocument doc;
+    ScriptedDialogs dialogs;
+    DocumentCommands commands;
+};
+
+} // namespace
+
+// Every save dialog asks before a file that exists is replaced, and Nein leaves it as it was.
+TEST_F(FileQuestions, saveDialogsAskBeforeReplacingAnExistingFile) {
+    struct Case {
+        const char* what;
+        QString file;
+        std::function<void()> run;
+    };
+    const std::vector<Case> cases = {
+        {"Save As", "a.vsn", [&] { commands.SpeichernAlsClick(); }},
+        {"first Save of an imported song", "a.vsn",
+         [&] {
+             writeAll(dir.str("import.cho"), "{title: Lied}\n[G]Zeile\n");
+             commands.openPath(dir.path("import.cho"));
+             commands.SpeichernClick();
+         }},
+        {"ChordPro export", "a.cho", [&] { commands.ExportChordProClick(); }},
+        {"PDF export", "a.pdf",
+         [&] {
+             guiApp();
+             ExportPdfClick(doc, dialogs);
+         }},
+    };
+    for (const Case& c : cases) {
+        for (const bool yes : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (yes ? ", Ja" : ", Nein"));
+            const QString path = dir.path(c.file);
+            writeAll(path.toStdString(), "old");
+            dialogs.saveAnswers = {path};
+            dialogs.yesNoAnswers = {yes};
+            dialogs.questions.clear();
+            c.run();
+            ASSERT_EQ(dialogs.questions.size(), 1u);
+            EXPECT_EQ(dialogs.questions[0],
+                      QString::fromUtf8("Die Datei „%1“ existiert bereits. Möchten Sie sie ersetzen?").arg(c.file));
+            EXPECT_EQ(overwritten(path), yes);
+        }
+    }
+    // A file that does not exist yet is written without a question, and so is a named song.
+    dialogs.questions.clear();
+    dialogs.saveAnswers = {dir.path("neu.vsn")};
+    EXPECT_TRUE(commands.SpeichernAlsClick());
+    EXPECT_TRUE(commands.SpeichernClick());
+    EXPECT_TRUE(dialogs.questions.empty());
+}
+
+TEST_F(FileQuestions, saveAsksBeforeOverwritingChangesMadeOutsideVersino) {
+    const QString path = dir.path("lied.vsn");
+    writeAll(path.toStdString(), song("von hier"));
+    commands.openPath(path);
+    struct Case {
+        const char* what;
+        std::function<void()> meddle;
+    };
+    const std::vector<Case> cases = {
+        {"rewritten", [&] { writeAll(path.toStdString(), song("von dort")); }},
+        {"touched", [&] { ::utime(QFile::encodeName(path).constData(), nullptr); }},
+        {"removed", [&] { QFile::remove(path); }},
+    };
+    int version = 0;
+    for (const Case& c : cases) {
+        for (const bool yes : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (yes ? ", Ja" : ", Nein"));
+            struct timespec pause {0, 20'000'000};
+            ::nanosleep(&pause, nullptr); // past the file system's clock tick
+            c.meddle();
+            const bool existed = QFile::exists(path);
+            const std::string theirs = readAll(path.toStdString());
+            doc.TitelEdit().setText("meine Fassung " + std::to_string(++version));
+            dialogs.yesNoAnswers = {yes};
+            dialogs.questions.clear();
+            EXPECT_EQ(commands.SpeichernClick(), yes);
+            ASSERT_EQ(dialogs.questions.size(), 1u);
+            EXPECT_TRUE(dialogs.questions[0].contains(QString::fromUtf8("wurde außerhalb von Versino geändert")));
+            EXPECT_EQ(QFile::exists(path), yes || existed);
+            EXPECT_EQ(readAll(path.toStdString()) == theirs, !yes);
+            EXPECT_EQ(doc.Modified, !yes);
+            if (!yes)
+                continue;
+            // Versino's own save is no change from outside.
+            dialogs.questions.clear();
+            EXPECT_TRUE(commands.SpeichernClick());
+            EXPECT_TRUE(dialogs.questions.empty());
+        }
+    }
+}
+
+// A copy left in the cache by an in-place save that did not finish is offered at the next Open;
+// Ja takes it as an unsaved change, Nein keeps the file, and either way the copy goes.
+TEST_F(FileQuestions, openOffersTheBackupCopyOfASaveThatDidNotFinish) {
+    const QString path = dir.path("lied.vsn");
+    const QString copy = AtomicFile::cacheFolder() + "/" + AtomicFile::cacheCopyName(path);
+    for (const bool torn : {false, true}) {
+        for (const bool yes : {false, true}) {
+            SCOPED_TRACE(std::string(torn ? "a torn file" : "a file") + (yes ? ", Ja" : ", Nein"));
+            writeAll(path.toStdString(), torn ? "[Fonts]\r\nArial\r\nzwölf\r\n" : song("halb neu"));
+            ASSERT_TRUE(QDir().mkpath(AtomicFile::cacheFolder()));
+            ::chmod(QFile::encodeName(AtomicFile::cacheFolder()).constData(), 0700);
+            writeAll(copy.toStdString(), song("die ganze alte Fassung"));
+            dialogs.yesNoAnswers = {yes};
+            dialogs.questions.clear();
+            const bool opened = [&] {
+                try {
+                    commands.openPath(path);
+                } catch (const FileError&) {
+                    return false;
+                }
+                return true;
+            }();
+            ASSERT_EQ(dialogs.questions.size(), 1u);
+            EXPECT_TRUE(dialogs.questions[0].startsWith(
+                QString::fromUtf8("Von „lied.vsn“ gibt es eine Sicherungskopie vom ")));
+            EXPECT_TRUE(dialogs.questions[0].endsWith(
+                QString::fromUtf8(", die nach einem abgebrochenen Speichern übrig blieb. Wiederherstellen?")));
+            EXPECT_EQ(opened, yes || !torn);
+            if (opened) {
+                EXPECT_EQ(doc.TitelEdit().text(), yes ? "die ganze alte Fassung" : "halb neu");
+                EXPECT_EQ(doc.Modified, yes);
+                EXPECT_EQ(doc.DocumentName, path);
+            }
+            EXPECT_FALSE(QFile::exists(copy));
+            EXPECT_EQ(readAll(path.toStdString()).find("die ganze"), std::string::npos) << "the file is untouched";
+        }
+    }
+}
