@@ -23,10 +23,11 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
-constexpr int kProgressAbove = 3; // more songs than this show progress
+constexpr int kProgressAbove = 3; // more songs than this show progress (on a terminal)
 constexpr int kDefaultDpi = 150;
 
 const char* const kSynopsis =
@@ -42,8 +43,13 @@ const char* const kDescription =
     "syllables. Without -o each song goes to the default printer as a job of its own.\n"
     "\n"
     "A song that cannot be read or printed is reported on standard error with its file name; the\n"
-    "other songs are still produced, and the exit status is 1. Wrong options give status 2.\n"
-    "Progress is shown on standard error when more than three songs are given.";
+    "other songs are still produced. Exit status: 0 when everything was made (with --check: every\n"
+    "song fits), 1 when --check found something, 2 on trouble (a wrong option, a song or output\n"
+    "that cannot be read or written). Progress is shown on standard error when it is a terminal\n"
+    "and more than three songs are given.";
+
+// The exit statuses, in the manner of diff and grep: trouble outweighs findings.
+enum Status { kAllDone = 0, kFindings = 1, kTrouble = 2 };
 
 enum class Output { Printer, Pdf, Png, ChordPro, Layout };
 
@@ -93,8 +99,11 @@ std::optional<Output> outputByExtension(const QString& file) {
     return std::nullopt;
 }
 
+// What the command line asks for besides work on songs.
+enum class Info { None, Help, Version };
+
 // Reads the options. Nothing (after a message) when they are wrong: exit status 2.
-std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringList& arguments, bool& help) {
+std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringList& arguments, Info& info) {
     const QCommandLineOption outputOption({"o", "output"},
                                           "Write a PDF book (one page per song), PNG images (one per song: "
                                           "FILE-1.png, FILE-2.png ... for several), or convert one song to "
@@ -106,7 +115,7 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     const QCommandLineOption sizeOption("size", "Longer side of PNG images in pixels, instead of --dpi.", "N");
     const QCommandLineOption checkOption(
         "check", "Print nothing: list each place where a page cannot hold its song, one line each as "
-                 "FILE:LINE: text. Exit status 0 when every song fits, 2 when anything was listed, 1 "
+                 "FILE:LINE: text. Exit status 0 when every song fits, 1 when anything was listed, 2 "
                  "when a song cannot be read.");
     const QCommandLineOption fitOption("fit", "Lower the text and chord font sizes of each song until it fits "
                                               "on one page (as Bearbeiten > Auf eine Seite einpassen); the "
@@ -118,6 +127,7 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
                     "root is H).", "de|en");
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
     const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
     parser.addOptions({outputOption, paperOption, dpiOption, sizeOption, checkOption, fitOption, transposeOption,
                        notationOption});
     parser.addPositionalArgument("SONG", "Songs to print: layout files or ChordPro files.", "SONG...");
@@ -125,8 +135,11 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
         fail(parser.errorText());
         return std::nullopt;
     }
-    help = parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"));
-    if (help)
+    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all")))
+        info = Info::Help;
+    else if (parser.isSet(versionOption))
+        info = Info::Version;
+    if (info != Info::None)
         return Options{};
 
     Options o;
@@ -166,10 +179,12 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
             return std::nullopt;
         }
         o.outputFile = parser.value(outputOption);
-        // A folder is refused as the file layer refuses it, whatever its name ends with; that is
-        // a failed output (status 1), told before the extension is looked at.
-        if (QFileInfo(o.outputFile).isDir())
-            return o;
+        // A folder is refused in the file layer's words, whatever its name ends with, before the
+        // extension is looked at.
+        if (QFileInfo(o.outputFile).isDir()) {
+            fail(fileErrorText(o.outputFile, versino::FileError(versino::FileError::Kind::AccessDenied)));
+            return std::nullopt;
+        }
         const std::optional<Output> output = outputByExtension(o.outputFile);
         if (!output)
             return std::nullopt;
@@ -222,8 +237,9 @@ public:
 private:
     bool load(const QString& path, versino::SongDocument& doc);
     bool printOne(const QString& path, versino::Printer& printer);
+    // Progress is for a person watching; in a pipe or a log file it would only be noise.
     void progress(int i) const {
-        if (o_.songs.size() > kProgressAbove)
+        if (o_.songs.size() > kProgressAbove && ::isatty(STDERR_FILENO))
             std::fprintf(stderr, "[%d/%d] %s\n", i + 1, int(o_.songs.size()), qPrintable(o_.songs[i]));
     }
     // The page the songs are laid out on, made when first needed.
@@ -298,7 +314,7 @@ int Run::check() {
         }
     }
     std::fflush(stdout);
-    return unreadable ? 1 : findings ? 2 : 0;
+    return unreadable ? kTrouble : findings ? kFindings : kAllDone;
 }
 
 // "-o SONG.cho" and "-o SONG.vsn" convert one song.
@@ -307,11 +323,11 @@ int Run::convert() {
         fail(QStringLiteral("%1: a song file holds one song, but %2 songs were given; convert them one at a time")
                  .arg(o_.outputFile)
                  .arg(o_.songs.size()));
-        return 1;
+        return kTrouble;
     }
     versino::SongDocument doc;
     if (!load(o_.songs.front(), doc))
-        return 1;
+        return kTrouble;
     try {
         if (o_.output == Output::ChordPro)
             versino::chordpro::WriteChordProFile(doc, o_.outputFile);
@@ -319,9 +335,9 @@ int Run::convert() {
             versino::WriteLayoutFile(doc, o_.outputFile);
     } catch (const versino::FileError& e) {
         fail(fileErrorText(o_.outputFile, e));
-        return 1;
+        return kTrouble;
     }
-    return 0;
+    return kAllDone;
 }
 
 // One job per song on the default printer, one PDF book, or one PNG image per song.
@@ -334,7 +350,7 @@ int Run::print() {
             book = std::make_unique<versino::PdfBookPrinter>(o_.outputFile, o_.paper);
         } catch (const versino::FileError& e) {
             fail(fileErrorText(o_.outputFile, e));
-            return 1;
+            return kTrouble;
         }
     }
     const double dpi = o_.size ? versino::ImagePrinter::dotsPerInchForLongerSide(o_.paper, *o_.size)
@@ -364,9 +380,9 @@ int Run::print() {
     // A book without a single page is not written: an empty PDF is a file that no reader opens.
     if (book && !book->finish()) {
         fail(o_.outputFile + QStringLiteral(": ") + book->errorText());
-        return 1;
+        return kTrouble;
     }
-    return allOk ? 0 : 1;
+    return allOk ? kAllDone : kTrouble;
 }
 
 // Qt's notice about a missing XDG_RUNTIME_DIR is noise for a command-line tool; all else passes.
@@ -392,26 +408,25 @@ int main(int argc, char** argv) {
     qInstallMessageHandler(quietMessages);
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
-    bool help = false;
-    const std::optional<Options> options = parseArguments(parser, QCoreApplication::arguments(), help);
+    Info info = Info::None;
+    const std::optional<Options> options = parseArguments(parser, QCoreApplication::arguments(), info);
     if (!options)
-        return 2;
-    if (help) {
+        return kTrouble;
+    if (info == Info::Version) {
+        std::printf("versino-print %s\n", VERSINO_VERSION);
+        return kAllDone;
+    }
+    if (info == Info::Help) {
         // Our own synopsis stands in for the parser's one-line usage.
         const QString text = parser.helpText();
         std::fputs(kSynopsis, stdout);
         std::fputs(qPrintable(text.mid(text.indexOf(QLatin1Char('\n')) + 1)), stdout);
-        return 0;
+        return kAllDone;
     }
     if (options->songs.isEmpty()) {
         std::fputs(kSynopsis, stderr);
         std::fputs("See versino-print --help.\n", stderr);
-        return 2;
-    }
-    if (!options->outputFile.isEmpty() && QFileInfo(options->outputFile).isDir()) {
-        fail(options->outputFile + QStringLiteral(": ") +
-             QString::fromStdString(versino::FileError(versino::FileError::Kind::AccessDenied).what()));
-        return 1;
+        return kTrouble;
     }
 
     Run run(*options);
