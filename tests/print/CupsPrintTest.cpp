@@ -42,7 +42,7 @@ protected:
         if (::geteuid() != 0)
             GTEST_SKIP() << "needs root: cupsd and the cups-pdf backend must run as root";
         if (!QFileInfo(kCupsd).isExecutable())
-            GTEST_SKIP() << kCupsd << " is not installed";
+            GTEST_SKIP() << kCupsd << " is not installed (the cups package; make test installs it)";
         ASSERT_TRUE(dir.isValid());
         socket = dir.filePath("cups.sock");
         writeConfiguration();
