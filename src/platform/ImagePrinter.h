@@ -29,9 +29,6 @@ public:
     // Draws and writes the image; a file error is thrown as a PrinterError naming the file.
     void endDocument() override;
 
-    // The last page drawn (for tests).
-    const QImage& image() const { return image_; }
-
 private:
     QString fileName_;
     QPageSize::PageSizeId paper_;

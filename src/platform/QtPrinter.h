@@ -29,9 +29,6 @@ public:
     PrintSurface& beginDocument() override;
     void endDocument() override;
 
-    // Paper and printable area of the current job's printer, for the log and for tests.
-    QPrinter* device() const { return printer_.get(); }
-
 private:
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QPainter> painter_;
@@ -54,7 +51,6 @@ public:
 
     // Ends the file; returns false when it could not be written, and errorText() tells why.
     bool finish();
-    int pages() const { return pages_; }
     // The file layer's text of the failure ("I/O error 28"), empty while nothing failed.
     QString errorText() const { return errorText_; }
 

@@ -40,12 +40,16 @@ protected:
         doc.InstallDefaultFonts();
         doc.TitelEdit().setText(title);
         doc.InterpretEdit().setText("Volksweise");
-        for (const std::string& l : lyrics)
-            doc.TextEdit().addLine(l);
-        for (const std::string& l : chorus)
-            doc.RefrainEdit().addLine(l);
+        doc.TextEdit().setText(joined(lyrics));
+        doc.RefrainEdit().setText(joined(chorus));
         writeBytes(dir.filePath(name), QByteArray::fromStdString(formatLayout(doc)));
         return name;
+    }
+    static std::string joined(std::initializer_list<std::string> lineList) {
+        std::string text;
+        for (const std::string& l : lineList)
+            lines::add(text, l);
+        return text;
     }
     QString pdf(const char* name) const { return dir.filePath(name); }
     QStringList entries(const QString& folder) const {
@@ -314,9 +318,11 @@ TEST_F(VersinoPrint, checkListsWhatDoesNotFitAndPrintsNothing) {
     SongDocument doc;
     doc.InstallDefaultFonts();
     doc.TitelEdit().setText("Lang");
+    std::string lyrics;
     for (int i = 0; i < 80; ++i)
-        doc.TextEdit().addLine("Zeile " + std::to_string(i + 1));
-    doc.TextEdit().addLine("<Am offen");
+        lines::add(lyrics, "Zeile " + std::to_string(i + 1));
+    lines::add(lyrics, "<Am offen");
+    doc.TextEdit().setText(lyrics);
     writeBytes(dir.filePath("long.vsn"), QByteArray::fromStdString(formatLayout(doc)));
 
     const ToolRun fits = run({"--check", "fits.vsn"});
@@ -349,8 +355,10 @@ TEST_F(VersinoPrint, fitMakesALongSongFitWithoutChangingItsFile) {
     doc.InstallDefaultFonts();
     doc.TextFont.size = 16;
     doc.AkkordFont.size = 12;
+    std::string lyrics;
     for (int i = 0; i < 45; ++i)
-        doc.TextEdit().addLine("<Am>Zeile <G7>" + std::to_string(i + 1));
+        lines::add(lyrics, "<Am>Zeile <G7>" + std::to_string(i + 1));
+    doc.TextEdit().setText(lyrics);
     writeBytes(dir.filePath("lang.vsn"), QByteArray::fromStdString(formatLayout(doc)));
     const QByteArray before = bytesOf(dir.filePath("lang.vsn"));
 
