@@ -15,13 +15,13 @@ QString errorReportText(const QString& what);
 // windows runs inside it.
 class ErrorGuard {
 public:
-    explicit ErrorGuard(Dialogs& dialogs) : dialogs_(dialogs) {}
+    explicit ErrorGuard(Reports& dialogs) : dialogs_(dialogs) {}
 
     // Runs `handler`; returns false when it ended with an error, which has then been reported.
     bool run(const std::function<void()>& handler) const noexcept;
 
 private:
-    Dialogs& dialogs_;
+    Reports& dialogs_;
 };
 
 } // namespace versino::ui

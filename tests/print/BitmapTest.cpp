@@ -243,7 +243,7 @@ TEST_F(PictureOnPages, aBookStoresItOnce) {
         for (int page = 0; page < 3; ++page)
             ASSERT_TRUE(versino::DruckenClick(doc, dialogs, pdf));
         EXPECT_TRUE(dialogs.errors.empty());
-        ASSERT_TRUE(pdf.finish());
+        ASSERT_NO_THROW(pdf.finish());
     }
     QFile file(book);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));

@@ -198,23 +198,13 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
 }
 
 // The print command's messages and error reports, written to standard error under the song's name.
-class StderrDialogs final : public versino::Dialogs {
+class StderrReports final : public versino::Reports {
 public:
-    explicit StderrDialogs(const QString& song) : song_(song) {}
+    explicit StderrReports(const QString& song) : song_(song) {}
     bool reported() const { return reported_; }
 
-    versino::MsgButton confirm(const QString&, bool) override { return versino::MsgButton::No; }
     void message(const QString& text) override { report(text); }
     void error(const QString& text) override { report(text); }
-    std::optional<QString> openFile(const versino::FileDialogOptions&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const versino::FileDialogOptions&) override { return std::nullopt; }
-    std::optional<versino::FontSetting> chooseFont(const versino::FontSetting&) override {
-        return std::nullopt;
-    }
-    std::optional<versino::transpose::Options> askTranspose(const versino::transpose::Options&,
-                                                            int) override {
-        return std::nullopt;
-    }
 
 private:
     void report(const QString& text) {
@@ -236,7 +226,7 @@ public:
 
 private:
     bool load(const QString& path, versino::SongDocument& doc);
-    bool printOne(const QString& path, versino::Printer& printer);
+    bool printOne(const QString& path, versino::Printer& printer, const QString& output);
     // Progress is for a person watching; in a pipe or a log file it would only be noise.
     void progress(int i) const {
         if (o_.songs.size() > kProgressAbove && ::isatty(STDERR_FILENO))
@@ -283,13 +273,18 @@ bool Run::load(const QString& path, versino::SongDocument& doc) {
     return true;
 }
 
-bool Run::printOne(const QString& path, versino::Printer& printer) {
+// One song on `printer`, which writes `output` when it is a file; false after a reported failure.
+bool Run::printOne(const QString& path, versino::Printer& printer, const QString& output) {
     versino::SongDocument doc;
     if (!load(path, doc))
         return false;
-    StderrDialogs dialogs(path);
-    versino::DruckenClick(doc, dialogs, printer);
-    return !dialogs.reported();
+    StderrReports reports(path);
+    try {
+        versino::DruckenClick(doc, reports, printer);
+    } catch (const versino::FileError& e) {
+        reports.error(fileErrorText(output, e));
+    }
+    return !reports.reported();
 }
 
 // Lays out each song's page without printing it and lists what the page cannot hold.
@@ -361,7 +356,7 @@ int Run::print() {
         progress(i);
         const QString& song = o_.songs[i];
         if (book) {
-            allOk = printOne(song, *book) && allOk;
+            allOk = printOne(song, *book, o_.outputFile) && allOk;
         } else if (o_.output == Output::Png) {
             // OUT.png for one song; OUT-1.png, OUT-2.png ... for several.
             const QFileInfo out(o_.outputFile);
@@ -371,15 +366,18 @@ int Run::print() {
                                                                      .arg(i + 1)
                                                                      .arg(out.suffix()));
             versino::ImagePrinter printer(file, o_.paper, dpi);
-            allOk = printOne(song, printer) && allOk;
+            allOk = printOne(song, printer, file) && allOk;
         } else {
             versino::QtPrinter printer;
-            allOk = printOne(song, printer) && allOk;
+            allOk = printOne(song, printer, QString()) && allOk;
         }
     }
     // A book without a single page is not written: an empty PDF is a file that no reader opens.
-    if (book && !book->finish()) {
-        fail(o_.outputFile + QStringLiteral(": ") + book->errorText());
+    try {
+        if (book)
+            book->finish();
+    } catch (const versino::FileError& e) {
+        fail(fileErrorText(o_.outputFile, e));
         return kTrouble;
     }
     return allOk ? kAllDone : kTrouble;
