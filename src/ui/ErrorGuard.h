@@ -7,9 +7,6 @@
 
 namespace versino::ui {
 
-// The text of the general error report: the error's text, with a full stop added when it lacks one.
-QString errorReportText(const QString& what);
-
 // The one place where an error that escapes a handler ends: it is shown in the general error report
 // (error icon, caption "Versino", one OK button) and the program goes on. Every handler of the
 // windows runs inside it.
