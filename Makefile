@@ -1,5 +1,6 @@
 # Versino: the two commands a developer needs are `make run` and `make test`.
-# Both install missing Debian packages first, then configure and build with CMake and Ninja.
+# Both install missing Debian packages first, then configure and build with CMake and Ninja:
+# `make run` only what building and running need, `make test` also the test suite's tools.
 #   make test SANITIZE=1   builds in build-asan with AddressSanitizer and UBSan and runs the suite there
 #   make bench             builds optimised and runs the benchmarks (by hand, never part of the tests)
 #   make fuzz              builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS
@@ -20,8 +21,11 @@ endif
 
 all: build
 
+# Which extra packages a goal needs; `make test` passes its choice down to deps and configure.
+DEPS_FOR ?=
+
 deps:
-	@scripts/install-deps
+	@scripts/install-deps $(DEPS_FOR)
 
 configure: deps
 	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
@@ -33,18 +37,21 @@ run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 	  $(BUILD)/src/versino; \
 	else \
-	  echo "No display found: start Versino from a desktop session, or try 'xvfb-run $(BUILD)/src/versino'."; \
+	  echo "No display found: start Versino from a desktop session, or under Xvfb: 'xvfb-run $(BUILD)/src/versino'."; \
 	fi
 
+test: DEPS_FOR = --test
+test: CMAKE_FLAGS += -DVERSINO_TESTS=ON
 test: build
 	@scripts/run-tests $(BUILD) $(JOBS)
 
+bench: DEPS_FOR = --bench
 bench: deps
-	@scripts/install-deps --bench
 	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVERSINO_BENCH=ON >/dev/null
 	@cmake --build build-bench -j $(JOBS)
 	@scripts/run-benchmarks build-bench
 
+fuzz: DEPS_FOR = --fuzz
 fuzz: deps
 	@cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DVERSINO_FUZZ=ON >/dev/null
 	@cmake --build build-fuzz -j $(JOBS) --target fuzzers

@@ -76,29 +76,32 @@ void writeSamples(const QString& folder, QString& vsn, QString& cho) {
     doc.GraphikEdit().setText((folder + "/bild.bmp").toStdString());
     std::string chordPro =
         "{title: Nachtlied}\n{subtitle: Versino-Benchmark}\n{comment: Kapo 2}\n{columns: 2}\n";
-    std::string chorus, bridge;
+    std::string chorus, bridge, refrainText, bridgeText, lyrics;
     for (int i = 0; i < 4; ++i) {
-        doc.RefrainEdit().addLine(asVersino(makeLine(100 + i)));
-        doc.BridgeEdit().addLine(asVersino(makeLine(200 + i)));
+        versino::lines::add(refrainText, asVersino(makeLine(100 + i)));
+        versino::lines::add(bridgeText, asVersino(makeLine(200 + i)));
         chorus += asChordPro(makeLine(100 + i)) + "\n";
         bridge += asChordPro(makeLine(200 + i)) + "\n";
     }
     for (int i = 0; i < 60; ++i) {
         if (i == 15) {
-            doc.TextEdit().addLine(">>Refrain");
+            versino::lines::add(lyrics, ">>Refrain");
             chordPro += "{soc}\n" + chorus + "{eoc}\n";
         }
         if (i == 30) {
-            doc.TextEdit().addLine(">>neue Spalte");
+            versino::lines::add(lyrics, ">>neue Spalte");
             chordPro += "{column_break}\n";
         }
         if (i == 45) {
-            doc.TextEdit().addLine(">>Bridge");
+            versino::lines::add(lyrics, ">>Bridge");
             chordPro += "{comment: Bridge}\n" + bridge;
         }
-        doc.TextEdit().addLine(asVersino(makeLine(i)));
+        versino::lines::add(lyrics, asVersino(makeLine(i)));
         chordPro += asChordPro(makeLine(i)) + "\n";
     }
+    doc.RefrainEdit().setText(refrainText);
+    doc.BridgeEdit().setText(bridgeText);
+    doc.TextEdit().setText(lyrics);
     chordPro += "{comment: Zum Schluss leiser werden.}\n";
 
     vsn = folder + "/nachtlied.vsn";

@@ -233,7 +233,7 @@ int main(int argc, char* argv[]) {
     }
     std::sort(inserts.begin(), inserts.end());
     std::printf("directive into %d lines: median %.2f ms, worst %.2f ms (target < 10 ms)\n",
-                form->document().TextEdit().lineCount(), inserts[inserts.size() / 2] * 1e3,
+                int(form->document().TextEdit().lineList().size()), inserts[inserts.size() / 2] * 1e3,
                 inserts.back() * 1e3);
 
     previewFigures(*form, dialogs, dir.path());

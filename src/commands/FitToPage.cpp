@@ -48,7 +48,7 @@ FitResult fitToOnePage(SongDocument& doc, PrintSurface& metrics) {
     return FitResult::Fitted;
 }
 
-void EinpassenClick(SongDocument& doc, Dialogs& dialogs, PrintSurface& metrics) {
+void EinpassenClick(SongDocument& doc, Reports& dialogs, PrintSurface& metrics) {
     switch (fitToOnePage(doc, metrics)) {
     case FitResult::AlreadyFits: dialogs.message(QString::fromUtf8(kAlreadyFitsMessage)); break;
     case FitResult::CannotFit: dialogs.message(QString::fromUtf8(kCannotFitMessage)); break;

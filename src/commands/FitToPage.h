@@ -24,6 +24,6 @@ enum class FitResult { Fitted, AlreadyFits, CannotFit };
 FitResult fitToOnePage(SongDocument& doc, PrintSurface& metrics);
 
 // The menu command: fits the song and says so when there was nothing to do or nothing could be done.
-void EinpassenClick(SongDocument& doc, Dialogs& dialogs, PrintSurface& metrics);
+void EinpassenClick(SongDocument& doc, Reports& dialogs, PrintSurface& metrics);
 
 } // namespace versino

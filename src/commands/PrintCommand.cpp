@@ -18,7 +18,7 @@ std::optional<QString> PrintSong(const SongDocument& doc, Printer& printer) {
     return pictureError;
 }
 
-bool DruckenClick(const SongDocument& doc, Dialogs& dialogs, Printer& printer, const QString& noPrinterText) {
+bool DruckenClick(const SongDocument& doc, Reports& dialogs, Printer& printer, const QString& noPrinterText) {
     if (doc.TextEdit().text().empty()) {
         dialogs.message(QString::fromUtf8(kNoLyricsMessage));
         return false;
@@ -54,11 +54,11 @@ void ExportPdfClick(const SongDocument& doc, Dialogs& dialogs) {
         {extension, QString::fromLatin1(kPdfFilter), exportFileName(doc, extension)});
     if (!path || !mayReplace(dialogs, *path))
         return;
-    // A file that cannot be written at all throws here, before anything is composed.
+    // A file that cannot be written at all throws here, before anything is composed; one that
+    // fails on the way throws from finish().
     PdfBookPrinter pdf(*path);
     DruckenClick(doc, dialogs, pdf);
-    if (!pdf.finish())
-        dialogs.error(pdf.errorText());
+    pdf.finish();
 }
 
 } // namespace versino

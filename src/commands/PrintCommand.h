@@ -26,8 +26,8 @@ std::optional<QString> PrintSong(const SongDocument& doc, Printer& printer);
 // "Ihr Song hat noch keinen Text!" when the lyrics are empty, otherwise one page. Printer errors
 // and a picture file that cannot be opened are reported through `dialogs`; the window passes
 // `noPrinterText` to say in its own words that no default printer is set up. Returns whether a
-// page was produced.
-bool DruckenClick(const SongDocument& doc, Dialogs& dialogs, Printer& printer,
+// page was produced. A printer that writes a file throws FileError when it cannot.
+bool DruckenClick(const SongDocument& doc, Reports& dialogs, Printer& printer,
                   const QString& noPrinterText = QString());
 
 // The name an exported file is offered under: the title made a safe file name, or the document's
@@ -35,8 +35,8 @@ bool DruckenClick(const SongDocument& doc, Dialogs& dialogs, Printer& printer,
 QString exportFileName(const SongDocument& doc, const QString& extension);
 
 // Asks for a PDF file and writes the printed page into it, atomically: a failure leaves an existing
-// file as it was and is reported through `dialogs.error`. Changes neither the document's name nor
-// its modified flag.
+// file as it was and escapes as FileError. Changes neither the document's name nor its modified
+// flag.
 void ExportPdfClick(const SongDocument& doc, Dialogs& dialogs);
 
 } // namespace versino

@@ -60,19 +60,6 @@ const Field& SongDocument::field(FieldId id) const {
     return *fields_.titel;
 }
 
-MultiLineField& SongDocument::multiLineField(FieldId id) {
-    switch (id) {
-    case FieldId::Refrain: return *fields_.refrain;
-    case FieldId::Bridge: return *fields_.bridge;
-    default: return *fields_.text;
-    }
-}
-
-void SongDocument::ResetTexts() {
-    for (FieldId id : kAllFields)
-        field(id).setText(id == FieldId::Kapo ? "0" : "");
-}
-
 void SongDocument::ClearTexts() {
     for (FieldId id : kAllFields)
         field(id).setText(std::string());

@@ -94,7 +94,6 @@ public:
 
     Field& field(FieldId id);
     const Field& field(FieldId id) const;
-    MultiLineField& multiLineField(FieldId id); // Refrain, Bridge or Text
 
     FontSetting TitelFont;
     FontSetting InterpretFont;
@@ -109,8 +108,6 @@ public:
 
     bool isUntitled() const { return DocumentName == QLatin1String(kUntitled); }
 
-    // Every field empty, except the capo field, which becomes "0".
-    void ResetTexts();
     // Every field empty (the New command).
     void ClearTexts();
     // Face name, size, style set and colour of all four settings to their defaults.

@@ -26,13 +26,12 @@ struct LayoutContent {
     std::array<FontSetting, 4> fonts;
 };
 
-// Reads layout bytes. The texts start as ResetTexts leaves them (all empty, the capo "0") and the
-// fonts as given; every section found replaces its part, and "[Fonts]" replaces face, size and
-// colour but not the style sets. Throws FileError: InvalidNumber on a bad size or colour, NotASong
-// when the bytes hold text but none of the ten tags. Never stalls: unknown lines are read past and
-// the real end of the data ends a multi-line section, which otherwise ends only at a line that is
-// exactly one of the ten tags. A text line that is a tag followed by blanks loses one blank (the
-// writer adds it). Does not trim.
+// Reads layout bytes. The texts start empty (the capo "0") and the fonts as given; every section
+// found replaces its part, and "[Fonts]" replaces face, size and colour but not the style sets.
+// Throws FileError: InvalidNumber on a bad size or colour, NotASong when the bytes hold text but
+// none of the ten tags. Never stalls: unknown lines are read past and the real end of the data ends
+// a multi-line section, which otherwise ends only at a line that is exactly one of the ten tags. A
+// text line that is a tag followed by blanks loses one blank (the writer adds it). Does not trim.
 LayoutContent parseLayout(std::string_view bytes, const std::array<FontSetting, 4>& fontsBefore);
 
 // The same into a document, all or nothing: on an error `doc` is unchanged.

@@ -1,7 +1,6 @@
 #include "platform/ImagePrinter.h"
 
 #include "io/AtomicFile.h"
-#include "io/FileError.h"
 #include "platform/PageCanvas.h"
 
 #include <QBuffer>
@@ -56,11 +55,7 @@ void ImagePrinter::endDocument() {
     QImageWriter writer(&buffer, "png");
     if (!writer.write(image_))
         throw PrinterError(kPrintJobFailed);
-    try {
-        writeFileAtomically(fileName_, std::string_view(png.constData(), std::size_t(png.size())));
-    } catch (const FileError& e) {
-        throw PrinterError((fileName_ + QStringLiteral(": ")).toStdString() + e.what());
-    }
+    writeFileAtomically(fileName_, std::string_view(png.constData(), std::size_t(png.size())));
 }
 
 } // namespace versino

@@ -26,11 +26,9 @@ public:
 
     void setPortrait() override {}
     PrintSurface& beginDocument() override;
-    // Draws and writes the image; a file error is thrown as a PrinterError naming the file.
+    // Draws and writes the image. Throws PrinterError when no image can be made, FileError when
+    // the file cannot be written.
     void endDocument() override;
-
-    // The last page drawn (for tests).
-    const QImage& image() const { return image_; }
 
 private:
     QString fileName_;

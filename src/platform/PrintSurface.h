@@ -74,7 +74,8 @@ public:
     virtual void setPortrait() = 0;
     // Starts a job without a document name and opens its only page. Throws PrinterError.
     virtual PrintSurface& beginDocument() = 0;
-    // Closes the page and hands the job to the printer. Throws PrinterError.
+    // Closes the page and hands the job to the printer. Throws PrinterError, or FileError where the
+    // job is a file that cannot be written.
     virtual void endDocument() = 0;
 };
 

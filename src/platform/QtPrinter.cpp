@@ -58,7 +58,11 @@ PdfBookPrinter::PdfBookPrinter(const QString& fileName, QPageSize::PageSizeId pa
     : paper_(paper), file_(std::make_unique<AtomicFileDevice>(fileName)) {}
 
 PdfBookPrinter::~PdfBookPrinter() {
-    finish();
+    try {
+        finish();
+    } catch (const FileError&) {
+        // Whoever wanted to hear about a failure called finish() first.
+    }
 }
 
 PrintSurface& PdfBookPrinter::beginDocument() {
@@ -84,31 +88,23 @@ PrintSurface& PdfBookPrinter::beginDocument() {
     return *surface_;
 }
 
-bool PdfBookPrinter::finish() {
+void PdfBookPrinter::finish() {
     if (finished_)
-        return !failed_;
+        return;
     finished_ = true;
     surface_.reset();
     if (painter_ && painter_->isActive())
         failed_ = !painter_->end() || failed_;
     painter_.reset();
     writer_.reset();
-    if (file_->error()) {
-        failed_ = true;
-        errorText_ = QString::fromStdString(file_->error()->what());
-    } else if (failed_) {
-        errorText_ = QString::fromStdString(FileError(FileError::Kind::Io, EIO).what());
-    } else if (pages_ > 0) {
-        try {
-            file_->commit();
-        } catch (const FileError& e) {
-            failed_ = true;
-            errorText_ = QString::fromStdString(e.what());
-        }
-    }
-    // Without a commit the temporary file goes, and an older book stays as it was.
-    file_.reset();
-    return !failed_;
+    // Without a commit the temporary file goes with the device, and an older book stays as it was.
+    const std::unique_ptr<AtomicFileDevice> file = std::move(file_);
+    if (file->error())
+        throw *file->error();
+    if (failed_)
+        throw FileError(FileError::Kind::Io, EIO);
+    if (pages_ > 0)
+        file->commit();
 }
 
 } // namespace versino

@@ -29,9 +29,6 @@ public:
     PrintSurface& beginDocument() override;
     void endDocument() override;
 
-    // Paper and printable area of the current job's printer, for the log and for tests.
-    QPrinter* device() const { return printer_.get(); }
-
 private:
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QPainter> painter_;
@@ -52,16 +49,13 @@ public:
     PrintSurface& beginDocument() override;
     void endDocument() override {}
 
-    // Ends the file; returns false when it could not be written, and errorText() tells why.
-    bool finish();
-    int pages() const { return pages_; }
-    // The file layer's text of the failure ("I/O error 28"), empty while nothing failed.
-    QString errorText() const { return errorText_; }
+    // Ends the file. Throws FileError when it could not be written; the target then stays as it
+    // was. Ending it again does nothing.
+    void finish();
 
 private:
     QPageSize::PageSizeId paper_;
     std::unique_ptr<AtomicFileDevice> file_;
-    QString errorText_;
     bool finished_ = false;
     std::unique_ptr<QPagedPaintDevice> writer_;
     std::unique_ptr<QPainter> painter_;

@@ -20,11 +20,6 @@ public:
 
     transpose::Options choice() const;
 
-    QSpinBox* stepsBox() const { return steps_; }
-    QComboBox* notationBox() const { return notation_; }
-    QComboBox* spellingBox() const { return spelling_; }
-    QDialogButtonBox* buttons() const { return buttons_; }
-
 private:
     void updateOk();
 

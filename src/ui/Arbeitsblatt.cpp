@@ -321,7 +321,7 @@ void TWorkingForm::insertDirective(const char* line) {
     // The line that holds the end of the selection (the caret's line when nothing is selected).
     const QTextCursor caret = edit->textCursor();
     const int index = edit->document()->findBlock(caret.selectionEnd()).blockNumber();
-    doc_->TextEdit().insertLine(index, line);
+    text_->insertLine(index, line);
     // The caret stays at the start of the line that held it, now one line lower; a selection is dropped.
     edit->setTextCursor(QTextCursor(edit->document()->findBlockByNumber(index + 1)));
     edit->setFocus();

@@ -45,7 +45,6 @@ public:
     ~TWorkingForm() override;
 
     versino::SongDocument& document() { return *doc_; }
-    versino::Dialogs& dialogs() { return *dialogs_; }
     void setHelpWindows(TBedienungForm* bedienung, TAboutBox* about);
 
     // The songs named when the program was started: the first is opened as Open opens a file, but

@@ -3,10 +3,14 @@
 #include <exception>
 
 namespace versino::ui {
+namespace {
 
+// The text of the general error report: the error's text, with a full stop added when it lacks one.
 QString errorReportText(const QString& what) {
     return what.endsWith(QLatin1Char('.')) ? what : what + QLatin1Char('.');
 }
+
+} // namespace
 
 bool ErrorGuard::run(const std::function<void()>& handler) const noexcept {
     QString text;

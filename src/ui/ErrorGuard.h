@@ -7,21 +7,18 @@
 
 namespace versino::ui {
 
-// The text of the general error report: the error's text, with a full stop added when it lacks one.
-QString errorReportText(const QString& what);
-
 // The one place where an error that escapes a handler ends: it is shown in the general error report
 // (error icon, caption "Versino", one OK button) and the program goes on. Every handler of the
 // windows runs inside it.
 class ErrorGuard {
 public:
-    explicit ErrorGuard(Dialogs& dialogs) : dialogs_(dialogs) {}
+    explicit ErrorGuard(Reports& dialogs) : dialogs_(dialogs) {}
 
     // Runs `handler`; returns false when it ended with an error, which has then been reported.
     bool run(const std::function<void()>& handler) const noexcept;
 
 private:
-    Dialogs& dialogs_;
+    Reports& dialogs_;
 };
 
 } // namespace versino::ui

@@ -181,12 +181,6 @@ int PlainTextField::lineCount() const {
     return doc->lastBlock().length() <= 1 ? blocks - 1 : blocks;
 }
 
-std::string PlainTextField::line(int i) const {
-    if (i < 0 || i >= lineCount())
-        return {};
-    return cp1252::fromUnicode(edit_->document()->findBlockByNumber(i).text());
-}
-
 std::vector<std::string> PlainTextField::lineList() const {
     std::vector<std::string> out;
     const int n = lineCount();
@@ -205,16 +199,6 @@ void PlainTextField::insertAt(int position, const QString& piece) {
     programmatic_ = false;
 }
 
-void PlainTextField::addLine(const std::string& s) {
-    const QTextBlock last = edit_->document()->lastBlock();
-    const QString line = cp1252::toUnicode(s);
-    const int end = last.position() + last.length() - 1;
-    if (last.length() <= 1) // empty text, or one that ends with a line break
-        insertAt(end, line + QLatin1Char('\n'));
-    else
-        insertAt(end, QLatin1Char('\n') + line);
-}
-
 void PlainTextField::insertLine(int i, const std::string& s) {
     const QTextDocument* doc = edit_->document();
     const QString line = cp1252::toUnicode(s) + QLatin1Char('\n');
@@ -230,23 +214,6 @@ void PlainTextField::insertLine(int i, const std::string& s) {
         insertAt(last.position(), line);
     else
         insertAt(last.position() + last.length() - 1, QLatin1Char('\n') + line);
-}
-
-void PlainTextField::deleteLine(int i) {
-    if (i < 0 || i >= lineCount())
-        return;
-    const QTextBlock b = edit_->document()->findBlockByNumber(i);
-    const QTextBlock next = b.next();
-    // A line followed by a break loses the break with it; a last line without one only its characters.
-    const int end = next.isValid() ? next.position() : b.position() + b.length() - 1;
-    if (end == b.position())
-        return;
-    QTextCursor c(edit_->document());
-    c.setPosition(b.position());
-    c.setPosition(end, QTextCursor::KeepAnchor);
-    programmatic_ = true;
-    c.removeSelectedText();
-    programmatic_ = false;
 }
 
 } // namespace versino::ui

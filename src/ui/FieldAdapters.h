@@ -34,8 +34,8 @@ private:
 };
 
 // A multi-line document field whose storage is a QPlainTextEdit. The widget separates lines with
-// "\n" (text blocks), the document with CR LF. Line operations work on text blocks, so inserting a
-// line into a long text costs no more than the line itself.
+// "\n" (text blocks), the document with CR LF. Lines are read and inserted as text blocks, so
+// inserting a line into a long text costs no more than the line itself.
 class PlainTextField : public QObject, public MultiLineField {
     Q_OBJECT
 public:
@@ -43,15 +43,13 @@ public:
 
     std::string text() const override;
     void setText(const std::string& text) override;
-    int lineCount() const override;
-    std::string line(int i) const override;
     std::vector<std::string> lineList() const override;
-    void addLine(const std::string& s) override;
-    void insertLine(int i, const std::string& s) override;
-    void deleteLine(int i) override;
-    void clear() override { setText(std::string()); }
+    // Inserts S as a line before line i (the directive buttons); past the end it becomes the last
+    // line. One change notification.
+    void insertLine(int i, const std::string& s);
 
 private:
+    int lineCount() const;
     void onContentsChange(int position, int charsRemoved, int charsAdded);
     // Replaces what Windows-1252 cannot hold in a freshly typed or pasted range.
     void sanitize(int position, int length);

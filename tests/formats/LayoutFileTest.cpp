@@ -94,7 +94,7 @@ TEST(LayoutTrim, removesAtMostThreeTrailingEmptyLinesPerField) {
     doc.Modified = false;
     TrimTrailingEmptyLines(doc);
     EXPECT_EQ(doc.TextEdit().text(), "a\r\n\r\n\r\n");
-    EXPECT_EQ(lines::count(doc.TextEdit().text()), 3);
+    EXPECT_EQ(doc.TextEdit().lineList().size(), 3u);
     EXPECT_EQ(doc.RefrainEdit().text(), "");
     EXPECT_EQ(doc.BridgeEdit().text(), "b\r\n");
     EXPECT_TRUE(doc.Modified);
@@ -263,7 +263,7 @@ public:
             }
             if (pick(3) == 0)
                 text += "\r\n\r\n\r\n\r\n";
-            doc.multiLineField(id).setText(text);
+            doc.field(id).setText(text);
         }
         for (FontSetting* f : {&doc.TitelFont, &doc.InterpretFont, &doc.TextFont, &doc.AkkordFont}) {
             f->name = line().substr(0, 40);

@@ -80,7 +80,7 @@ TEST(BigInput, hundredMegabyteLyricsSaveOpenAndPrint) {
     const ChildResult r = runInChild({false, 0, 240}, [&] {
         SongDocument doc;
         doc.TextEdit().takeText(lyricsOf(size));
-        const std::size_t lines = std::size_t(doc.TextEdit().lineCount());
+        const std::size_t lines = doc.TextEdit().lineList().size();
         if (saveAndOpenLyrics(doc, dir.path("gross.vsn")) != doc.TextEdit().text())
             return std::string("the lyrics changed in a save and open");
         FakeSurface page = FakeSurface::likePrinter();
@@ -146,8 +146,8 @@ TEST(BigInput, millionEmptyLinesSaveOpenAndPrint) {
         FakeSurface page = FakeSurface::likePrinter();
         const std::string result = composeSummary(opened, page);
         // Saving drops three trailing empty lines, the writer's line end adds one, opening drops three.
-        return std::to_string(opened.TextEdit().lineCount()) + " " +
-               std::to_string(opened.RefrainEdit().lineCount()) + " " + result + " " +
+        return std::to_string(opened.TextEdit().lineList().size()) + " " +
+               std::to_string(opened.RefrainEdit().lineList().size()) + " " + result + " " +
                std::to_string(page.maxY);
     });
     EXPECT_FALSE(r.timedOut());

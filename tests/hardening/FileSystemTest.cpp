@@ -229,8 +229,9 @@ TEST_F(Editor, fileThatGrowsAfterTheDialogIsReadWhole) {
     };
     EXPECT_EQ(open(path), "no error");
     EXPECT_EQ(doc.TitelEdit().text(), "Anfang");
-    EXPECT_EQ(doc.TextEdit().lineCount(), 50000);
-    EXPECT_EQ(doc.TextEdit().line(49999), "<C>Zeile 49999");
+    const std::vector<std::string> lyrics = doc.TextEdit().lineList();
+    ASSERT_EQ(lyrics.size(), 50000u);
+    EXPECT_EQ(lyrics.back(), "<C>Zeile 49999");
     EXPECT_EQ(doc.NachspielEdit().text(), "Ende");
     EXPECT_FALSE(doc.Modified);
 }

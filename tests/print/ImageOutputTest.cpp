@@ -76,7 +76,7 @@ TEST_F(ImageOutput, sizeSetsTheLongerSideAndSeveralSongsAreNumbered) {
     writeSong("a.vsn", "Eins");
     writeSong("c.vsn", "Drei");
     const ToolRun r = run({"--size", "256", "-o", "seite.png", "a.vsn", "fehlt.vsn", "c.vsn"});
-    EXPECT_EQ(r.exitCode, 1) << "the missing song is reported";
+    EXPECT_EQ(r.exitCode, 2) << "the missing song is reported";
     EXPECT_TRUE(r.err.contains(QStringLiteral("fehlt.vsn"))) << r.err.toStdString();
     for (const char* name : {"seite-1.png", "seite-3.png"}) {
         const QImage image(dir.filePath(name));
@@ -108,7 +108,7 @@ TEST_F(ImageOutput, unknownFormatsAndMisplacedOptionsAreRefused) {
 TEST_F(ImageOutput, failuresAreReportedAndLeaveAnExistingImageAlone) {
     writeSong("a.vsn", "Eins");
     ToolRun r = run({"-o", "kein/ordner.png", "a.vsn"});
-    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("kein/ordner.png"))) << r.err.toStdString();
 
     // A song without lyrics has no page: the print command says so and the old image stays.
@@ -118,7 +118,7 @@ TEST_F(ImageOutput, failuresAreReportedAndLeaveAnExistingImageAlone) {
     writeBytes(dir.filePath("leer.vsn"), QByteArray::fromStdString(formatLayout(empty)));
     writeBytes(dir.filePath("alt.png"), "old");
     r = run({"-o", "alt.png", "leer.vsn"});
-    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Ihr Song hat noch keinen Text!"))) << r.err.toStdString();
     QFile old(dir.filePath("alt.png"));
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));

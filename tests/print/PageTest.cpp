@@ -43,13 +43,12 @@ protected:
         doc.Modified = false;
     }
 
-    void lyrics(std::initializer_list<std::string> lines) {
-        for (const std::string& l : lines)
-            doc.TextEdit().addLine(l);
-    }
+    void lyrics(std::initializer_list<std::string> lines) { fill(doc.TextEdit(), lines); }
     static void fill(MultiLineField& f, std::initializer_list<std::string> lines) {
+        std::string text = f.text();
         for (const std::string& l : lines)
-            f.addLine(l);
+            lines::add(text, l);
+        f.setText(text);
     }
     // Prints and returns what reached the page after the header (title and capo line).
     Marks print() {

@@ -59,7 +59,7 @@ TEST_F(VersinoPrintChordPro, convertsOneSongEachWayAndRefusesSeveral) {
     EXPECT_TRUE(read("zurueck.cho").contains("[G#m]Morgens [A#7]fr\xC3\xBCh\n{chorus}\n"));
 
     const ToolRun several = run({"-o", "beide.cho", "sonne.vsn", "sonne.cho"});
-    EXPECT_EQ(several.exitCode, 1);
+    EXPECT_EQ(several.exitCode, 2);
     EXPECT_TRUE(several.err.contains("one song")) << several.err.toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath("beide.cho")));
 

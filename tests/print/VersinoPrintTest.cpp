@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <memory>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -40,12 +41,16 @@ protected:
         doc.InstallDefaultFonts();
         doc.TitelEdit().setText(title);
         doc.InterpretEdit().setText("Volksweise");
-        for (const std::string& l : lyrics)
-            doc.TextEdit().addLine(l);
-        for (const std::string& l : chorus)
-            doc.RefrainEdit().addLine(l);
+        doc.TextEdit().setText(joined(lyrics));
+        doc.RefrainEdit().setText(joined(chorus));
         writeBytes(dir.filePath(name), QByteArray::fromStdString(formatLayout(doc)));
         return name;
+    }
+    static std::string joined(std::initializer_list<std::string> lineList) {
+        std::string text;
+        for (const std::string& l : lineList)
+            lines::add(text, l);
+        return text;
     }
     QString pdf(const char* name) const { return dir.filePath(name); }
     QStringList entries(const QString& folder) const {
@@ -131,12 +136,12 @@ TEST_F(VersinoPrint, failedSongsAreNamedAndTheOthersStillPrinted) {
     writeBytes(dir.filePath("letter.vsn"), "Liebe Anna,\r\nanbei das Lied.\r\n");
     const ToolRun r =
         run({"-o", "book.pdf", "one.vsn", "missing.vsn", "empty.vsn", "bad.vsn", "letter.vsn", "two.vsn"});
-    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains("missing.vsn: File not found")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("empty.vsn: Ihr Song hat noch keinen Text!")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("bad.vsn: Invalid numeric input")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("letter.vsn: Die Datei ist keine Versino-Songdatei.")) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains("[6/6] two.vsn")) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains("[6/6]")) << "no progress into a pipe";
     const PdfText t = pdfWords(pdf("book.pdf"));
     EXPECT_EQ(t.pages, 2);
     EXPECT_TRUE(findWord(t, "Eins"));
@@ -144,29 +149,58 @@ TEST_F(VersinoPrint, failedSongsAreNamedAndTheOthersStillPrinted) {
 
 TEST_F(VersinoPrint, bookWithoutAnyPageIsNotLeftBehind) {
     const ToolRun r = run({"-o", "none.pdf", "missing.vsn"});
-    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.exitCode, 2);
     EXPECT_FALSE(QFile::exists(pdf("none.pdf")));
     // An older book of the same name is kept as it was.
     writeBytes(pdf("old.pdf"), "%PDF-1.4 old book");
-    EXPECT_EQ(run({"-o", "old.pdf", "missing.vsn"}).exitCode, 1);
+    EXPECT_EQ(run({"-o", "old.pdf", "missing.vsn"}).exitCode, 2);
     QFile old(pdf("old.pdf"));
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_EQ(old.readAll(), QByteArray("%PDF-1.4 old book"));
 }
 
-TEST_F(VersinoPrint, fewSongsShowNoProgress) {
+// Progress is for a person at a terminal and a long run: it never goes into a pipe or a log.
+TEST_F(VersinoPrint, progressOnlyOnATerminalAndForMoreThanThreeSongs) {
     writeSong("one.vsn", "Eins", {"a"});
-    const ToolRun r = run({"-o", "book.pdf", "one.vsn", "one.vsn", "one.vsn"});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_FALSE(r.err.contains("[1/3]")) << r.err.toStdString();
-    EXPECT_EQ(pdfWords(pdf("book.pdf")).pages, 3);
+    const struct {
+        bool terminal;
+        int songs;
+        bool shown;
+    } cases[] = {{true, 4, true}, {true, 3, false}, {false, 4, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "terminal " << c.terminal << ", songs " << c.songs);
+        QStringList args{"-o", "book.pdf"};
+        for (int i = 0; i < c.songs; ++i)
+            args << "one.vsn";
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(master, 0);
+        ASSERT_TRUE(::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        const int terminal = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+        ASSERT_GE(terminal, 0);
+        const ToolRun r = runTool(VERSINO_PRINT_EXE, args, QProcessEnvironment::systemEnvironment(), dir.path(),
+                                  60000, [&] {
+                                      if (c.terminal)
+                                          ::dup2(terminal, STDERR_FILENO);
+                                  });
+        ::close(terminal);
+        QByteArray onTerminal(4096, '\0');
+        ::fcntl(master, F_SETFL, O_NONBLOCK);
+        const ssize_t n = ::read(master, onTerminal.data(), onTerminal.size());
+        onTerminal.truncate(n > 0 ? int(n) : 0);
+        ::close(master);
+
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QString err = c.terminal ? QString::fromUtf8(onTerminal) : r.err;
+        EXPECT_EQ(err.contains(QStringLiteral("[%1/%1] one.vsn").arg(c.songs)), c.shown) << err.toStdString();
+        EXPECT_EQ(pagesOf(pdf("book.pdf")), c.songs);
+    }
 }
 
 TEST_F(VersinoPrint, unwritableOutputIsReportedInTheFileLayersWords) {
     writeSong("one.vsn", "Eins", {"a"});
     QDir(dir.path()).mkdir("folder");
     const ToolRun r = run({"-o", "folder", "one.vsn"});
-    EXPECT_NE(r.exitCode, 0);
+    EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains("folder: File access denied")) << r.err.toStdString();
 }
 
@@ -183,7 +217,7 @@ TEST_F(VersinoPrint, fullDiskKeepsTheOlderBook) {
     writeBytes(mnt + "/book.pdf", "%PDF-1.4 old book");
 
     const ToolRun r = run({"-o", "disk/book.pdf", "one.vsn"});
-    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains("versino-print: disk/book.pdf: I/O error " + QString::number(ENOSPC) + "\n"))
         << r.err.toStdString();
     EXPECT_EQ(bytesOf(mnt + "/book.pdf"), QByteArray("%PDF-1.4 old book"));
@@ -202,7 +236,7 @@ TEST_F(VersinoPrint, fileSizeLimitIsAnOrdinaryWriteError) {
                                   const rlimit limit{8192, 8192};
                                   ::setrlimit(RLIMIT_FSIZE, &limit);
                               });
-    EXPECT_EQ(r.exitCode, 1) << "-1: ended by a signal";
+    EXPECT_EQ(r.exitCode, 2) << "-1: ended by a signal";
     EXPECT_TRUE(r.err.contains("versino-print: book.pdf: I/O error " + QString::number(EFBIG) + "\n"))
         << r.err.toStdString();
     EXPECT_EQ(bytesOf(pdf("book.pdf")), QByteArray("%PDF-1.4 old book"));
@@ -231,7 +265,7 @@ TEST_F(VersinoPrint, concurrentRunsLeaveOneWholeBook) {
             QProcess& p = *processes[i];
             ASSERT_TRUE(p.waitForFinished(60000));
             const bool fails = runs[int(i)].contains("missing.vsn");
-            EXPECT_EQ(p.exitCode(), fails ? 1 : 0) << p.readAllStandardError().toStdString();
+            EXPECT_EQ(p.exitCode(), fails ? 2 : 0) << p.readAllStandardError().toStdString();
         }
         const int pages = pagesOf(pdf("book.pdf"));
         EXPECT_TRUE(pages == 1 || pages == 2) << "pages: " << pages;
@@ -261,7 +295,7 @@ TEST_F(VersinoPrint, failingRunLeavesTheBookAnotherRunFinished) {
     EXPECT_EQ(run({"-o", "book.pdf", "one.vsn"}).exitCode, 0);
     ::kill(pid_t(failing.processId()), SIGCONT);
     ASSERT_TRUE(failing.waitForFinished(60000));
-    EXPECT_EQ(failing.exitCode(), 1);
+    EXPECT_EQ(failing.exitCode(), 2);
     EXPECT_EQ(pagesOf(pdf("book.pdf")), 1);
     EXPECT_EQ(entries(dir.path()), (QStringList{"book.pdf", "one.vsn", "slow.vsn"}));
 }
@@ -272,22 +306,24 @@ TEST_F(VersinoPrint, withoutAPrinterEachSongReportsIt) {
     env.insert("CUPS_SERVER", dir.filePath("no-such-cups.sock"));
     env.insert("CUPS_SERVERROOT", dir.path());
     const ToolRun r = run({"one.vsn"}, env);
-    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains("one.vsn: There is no default printer currently selected"))
         << r.err.toStdString();
 }
 
 // --check lists each place where the page cannot hold a song, one FILE:LINE: text each, writes
-// no page, and tells by its status whether all fit (0), anything was listed (2) or a song could
-// not be read (1).
+// no page, and tells by its status whether all fit (0), anything was listed (1) or a song could
+// not be read (2, even when something was listed too).
 TEST_F(VersinoPrint, checkListsWhatDoesNotFitAndPrintsNothing) {
     writeSong("fits.vsn", "Eins", {"<G>kurz"});
     SongDocument doc;
     doc.InstallDefaultFonts();
     doc.TitelEdit().setText("Lang");
+    std::string lyrics;
     for (int i = 0; i < 80; ++i)
-        doc.TextEdit().addLine("Zeile " + std::to_string(i + 1));
-    doc.TextEdit().addLine("<Am offen");
+        lines::add(lyrics, "Zeile " + std::to_string(i + 1));
+    lines::add(lyrics, "<Am offen");
+    doc.TextEdit().setText(lyrics);
     writeBytes(dir.filePath("long.vsn"), QByteArray::fromStdString(formatLayout(doc)));
 
     const ToolRun fits = run({"--check", "fits.vsn"});
@@ -295,7 +331,7 @@ TEST_F(VersinoPrint, checkListsWhatDoesNotFitAndPrintsNothing) {
     EXPECT_TRUE(fits.out.isEmpty()) << fits.out.toStdString();
 
     const ToolRun r = run({"--check", "fits.vsn", "long.vsn"});
-    EXPECT_EQ(r.exitCode, 2) << r.err.toStdString();
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
     const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2) << r.out.toStdString();
     EXPECT_TRUE(
@@ -308,7 +344,8 @@ TEST_F(VersinoPrint, checkListsWhatDoesNotFitAndPrintsNothing) {
               QString::fromUtf8("long.vsn:81: Ein Akkord wird nicht mit \u201E>\u201C geschlossen."));
     EXPECT_TRUE(QDir(dir.path()).entryList({"*.pdf"}).isEmpty());
 
-    EXPECT_EQ(run({"--check", "fits.vsn", "missing.vsn"}).exitCode, 1);
+    EXPECT_EQ(run({"--check", "fits.vsn", "missing.vsn"}).exitCode, 2);
+    EXPECT_EQ(run({"--check", "long.vsn", "missing.vsn"}).exitCode, 2);
     EXPECT_EQ(run({"--check", "-o", "x.pdf", "fits.vsn"}).exitCode, 2);
     EXPECT_FALSE(QFile::exists(pdf("x.pdf")));
 }
@@ -319,12 +356,14 @@ TEST_F(VersinoPrint, fitMakesALongSongFitWithoutChangingItsFile) {
     doc.InstallDefaultFonts();
     doc.TextFont.size = 16;
     doc.AkkordFont.size = 12;
+    std::string lyrics;
     for (int i = 0; i < 45; ++i)
-        doc.TextEdit().addLine("<Am>Zeile <G7>" + std::to_string(i + 1));
+        lines::add(lyrics, "<Am>Zeile <G7>" + std::to_string(i + 1));
+    doc.TextEdit().setText(lyrics);
     writeBytes(dir.filePath("lang.vsn"), QByteArray::fromStdString(formatLayout(doc)));
     const QByteArray before = bytesOf(dir.filePath("lang.vsn"));
 
-    EXPECT_EQ(run({"--check", "lang.vsn"}).exitCode, 2);
+    EXPECT_EQ(run({"--check", "lang.vsn"}).exitCode, 1);
     const ToolRun fitted = run({"--check", "--fit", "lang.vsn"});
     EXPECT_EQ(fitted.exitCode, 0) << fitted.out.toStdString() << fitted.err.toStdString();
     ASSERT_EQ(run({"--fit", "-o", "lang.pdf", "lang.vsn"}).exitCode, 0);
@@ -341,6 +380,10 @@ TEST_F(VersinoPrint, helpAndUsage) {
     EXPECT_TRUE(help.out.contains("--check"));
     EXPECT_TRUE(help.out.contains("--fit"));
     EXPECT_TRUE(help.out.contains("--transpose"));
+    EXPECT_TRUE(help.out.contains("--version"));
+    const ToolRun version = run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, QStringLiteral("versino-print " VERSINO_VERSION "\n"));
     EXPECT_EQ(run({}).exitCode, 2);
     EXPECT_EQ(run({"--paper", "a5", "-o", "x.pdf", "s.vsn"}).exitCode, 2);
     EXPECT_EQ(run({"--frobnicate"}).exitCode, 2);

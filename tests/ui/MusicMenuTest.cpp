@@ -98,23 +98,27 @@ TEST_F(MusicMenu, openingAChordProSongFillsTheWindowAndReportsWhatWasLeftOut) {
 TEST(TransposeDialogWidget, acceptsNoZeroStepsAndReturnsWhatIsChosen) {
     uiApp();
     TransposeDialog dialog({0, transpose::Notation::International, transpose::Spelling::Automatic}, 2);
-    QPushButton* ok = dialog.buttons()->button(QDialogButtonBox::Ok);
+    auto* steps = dialog.findChild<QSpinBox*>(QStringLiteral("StepsBox"));
+    auto* notation = dialog.findChild<QComboBox*>(QStringLiteral("NotationBox"));
+    auto* spelling = dialog.findChild<QComboBox*>(QStringLiteral("SpellingBox"));
+    ASSERT_TRUE(steps && notation && spelling);
+    QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
     EXPECT_FALSE(ok->isEnabled());
-    EXPECT_EQ(dialog.stepsBox()->minimum(), -11);
-    EXPECT_EQ(dialog.stepsBox()->maximum(), 11);
-    EXPECT_EQ(dialog.notationBox()->currentText(), QStringLiteral("international: B und Bb"));
-    EXPECT_EQ(dialog.spellingBox()->currentText(), QStringLiteral("automatisch"));
+    EXPECT_EQ(steps->minimum(), -11);
+    EXPECT_EQ(steps->maximum(), 11);
+    EXPECT_EQ(notation->currentText(), QStringLiteral("international: B und Bb"));
+    EXPECT_EQ(spelling->currentText(), QStringLiteral("automatisch"));
     const QLabel* note = dialog.findChild<QLabel*>(QStringLiteral("UnrecognisedLabel"));
     ASSERT_NE(note, nullptr);
     EXPECT_TRUE(note->text().startsWith(QStringLiteral("2 Akkorde")));
 
-    dialog.stepsBox()->setValue(-5);
-    dialog.notationBox()->setCurrentIndex(0);
-    dialog.spellingBox()->setCurrentIndex(2);
+    steps->setValue(-5);
+    notation->setCurrentIndex(0);
+    spelling->setCurrentIndex(2);
     EXPECT_TRUE(ok->isEnabled());
     const transpose::Options chosen = dialog.choice();
     EXPECT_EQ(chosen.semitones, -5);
     EXPECT_EQ(chosen.notation, transpose::Notation::German);
     EXPECT_EQ(chosen.spelling, transpose::Spelling::Flat);
-    EXPECT_EQ(dialog.spellingBox()->itemText(1), QStringLiteral("\u266F"));
+    EXPECT_EQ(spelling->itemText(1), QStringLiteral("\u266F"));
 }

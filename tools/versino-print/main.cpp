@@ -27,10 +27,11 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
-constexpr int kProgressAbove = 3; // more songs than this show progress
+constexpr int kProgressAbove = 3; // more songs than this show progress (on a terminal)
 constexpr int kDefaultDpi = 150;
 
 const char* const kSynopsis =
@@ -47,8 +48,13 @@ const char* const kDescription =
     "syllables. Without -o each song goes to the default printer as a job of its own.\n"
     "\n"
     "A song that cannot be read or printed is reported on standard error with its file name; the\n"
-    "other songs are still produced, and the exit status is 1. Wrong options give status 2.\n"
-    "Progress is shown on standard error when more than three songs are given.";
+    "other songs are still produced. Exit status: 0 when everything was made (with --check: every\n"
+    "song fits), 1 when --check found something, 2 on trouble (a wrong option, a song or output\n"
+    "that cannot be read or written). Progress is shown on standard error when it is a terminal\n"
+    "and more than three songs are given.";
+
+// The exit statuses, in the manner of diff and grep: trouble outweighs findings.
+enum Status { kAllDone = 0, kFindings = 1, kTrouble = 2 };
 
 enum class Output { Printer, Pdf, Png, ChordPro, Layout };
 
@@ -98,8 +104,11 @@ std::optional<Output> outputByExtension(const QString& file) {
     return std::nullopt;
 }
 
+// What the command line asks for besides work on songs.
+enum class Info { None, Help, Version };
+
 // Reads the options. Nothing (after a message) when they are wrong: exit status 2.
-std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringList& arguments, bool& help) {
+std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringList& arguments, Info& info) {
     const QCommandLineOption outputOption({"o", "output"},
                                           "Write a PDF book (one page per song), PNG images (one per song: "
                                           "FILE-1.png, FILE-2.png ... for several), or convert one song to "
@@ -111,7 +120,7 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     const QCommandLineOption sizeOption("size", "Longer side of PNG images in pixels, instead of --dpi.", "N");
     const QCommandLineOption checkOption(
         "check", "Print nothing: list each place where a page cannot hold its song, one line each as "
-                 "FILE:LINE: text. Exit status 0 when every song fits, 2 when anything was listed, 1 "
+                 "FILE:LINE: text. Exit status 0 when every song fits, 1 when anything was listed, 2 "
                  "when a song cannot be read.");
     const QCommandLineOption fitOption("fit", "Lower the text and chord font sizes of each song until it fits "
                                               "on one page (as Bearbeiten > Auf eine Seite einpassen); the "
@@ -123,6 +132,7 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
                     "root is H).", "de|en");
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
     const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
     parser.addOptions({outputOption, paperOption, dpiOption, sizeOption, checkOption, fitOption, transposeOption,
                        notationOption});
     parser.addPositionalArgument("SONG", "Songs to print: layout files, ChordPro files or chord sheets (.txt).",
@@ -131,8 +141,11 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
         fail(parser.errorText());
         return std::nullopt;
     }
-    help = parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"));
-    if (help)
+    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all")))
+        info = Info::Help;
+    else if (parser.isSet(versionOption))
+        info = Info::Version;
+    if (info != Info::None)
         return Options{};
 
     Options o;
@@ -172,10 +185,12 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
             return std::nullopt;
         }
         o.outputFile = parser.value(outputOption);
-        // A folder is refused as the file layer refuses it, whatever its name ends with; that is
-        // a failed output (status 1), told before the extension is looked at.
-        if (QFileInfo(o.outputFile).isDir())
-            return o;
+        // A folder is refused in the file layer's words, whatever its name ends with, before the
+        // extension is looked at.
+        if (QFileInfo(o.outputFile).isDir()) {
+            fail(fileErrorText(o.outputFile, versino::FileError(versino::FileError::Kind::AccessDenied)));
+            return std::nullopt;
+        }
         const std::optional<Output> output = outputByExtension(o.outputFile);
         if (!output)
             return std::nullopt;
@@ -189,24 +204,13 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
 }
 
 // The print command's messages and error reports, written to standard error under the song's name.
-class StderrDialogs final : public versino::Dialogs {
+class StderrReports final : public versino::Reports {
 public:
-    explicit StderrDialogs(const QString& song) : song_(song) {}
+    explicit StderrReports(const QString& song) : song_(song) {}
     bool reported() const { return reported_; }
 
-    versino::MsgButton confirm(const QString&, bool) override { return versino::MsgButton::No; }
-    bool askYesNo(const QString&) override { return false; }
     void message(const QString& text) override { report(text); }
     void error(const QString& text) override { report(text); }
-    std::optional<QString> openFile(const versino::FileDialogOptions&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const versino::FileDialogOptions&) override { return std::nullopt; }
-    std::optional<versino::FontSetting> chooseFont(const versino::FontSetting&) override {
-        return std::nullopt;
-    }
-    std::optional<versino::transpose::Options> askTranspose(const versino::transpose::Options&,
-                                                            int) override {
-        return std::nullopt;
-    }
 
 private:
     void report(const QString& text) {
@@ -228,9 +232,10 @@ public:
 
 private:
     bool load(const QString& path, versino::SongDocument& doc);
-    bool printOne(const QString& path, versino::Printer& printer);
+    bool printOne(const QString& path, versino::Printer& printer, const QString& output);
+    // Progress is for a person watching; in a pipe or a log file it would only be noise.
     void progress(int i) const {
-        if (o_.songs.size() > kProgressAbove)
+        if (o_.songs.size() > kProgressAbove && ::isatty(STDERR_FILENO))
             std::fprintf(stderr, "[%d/%d] %s\n", i + 1, int(o_.songs.size()), qPrintable(o_.songs[i]));
     }
     // The page the songs are laid out on, made when first needed.
@@ -286,11 +291,12 @@ bool Run::load(const QString& path, versino::SongDocument& doc) {
     return true;
 }
 
-bool Run::printOne(const QString& path, versino::Printer& printer) {
+// One song on `printer`, which writes `output` when it is a file; false after a reported failure.
+bool Run::printOne(const QString& path, versino::Printer& printer, const QString& output) {
     versino::SongDocument doc;
     if (!load(path, doc))
         return false;
-    StderrDialogs dialogs(path);
+    StderrReports reports(path);
     // The page leaves out a picture that is no valid BMP without a word; here it is named, as a
     // picture that cannot be opened is.
     const std::string picture = doc.GraphikEdit().text();
@@ -298,8 +304,12 @@ bool Run::printOne(const QString& path, versino::Printer& printer) {
         versino::loadBitmap(picture).status == versino::BitmapLoad::Status::NotABitmap)
         fail(path + QStringLiteral(": \"%1\" is no valid BMP picture; the page is printed without it")
                         .arg(versino::cp1252::toUnicode(picture)));
-    versino::DruckenClick(doc, dialogs, printer);
-    return !dialogs.reported();
+    try {
+        versino::DruckenClick(doc, reports, printer);
+    } catch (const versino::FileError& e) {
+        reports.error(fileErrorText(output, e));
+    }
+    return !reports.reported();
 }
 
 // Lays out each song's page without printing it and lists what the page cannot hold.
@@ -324,7 +334,7 @@ int Run::check() {
         }
     }
     std::fflush(stdout);
-    return unreadable ? 1 : findings ? 2 : 0;
+    return unreadable ? kTrouble : findings ? kFindings : kAllDone;
 }
 
 // "-o SONG.cho" and "-o SONG.vsn" convert one song.
@@ -333,11 +343,11 @@ int Run::convert() {
         fail(QStringLiteral("%1: a song file holds one song, but %2 songs were given; convert them one at a time")
                  .arg(o_.outputFile)
                  .arg(o_.songs.size()));
-        return 1;
+        return kTrouble;
     }
     versino::SongDocument doc;
     if (!load(o_.songs.front(), doc))
-        return 1;
+        return kTrouble;
     try {
         if (o_.output == Output::ChordPro)
             versino::chordpro::WriteChordProFile(doc, o_.outputFile);
@@ -345,9 +355,9 @@ int Run::convert() {
             versino::WriteLayoutFile(doc, o_.outputFile);
     } catch (const versino::FileError& e) {
         fail(fileErrorText(o_.outputFile, e));
-        return 1;
+        return kTrouble;
     }
-    return 0;
+    return kAllDone;
 }
 
 // One job per song on the default printer, one PDF book, or one PNG image per song.
@@ -360,7 +370,7 @@ int Run::print() {
             book = std::make_unique<versino::PdfBookPrinter>(o_.outputFile, o_.paper);
         } catch (const versino::FileError& e) {
             fail(fileErrorText(o_.outputFile, e));
-            return 1;
+            return kTrouble;
         }
     }
     const double dpi = o_.size ? versino::ImagePrinter::dotsPerInchForLongerSide(o_.paper, *o_.size)
@@ -371,7 +381,7 @@ int Run::print() {
         progress(i);
         const QString& song = o_.songs[i];
         if (book) {
-            allOk = printOne(song, *book) && allOk;
+            allOk = printOne(song, *book, o_.outputFile) && allOk;
         } else if (o_.output == Output::Png) {
             // OUT.png for one song; OUT-1.png, OUT-2.png ... for several.
             const QFileInfo out(o_.outputFile);
@@ -381,18 +391,21 @@ int Run::print() {
                                                                      .arg(i + 1)
                                                                      .arg(out.suffix()));
             versino::ImagePrinter printer(file, o_.paper, dpi);
-            allOk = printOne(song, printer) && allOk;
+            allOk = printOne(song, printer, file) && allOk;
         } else {
             versino::QtPrinter printer;
-            allOk = printOne(song, printer) && allOk;
+            allOk = printOne(song, printer, QString()) && allOk;
         }
     }
     // A book without a single page is not written: an empty PDF is a file that no reader opens.
-    if (book && !book->finish()) {
-        fail(o_.outputFile + QStringLiteral(": ") + book->errorText());
-        return 1;
+    try {
+        if (book)
+            book->finish();
+    } catch (const versino::FileError& e) {
+        fail(fileErrorText(o_.outputFile, e));
+        return kTrouble;
     }
-    return allOk ? 0 : 1;
+    return allOk ? kAllDone : kTrouble;
 }
 
 // Qt's notice about a missing XDG_RUNTIME_DIR is noise for a command-line tool; all else passes.
@@ -418,26 +431,25 @@ int main(int argc, char** argv) {
     qInstallMessageHandler(quietMessages);
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
-    bool help = false;
-    const std::optional<Options> options = parseArguments(parser, QCoreApplication::arguments(), help);
+    Info info = Info::None;
+    const std::optional<Options> options = parseArguments(parser, QCoreApplication::arguments(), info);
     if (!options)
-        return 2;
-    if (help) {
+        return kTrouble;
+    if (info == Info::Version) {
+        std::printf("versino-print %s\n", VERSINO_VERSION);
+        return kAllDone;
+    }
+    if (info == Info::Help) {
         // Our own synopsis stands in for the parser's one-line usage.
         const QString text = parser.helpText();
         std::fputs(kSynopsis, stdout);
         std::fputs(qPrintable(text.mid(text.indexOf(QLatin1Char('\n')) + 1)), stdout);
-        return 0;
+        return kAllDone;
     }
     if (options->songs.isEmpty()) {
         std::fputs(kSynopsis, stderr);
         std::fputs("See versino-print --help.\n", stderr);
-        return 2;
-    }
-    if (!options->outputFile.isEmpty() && QFileInfo(options->outputFile).isDir()) {
-        fail(options->outputFile + QStringLiteral(": ") +
-             QString::fromStdString(versino::FileError(versino::FileError::Kind::AccessDenied).what()));
-        return 1;
+        return kTrouble;
     }
 
     Run run(*options);
