@@ -91,6 +91,7 @@ void DocumentCommands::NeuClick() {
     doc_.InstallDefaultFonts();
     run(hooks_.updateFieldFonts);
     run(hooks_.focusTitel);
+    run(hooks_.songReplaced);
 }
 
 void DocumentCommands::OeffnenClick() {
@@ -114,6 +115,7 @@ void DocumentCommands::openPath(const QString& path) {
     run(hooks_.focusTitel);
     run(hooks_.updateFieldFonts);
     doc_.Modified = false;
+    run(hooks_.songReplaced);
 }
 
 void DocumentCommands::openChordPro(const QString& path) {
@@ -126,6 +128,7 @@ void DocumentCommands::openChordPro(const QString& path) {
     run(hooks_.focusTitel);
     run(hooks_.updateFieldFonts);
     doc_.Modified = false;
+    run(hooks_.songReplaced);
     if (!dropped.empty())
         dialogs_.message(chordpro::droppedMessage(dropped));
 }
