@@ -354,14 +354,20 @@ void TWorkingForm::showLine(FieldId field, int line) {
                            : field == FieldId::Bridge ? ui_->BridgeEdit
                            : field == FieldId::Text   ? ui_->TextEdit
                                                       : nullptr;
-    if (!edit)
-        return;
-    const QTextBlock block = edit->document()->findBlockByNumber(std::max(0, line - 1));
-    if (!block.isValid())
-        return;
-    edit->setTextCursor(QTextCursor(block));
-    edit->ensureCursorVisible();
-    edit->setFocus();
+    if (edit) {
+        const QTextBlock block = edit->document()->findBlockByNumber(std::max(0, line - 1));
+        if (block.isValid()) {
+            edit->setTextCursor(QTextCursor(block));
+            edit->ensureCursorVisible();
+        }
+        edit->setFocus();
+    } else {
+        const std::array<QLineEdit*, kFieldCount> lineEdits = {
+            ui_->TitelEdit, ui_->InterpretEdit, ui_->VorspielEdit, ui_->KapoEdit,     nullptr,
+            nullptr,        nullptr,            ui_->NachspielEdit, ui_->GraphikEdit};
+        if (QLineEdit* e = lineEdits[std::size_t(field)])
+            e->setFocus();
+    }
     bringUp();
 }
 

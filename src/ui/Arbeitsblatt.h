@@ -100,7 +100,8 @@ public:
     // The page preview, once it has been opened.
     versino::ui::PagePreview* preview() const { return preview_; }
     // Puts the caret on line `line` (1-based) of a multi-line field, brings the window up (also
-    // from minimised) and makes it the active window with the keyboard focus in that field.
+    // from minimised) and makes it the active window with the keyboard focus in that field (which
+    // may be a single-line one).
     void showLine(versino::FieldId field, int line);
     // Brings the window up and makes it active; the focus returns to the control that had it.
     void bringUp();

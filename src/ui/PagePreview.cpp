@@ -166,8 +166,6 @@ void PagePreview::activateFinding(int index) {
     if (index < 0 || index >= int(findings_.size()))
         return;
     const PageFinding& f = findings_[std::size_t(index)];
-    if (!isMultiLine(f.field))
-        return;
     handingOver_.start();
     emit showLine(f.field, f.line);
 }

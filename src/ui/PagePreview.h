@@ -60,7 +60,7 @@ public:
     void setNote(const QString& note);
 
 signals:
-    // A finding of a multi-line field was chosen: show line `line` (1-based) of `field`.
+    // A finding was chosen: show line `line` (1-based) of `field`.
     void showLine(versino::FieldId field, int line);
     // The preview became the active window again while it was handing the keyboard over to the
     // main window (a window manager that finishes activating the clicked window late): take it back.

@@ -125,6 +125,14 @@ TEST_F(Preview, aFindingHandsTheKeyboardToTheMainWindowAtThatLine) {
     p->activateWindow();
     QTest::qWait(100);
     EXPECT_EQ(QApplication::activeWindow(), form.get());
+
+    // A finding of a single-line field leads to that field.
+    doc().GraphikEdit().setText("fehlt.bmp");
+    p->refresh();
+    list->setCurrentRow(int(p->findings().size()) - 1);
+    ASSERT_EQ(p->findings().back().field, FieldId::Graphik);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), lineEdit("GraphikEdit"));
 }
 
 TEST_F(Preview, opensWhereItLeavesTheBeginningsOfTheLyricLinesInView) {
