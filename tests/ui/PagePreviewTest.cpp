@@ -168,7 +168,6 @@ TEST_F(Preview, escapeClosesItAndTheWholePageStaysInViewWhenItIsResized) {
         EXPECT_TRUE(page.width() <= room.width() && page.height() <= room.height()) << size.width();
         EXPECT_TRUE(page.width() >= room.width() - 3 || page.height() >= room.height() - 3) << "as large as it fits";
     }
-    p->showPageWidth();
     QTest::keyClick(p, Qt::Key_Escape);
     EXPECT_FALSE(p->isVisible());
 }
