@@ -99,14 +99,12 @@ TEST_F(PlainTextFieldTest, editTextIsOneChangeTheWidgetsOwnUndoTakesBackKeepingE
         const std::string start = randomText(), next = randomText();
         field->setText(start);
         QTest::keyClick(edit, Qt::Key_End, Qt::ControlModifier);
-        QTest::keyClicks(edit, QStringLiteral("q"));
+        QTest::keyClicks(edit, QStringLiteral("q")); // no random text holds a "q"
         const std::string typed = field->text();
         counter.changes = 0;
         field->editText(next);
         ASSERT_EQ(field->text(), next) << round;
-        EXPECT_EQ(counter.changes, next == typed ? 0 : 1);
-        if (next == typed)
-            continue;
+        EXPECT_EQ(counter.changes, 1);
         edit->undo();
         EXPECT_EQ(field->text(), typed) << "one step takes the whole edit back";
         edit->undo();

@@ -54,9 +54,12 @@ TEST_F(Undo, transposingIsOneStepTakenBackAndRedoneWithModifiedAsSaved) {
     EXPECT_TRUE(state() == transposed && !(transposed == saved));
     EXPECT_TRUE(doc().Modified);
 
+    lineEdit("KapoEdit")->setFocus();
+    QTest::keyClicks(lineEdit("KapoEdit"), QStringLiteral("3\b")); // "" again, but with something to take back
     dialogs.confirmAnswers = {MsgButton::No};
     action("Neu")->trigger();
     EXPECT_EQ(item("Rueckgaengig")->text(), QStringLiteral("&Rückgängig")) << "New starts afresh";
+    EXPECT_FALSE(lineEdit("KapoEdit")->isUndoAvailable() || textEdit()->document()->isUndoAvailable());
 }
 
 TEST_F(Undo, theFieldsOwnUndoSurvivesAndTakesTheTranspositionBackAsOneStep) {
