@@ -100,6 +100,7 @@ void DocumentCommands::NeuClick() {
     doc_.InstallDefaultFonts();
     run(hooks_.updateFieldFonts);
     run(hooks_.focusTitel);
+    run(hooks_.songReplaced);
 }
 
 void DocumentCommands::OeffnenClick() {
@@ -155,6 +156,7 @@ void DocumentCommands::openPath(const QString& path) {
     run(hooks_.focusTitel);
     run(hooks_.updateFieldFonts);
     doc_.Modified = restored;
+    run(hooks_.songReplaced);
     if (copyUnreadable)
         throw FileError(*copyUnreadable, " (" + copy->path.toStdString() + ")");
 }
@@ -167,6 +169,7 @@ void DocumentCommands::openImported(const QString& path, const QString& report) 
     run(hooks_.focusTitel);
     run(hooks_.updateFieldFonts);
     doc_.Modified = false;
+    run(hooks_.songReplaced);
     if (!report.isEmpty())
         dialogs_.message(report);
 }

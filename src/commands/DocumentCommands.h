@@ -32,6 +32,7 @@ public:
         std::function<void()> updateCaption;    // show captionFor(doc.DocumentName)
         std::function<void()> updateFieldFonts; // UpdateTitelFont, then UpdateInterpretFont
         std::function<void()> focusTitel;       // give TitelEdit the focus; does nothing while hidden
+        std::function<void()> songReplaced;     // New or Open has put another song into the fields
     };
 
     DocumentCommands(SongDocument& doc, Dialogs& dialogs, Hooks hooks);

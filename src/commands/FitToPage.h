@@ -4,11 +4,15 @@
 #include "platform/Dialogs.h"
 #include "platform/PrintSurface.h"
 
+#include <QString>
+
 namespace versino {
 
 inline const char* const kAlreadyFitsMessage = "Der Song passt bereits auf eine Seite.";
 inline const char* const kCannotFitMessage =
     "Der Song passt auch mit der kleinsten Schrift (6 Punkt) nicht auf eine Seite.";
+// The name of the command, as its undo item shows it.
+inline const char* const kFitCommandName = "Auf eine Seite einpassen";
 
 // The smallest sizes fitting lowers the text font and the chord font to.
 inline constexpr int kMinFitTextPoints = 6;
@@ -16,14 +20,25 @@ inline constexpr int kMinFitChordPoints = 4;
 
 enum class FitResult { Fitted, AlreadyFits, CannotFit };
 
+// What fitting did, and the sentence that tells the user: the sizes it chose ("Text 12 → 8 Punkt,
+// Akkorde 10 → 6 Punkt"), that there was nothing to do, or why nothing could be done. When only
+// lines too wide for the page keep the song from fitting, the sentence names the first of them.
+struct FitOutcome {
+    FitResult result = FitResult::AlreadyFits;
+    int textFrom = 0, textTo = 0;
+    int chordFrom = 0, chordTo = 0;
+    QString message;
+};
+
 // When the page check finds that the song runs below the page or past its right edge, lowers the
 // text and chord font sizes together, in whole points and keeping their difference, to the largest
 // sizes at which it finds no such overflow. The title and performer fonts stay. Nothing changes when
 // the song already fits or when even the smallest sizes do not. `metrics` measures the page (the
 // printer's measures at 600 dots per inch). Sets Modified when it changes the sizes.
-FitResult fitToOnePage(SongDocument& doc, PrintSurface& metrics);
+FitOutcome fitToOnePage(SongDocument& doc, PrintSurface& metrics);
 
-// The menu command: fits the song and says so when there was nothing to do or nothing could be done.
-void EinpassenClick(SongDocument& doc, Reports& dialogs, PrintSurface& metrics);
+// The menu command: fits the song and says so in a message when there was nothing to do or nothing
+// could be done; a fit that worked only returns what it did.
+FitOutcome EinpassenClick(SongDocument& doc, Reports& dialogs, PrintSurface& metrics);
 
 } // namespace versino

@@ -38,7 +38,7 @@ transpose::Count transposeSong(SongDocument& doc, const transpose::Options& opti
     for (std::size_t i = 0; i < texts.size(); ++i) {
         std::string moved = transpose::transposeText(texts[i], resolved, count);
         if (moved != texts[i])
-            doc.field(kChordFields[i]).takeText(std::move(moved));
+            doc.field(kChordFields[i]).editText(moved);
     }
     return count;
 }

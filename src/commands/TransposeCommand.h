@@ -12,8 +12,9 @@ transpose::Options transposePreset(const SongDocument& doc);
 // How many chords of the chorus, bridge and lyrics a transposition would leave as they are.
 int unrecognisedChords(const SongDocument& doc);
 
-// Transposes every chord of the chorus, bridge and lyrics. Each field gets its new text at once
-// (one change notification, which sets Modified); the capo and all other fields stay. Automatic
+// Transposes every chord of the chorus, bridge and lyrics. Each field gets its new text as one edit
+// (one change notification, which sets Modified; a field's own undo takes it back in one step);
+// the capo and all other fields stay. Automatic
 // spelling is decided once for the whole song, after the key its first chord reaches.
 transpose::Count transposeSong(SongDocument& doc, const transpose::Options& options);
 

@@ -32,6 +32,9 @@ public:
     // Like setText, for a text the caller gives away; saves a copy of a large text where the
     // field can keep the string itself.
     virtual void takeText(std::string&& text) { setText(text); }
+    // Like setText, but as an edit of the text the user can take back: a field with an undo history
+    // of its own (a widget) keeps that history and holds this change as one step of it.
+    virtual void editText(const std::string& text) { setText(text); }
 
     void setChangeHandler(std::function<void()> handler) { onChange_ = std::move(handler); }
 

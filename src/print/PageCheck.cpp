@@ -165,6 +165,21 @@ std::vector<PageFinding> CheckPage(const SongDocument& doc, PrintSurface& metric
     return out;
 }
 
+QString fieldLabel(FieldId field) {
+    switch (field) {
+    case FieldId::Titel: return QStringLiteral("Titel");
+    case FieldId::Interpret: return QStringLiteral("Interpret");
+    case FieldId::Vorspiel: return QStringLiteral("Bemerkung");
+    case FieldId::Kapo: return QStringLiteral("Kapo");
+    case FieldId::Refrain: return QStringLiteral("Refrain");
+    case FieldId::Bridge: return QStringLiteral("Bridge / Refrain2");
+    case FieldId::Text: return QStringLiteral("Songtext");
+    case FieldId::Nachspiel: return QStringLiteral("Schlussbemerkung");
+    case FieldId::Graphik: return QStringLiteral("Grafik");
+    }
+    return {};
+}
+
 bool runsOffPage(const std::vector<PageFinding>& findings) {
     return std::any_of(findings.begin(), findings.end(), [](const PageFinding& f) {
         return f.kind == PageFindingKind::BelowPage || f.kind == PageFindingKind::PastRightEdge;

@@ -34,6 +34,9 @@ struct PageFinding {
 // dots per inch. Lines below a full page are counted, not laid out, so a huge song costs little.
 std::vector<PageFinding> CheckPage(const SongDocument& doc, PrintSurface& metrics);
 
+// The name the window gives a field ("Songtext", "Bridge / Refrain2"), for naming where a finding is.
+QString fieldLabel(FieldId field);
+
 // True when a finding says that the song runs below the page or past its right edge.
 bool runsOffPage(const std::vector<PageFinding>& findings);
 

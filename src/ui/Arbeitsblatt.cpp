@@ -18,6 +18,7 @@
 #include "platform/PageMetrics.h"
 #include "platform/QtPrinter.h"
 #include "ui/PagePreview.h"
+#include "ui/PreviewPlacement.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -154,6 +155,7 @@ void TWorkingForm::setupDocument() {
         UpdateTitelFont();
         UpdateInterpretFont();
     };
+    hooks.songReplaced = [this] { songReplaced(); };
     hooks.focusTitel = [this] {
         // While the window is still hidden the focus cannot move; showing it focuses the title anyway.
         if (isVisible())
@@ -161,6 +163,9 @@ void TWorkingForm::setupDocument() {
     };
     commands_ = std::make_unique<DocumentCommands>(*doc_, *dialogs_, std::move(hooks));
     doc_->onFieldChange = [this] { songChanged(); };
+    undoCheck_.setSingleShot(true);
+    undoCheck_.setInterval(PagePreview::kPauseMs);
+    connect(&undoCheck_, &QTimer::timeout, this, &TWorkingForm::updateUndoItems);
 }
 
 template <typename Sender, typename Signal>
@@ -169,6 +174,7 @@ void TWorkingForm::wire(Sender* sender, Signal signal, void (TWorkingForm::*hand
         guarded([this, handler] { (this->*handler)(); });
         // Font settings, New and Open change what the page shows without a field of their own.
         songChanged();
+        updateUndoItems();
     });
 }
 
@@ -190,6 +196,9 @@ void TWorkingForm::setupMenu() {
     wire(ui_->AkkordFont, &QAction::triggered, &TWorkingForm::Font4BtnClick);
     wire(ui_->Bedienungshinweise, &QAction::triggered, &TWorkingForm::BedienungshinweiseClick);
     wire(ui_->Info, &QAction::triggered, &TWorkingForm::InfoClick);
+    wire(ui_->Rueckgaengig, &QAction::triggered, &TWorkingForm::RueckgaengigClick);
+    wire(ui_->Wiederherstellen, &QAction::triggered, &TWorkingForm::WiederherstellenClick);
+    connect(ui_->Bearbeiten1, &QMenu::aboutToShow, this, &TWorkingForm::updateUndoItems);
     // Find and replace is not offered: the item stays greyed for the whole run.
     ui_->Ersetzen->setEnabled(false);
 }
@@ -214,10 +223,12 @@ void TWorkingForm::OeffnenClick() {
     commands_->OeffnenClick();
 }
 void TWorkingForm::SpeichernClick() {
-    commands_->SpeichernClick();
+    if (commands_->SpeichernClick())
+        history_.markSaved(*doc_);
 }
 void TWorkingForm::SpeichernAlsClick() {
-    commands_->SpeichernAlsClick();
+    if (commands_->SpeichernAlsClick())
+        history_.markSaved(*doc_);
 }
 bool TWorkingForm::FormCloseQuery() {
     return commands_->FormCloseQuery();
@@ -235,18 +246,37 @@ void TWorkingForm::DruckenClick() {
 }
 
 void TWorkingForm::SeitenvorschauClick() {
-    if (!preview_) {
+    const bool fresh = !preview_;
+    if (fresh) {
         preview_ = new ui::PagePreview(*doc_, this);
         preview_->setDocumentName(doc_->DocumentName);
+        preview_->setNote(fitNote_);
         connect(preview_, &ui::PagePreview::showLine, this, &TWorkingForm::showLine);
-        // Beside the main window where the screen has room, so that both can be seen at once.
-        const QRect frame = frameGeometry();
-        if (const QScreen* s = screen(); s && frame.right() + 8 + preview_->width() <= s->availableGeometry().right())
-            preview_->move(frame.right() + 8, frame.top());
+        connect(preview_, &ui::PagePreview::returnFocus, this, &TWorkingForm::bringUp);
     }
+    // Once placed, the preview opens again where the user has put it, as long as that leaves the
+    // beginnings of the lyric lines in view.
+    if (fresh || (!preview_->isVisible() && coversLyricStarts(preview_->frameGeometry(), lyricField())))
+        placePreview();
     preview_->show();
     preview_->raise();
     preview_->activateWindow();
+}
+
+void TWorkingForm::placePreview() {
+    const QScreen* s = screen();
+    if (!s)
+        return;
+    const QRect frame = previewPlacement(s->availableGeometry(), frameGeometry(), lyricField());
+    // The window manager draws the same frame around the preview as around this window.
+    const QMargins decoration(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                              frameGeometry().right() - geometry().right(),
+                              frameGeometry().bottom() - geometry().bottom());
+    preview_->setGeometry(frame.marginsRemoved(decoration));
+}
+
+QRect TWorkingForm::lyricField() const {
+    return {ui_->TextEdit->mapToGlobal(QPoint(0, 0)), ui_->TextEdit->size()};
 }
 
 void TWorkingForm::ExportPdfClick() {
@@ -256,12 +286,72 @@ void TWorkingForm::ExportPdfClick() {
 void TWorkingForm::EinpassenClick() {
     if (!fitMetrics_)
         fitMetrics_ = std::make_unique<PageMetrics>();
-    versino::EinpassenClick(*doc_, *dialogs_, fitMetrics_->surface());
+    const SongState before = SongState::of(*doc_);
+    const FitOutcome fit = versino::EinpassenClick(*doc_, *dialogs_, fitMetrics_->surface());
+    if (fit.result != FitResult::Fitted) {
+        setFitNote(fit.message);
+        return;
+    }
+    const QString note = QStringLiteral("Auf eine Seite eingepasst: %1").arg(fit.message);
+    history_.record(*doc_, before, QStringLiteral("%1 (%2)").arg(QString::fromUtf8(kFitCommandName), fit.message),
+                    note);
+    setFitNote(note);
+}
+
+void TWorkingForm::RueckgaengigClick() {
+    if (const SongHistory::Step* step = history_.undo(*doc_)) {
+        // The note told what the fit did; once the fit is taken back it no longer holds.
+        if (!step->note.isEmpty())
+            setFitNote(QString());
+        UpdateTitelFont();
+        UpdateInterpretFont();
+    }
+}
+
+void TWorkingForm::WiederherstellenClick() {
+    if (const SongHistory::Step* step = history_.redo(*doc_)) {
+        if (!step->note.isEmpty())
+            setFitNote(step->note);
+        UpdateTitelFont();
+        UpdateInterpretFont();
+    }
+}
+
+void TWorkingForm::updateUndoItems() {
+    undoCheck_.stop();
+    const auto caption = [](const char* item, const QString& name) {
+        return name.isEmpty() ? QString::fromUtf8(item) : QStringLiteral("%1: %2").arg(QString::fromUtf8(item), name);
+    };
+    ui_->Rueckgaengig->setText(caption(kUndoCaption, history_.undoName()));
+    ui_->Rueckgaengig->setEnabled(history_.canUndo(*doc_));
+    ui_->Wiederherstellen->setText(caption(kRedoCaption, history_.redoName()));
+    ui_->Wiederherstellen->setEnabled(history_.canRedo(*doc_));
+}
+
+void TWorkingForm::songReplaced() {
+    history_.reset(*doc_);
+    setFitNote(QString());
+    // Ctrl+Z in a field must not bring back a line of the song that was there before.
+    for (QPlainTextEdit* e : {ui_->RefrainEdit, ui_->BridgeEdit, ui_->TextEdit})
+        e->document()->clearUndoRedoStacks();
+    for (QLineEdit* e : {ui_->TitelEdit, ui_->InterpretEdit, ui_->VorspielEdit, ui_->KapoEdit, ui_->NachspielEdit,
+                         ui_->GraphikEdit}) {
+        const QSignalBlocker quiet(e);
+        e->setText(e->text()); // setting the text starts a line edit's undo afresh
+    }
+    updateUndoItems();
+}
+
+void TWorkingForm::setFitNote(const QString& note) {
+    fitNote_ = note;
+    if (preview_)
+        preview_->setNote(note);
 }
 
 void TWorkingForm::songChanged() {
     if (preview_)
         preview_->songChanged();
+    undoCheck_.start();
 }
 
 void TWorkingForm::showLine(FieldId field, int line) {
@@ -269,15 +359,29 @@ void TWorkingForm::showLine(FieldId field, int line) {
                            : field == FieldId::Bridge ? ui_->BridgeEdit
                            : field == FieldId::Text   ? ui_->TextEdit
                                                       : nullptr;
-    if (!edit)
-        return;
-    const QTextBlock block = edit->document()->findBlockByNumber(std::max(0, line - 1));
-    if (!block.isValid())
-        return;
-    edit->setTextCursor(QTextCursor(block));
-    edit->ensureCursorVisible();
+    if (edit) {
+        const QTextBlock block = edit->document()->findBlockByNumber(std::max(0, line - 1));
+        if (block.isValid()) {
+            edit->setTextCursor(QTextCursor(block));
+            edit->ensureCursorVisible();
+        }
+        edit->setFocus();
+    } else {
+        const std::array<QLineEdit*, kFieldCount> lineEdits = {
+            ui_->TitelEdit, ui_->InterpretEdit, ui_->VorspielEdit, ui_->KapoEdit,     nullptr,
+            nullptr,        nullptr,            ui_->NachspielEdit, ui_->GraphikEdit};
+        if (QLineEdit* e = lineEdits[std::size_t(field)])
+            e->setFocus();
+    }
+    bringUp();
+}
+
+void TWorkingForm::bringUp() {
+    if (isMinimized())
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
     activateWindow();
-    edit->setFocus();
 }
 
 void TWorkingForm::closeEvent(QCloseEvent* event) {
@@ -363,7 +467,9 @@ void TWorkingForm::GraphikBtnClick() {
 }
 
 void TWorkingForm::TransponierenClick() {
+    const SongState before = SongState::of(*doc_);
     versino::TransponierenClick(*doc_, *dialogs_);
+    history_.record(*doc_, before, QString::fromUtf8(kTransposeName));
 }
 
 void TWorkingForm::BedienungshinweiseClick() {

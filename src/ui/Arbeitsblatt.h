@@ -4,12 +4,14 @@
 // ("worksheet"), which its form file and its handlers' names share.
 
 #include "commands/DocumentCommands.h"
+#include "commands/SongHistory.h"
 #include "document/SongDocument.h"
 #include "platform/Dialogs.h"
 #include "ui/ErrorGuard.h"
 
 #include <QMainWindow>
 #include <QStringList>
+#include <QTimer>
 #include <memory>
 
 namespace Ui {
@@ -83,14 +85,25 @@ public:
     void UpdateInterpretFont();
     void UpdateCaption();
 
+    // Taking back and redoing the whole-song commands (transposing, fitting to one page).
+    void RueckgaengigClick();
+    void WiederherstellenClick();
+    static constexpr const char* kUndoCaption = "&Rückgängig";
+    static constexpr const char* kRedoCaption = "&Wiederherstellen";
+    static constexpr const char* kTransposeName = "Transponieren";
+
     // The Help menu.
     void BedienungshinweiseClick();
     void InfoClick();
 
     // The page preview, once it has been opened.
     versino::ui::PagePreview* preview() const { return preview_; }
-    // Puts the caret on line `line` (1-based) of a multi-line field and brings the window up.
+    // Puts the caret on line `line` (1-based) of a multi-line field, brings the window up (also
+    // from minimised) and makes it the active window with the keyboard focus in that field (which
+    // may be a single-line one).
     void showLine(versino::FieldId field, int line);
+    // Brings the window up and makes it active; the focus returns to the control that had it.
+    void bringUp();
 
     // Runs a handler inside the error guard.
     bool guarded(const std::function<void()>& handler) { return guard_->run(handler); }
@@ -108,6 +121,15 @@ private:
     void setupMenu();
     void setupButtons();
     void insertDirective(const char* line);
+    // Puts the preview beside the window (see previewPlacement).
+    void placePreview();
+    // The lyric field in screen coordinates.
+    QRect lyricField() const;
+    // The undo and redo items name the step they would take and are enabled only when it can be taken.
+    void updateUndoItems();
+    // New or Open: no steps to take back, and the fields' own undo starts afresh too.
+    void songReplaced();
+    void setFitNote(const QString& note);
     // Tells the preview, when there is one, that the song may have changed.
     void songChanged();
     void chooseFont(versino::FontSetting& setting, void (TWorkingForm::*show)());
@@ -133,6 +155,10 @@ private:
     TAboutBox* about_ = nullptr;
     versino::ui::PagePreview* preview_ = nullptr;     // a window of its own, owned as a child
     std::unique_ptr<versino::PageMetrics> fitMetrics_; // made when first needed
+    versino::SongHistory history_;
+    // After typing has paused, whether the steps can still be taken is checked again.
+    QTimer undoCheck_;
+    QString fitNote_; // what the last fit did, shown in the preview's findings area
     bool placed_ = false;
 };
 

@@ -175,6 +175,35 @@ void PlainTextField::setText(const std::string& text) {
     changed();
 }
 
+void PlainTextField::editText(const std::string& text) {
+    QTextDocument* doc = edit_->document();
+    const QString before = doc->toRawText();
+    // In the widget's terms: every line break is one block separator, as the cursor inserts it.
+    QString after = cp1252::toUnicode(text);
+    after.replace(QLatin1String("\r\n"), QString(kParagraph));
+    after.replace(QLatin1Char('\r'), kParagraph);
+    after.replace(QLatin1Char('\n'), kParagraph);
+    const qsizetype shortest = std::min(before.size(), after.size());
+    qsizetype head = 0;
+    while (head < shortest && before.at(head) == after.at(head))
+        ++head;
+    if (head == before.size() && head == after.size())
+        return;
+    qsizetype tail = 0;
+    while (tail < shortest - head && before.at(before.size() - 1 - tail) == after.at(after.size() - 1 - tail))
+        ++tail;
+    QTextCursor c(doc);
+    c.setPosition(int(head));
+    c.setPosition(int(before.size() - tail), QTextCursor::KeepAnchor);
+    // The widget reports removing and inserting; for the song it is one change.
+    silent_ = true;
+    c.beginEditBlock();
+    c.insertText(after.mid(head, after.size() - tail - head));
+    c.endEditBlock();
+    silent_ = false;
+    changed();
+}
+
 int PlainTextField::lineCount() const {
     const QTextDocument* doc = edit_->document();
     const int blocks = doc->blockCount();

@@ -43,6 +43,9 @@ public:
 
     std::string text() const override;
     void setText(const std::string& text) override;
+    // Replaces only the stretch between the parts the old and new text share, as one edit block:
+    // the caret outside it stays put and the widget's own undo takes the change back in one step.
+    void editText(const std::string& text) override;
     std::vector<std::string> lineList() const override;
     // Inserts S as a line before line i (the directive buttons); past the end it becomes the last
     // line. One change notification.

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
@@ -138,20 +139,47 @@ void PagePreview::setupWidgets() {
     findingsList_ = new QListWidget(this);
     findingsList_->setObjectName(QStringLiteral("Befunde"));
     findingsList_->setMaximumHeight(110);
-    connect(findingsList_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        const int i = findingsList_->row(item);
-        if (i < 0 || i >= int(findings_.size()))
-            return;
-        const PageFinding& f = findings_[std::size_t(i)];
-        if (isMultiLine(f.field))
-            emit showLine(f.field, f.line);
-    });
-    connect(findingsList_, &QListWidget::itemClicked, findingsList_, &QListWidget::itemActivated);
+    // Return and, on some styles, a single click emit itemActivated; a click always counts.
+    connect(findingsList_, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { activateFinding(findingsList_->row(item)); });
+    connect(findingsList_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { activateFinding(findingsList_->row(item)); });
+
+    note_ = new QLabel(this);
+    note_->setObjectName(QStringLiteral("Hinweis"));
+    note_->setWordWrap(true);
+    note_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    note_->hide();
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
     layout->addWidget(scroll_, 1);
+    layout->addWidget(note_);
     layout->addWidget(findingsList_);
+
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    close->setContext(Qt::WindowShortcut);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
+}
+
+void PagePreview::activateFinding(int index) {
+    if (index < 0 || index >= int(findings_.size()))
+        return;
+    const PageFinding& f = findings_[std::size_t(index)];
+    handingOver_.start();
+    emit showLine(f.field, f.line);
+}
+
+void PagePreview::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && handingOver_.isValid() &&
+        handingOver_.elapsed() < kHandOverMs)
+        emit returnFocus();
+}
+
+void PagePreview::setNote(const QString& note) {
+    note_->setText(note);
+    note_->setVisible(!note.isEmpty());
 }
 
 void PagePreview::songChanged() {
@@ -186,27 +214,12 @@ void PagePreview::refresh() {
     showFindings();
 }
 
-static QString fieldName(FieldId field) {
-    switch (field) {
-    case FieldId::Titel: return QStringLiteral("Titel");
-    case FieldId::Interpret: return QStringLiteral("Interpret");
-    case FieldId::Vorspiel: return QStringLiteral("Bemerkung");
-    case FieldId::Kapo: return QStringLiteral("Kapo");
-    case FieldId::Refrain: return QStringLiteral("Refrain");
-    case FieldId::Bridge: return QStringLiteral("Bridge / Refrain2");
-    case FieldId::Text: return QStringLiteral("Songtext");
-    case FieldId::Nachspiel: return QStringLiteral("Schlussbemerkung");
-    case FieldId::Graphik: return QStringLiteral("Grafik");
-    }
-    return {};
-}
-
 void PagePreview::showFindings() {
     findingsList_->clear();
     for (const PageFinding& f : findings_) {
         const QString where = isMultiLine(f.field)
-                                  ? QStringLiteral("%1, Zeile %2").arg(fieldName(f.field)).arg(f.line)
-                                  : fieldName(f.field);
+                                  ? QStringLiteral("%1, Zeile %2").arg(fieldLabel(f.field)).arg(f.line)
+                                  : fieldLabel(f.field);
         findingsList_->addItem(QStringLiteral("%1: %2").arg(where, f.text));
     }
     findingsList_->setVisible(!findings_.empty());
@@ -217,21 +230,29 @@ void PagePreview::setDocumentName(const QString& name) {
 }
 
 void PagePreview::showWholePage() {
-    const QSize room = scroll_->viewport()->size() - QSize(2 * kMargin, 2 * kMargin + kMarkSpace);
+    zoomMode_ = Zoom::WholePage;
+    // One pixel less than the room: the sheet's size is rounded up, and a scroll bar for a pixel
+    // would take the room away.
+    const QSize room = scroll_->viewport()->size() - QSize(2 * kMargin + 1, 2 * kMargin + kMarkSpace + 1);
     const QSize page = pageSize();
     view_->setScale(std::min(double(room.width()) / page.width(), double(room.height()) / page.height()));
 }
 
 void PagePreview::showPageWidth() {
-    const int room = scroll_->viewport()->width() - 2 * kMargin - scroll_->verticalScrollBar()->sizeHint().width();
+    zoomMode_ = Zoom::PageWidth;
+    // Room for the vertical scroll bar the page will need, unless it is already there.
+    const QScrollBar* bar = scroll_->verticalScrollBar();
+    const int room = scroll_->viewport()->width() - 2 * kMargin - (bar->isVisible() ? 0 : bar->sizeHint().width());
     view_->setScale(double(room) / pageSize().width());
 }
 
 void PagePreview::zoomIn() {
+    zoomMode_ = Zoom::Free;
     view_->setScale(view_->scale() * kZoomStep);
 }
 
 void PagePreview::zoomOut() {
+    zoomMode_ = Zoom::Free;
     view_->setScale(view_->scale() / kZoomStep);
 }
 
@@ -239,7 +260,16 @@ double PagePreview::zoom() const {
     return view_->scale();
 }
 
+void PagePreview::followSize() {
+    if (zoomMode_ == Zoom::WholePage)
+        showWholePage();
+    else if (zoomMode_ == Zoom::PageWidth)
+        showPageWidth();
+}
+
 bool PagePreview::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == scroll_->viewport() && event->type() == QEvent::Resize)
+        followSize();
     if (watched == scroll_->viewport() && event->type() == QEvent::Wheel) {
         const auto* wheel = static_cast<QWheelEvent*>(event);
         if (wheel->modifiers() & Qt::ControlModifier) {

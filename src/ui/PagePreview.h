@@ -5,6 +5,7 @@
 #include "platform/PageRecorder.h"
 #include "print/PageCheck.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -22,13 +23,15 @@ class PageView;
 // The page as it will print, in a window of its own beside the main window. It is composed with the
 // printer's text measures at 600 dots per inch and replayed onto the screen at the chosen zoom, and
 // it follows the song: each change restarts a short pause, after which the page is composed anew.
-// Below the page the page check's findings are listed; activating one asks the main window to show
-// that line.
+// Below the page the page check's findings are listed; activating one (click or Return) hands the
+// keyboard to the main window, at that line. Escape closes the preview.
 class PagePreview : public QWidget {
     Q_OBJECT
 public:
     // How long the preview waits after the last change before it composes the page again.
     static constexpr int kPauseMs = 120;
+    // How long after a finding was activated the preview gives the keyboard back when it gets it.
+    static constexpr int kHandOverMs = 400;
 
     explicit PagePreview(const SongDocument& doc, QWidget* parent = nullptr);
     ~PagePreview() override;
@@ -40,6 +43,7 @@ public:
     // "Seitenvorschau - [NAME]", NAME as the main window shows it.
     void setDocumentName(const QString& name);
 
+    // The zoom that shows the whole page, or the page's width, follows the window's size from then on.
     void showWholePage();
     void showPageWidth();
     void zoomIn();
@@ -51,18 +55,28 @@ public:
     QSize pageSize() const { return sheet_; }
     bool refreshPending() const { return pause_.isActive(); }
 
+    // A line above the findings that says what a command did to the song (fitting it to the page);
+    // empty hides it.
+    void setNote(const QString& note);
+
 signals:
-    // A finding of a multi-line field was chosen: show line `line` (1-based) of `field`.
+    // A finding was chosen: show line `line` (1-based) of `field`.
     void showLine(versino::FieldId field, int line);
+    // The preview became the active window again while it was handing the keyboard over to the
+    // main window (a window manager that finishes activating the clicked window late): take it back.
+    void returnFocus();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void setupWidgets();
     void showFindings();
+    void activateFinding(int index);
+    void followSize();
 
     const SongDocument& doc_;
     PageMetrics metrics_;
@@ -72,9 +86,13 @@ private:
     QTimer pause_;
     bool stale_ = false; // the song changed while the preview was hidden
     bool shown_ = false; // shown before: the zoom is the user's
+    enum class Zoom { Free, WholePage, PageWidth };
+    Zoom zoomMode_ = Zoom::Free;
+    QElapsedTimer handingOver_; // runs from the activation of a finding
     QScrollArea* scroll_ = nullptr;
     PageView* view_ = nullptr;
     QListWidget* findingsList_ = nullptr;
+    QLabel* note_ = nullptr;
     QPushButton* wholePage_ = nullptr;
     QPushButton* pageWidth_ = nullptr;
 };

@@ -48,8 +48,10 @@ TEST_F(FitToPage, findsTheLargestFittingSizesKeepingTheirDifference) {
         doc.AkkordFont.size = 12;
         doc.TitelFont.size = 30;
         doc.Modified = false;
-        ASSERT_EQ(fitToOnePage(doc, metrics->surface()), FitResult::Fitted) << lines << "x" << width;
+        const FitOutcome fit = fitToOnePage(doc, metrics->surface());
+        ASSERT_EQ(fit.result, FitResult::Fitted) << lines << "x" << width;
         const int text = doc.TextFont.size;
+        EXPECT_EQ(fit.message, QStringLiteral("Text 16 \u2192 %1 Punkt, Akkorde 12 \u2192 %2 Punkt").arg(text).arg(text - 4));
         EXPECT_EQ(text - doc.AkkordFont.size, 4);
         EXPECT_FALSE(offPage(text, text - 4));
         EXPECT_TRUE(offPage(text + 1, text - 3)) << "one point more would not fit";
@@ -63,10 +65,37 @@ TEST_F(FitToPage, neverGoesBelowSixPointsAndChangesNothingWhenEvenThatFails) {
     doc.TextFont.size = 12;
     doc.AkkordFont.size = 10;
     doc.Modified = false;
-    EXPECT_EQ(fitToOnePage(doc, metrics->surface()), FitResult::CannotFit);
+    EXPECT_EQ(fitToOnePage(doc, metrics->surface()).result, FitResult::CannotFit);
     EXPECT_EQ(doc.TextFont.size, 12);
     EXPECT_EQ(doc.AkkordFont.size, 10);
     EXPECT_FALSE(doc.Modified);
+}
+
+TEST_F(FitToPage, namesTheLineWhenOnlyATooWideLineKeepsTheSongFromFitting) {
+    const std::string wide(700, 'w');
+    std::string tooLong;
+    for (int i = 0; i < 400; ++i)
+        tooLong += "<Am>Zeile\r\n";
+    const struct {
+        std::string title, lyrics;
+        const char* says;
+    } cases[] = {
+        {"", tooLong, kCannotFitMessage},
+        {"", "Eins\r\n" + wide + "\r\nDrei\r\n",
+         "Der Song passt nicht auf eine Seite, weil eine Zeile zu breit ist: Songtext, Zeile 2 \u201Ewwwwwwwww"},
+        {"", "Eins\r\n<C>" + wide + "\r\n" + wide + "\r\n" + wide + "\r\n", "Auch 2 weitere Zeilen sind zu breit."},
+        {wide, "Eins\r\n", "zu breit ist: Titel \u201Ewww"},
+        {"", tooLong + wide, kCannotFitMessage},
+    };
+    for (const auto& c : cases) {
+        doc.TitelEdit().setText(c.title);
+        doc.TextEdit().setText(c.lyrics);
+        doc.TextFont.size = 12;
+        doc.AkkordFont.size = 10;
+        const FitOutcome fit = fitToOnePage(doc, metrics->surface());
+        EXPECT_EQ(fit.result, FitResult::CannotFit);
+        EXPECT_TRUE(fit.message.contains(QString::fromUtf8(c.says))) << fit.message.toStdString();
+    }
 }
 
 } // namespace

@@ -18,7 +18,7 @@ namespace {
 
 class MusicCommands : public ::testing::Test {
 protected:
-    MusicCommands() : commands(doc, dialogs, {[this] { caption = captionFor(doc.DocumentName); }, {}, {}}) {
+    MusicCommands() : commands(doc, dialogs, {[this] { caption = captionFor(doc.DocumentName); }, {}, {}, {}}) {
         commands.FormCreate();
         for (FieldId id : kAllFields)
             doc.field(id).setChangeHandler([this, id] {

@@ -34,7 +34,7 @@ public:
 
 class Editor : public ::testing::Test {
 protected:
-    Editor() : commands(doc, dialogs, {[this] { caption = captionFor(doc.DocumentName); }, {}, {}}) {
+    Editor() : commands(doc, dialogs, {[this] { caption = captionFor(doc.DocumentName); }, {}, {}, {}}) {
         commands.FormCreate();
     }
 

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace versino;
 using versino::testing::uiApp;
@@ -74,6 +75,34 @@ TEST_F(PlainTextFieldTest, typedCharacterOutsideTheCodePageBecomesQuestionMark) 
     EXPECT_EQ(field->text(), "a?\x80"
                              "b");
     EXPECT_EQ(counter.changes, 4);
+}
+
+TEST_F(PlainTextFieldTest, editTextIsOneChangeTheWidgetsOwnUndoTakesBackKeepingEarlierTyping) {
+    // Random texts that share beginnings and ends in many ways, over lines and code page characters.
+    const std::string pieces[] = {"<Am>", "\r\n", "Zeile", " ", "\xE4\xF6", "<G7>", "x", "\r\n\r\n"};
+    std::mt19937 rng(15);
+    const auto randomText = [&] {
+        std::string t;
+        for (int n = int(rng() % 12); n > 0; --n)
+            t += pieces[rng() % std::size(pieces)];
+        return t;
+    };
+    edit->setFocus();
+    for (int round = 0; round < 200; ++round) {
+        const std::string start = randomText(), next = randomText();
+        field->setText(start);
+        QTest::keyClick(edit, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(edit, QStringLiteral("q")); // no random text holds a "q"
+        const std::string typed = field->text();
+        counter.changes = 0;
+        field->editText(next);
+        ASSERT_EQ(field->text(), next) << round;
+        EXPECT_EQ(counter.changes, 1);
+        edit->undo();
+        EXPECT_EQ(field->text(), typed) << "one step takes the whole edit back";
+        edit->undo();
+        EXPECT_EQ(field->text(), start) << "the typing before it is still there to take back";
+    }
 }
 
 TEST_F(PlainTextFieldTest, pastedTextIsCleanedAsItEnters) {

@@ -9,6 +9,8 @@
 
 #include <QFile>
 #include <QListWidget>
+#include <QScrollArea>
+#include <QScreen>
 #include <QTemporaryDir>
 
 using namespace versino;
@@ -90,6 +92,84 @@ TEST_F(Preview, listsWhatDoesNotFitAndAFindingLeadsToItsLine) {
     EXPECT_TRUE(list->item(below)->text().contains(QStringLiteral("Songtext, Zeile %1").arg(line)));
     emit list->itemActivated(list->item(below));
     EXPECT_EQ(textEdit()->textCursor().blockNumber(), line - 1);
+}
+
+TEST_F(Preview, aFindingHandsTheKeyboardToTheMainWindowAtThatLine) {
+    lyrics(120);
+    showActive();
+    ui::PagePreview* p = open();
+    auto* list = p->findChild<QListWidget*>(QStringLiteral("Befunde"));
+    int below = 0;
+    while (p->findings()[std::size_t(below)].kind != PageFindingKind::BelowPage)
+        ++below;
+    const int line = p->findings()[std::size_t(below)].line;
+    for (const bool byKey : {false, true}) {
+        QTest::qWait(ui::PagePreview::kHandOverMs);
+        p->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(p));
+        form->showMinimized();
+        textEdit()->setTextCursor(QTextCursor(textEdit()->document()));
+        list->setFocus();
+        list->setCurrentRow(below);
+        if (byKey)
+            QTest::keyClick(list, Qt::Key_Return);
+        else
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(below)).center());
+        EXPECT_FALSE(form->isMinimized()) << byKey;
+        // Not qWaitForWindowActive: a window counts as active there while a window of its own is.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == form.get(); })) << byKey;
+        EXPECT_EQ(QApplication::focusWidget(), textEdit()) << byKey;
+        EXPECT_EQ(textEdit()->textCursor().blockNumber(), line - 1) << byKey;
+    }
+    // A window manager that finishes activating the clicked preview only now: the keyboard goes back.
+    p->activateWindow();
+    QTest::qWait(100);
+    EXPECT_EQ(QApplication::activeWindow(), form.get());
+
+    // A finding of a single-line field leads to that field.
+    doc().GraphikEdit().setText("fehlt.bmp");
+    p->refresh();
+    list->setCurrentRow(int(p->findings().size()) - 1);
+    ASSERT_EQ(p->findings().back().field, FieldId::Graphik);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), lineEdit("GraphikEdit"));
+}
+
+TEST_F(Preview, opensWhereItLeavesTheBeginningsOfTheLyricLinesInView) {
+    showActive();
+    const QRect lyrics(textEdit()->mapToGlobal(QPoint(0, 0)), textEdit()->size());
+    const QRect starts(lyrics.topLeft(), QSize(lyrics.width() / 2, lyrics.height()));
+    ui::PagePreview* p = open();
+    EXPECT_FALSE(p->frameGeometry().intersects(starts)) << "opened at " << p->x() << "," << p->y();
+    EXPECT_GE(p->frameGeometry().width(), 340);
+    const QRect screen = form->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(p->frameGeometry()));
+    for (const bool coversStarts : {true, false}) {
+        p->close();
+        const QPoint moved = coversStarts ? lyrics.topLeft() : QPoint(starts.right() + 20, screen.top());
+        p->move(moved);
+        open();
+        EXPECT_FALSE(p->frameGeometry().intersects(starts));
+        if (!coversStarts) {
+            EXPECT_EQ(p->pos(), moved) << "a place the user chose that hides nothing is kept";
+        }
+    }
+}
+
+TEST_F(Preview, escapeClosesItAndTheWholePageStaysInViewWhenItIsResized) {
+    lyrics(10);
+    ui::PagePreview* p = open();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(p));
+    auto* scroll = p->findChild<QScrollArea*>();
+    for (const QSize size : {QSize(420, 560), QSize(900, 1100), QSize(380, 900)}) {
+        p->resize(size);
+        QApplication::processEvents();
+        const QSize room = scroll->viewport()->size(), page = scroll->widget()->size();
+        EXPECT_TRUE(page.width() <= room.width() && page.height() <= room.height()) << size.width();
+        EXPECT_TRUE(page.width() >= room.width() - 3 || page.height() >= room.height() - 3) << "as large as it fits";
+    }
+    QTest::keyClick(p, Qt::Key_Escape);
+    EXPECT_FALSE(p->isVisible());
 }
 
 TEST_F(Preview, drawsExactlyWhatThePdfPageGets) {

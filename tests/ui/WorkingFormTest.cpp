@@ -161,6 +161,8 @@ TEST_F(WorkingForm, menuTreeHasItsCaptionsAndShortcuts) {
         {"ExportPdf", "&PDF-Dokument . . .", QKeySequence()},
         {"ExportChordPro", "&ChordPro . . .", QKeySequence()},
         {"Ersetzen", "&Suchen und Ersetzen", QKeySequence()},
+        {"Rueckgaengig", "&Rückgängig", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z)},
+        {"Wiederherstellen", "&Wiederherstellen", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Y)},
         {"Bedienungshinweise", "Bedienungshinweise", QKeySequence()},
         {"Info", "Info", QKeySequence()},
     };
@@ -183,10 +185,11 @@ TEST_F(WorkingForm, menuTreeHasItsCaptionsAndShortcuts) {
                                               "&Exportieren", "&Drucken", "Seiten&vorschau", "-",
                                               "Programm &beenden"}));
     EXPECT_EQ(captions("Exportieren"), QStringList({"&PDF-Dokument . . .", "&ChordPro . . ."}));
-    EXPECT_EQ(captions("Bearbeiten1").size(), 8);
+    EXPECT_EQ(captions("Bearbeiten1").size(), 11);
     EXPECT_EQ(captions("Bearbeiten1").at(4), QStringLiteral("Auf eine Seite &einpassen"));
     EXPECT_EQ(captions("Bearbeiten1").at(5), QStringLiteral("&Transponieren . . ."));
-    EXPECT_EQ(captions("Bearbeiten1").at(6), QStringLiteral("-"));
+    EXPECT_EQ(captions("Bearbeiten1").mid(6), QStringList({"-", "&Suchen und Ersetzen", "-", "&Rückgängig",
+                                                           "&Wiederherstellen"}));
     EXPECT_EQ(captions("Hilfe"), QStringList({"Bedienungshinweise", "Info"}));
     QStringList bar;
     for (QAction* a : form->menuBar()->actions())

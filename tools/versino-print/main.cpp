@@ -286,8 +286,11 @@ bool Run::load(const QString& path, versino::SongDocument& doc) {
         how.notation = o_.notation.value_or(how.notation);
         versino::transposeSong(doc, how);
     }
-    if (o_.fit && versino::fitToOnePage(doc, page()) == versino::FitResult::CannotFit)
-        fail(path + QStringLiteral(": ") + QString::fromUtf8(versino::kCannotFitMessage));
+    if (o_.fit) {
+        const versino::FitOutcome fit = versino::fitToOnePage(doc, page());
+        if (fit.result == versino::FitResult::CannotFit)
+            fail(path + QStringLiteral(": ") + fit.message);
+    }
     return true;
 }
 
