@@ -30,6 +30,7 @@ inline void check(bool ok, const char* what, const std::string& detail = {}) {
 void layoutInput(const std::uint8_t* data, std::size_t size);
 void pageInput(const std::uint8_t* data, std::size_t size);
 void bitmapInput(const std::uint8_t* data, std::size_t size);
+void chordProInput(const std::uint8_t* data, std::size_t size);
 
 } // namespace versino::fuzz
 

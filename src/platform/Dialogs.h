@@ -43,10 +43,11 @@ public:
     virtual std::optional<FontSetting> chooseFont(const FontSetting& preset) = 0;
 
     // The transposition dialog, preset with a notation and spelling (the semitones are chosen
-    // afresh); `unrecognised` chords of the song will stay as they are, which the dialog says.
-    // Returns the chosen steps (never 0), notation and spelling, or nothing when cancelled.
+    // afresh); the `unrecognised` chords of the song will stay as they are, which the dialog says,
+    // naming them. Returns the chosen steps (never 0), notation and spelling, or nothing when
+    // cancelled.
     virtual std::optional<transpose::Options> askTranspose(const transpose::Options& preset,
-                                                           int unrecognised) = 0;
+                                                           const transpose::Count& unrecognised) = 0;
 };
 
 } // namespace versino

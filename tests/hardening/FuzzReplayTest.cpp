@@ -50,3 +50,7 @@ TEST(FuzzReplay, pageComposerInputs) {
 TEST(FuzzReplay, bitmapInputs) {
     replay("bitmap", versino::fuzz::bitmapInput);
 }
+
+TEST(FuzzReplay, chordProReaderInputs) {
+    replay("chordpro", versino::fuzz::chordProInput);
+}

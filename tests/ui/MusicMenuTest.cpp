@@ -97,7 +97,8 @@ TEST_F(MusicMenu, openingAChordProSongFillsTheWindowAndReportsWhatWasLeftOut) {
 
 TEST(TransposeDialogWidget, acceptsNoZeroStepsAndReturnsWhatIsChosen) {
     uiApp();
-    TransposeDialog dialog({0, transpose::Notation::International, transpose::Spelling::Automatic}, 2);
+    TransposeDialog dialog({0, transpose::Notation::International, transpose::Spelling::Automatic},
+                           transpose::Count{0, 3, {"N.C.", "\xB0"}});
     QPushButton* ok = dialog.buttons()->button(QDialogButtonBox::Ok);
     EXPECT_FALSE(ok->isEnabled());
     EXPECT_EQ(dialog.stepsBox()->minimum(), -11);
@@ -106,7 +107,14 @@ TEST(TransposeDialogWidget, acceptsNoZeroStepsAndReturnsWhatIsChosen) {
     EXPECT_EQ(dialog.spellingBox()->currentText(), QStringLiteral("automatisch"));
     const QLabel* note = dialog.findChild<QLabel*>(QStringLiteral("UnrecognisedLabel"));
     ASSERT_NE(note, nullptr);
-    EXPECT_TRUE(note->text().startsWith(QStringLiteral("2 Akkorde")));
+    EXPECT_EQ(note->text(),
+              QStringLiteral("3 Akkorde werden nicht erkannt und bleiben, wie sie sind: „N.C.“, „°“"));
+    // The unit agrees with the number.
+    for (const auto& [steps, text] : {std::pair{1, "1 Halbton"}, {-1, "-1 Halbton"}, {2, "2 Halbtöne"},
+                                      {-11, "-11 Halbtöne"}}) {
+        dialog.stepsBox()->setValue(steps);
+        EXPECT_EQ(dialog.stepsBox()->text(), QString::fromUtf8(text));
+    }
 
     dialog.stepsBox()->setValue(-5);
     dialog.notationBox()->setCurrentIndex(0);
