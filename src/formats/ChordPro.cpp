@@ -29,6 +29,9 @@ constexpr std::string_view kSecondChorus = "x_versino_refrain2";
 constexpr std::string_view kUnplaced = "x_versino_unplaced";
 // "{x_versino_notation: de ...}": the chords were German names, written in international ones.
 constexpr std::string_view kNotation = "x_versino_notation";
+// ChordPro's sign for diminished chords ("[C#°7]"), in Windows-1252. In the song notation the
+// same character starts a chord's raised part, so it never passes into a chord unchanged.
+constexpr char kDegree = '\xB0';
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
@@ -110,11 +113,11 @@ bool isMarkupTag(std::string_view name) {
     return false;
 }
 
-// Names in the notation directive's table: blanks, "=", "%", "@" and "}" written as %XX.
+// Names in the notation directive's table: blanks, tabs, "=", "%", "@" and "}" written as %XX.
 std::string encodeName(std::string_view name) {
     std::string out;
     for (char c : name) {
-        if (c == ' ' || c == '=' || c == '%' || c == '@' || c == '}') {
+        if (static_cast<unsigned char>(c) <= ' ' || c == '=' || c == '%' || c == '@' || c == '}') {
             char buf[4];
             std::snprintf(buf, sizeof buf, "%%%02X", unsigned(static_cast<unsigned char>(c)));
             out += buf;
@@ -266,7 +269,7 @@ private:
         if (!body.empty() && body[0] == '*')
             body.erase(0, 1); // "[**x]" is a chord that begins with a star
         for (char& c : body) {
-            if (c == notation::kRaise) {
+            if (c == kDegree) {
                 c = 'o'; // diminished in ChordPro, not the start of a raised part
                 ++changes_.degree;
             }
@@ -457,7 +460,8 @@ private:
         std::string_view value = i < inner.size() ? trim(inner.substr(i + 1)) : std::string_view();
         if (i < inner.size() && inner[i] != ':' && !value.empty() && value.front() == ':')
             value = trim(value.substr(1));
-        const std::string v = plain(value);
+        // Trimmed after the markup is gone: "<i> x" is " x" without it.
+        const std::string v(trim(plain(value)));
 
         if (name == "title" || name == "t") {
             single(FieldId::Titel, v, QStringLiteral("weitere Titel"));
@@ -769,7 +773,7 @@ public:
         if (transpose::parseChord(out, transpose::Notation::International)) {
             const std::size_t root = out.size() > 1 && (out[1] == '#' || out[1] == 'b') ? 2 : 1;
             if (root < out.size() && out[root] == 'o')
-                out[root] = notation::kRaise;
+                out[root] = kDegree;
         }
         return out;
     }
