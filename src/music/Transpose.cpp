@@ -356,22 +356,24 @@ bool resolveForms(const std::vector<std::string_view>& texts, Notation notation)
 }
 
 Notation guessNotation(const std::vector<std::string_view>& texts) {
-    bool english = false;
+    bool flat = false, sharp = false, plainB = false;
     for (std::string_view text : texts) {
         bool german = false;
         forEachChordName(text, [&](std::string_view name) {
             if (!parseChord(name, Notation::German))
                 return;
             const char root = toUpper(name[0]);
-            if (root == 'H')
-                german = true;
-            else if (name.size() > 1 && name[1] == 'b')
-                english = true;
+            const char next = name.size() > 1 ? name[1] : '\0';
+            german = german || root == 'H';
+            flat = flat || next == 'b';
+            sharp = sharp || next == '#';
+            plainB = plainB || (root == 'B' && next != 'b' && next != '#' && next != 'i' && next != 'e');
         });
         if (german)
             return Notation::German;
     }
-    return english ? Notation::International : Notation::German;
+    // A B among chords written with "#" is B natural: in German the song would have an H.
+    return flat || (sharp && plainB) ? Notation::International : Notation::German;
 }
 
 } // namespace versino::transpose

@@ -86,8 +86,9 @@ Spelling resolveSpelling(const std::vector<std::string_view>& texts, const Optio
 // else the notation's own ("is"/"es" in German, "#"/"b" in international).
 bool resolveForms(const std::vector<std::string_view>& texts, Notation notation);
 
-// German (the program speaks German) unless the chords are spelled the English way: a root
-// followed by a flat written "b" ("Bb", "Eb", "Ab") and no chord on "H".
+// German (the program speaks German) unless the chords are spelled the English way and none is
+// on "H": a root followed by a flat written "b" ("Bb", "Eb", "Ab"), or a "B" among chords with
+// sharps written "#" ("B F# G#m", a song in B major).
 Notation guessNotation(const std::vector<std::string_view>& texts);
 
 } // namespace versino::transpose

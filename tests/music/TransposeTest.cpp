@@ -104,6 +104,10 @@ TEST(TransposeText, assumesGermanUnlessFlatsAreWrittenTheEnglishWay) {
         {{"<Eb> <F>"}, Notation::International},
         {{"<C> <Ab\xB0" "7>"}, Notation::International},
         {{"<Eb>", "<H>"}, Notation::German}, // an H settles it
+        {{"<B> <F#> <G#m>"}, Notation::International},
+        {{"<F#m> <D>", "<Bm>"}, Notation::International},
+        {{"<Fis> <B>"}, Notation::German},
+        {{"<F#> <Bb>"}, Notation::International},
     };
     for (const auto& c : cases)
         EXPECT_EQ(guessNotation(c.texts), c.expected) << c.texts[0];
