@@ -162,6 +162,8 @@ public:
                 continue;
             const std::string key = decodeName(entry.substr(0, eq));
             const std::string name = decodeName(entry.substr(eq + 1));
+            if (!fitsAChord(name))
+                continue;
             int index = 0;
             if (key[0] == '@' && std::from_chars(key.data() + 1, key.data() + key.size(), index).ptr ==
                                      key.data() + key.size())
@@ -169,6 +171,16 @@ public:
             else
                 byName_[key] = name;
         }
+    }
+
+    // A name the export could have written: one that a chord holds whole and a field can take.
+    static bool fitsAChord(std::string_view name) {
+        for (char c : name) {
+            const auto b = static_cast<unsigned char>(c);
+            if ((b < ' ' && c != '\t') || b == 127 || c == notation::kChordClose || c == notation::kRaise)
+                return false;
+        }
+        return true;
     }
 
     // The next chord of the song, as the German name it had.
@@ -929,7 +941,12 @@ std::string format(const SongDocument& doc) {
     bool chorusWritten = false, bridgeWritten = false;
     // "{chorus}" repeats the chorus written last, so another chorus in between is written again.
     notation::Directive lastChorus = notation::Directive::None;
-    for (const std::string& line : lines::split(lyrics)) {
+    const std::vector<std::string> lyricLines = lines::split(lyrics);
+    // Blank lines before the first line of a song belong to its header when read; an empty verse
+    // first makes them lyrics.
+    if (!lyricLines.empty() && lyricLines.front().empty())
+        body += "{start_of_verse}\n{end_of_verse}\n";
+    for (const std::string& line : lyricLines) {
         switch (notation::directiveOf(line)) {
         case notation::Directive::Refrain:
             if (lastChorus == notation::Directive::Refrain)
