@@ -388,7 +388,10 @@ public:
     }
 
     // A sentence for the report about what was changed rather than left out.
-    void note(const QString& sentence) { dropped_.emplace_back(sentence, 0); }
+    void note(const QString& sentence) {
+        if (std::find(dropped_.begin(), dropped_.end(), std::pair(sentence, 0)) == dropped_.end())
+            dropped_.emplace_back(sentence, 0);
+    }
 
 private:
     enum class Env { None, Chorus, Bridge, Lyrics, Skipped };
