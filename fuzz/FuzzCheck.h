@@ -31,6 +31,7 @@ void layoutInput(const std::uint8_t* data, std::size_t size);
 void pageInput(const std::uint8_t* data, std::size_t size);
 void bitmapInput(const std::uint8_t* data, std::size_t size);
 void chordSheetInput(const std::uint8_t* data, std::size_t size);
+void chordProInput(const std::uint8_t* data, std::size_t size);
 
 } // namespace versino::fuzz
 

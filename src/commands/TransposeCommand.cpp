@@ -20,12 +20,13 @@ transpose::Options transposePreset(const SongDocument& doc) {
     return preset;
 }
 
-int unrecognisedChords(const SongDocument& doc) {
+transpose::Count unrecognisedChords(const SongDocument& doc) {
     const transpose::Options preset = transposePreset(doc);
     transpose::Count count;
     for (FieldId id : kChordFields)
         transpose::transposeText(doc.field(id).text(), preset, count);
-    return count.unrecognised;
+    count.transposed = 0;
+    return count;
 }
 
 transpose::Count transposeSong(SongDocument& doc, const transpose::Options& options) {
@@ -34,6 +35,8 @@ transpose::Count transposeSong(SongDocument& doc, const transpose::Options& opti
         texts[i] = doc.field(kChordFields[i]).text();
     transpose::Options resolved = options;
     resolved.spelling = transpose::resolveSpelling({texts[0], texts[1], texts[2]}, options);
+    if (!resolved.germanForms)
+        resolved.germanForms = transpose::resolveForms({texts[0], texts[1], texts[2]}, options.notation);
     transpose::Count count;
     for (std::size_t i = 0; i < texts.size(); ++i) {
         std::string moved = transpose::transposeText(texts[i], resolved, count);

@@ -21,7 +21,8 @@ inline const char* const kExportFilter = "ChordPro (*.cho)|*.cho";
 inline const char* const kExtension = "cho";
 
 // What an import left out: a description of each kind, with how often it occurred, in the order
-// of first occurrence.
+// of first occurrence. An entry with the count 0 is a finished sentence about what the import
+// changed instead ("3 Zeichen ersetzt: Ż→Z, ł→l, ą→a").
 using Dropped = std::vector<std::pair<QString, int>>;
 
 struct Import {
@@ -36,22 +37,22 @@ bool isChordProFile(const QString& path);
 // extension.
 QString layoutNameFor(const QString& path);
 
-// The bytes of a ChordPro file as Windows-1252 text: UTF-8 with or without a byte-order mark,
-// otherwise taken as 8-bit text. A character that Windows-1252 lacks becomes "?".
-std::string decode(std::string_view bytes);
-
-// Reads a ChordPro song. The fields start empty and the fonts as given; the title and performer
-// fonts are never changed.
+// Reads a ChordPro song: UTF-8 with or without a byte-order mark, UTF-16 with one, or else
+// Windows-1252; line ends LF, CR LF or CR. The fields start empty and the fonts as given; the
+// title and performer fonts are never changed. A "<" of the text stays text ("‹"), markup goes,
+// "{chorus}" repeats the chorus defined last, "[*Bis]" is text on the chord row (a raised part
+// without a chord: "<°Bis>"), and a "°" in a chord means diminished ("o"). Linear in the input.
 Import parse(std::string_view bytes, const std::array<FontSetting, 4>& fontsBefore);
 
-// The song as ChordPro text in UTF-8.
+// The song as ChordPro text in UTF-8. German chord names are written the international way, with
+// "{x_versino_notation: de ...}" so that parse gives them back.
 std::string format(const SongDocument& doc);
 
-// The message that tells the user what an import left out; empty when nothing was.
+// The message that tells the user what an import left out or changed; empty when nothing was.
 QString droppedMessage(const Dropped& dropped);
 
-// Reads the file into `doc`, all or nothing: on a FileError `doc` is unchanged. Does not touch
-// DocumentName or Modified. Returns what was left out.
+// Reads the file into `doc`, all or nothing: on a FileError `doc` is unchanged. The song starts
+// from the default fonts. Does not touch DocumentName or Modified. Returns what was left out.
 Dropped ReadChordProFile(SongDocument& doc, const QString& path);
 
 // Writes the song as a ChordPro file, atomically. The document is not changed.

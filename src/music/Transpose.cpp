@@ -1,15 +1,17 @@
 #include "music/Transpose.h"
 
+#include "document/Notation.h"
+
+#include <algorithm>
 #include <array>
 #include <cctype>
 
 namespace versino::transpose {
 namespace {
 
-constexpr char kSuperscript = '\xB0';
-
 struct Note {
     int pitch = 0;
+    int accidental = 0; // -1, 0, +1 as written
     bool lowerCase = false;
     bool germanForms = true;
     std::size_t length = 0;
@@ -23,58 +25,48 @@ int mod12(int v) {
     return ((v % 12) + 12) % 12;
 }
 
+bool isUpper(char c) { return c >= 'A' && c <= 'Z'; }
+char toUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+char toLower(char c) { return isUpper(c) ? char(c - 'A' + 'a') : c; }
+
 std::optional<Note> parseNote(std::string_view s, Notation notation) {
     if (s.empty())
         return std::nullopt;
-    const char c = s[0];
-    const bool lower = std::islower(static_cast<unsigned char>(c)) != 0;
+    const char up = toUpper(s[0]);
     int pitch = 0;
-    switch (std::toupper(static_cast<unsigned char>(c))) {
-    case 'C':
-        pitch = 0;
-        break;
-    case 'D':
-        pitch = 2;
-        break;
-    case 'E':
-        pitch = 4;
-        break;
-    case 'F':
-        pitch = 5;
-        break;
-    case 'G':
-        pitch = 7;
-        break;
-    case 'A':
-        pitch = 9;
-        break;
-    case 'B':
-        pitch = notation == Notation::German ? 10 : 11;
-        break;
-    case 'H':
-        pitch = 11;
-        break;
-    default:
-        return std::nullopt;
+    switch (up) {
+    case 'C': pitch = 0; break;
+    case 'D': pitch = 2; break;
+    case 'E': pitch = 4; break;
+    case 'F': pitch = 5; break;
+    case 'G': pitch = 7; break;
+    case 'A': pitch = 9; break;
+    case 'B': pitch = 11; break;
+    case 'H': pitch = 11; break;
+    default: return std::nullopt;
     }
     Note note;
-    note.lowerCase = lower;
+    note.lowerCase = !isUpper(s[0]);
     note.germanForms = notation == Notation::German;
     std::size_t pos = 1;
-    const char up = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (startsWith(s, pos, "#")) {
-        ++pitch, ++pos, note.germanForms = false;
+    if (up == 'B' && notation == Notation::German) {
+        // German B is the flat of H; "Bb" is a common shorthand for the same note, not a double flat.
+        note.accidental = -1;
+        if (startsWith(s, pos, "b"))
+            ++pos, note.germanForms = false;
+    } else if (startsWith(s, pos, "#")) {
+        note.accidental = 1, ++pos, note.germanForms = false;
     } else if (startsWith(s, pos, "is")) {
-        ++pitch, pos += 2, note.germanForms = true;
+        note.accidental = 1, pos += 2, note.germanForms = true;
     } else if ((up == 'A' || up == 'E') && startsWith(s, pos, "s") && !startsWith(s, pos, "sus")) {
         // "As", "Es": but "Asus4" is A with a suspended fourth.
-        --pitch, ++pos, note.germanForms = true;
+        note.accidental = -1, ++pos, note.germanForms = true;
     } else if (startsWith(s, pos, "es")) {
-        --pitch, pos += 2, note.germanForms = true;
+        note.accidental = -1, pos += 2, note.germanForms = true;
     } else if (startsWith(s, pos, "b")) {
-        --pitch, ++pos, note.germanForms = false;
+        note.accidental = -1, ++pos, note.germanForms = false;
     }
-    note.pitch = mod12(pitch);
+    note.pitch = mod12(pitch + note.accidental);
     note.length = pos;
     return note;
 }
@@ -100,6 +92,79 @@ bool isChordSuffix(std::string_view suffix) {
     return reachable[run] != 0;
 }
 
+bool sharpKey(int majorKey, bool fromMinor) {
+    switch (mod12(majorKey)) {
+    case 1:
+    case 3:
+    case 5:
+    case 8:
+    case 10:
+        return false;
+    case 6:
+        // F sharp major, but E flat minor: the names these keys are usually written in.
+        return !fromMinor;
+    default:
+        return true;
+    }
+}
+
+bool minorSuffix(std::string_view suffix) {
+    return !suffix.empty() && suffix[0] == 'm' && suffix.substr(0, 3) != "maj";
+}
+
+bool isMinor(const Chord& chord) { return chord.lowerCase || minorSuffix(chord.suffix); }
+
+bool sharpFor(const Chord& chord, int semitones) {
+    return sharpKey((isMinor(chord) ? chord.root + 3 : chord.root) + semitones, isMinor(chord));
+}
+
+std::string writeChord(const Chord& chord, const Options& options, bool sharp, bool forms) {
+    // A note that keeps an accidental keeps the forms it was written in.
+    const auto formsOf = [&](int pitch, int accidental, bool written) {
+        const bool black = pitch == 1 || pitch == 3 || pitch == 6 || pitch == 8 || pitch == 10;
+        return accidental != 0 && black ? written : forms;
+    };
+    const int root = mod12(chord.root + options.semitones);
+    std::string out = noteName(root, options.notation, sharp, formsOf(root, chord.rootAccidental, chord.germanForms),
+                               chord.lowerCase);
+    out += chord.suffix;
+    if (chord.bass) {
+        const int bass = mod12(*chord.bass + options.semitones);
+        out += '/';
+        out += noteName(bass, options.notation, sharp, formsOf(bass, chord.bassAccidental, chord.bassGermanForms),
+                        chord.bassLowerCase);
+    }
+    return out;
+}
+
+// Calls f(chordName) for the name of every chord of a text in the song notation, line by line.
+template <typename F> void forEachChordName(std::string_view text, F&& f) {
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        notation::forEachPiece(line, [&](const notation::Piece& p) {
+            if (p.kind == notation::Piece::Kind::Chord && !p.chord.text.empty())
+                f(p.chord.text);
+        });
+        start = end + 1;
+    }
+}
+
+// A chord with an accidental, or the German B that is one.
+std::optional<Note> firstAccidental(std::string_view name, Notation notation) {
+    if (!parseChord(name, notation))
+        return std::nullopt;
+    const std::optional<Note> root = parseNote(name, notation);
+    if (root && root->accidental != 0)
+        return root;
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<Chord> parseChord(std::string_view text, Notation notation) {
@@ -108,6 +173,7 @@ std::optional<Chord> parseChord(std::string_view text, Notation notation) {
         return std::nullopt;
     Chord chord;
     chord.root = root->pitch;
+    chord.rootAccidental = root->accidental;
     chord.lowerCase = root->lowerCase;
     chord.germanForms = root->germanForms;
     std::string_view rest = text.substr(root->length);
@@ -117,6 +183,7 @@ std::optional<Chord> parseChord(std::string_view text, Notation notation) {
         const std::optional<Note> bass = parseNote(after, notation);
         if (bass && bass->length == after.size()) {
             chord.bass = bass->pitch;
+            chord.bassAccidental = bass->accidental;
             chord.bassLowerCase = bass->lowerCase;
             chord.bassGermanForms = bass->germanForms;
             rest = rest.substr(0, slash);
@@ -147,7 +214,7 @@ std::string noteName(int pitchClass, Notation notation, bool sharp, bool germanF
         if (pc == 11)
             name = "H";
         else if (pc == 10 && !sharp)
-            name = "B";
+            name = germanForms ? "B" : "Bb";
     } else {
         if (pc == 11)
             name = "B";
@@ -155,102 +222,108 @@ std::string noteName(int pitchClass, Notation notation, bool sharp, bool germanF
             name = "Bb";
     }
     if (lowerCase)
-        name[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[0])));
+        name[0] = toLower(name[0]);
     return name;
 }
-
-namespace {
-
-bool sharpKey(int majorKey) {
-    switch (mod12(majorKey)) {
-    case 1:
-    case 3:
-    case 5:
-    case 8:
-    case 10:
-        return false;
-    default:
-        return true;
-    }
-}
-
-int majorKeyOf(const Chord& chord) {
-    const bool minor = chord.lowerCase || (!chord.suffix.empty() && chord.suffix[0] == 'm' &&
-                                           chord.suffix.compare(0, 3, "maj") != 0);
-    return minor ? chord.root + 3 : chord.root;
-}
-
-std::string writeChord(const Chord& chord, const Options& options, bool sharp) {
-    std::string out =
-        noteName(chord.root + options.semitones, options.notation, sharp, chord.germanForms, chord.lowerCase);
-    out += chord.suffix;
-    if (chord.bass) {
-        out += '/';
-        out += noteName(*chord.bass + options.semitones, options.notation, sharp, chord.bassGermanForms,
-                        chord.bassLowerCase);
-    }
-    return out;
-}
-
-bool sharpFor(const Chord& chord, const Options& options) {
-    switch (options.spelling) {
-    case Spelling::Sharp:
-        return true;
-    case Spelling::Flat:
-        return false;
-    case Spelling::Automatic:
-        break;
-    }
-    return sharpKey(majorKeyOf(chord) + options.semitones);
-}
-
-// Calls f(chordText) for every chord of the text, where chordText is the part before "°".
-template <typename F> void forEachChord(std::string_view text, F&& f) {
-    std::size_t i = 0;
-    const std::size_t n = text.size();
-    while (i < n) {
-        const std::size_t open = text.find('<', i);
-        if (open == std::string_view::npos)
-            return;
-        std::size_t end = open + 1;
-        while (end < n && text[end] != '>' && text[end] != '\r' && text[end] != '\n')
-            ++end;
-        std::size_t chordEnd = open + 1;
-        while (chordEnd < end && text[chordEnd] != kSuperscript)
-            ++chordEnd;
-        f(open + 1, chordEnd, end);
-        i = end < n && text[end] == '>' ? end + 1 : end;
-    }
-}
-
-} // namespace
 
 std::optional<std::string> transposeChord(std::string_view text, const Options& options) {
     const std::optional<Chord> chord = parseChord(text, options.notation);
     if (!chord)
         return std::nullopt;
-    return writeChord(*chord, options, sharpFor(*chord, options));
+    bool sharp = options.spelling == Spelling::Sharp;
+    if (options.spelling == Spelling::Automatic)
+        sharp = sharpFor(*chord, options.semitones);
+    return writeChord(*chord, options, sharp, options.germanForms.value_or(chord->germanForms));
+}
+
+std::optional<std::string> internationalName(std::string_view text, Notation notation) {
+    const std::optional<Chord> chord = parseChord(text, notation);
+    if (!chord)
+        return std::nullopt;
+    static constexpr std::array<char, 12> kLetter = {'C', '?', 'D', '?', 'E', 'F', '?', 'G', '?', 'A', '?', 'B'};
+    const auto name = [](int pitch, int accidental) {
+        std::string out(1, kLetter[std::size_t(mod12(pitch - accidental))]);
+        if (accidental > 0)
+            out += '#';
+        else if (accidental < 0)
+            out += 'b';
+        return out;
+    };
+    std::string out = name(chord->root, chord->rootAccidental);
+    // A small root is the German way of writing minor.
+    if (chord->lowerCase && !minorSuffix(chord->suffix))
+        out += 'm';
+    out += chord->suffix;
+    if (chord->bass)
+        out += '/' + name(*chord->bass, chord->bassAccidental);
+    return out;
+}
+
+std::optional<std::string> germanName(std::string_view text) {
+    const std::optional<Chord> chord = parseChord(text, Notation::International);
+    if (!chord)
+        return std::nullopt;
+    static constexpr std::array<const char*, 12> kLetter = {"C", "", "D", "", "E", "F", "", "G", "", "A", "", "H"};
+    const auto name = [](int pitch, int accidental, bool lowerCase) {
+        const int natural = mod12(pitch - accidental);
+        std::string out = kLetter[std::size_t(natural)];
+        if (natural == 11 && accidental < 0)
+            out = "B";
+        else if (accidental > 0)
+            out += "is";
+        else if (accidental < 0)
+            out += natural == 4 || natural == 9 ? "s" : "es";
+        if (lowerCase)
+            out[0] = toLower(out[0]);
+        return out;
+    };
+    std::string out = name(chord->root, chord->rootAccidental, chord->lowerCase);
+    out += chord->suffix;
+    if (chord->bass)
+        out += '/' + name(*chord->bass, chord->bassAccidental, chord->bassLowerCase);
+    return out;
 }
 
 std::string transposeText(std::string_view text, const Options& options, Count& count) {
+    Options resolved = options;
+    if (!resolved.germanForms)
+        resolved.germanForms = resolveForms({text}, options.notation);
     std::string out;
     out.reserve(text.size() + text.size() / 8);
-    std::size_t copied = 0;
-    forEachChord(text, [&](std::size_t begin, std::size_t chordEnd, std::size_t) {
-        if (begin == chordEnd)
-            return;
-        const std::optional<std::string> moved =
-            transposeChord(text.substr(begin, chordEnd - begin), options);
-        if (!moved) {
-            ++count.unrecognised;
-            return;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        std::string_view lineEnd = text.substr(end, end < text.size() ? 1 : 0);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+            lineEnd = text.substr(end - 1, lineEnd.size() + 1);
         }
-        ++count.transposed;
-        out.append(text.substr(copied, begin - copied));
-        out += *moved;
-        copied = chordEnd;
-    });
-    out.append(text.substr(copied));
+        notation::forEachPiece(line, [&](const notation::Piece& p) {
+            const std::string_view written = line.substr(p.offset, p.length);
+            if (p.kind == notation::Piece::Kind::Text || p.chord.text.empty()) {
+                out += written;
+                return;
+            }
+            const std::optional<std::string> moved = transposeChord(p.chord.text, resolved);
+            if (!moved) {
+                ++count.unrecognised;
+                std::vector<std::string>& names = count.unrecognisedNames;
+                if (names.size() < 10 && std::find(names.begin(), names.end(), p.chord.text) == names.end())
+                    names.emplace_back(p.chord.text);
+                out += written;
+                return;
+            }
+            ++count.transposed;
+            notation::appendChord(out, *moved, p.chord.raised, p.chord.hasRaised);
+            if (!p.chord.closed)
+                out.pop_back(); // the end of the line closed it, and still does
+        });
+        out += lineEnd;
+        start = end + 1;
+    }
     return out;
 }
 
@@ -259,29 +332,48 @@ Spelling resolveSpelling(const std::vector<std::string_view>& texts, const Optio
         return options.spelling;
     for (std::string_view text : texts) {
         std::optional<Chord> first;
-        forEachChord(text, [&](std::size_t begin, std::size_t chordEnd, std::size_t) {
+        forEachChordName(text, [&](std::string_view name) {
             if (!first)
-                first = parseChord(text.substr(begin, chordEnd - begin), options.notation);
+                first = parseChord(name, options.notation);
         });
         if (first)
-            return sharpKey(majorKeyOf(*first) + options.semitones) ? Spelling::Sharp : Spelling::Flat;
+            return sharpFor(*first, options.semitones) ? Spelling::Sharp : Spelling::Flat;
     }
     return Spelling::Sharp;
 }
 
+bool resolveForms(const std::vector<std::string_view>& texts, Notation notation) {
+    for (std::string_view text : texts) {
+        std::optional<Note> first;
+        forEachChordName(text, [&](std::string_view name) {
+            if (!first)
+                first = firstAccidental(name, notation);
+        });
+        if (first)
+            return first->germanForms;
+    }
+    return notation == Notation::German;
+}
+
 Notation guessNotation(const std::vector<std::string_view>& texts) {
+    bool flat = false, sharp = false, plainB = false;
     for (std::string_view text : texts) {
         bool german = false;
-        forEachChord(text, [&](std::size_t begin, std::size_t chordEnd, std::size_t) {
-            const std::string_view chord = text.substr(begin, chordEnd - begin);
-            if (!german && !chord.empty() && (chord[0] == 'H' || chord[0] == 'h') &&
-                parseChord(chord, Notation::German))
-                german = true;
+        forEachChordName(text, [&](std::string_view name) {
+            if (!parseChord(name, Notation::German))
+                return;
+            const char root = toUpper(name[0]);
+            const char next = name.size() > 1 ? name[1] : '\0';
+            german = german || root == 'H';
+            flat = flat || next == 'b';
+            sharp = sharp || next == '#';
+            plainB = plainB || (root == 'B' && next != 'b' && next != '#' && next != 'i' && next != 'e');
         });
         if (german)
             return Notation::German;
     }
-    return Notation::International;
+    // A B among chords written with "#" is B natural: in German the song would have an H.
+    return flat || (sharp && plainB) ? Notation::International : Notation::German;
 }
 
 } // namespace versino::transpose

@@ -62,13 +62,13 @@ public:
 };
 
 // The transposition dialog, preset with a notation and spelling (the semitones are chosen afresh);
-// `unrecognised` chords of the song will stay as they are, which the dialog says. Returns the
-// chosen steps (never 0), notation and spelling, or nothing when cancelled.
+// the `unrecognised` chords of the song will stay as they are, which the dialog says, naming them.
+// Returns the chosen steps (never 0), notation and spelling, or nothing when cancelled.
 class TransposeDialogs {
 public:
     virtual ~TransposeDialogs() = default;
     virtual std::optional<transpose::Options> askTranspose(const transpose::Options& preset,
-                                                           int unrecognised) = 0;
+                                                           const transpose::Count& unrecognised) = 0;
 };
 
 // All of them: what the window and its commands show.

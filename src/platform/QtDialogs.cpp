@@ -118,7 +118,7 @@ std::optional<FontSetting> QtDialogs::chooseFont(const FontSetting& preset) {
 }
 
 std::optional<transpose::Options> QtDialogs::askTranspose(const transpose::Options& preset,
-                                                          int unrecognised) {
+                                                          const transpose::Count& unrecognised) {
     TransposeDialog dialog(preset, unrecognised, parent_);
     if (dialog.exec() != QDialog::Accepted || dialog.choice().semitones == 0)
         return std::nullopt;

@@ -31,7 +31,7 @@ public:
     std::optional<QString> saveFile(const FileDialogOptions& options) override;
     std::optional<FontSetting> chooseFont(const FontSetting& preset) override;
     std::optional<transpose::Options> askTranspose(const transpose::Options& preset,
-                                                   int unrecognised) override;
+                                                   const transpose::Count& unrecognised) override;
 
 private:
     std::optional<QString> runFileDialog(const FileDialogOptions& options, bool save, QString& lastName);

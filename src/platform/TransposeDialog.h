@@ -16,12 +16,17 @@ namespace versino {
 class TransposeDialog : public QDialog {
     Q_OBJECT
 public:
-    TransposeDialog(const transpose::Options& preset, int unrecognised, QWidget* parent = nullptr);
+    TransposeDialog(const transpose::Options& preset, const transpose::Count& unrecognised,
+                    QWidget* parent = nullptr);
+
+    // "2 Akkorde werden nicht erkannt und bleiben, wie sie sind: „N.C.“, „%“" (up to ten names).
+    static QString unrecognisedText(const transpose::Count& unrecognised);
 
     transpose::Options choice() const;
 
 private:
     void updateOk();
+    void updateSuffix();
 
     QSpinBox* steps_;
     QComboBox* notation_;

@@ -152,6 +152,7 @@ TEST_F(MusicCommands, transposeChangesEachChordFieldOnceAndLeavesTheCapo) {
     EXPECT_EQ(dialogs.transposeRequests[0].preset.notation, transpose::Notation::German);
     EXPECT_EQ(dialogs.transposeRequests[0].preset.spelling, transpose::Spelling::Automatic);
     EXPECT_EQ(dialogs.transposeRequests[0].unrecognised, 2);
+    EXPECT_EQ(dialogs.transposeRequests[0].unrecognisedNames, (std::vector<std::string>{"N.C.", "%"}));
     EXPECT_FALSE(doc.Modified);
 
     dialogs.transposeAnswers = {

@@ -6,7 +6,10 @@
 #include "support/TempDir.h"
 
 #include <QFile>
+#include <QStringEncoder>
 #include <algorithm>
+#include <chrono>
+#include <random>
 #include <gtest/gtest.h>
 
 using namespace versino;
@@ -123,7 +126,7 @@ TEST(ChordProImport, reportsEverythingItLeavesOut) {
     EXPECT_EQ(field(c, FieldId::Graphik), "");
     const std::vector<std::string> lyrics = lines::split(field(c, FieldId::Text));
     ASSERT_FALSE(lyrics.empty());
-    EXPECT_EQ(lyrics.front(), "Hier <C>kommt das <Riff>Intro, <N.C.>dann geht's los.");
+    EXPECT_EQ(lyrics.front(), "Hier <C>kommt das <\xB0" "Riff>Intro, <N.C.>dann geht's los.");
     EXPECT_EQ(field(c, FieldId::Text).find("e|---"), std::string::npos);
     EXPECT_EQ(lyrics.back(), "<C>Ende.");
     for (const char* kind : {"Angabe {composer}", "Tabulaturen", "Akkordraster",
@@ -260,4 +263,161 @@ TEST(ChordProFile, exportIsUtf8AndReadsBackAllOrNothing) {
     chordpro::ReadChordProFile(other, path);
     EXPECT_EQ(other.TitelEdit().text(), doc.TitelEdit().text());
     EXPECT_EQ(other.TextEdit().text(), doc.TextEdit().text());
+}
+
+namespace {
+
+LayoutContent imported(const std::string& bytes) {
+    return chordpro::parse(bytes, kDefaults).content;
+}
+
+// Import, export, import again: what a round trip through ChordPro gives back.
+LayoutContent againThroughChordPro(const LayoutContent& first) {
+    SongDocument doc;
+    fill(doc, first);
+    return imported(chordpro::format(doc));
+}
+
+} // namespace
+
+TEST(ChordProImport, keepsLessThanAsTextAndRemovesMarkup) {
+    const struct {
+        const char* in;
+        const char* lyrics;
+    } cases[] = {
+        {"I <3 you [Am]so\n", "I \x8B" "3 you <Am>so\r\n"},
+        {"x\n{c:<- Diads}\n", "x\r\n\x8B- Diads\r\n"},
+        {"<b>loud</b> [C]and <span color=\"red\">red</span><sup>2</sup>\n", "loud <C>and red2\r\n"},
+        {"a <b c <spam> <i [G] <b c> <span x=\"<\">\n", "a \x8B" "b c \x8Bspam> \x8Bi <G> \x8B" "b c> \x8Bspan x=\"\x8B\">\r\n"},
+        {"[*Bis] [C#\xC2\xB0" "7]x [B\xC2\xB0][*Coda \xC2\xB0]\n", "<\xB0" "Bis> <C#o7>x <Bo><\xB0" "Coda \xB0>\r\n"},
+        {"[A>B]\\[C]\n", "<A\x9B" "B>[C]\r\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(field(imported(c.in), FieldId::Text), c.lyrics) << c.in;
+    const QString message = chordpro::droppedMessage(chordpro::parse("I <3 <b>you</b> <\n", kDefaults).dropped);
+    EXPECT_TRUE(message.contains(QStringLiteral("2 \u00D7 Textauszeichnungen"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("2 \u00D7 \u201E<\u201C im Text als \u201E\u2039\u201C"))) << message.toStdString();
+}
+
+TEST(ChordProImport, chorusRecallsTheLatestAndAThirdIsNamed) {
+    const chordpro::Import in = chordpro::parse("{soc}\n[C]A\n{eoc}\n{soc}\nB\n{eoc}\n{chorus}\n"
+                                                "{soc: Dritter}\nC\n{sot}\ne|--\n{eot}\nC2\n{eoc}\nx\n{chorus}\n",
+                                                kDefaults);
+    const LayoutContent& c = in.content;
+    EXPECT_EQ(field(c, FieldId::Refrain), "<C>A\r\n");
+    EXPECT_EQ(field(c, FieldId::Bridge), "B\r\n");
+    EXPECT_EQ(field(c, FieldId::Text), ">>Refrain\r\n>>Refrain2\r\n>>Refrain2\r\nC\r\nC2\r\nx\r\nC\r\nC2\r\n");
+    EXPECT_EQ(droppedCount(in.dropped, "Tabulaturen"), 1);
+    EXPECT_TRUE(chordpro::droppedMessage(in.dropped).contains(QStringLiteral("\u201E" "Dritter\u201C")));
+    // The export repeats the chorus that "{chorus}" means to other programs, too.
+    EXPECT_EQ(againThroughChordPro(c).texts, c.texts);
+    SongDocument doc;
+    doc.RefrainEdit().setText("eins\r\n");
+    doc.BridgeEdit().setText("zwei\r\n");
+    doc.TextEdit().setText(">>Refrain\r\n>>Refrain2\r\n>>Refrain\r\n>>Refrain\r\n>>Refrain2\r\n>>Refrain2\r\n");
+    const std::string cho = chordpro::format(doc);
+    const std::string one = "{start_of_chorus}\neins\n{end_of_chorus}\n";
+    const std::string two = "{x_versino_refrain2}\n{start_of_chorus}\nzwei\n{end_of_chorus}\n";
+    EXPECT_EQ(cho.substr(cho.find("\n\n") + 2), one + two + one + "{chorus}\n" + two + "{chorus}\n");
+    EXPECT_EQ(field(imported(cho), FieldId::Text), doc.TextEdit().text());
+}
+
+TEST(ChordProImport, fontsApplyOnlyBeforeTheFirstLyricLine) {
+    const chordpro::Import in = chordpro::parse(
+        "{textsize: 14}\n{chordcolour: red}\n[C]La\n{textsize: 20}\n{chordfont: Courier}\n", kDefaults);
+    EXPECT_EQ(in.content.fonts[2].size, 14);
+    EXPECT_EQ(in.content.fonts[3].color, 0x0000FF);
+    EXPECT_EQ(in.content.fonts[3].name, kDefaults[3].name);
+    EXPECT_EQ(droppedCount(in.dropped, "Schriftangaben mitten im Song"), 2);
+}
+
+TEST(ChordProImport, readsEveryEncodingAndLineEndAndNamesWhatItReplaced) {
+    const QString song = QStringLiteral("{title: \u017Bal}\n[Am]\u0142\u0105ka \u0151\n[C]Ende\n");
+    const auto bytes = [](const QByteArray& b) { return std::string(b.constData(), std::size_t(b.size())); };
+    QString crOnly = song, crLf = song;
+    crOnly.replace(QLatin1Char('\n'), QLatin1Char('\r'));
+    crLf.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    QStringEncoder le(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+    QStringEncoder be(QStringEncoder::Utf16BE, QStringEncoder::Flag::WriteBom);
+    for (const std::string& in : {bytes(song.toUtf8()), "\xEF\xBB\xBF" + bytes(crOnly.toUtf8()),
+                                  bytes(le.encode(crLf)), bytes(be.encode(song))}) {
+        const chordpro::Import i = chordpro::parse(in, kDefaults);
+        EXPECT_EQ(field(i.content, FieldId::Titel), "Zal");
+        EXPECT_EQ(field(i.content, FieldId::Text), "<Am>laka \xF6\r\n<C>Ende\r\n");
+        EXPECT_TRUE(chordpro::droppedMessage(i.dropped).contains(
+            QStringLiteral("4 Zeichen ersetzt: \u017B\u2192Z, \u0142\u2192l, \u0105\u2192a, \u0151\u2192\u00F6")))
+            << chordpro::droppedMessage(i.dropped).toStdString();
+    }
+}
+
+TEST(ChordProFile, anOpenedSongStartsFromTheDefaultFonts) {
+    TempDir dir;
+    QFile f(dir.path("a.cho"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("{title: A}\n{textsize: 15}\n[C]x\n");
+    f.close();
+    SongDocument doc;
+    doc.TitelFont = {"Impact", FontStyle::Bold, 0x123456, 40};
+    doc.TextFont = {"Impact", FontStyle::Italic, 0x123456, 9};
+    doc.AkkordFont = {"Impact", 0, 0x123456, 30};
+    chordpro::ReadChordProFile(doc, dir.path("a.cho"));
+    EXPECT_EQ(doc.TitelFont, defaultTitelFont());
+    EXPECT_EQ(doc.AkkordFont, defaultAkkordFont());
+    FontSetting text = defaultTextFont();
+    text.size = 15;
+    EXPECT_EQ(doc.TextFont, text);
+}
+
+TEST(ChordProImport, costIsLinearInTheLine) {
+    for (const std::string& piece : {std::string("["), std::string("<span "), std::string("[*"), std::string("<b")}) {
+        std::string line;
+        for (std::size_t n = 0; line.size() < 1000000; ++n)
+            line += piece;
+        const auto start = std::chrono::steady_clock::now();
+        const LayoutContent c = imported(line + "\n");
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_LT(seconds, 1.0) << piece;
+        EXPECT_GE(field(c, FieldId::Text).size(), line.size()) << piece; // nothing lost
+    }
+}
+
+TEST(ChordProExport, writesInternationalNamesAndGermanComesBack) {
+    SongDocument doc;
+    doc.KapoEdit().setText("");
+    doc.TextEdit().setText("<H7>a <B>b <fis>c <e>d <es>e <Es>f <C#o7>g <\xB0" "Bis> <Fism> <Hb>\r\n"
+                           "<D/Fis> <hm7> <N.C.> <fis>\r\n");
+    const std::string cho = chordpro::format(doc);
+    EXPECT_NE(cho.find("[B7]a [Bb]b [F#m]c [Em]d [Ebm]e [Eb]f [C#\xC2\xB0" "7]g [*Bis] [F#m] [Bb]\n"
+                       "[D/F#] [Bm7] [N.C.] [F#m]\n"),
+              std::string::npos)
+        << cho;
+    EXPECT_EQ(cho.find("{capo"), std::string::npos);
+    EXPECT_NE(cho.find("{x_versino_notation: de "), std::string::npos);
+    EXPECT_EQ(field(imported(cho), FieldId::Text), doc.TextEdit().text());
+
+    // A song written the English way goes out as it is, with no directive.
+    doc.KapoEdit().setText("3");
+    doc.TextEdit().setText("<Bb>a <B7>b\r\n");
+    const std::string english = chordpro::format(doc);
+    EXPECT_NE(english.find("{capo: 3}\n"), std::string::npos);
+    EXPECT_NE(english.find("[Bb]a [B7]b\n"), std::string::npos);
+    EXPECT_EQ(english.find("x_versino_notation"), std::string::npos);
+}
+
+TEST(ChordProRoundTrip, importExportImportGivesTheSameSong) {
+    static const char* const kPieces[] = {
+        "[Am]", "[*Bis]", "<b>", "</b>", "<", ">", "{soc}\n", "{eoc}\n", "{chorus}\n", "{sot}\n", "{eot}\n",
+        "{textsize: 9}\n", "[H7]", "[C#\xC2\xB0" "7]", "\\[", "#x\n", "\n", "\xC5\xBB", "la ", "{c: x<y}\n",
+        "[fis]", "[B]", "[Bb]", "{sob}\n", "{eob}\n", "{title: T}\n", "[", "]", "\\", "  {", "[**x]", "[]", " ",
+        "{x_versino_notation: de}\n", "[es]", "\xC2\xB0"};
+    std::mt19937 rng(20261208);
+    for (int round = 0; round < 2000; ++round) {
+        std::string song;
+        for (int n = int(rng() % 40); n > 0; --n)
+            song += kPieces[rng() % std::size(kPieces)];
+        const LayoutContent first = imported(song);
+        const LayoutContent again = againThroughChordPro(first);
+        ASSERT_EQ(again.texts, first.texts) << song;
+        ASSERT_EQ(again.fonts, first.fonts) << song;
+    }
 }

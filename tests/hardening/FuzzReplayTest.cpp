@@ -54,3 +54,7 @@ TEST(FuzzReplay, bitmapInputs) {
 TEST(FuzzReplay, chordSheetInputs) {
     replay("chordsheet", versino::fuzz::chordSheetInput);
 }
+
+TEST(FuzzReplay, chordProReaderInputs) {
+    replay("chordpro", versino::fuzz::chordProInput);
+}

@@ -34,6 +34,7 @@ public:
     struct TransposeRequest {
         transpose::Options preset;
         int unrecognised;
+        std::vector<std::string> unrecognisedNames;
     };
     std::vector<TransposeRequest> transposeRequests;
 
@@ -60,8 +61,8 @@ public:
         return next(fontAnswers, "font dialog");
     }
     std::optional<transpose::Options> askTranspose(const transpose::Options& preset,
-                                                   int unrecognised) override {
-        transposeRequests.push_back({preset, unrecognised});
+                                                   const transpose::Count& unrecognised) override {
+        transposeRequests.push_back({preset, unrecognised.unrecognised, unrecognised.unrecognisedNames});
         return next(transposeAnswers, "transposition dialog");
     }
 

@@ -97,7 +97,8 @@ TEST_F(MusicMenu, openingAChordProSongFillsTheWindowAndReportsWhatWasLeftOut) {
 
 TEST(TransposeDialogWidget, acceptsNoZeroStepsAndReturnsWhatIsChosen) {
     uiApp();
-    TransposeDialog dialog({0, transpose::Notation::International, transpose::Spelling::Automatic}, 2);
+    TransposeDialog dialog({0, transpose::Notation::International, transpose::Spelling::Automatic},
+                           transpose::Count{0, 3, {"N.C.", "\xB0"}});
     auto* steps = dialog.findChild<QSpinBox*>(QStringLiteral("StepsBox"));
     auto* notation = dialog.findChild<QComboBox*>(QStringLiteral("NotationBox"));
     auto* spelling = dialog.findChild<QComboBox*>(QStringLiteral("SpellingBox"));
@@ -110,7 +111,14 @@ TEST(TransposeDialogWidget, acceptsNoZeroStepsAndReturnsWhatIsChosen) {
     EXPECT_EQ(spelling->currentText(), QStringLiteral("automatisch"));
     const QLabel* note = dialog.findChild<QLabel*>(QStringLiteral("UnrecognisedLabel"));
     ASSERT_NE(note, nullptr);
-    EXPECT_TRUE(note->text().startsWith(QStringLiteral("2 Akkorde")));
+    EXPECT_EQ(note->text(),
+              QStringLiteral("3 Akkorde werden nicht erkannt und bleiben, wie sie sind: „N.C.“, „°“"));
+    // The unit agrees with the number.
+    for (const auto& [value, text] : {std::pair{1, "1 Halbton"}, {-1, "-1 Halbton"}, {2, "2 Halbtöne"},
+                                      {-11, "-11 Halbtöne"}}) {
+        steps->setValue(value);
+        EXPECT_EQ(steps->text(), QString::fromUtf8(text));
+    }
 
     steps->setValue(-5);
     notation->setCurrentIndex(0);

@@ -257,10 +257,13 @@ bool Run::load(const QString& path, versino::SongDocument& doc) {
         if (versino::chordpro::isChordProFile(path)) {
             const versino::chordpro::Dropped dropped = versino::chordpro::ReadChordProFile(doc, path);
             QString note;
-            for (const auto& [kind, count] : dropped)
-                note += QStringLiteral("%1%2 \u00D7 %3").arg(note.isEmpty() ? "" : ", ").arg(count).arg(kind);
+            for (const auto& [kind, count] : dropped) {
+                // A count of 0 is a sentence about what was changed, with its own numbers.
+                const QString item = count > 0 ? QStringLiteral("%1 \u00D7 %2").arg(count).arg(kind) : kind;
+                note += (note.isEmpty() ? QString() : QStringLiteral(", ")) + item;
+            }
             if (!note.isEmpty())
-                std::fprintf(stderr, "versino-print: %s: left out: %s\n", qPrintable(path), qPrintable(note));
+                std::fprintf(stderr, "versino-print: %s: left out or changed: %s\n", qPrintable(path), qPrintable(note));
         } else if (versino::chordsheet::isChordSheetFile(path)) {
             // Always a chord sheet: a lyric line "[Refrain]" must not make it a layout file.
             const QString note = versino::chordsheet::ReadChordSheetFile(doc, path).message();
