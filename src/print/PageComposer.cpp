@@ -1,4 +1,5 @@
 #include "document/Cp1252.h"
+#include "document/Notation.h"
 #include "io/FileError.h"
 #include "platform/Bitmap.h"
 #include "print/ChordLine.h"
@@ -37,22 +38,8 @@ int halfRoundedToEven(int width) {
     return half;
 }
 
-enum class Directive { None, RefrainWord, Refrain, Refrain2, Bridge, NewColumn };
-
-// Only the exact line is a directive: same case, no blanks around it.
-Directive directiveOf(const std::string& line) {
-    if (line == "Refrain")
-        return Directive::RefrainWord;
-    if (line == ">>Refrain")
-        return Directive::Refrain;
-    if (line == ">>Refrain2")
-        return Directive::Refrain2;
-    if (line == ">>Bridge")
-        return Directive::Bridge;
-    if (line == ">>neue Spalte")
-        return Directive::NewColumn;
-    return Directive::None;
-}
+using notation::Directive;
+using notation::directiveOf;
 
 // A drawn text's cell, for the few places where the composer must see whether two would overlap.
 struct Cell {
