@@ -90,6 +90,9 @@ void ChordLineRenderer::print(int& y, std::string_view line) {
 // Draws one chord above the lyric character that follows it. Returns false when that place lies
 // right of the page, where every later chord of the line lies too: they need not be measured.
 bool ChordLineRenderer::placeChord(int y, const Chord& chord) {
+    // A chord that shows nothing ("<>", "<°>") takes no room on the chord row.
+    if (chord.text.empty() && chord.raised.empty())
+        return true;
     const Segment& seg = segments_.back();
     // Measured as one string in the text font, so the chord lands where the next lyric
     // character will be drawn.

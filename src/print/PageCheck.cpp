@@ -1,33 +1,13 @@
 #include "print/PageCheck.h"
 
 #include "document/Notation.h"
-#include "print/PageReport.h"
+#include "print/ComposedPage.h"
 
 #include <algorithm>
 
 namespace versino {
 
 namespace {
-
-// Measures on the caller's surface and draws nothing: the check needs the layout, not the ink.
-class MeasuringSurface final : public PrintSurface {
-public:
-    explicit MeasuringSurface(PrintSurface& metrics) : m_(metrics) {}
-
-    int pageWidth() const override { return m_.pageWidth(); }
-    int pageHeight() const override { return m_.pageHeight(); }
-    void setFontName(const std::string& face) override { m_.setFontName(face); }
-    void setFontSize(int points) override { m_.setFontSize(points); }
-    void setFontStyle(std::uint8_t style) override { m_.setFontStyle(style); }
-    void setFontColor(std::int32_t color) override { m_.setFontColor(color); }
-    int textWidth(std::string_view text) override { return m_.textWidth(text); }
-    int textHeight(std::string_view text) override { return m_.textHeight(text); }
-    void drawText(int, int, std::string_view) override {}
-    void stretchDraw(const PageBox&, const Bitmap&) override {}
-
-private:
-    PrintSurface& m_;
-};
 
 // Where a field's findings stand in the list: in the order of the page.
 int pageRank(FieldId f) {
@@ -89,10 +69,12 @@ void addOpenChords(std::vector<PageFinding>& out, const std::vector<std::string>
 
 } // namespace
 
-std::vector<PageFinding> CheckPage(const SongDocument& doc, PrintSurface& metrics) {
-    MeasuringSurface surface(metrics);
-    PageReport report;
-    ComposePage(surface, doc, &report);
+std::vector<PageFinding> CheckPage(const SongDocument& doc, PageMeasures& measures) {
+    return CheckPage(composePage(doc, measures));
+}
+
+std::vector<PageFinding> CheckPage(const ComposedPage& page) {
+    const PageReport& report = page.report;
 
     std::vector<PageFinding> out;
     for (const PageReport::Cut& c : report.pastRight)

@@ -218,8 +218,9 @@ TEST(BigInput, chordFontOfAThousandPointsOnTheRealPainter) {
         doc.TextEdit().setText("<Am>Eine <G°7>Zeile\r\n>>Refrain\r\n");
         doc.RefrainEdit().setText("<C>Kehr<F>vers\r\n");
         doc.AkkordFont.size = 1000;
-        // A 150 dots-per-inch page keeps the image small; the font is still 2083 pixels high.
-        QImage image(1240, 1754, QImage::Format_RGB32);
+        // A 150 dots-per-inch page keeps the image small; the chord row is still over 2000 pixels high. The
+        // page is tall enough for the lyric row below it: a chord row is drawn only with its words.
+        QImage image(1240, 3000, QImage::Format_RGB32);
         const int dotsPerMetre = int(150 / 0.0254 + 0.5);
         image.setDotsPerMeterX(dotsPerMetre);
         image.setDotsPerMeterY(dotsPerMetre);

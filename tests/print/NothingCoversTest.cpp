@@ -222,14 +222,14 @@ TEST_F(Collision, shortFirstColumnKeepsTheSecondColumnAtTheCentre) {
     EXPECT_TRUE(drawn(2450, 250 + T, "b"));
 }
 
-// Column one ends lowest; a second switch used to record the short middle column as the bottom and
-// put the remark onto column one's rows. The column's bottom counts the switch's own row.
-TEST_F(Collision, closingRemarkStandsBelowTheLowestOfAllColumns) {
-    doc.TextEdit().setText("a\r\nb\r\nc\r\nd\r\n>>neue Spalte\r\ne\r\n>>neue Spalte\r\nf");
+// Column one ends lowest; a second switch records the short middle column as the bottom, so the
+// remark's place lies on column one's rows. It moves just below the last row it would cover.
+TEST_F(Collision, closingRemarkStandsBelowTheColumnRowsItWouldCover) {
+    doc.TextEdit().setText("a\r\nb\r\nc\r\nd\r\ne\r\nf\r\ng\r\n>>neue Spalte\r\nx\r\n>>neue Spalte\r\ny");
     doc.NachspielEdit().setText("N");
     marks();
-    EXPECT_EQ(cell("d").top, 250 + 4 * T);
-    EXPECT_EQ(cell("N").top, cell("d").top + T + 2 * T + 100);
+    EXPECT_EQ(cell("g").top, 250 + 7 * T);
+    EXPECT_EQ(cell("N").top, cell("g").bottom);
 }
 
 // A picture scaled to the height left below y used to reach 50 units up into the closing remark.
@@ -266,13 +266,15 @@ TEST_F(Collision, longTitleMovesTheCapoLineBelowIt) {
     EXPECT_EQ(cell("x").top, 150 + 96 + 100 + T);
 }
 
-TEST_F(Collision, firstRowWithoutPerformerStandsBelowTheTitle) {
-    doc.TitelFont.size = 60; // 240 high: the title reaches to 390, the first row would be at 298
+// The tall title reaches down to 390, past the first row's place at 298; only a row that reaches
+// across to the centred title moves below it.
+TEST_F(Collision, firstRowWithoutPerformerStandsBelowTheTitleWhereItMeetsIt) {
+    doc.TitelFont.size = 60;
     doc.TitelEdit().setText("Ab");
-    doc.TextEdit().setText("x");
+    doc.TextEdit().setText(std::string(200, 'x'));
     marks();
     EXPECT_EQ(cell("Kapo: ").top, 150); // the short title leaves the capo line's place free
-    EXPECT_EQ(cell("x").top, 390);
+    EXPECT_EQ(cell(std::string(200, 'x')).top, 390);
 }
 
 } // namespace
