@@ -92,8 +92,9 @@ public:
             height_ = m_.textHeight(text);
         return height_;
     }
+    // Nothing is kept that lies wholly below or right of the page.
     void drawText(int x, int y, std::string_view text) override {
-        if (!text.empty())
+        if (!text.empty() && y < pageHeight() && x < pageWidth())
             page_.texts.push_back({x, y, textWidth(text), textHeight(text), font_, std::string(text)});
     }
     void stretchDraw(const PageBox& box, const Bitmap& bitmap) override { page_.picture = {box, bitmap}; }
@@ -164,6 +165,9 @@ private:
     void printBody();
     void printLine(std::size_t index, const std::string& line);
     void startColumn();
+    // A lyric line of the current column at `left`, or right of it where an earlier column comes
+    // too close; y becomes the top of its lyric row.
+    LineExtent printChordLineInColumn(int left, std::string_view line);
     void printBlock(std::size_t index, const char* heading, const char* indentText,
                     const std::vector<std::string>& lines, FieldId field);
     void printClosingRemark();
@@ -176,9 +180,13 @@ private:
 
     // The resolver: settles the cells drawn since `begin` and returns how far they moved down.
     long long settleDown(std::size_t begin);
-    // The left edge at which a cell of the current column on rows [top, bottom) keeps the column
-    // gap to every cell of an earlier column on those rows.
-    int clearOfEarlierColumns(long long top, long long bottom, int left) const;
+    // How far the cells drawn since `begin` must move right so that each keeps the column gap to
+    // every cell of an earlier column that stands on its rows.
+    long long gapShift(std::size_t begin) const;
+    // Draws a unit of the current column with render(left) and moves it right where it would come
+    // too close to an earlier column, drawing it again there (what is cut at the edge changes).
+    template <typename Render>
+    int placeInColumn(int left, Render&& render);
     void keep(std::size_t begin);
     void drop(std::size_t begin) { page_.texts.resize(begin); }
 
@@ -253,18 +261,34 @@ long long PageComposer::settleDown(std::size_t begin) {
     }
 }
 
-int PageComposer::clearOfEarlierColumns(long long top, long long bottom, int left) const {
-    long long clear = left;
+long long PageComposer::gapShift(std::size_t begin) const {
+    long long shift = 0;
     if (currentColumn_ <= 0)
+        return 0;
+    for (std::size_t i = begin; i < page_.texts.size(); ++i) {
+        const Cell c = cellOf(page_.texts[i]);
+        cells_.near(c.top, c.bottom, [&](std::size_t id) {
+            if (column_[id] < 0 || column_[id] >= currentColumn_)
+                return;
+            const Cell o = cellOf(page_.texts[id]);
+            if (o.meetsRows(c.top, c.bottom))
+                shift = std::max(shift, o.right + kSecondColumnGap - c.left);
+        });
+    }
+    return shift;
+}
+
+template <typename Render>
+int PageComposer::placeInColumn(int left, Render&& render) {
+    const std::size_t begin = page_.texts.size();
+    render(left);
+    const long long shift = gapShift(begin);
+    if (shift <= 0)
         return left;
-    cells_.near(top, bottom, [&](std::size_t id) {
-        if (column_[id] < 0 || column_[id] >= currentColumn_)
-            return;
-        const Cell o = cellOf(page_.texts[id]);
-        if (o.meetsRows(top, bottom))
-            clear = std::max(clear, o.right + kSecondColumnGap);
-    });
-    return advance(0, clear);
+    drop(begin);
+    left = advance(left, shift);
+    render(left);
+    return left;
 }
 
 void PageComposer::keep(std::size_t begin) {
@@ -400,13 +424,16 @@ void PageComposer::printLine(std::size_t index, const std::string& line) {
     const std::size_t begin = page_.texts.size();
     switch (directiveOf(line)) {
     case Directive::RefrainWord: {
-        const int x = clearOfEarlierColumns(y, static_cast<long long>(y) + TextLineHeight, ColumnX);
+        bool cut = false;
         s_.setFontStyle(kDirectiveWordStyle);
-        const TextRun run = fitRun(s_, x, line, true);
-        s_.drawText(x, y, run.visible);
+        placeInColumn(ColumnX, [&](int x) {
+            const TextRun run = fitRun(s_, x, line, true);
+            s_.drawText(x, y, run.visible);
+            cut = run.cut;
+        });
         s_.setFontStyle(snap_.textFont.style);
         y = advance(y, settleDown(begin));
-        if (run.cut && !belowPage(y))
+        if (cut && !belowPage(y))
             noteCut(FieldId::Text, lineNo);
         break;
     }
@@ -422,11 +449,7 @@ void PageComposer::printLine(std::size_t index, const std::string& line) {
     case Directive::NewColumn:
         return;
     case Directive::None: {
-        const long long rows = (notation::hasChord(line) ? ChordLineHeight : 0LL) + TextLineHeight;
-        const int x = clearOfEarlierColumns(y, y + rows, ColumnX);
-        LineExtent extent;
-        extent.right = x;
-        PrintChordLine(chordContext(&extent), x, y, line);
+        const LineExtent extent = printChordLineInColumn(ColumnX, line);
         y = advance(y, settleDown(begin));
         if (extent.cutAtRight && !belowPage(y))
             noteCut(FieldId::Text, lineNo);
@@ -444,6 +467,17 @@ void PageComposer::printLine(std::size_t index, const std::string& line) {
         noteBelow(index);
     else
         endBelowRun();
+}
+
+LineExtent PageComposer::printChordLineInColumn(int left, std::string_view line) {
+    const int top = y;
+    LineExtent extent;
+    placeInColumn(left, [&](int x) {
+        y = top;
+        extent = {x, false};
+        PrintChordLine(chordContext(&extent), x, y, line);
+    });
+    return extent;
 }
 
 // The next column starts at the column top of the right-hand column; the first-column bottom is
@@ -468,10 +502,10 @@ void PageComposer::printBlock(std::size_t index, const char* heading, const char
     const int headingY = advance(y, ChordLineHeight);
     if (!belowPage(headingY)) {
         const std::size_t begin = page_.texts.size();
-        const long long height = s_.textHeight(heading);
-        left = clearOfEarlierColumns(headingY, headingY + height, ColumnX);
-        if (left < m_.pageWidth())
-            s_.drawText(left, headingY, heading);
+        left = placeInColumn(ColumnX, [&](int x) {
+            if (x < m_.pageWidth())
+                s_.drawText(x, headingY, heading);
+        });
         // The block keeps its heading on its first line's row.
         y = advance(y, settleDown(begin));
         if (belowPage(advance(y, ChordLineHeight)))
@@ -489,13 +523,8 @@ void PageComposer::printBlock(std::size_t index, const char* heading, const char
             below = true;
             break;
         }
-        const std::string& line = lines[k];
-        const long long rows = (notation::hasChord(line) ? ChordLineHeight : 0LL) + TextLineHeight;
-        const int x = clearOfEarlierColumns(y, y + rows, indented);
         const std::size_t begin = page_.texts.size();
-        LineExtent extent;
-        extent.right = x;
-        PrintChordLine(chordContext(&extent), x, y, line);
+        const LineExtent extent = printChordLineInColumn(indented, lines[k]);
         y = advance(y, settleDown(begin));
         if (belowPage(y)) {
             drop(begin);
