@@ -8,7 +8,7 @@ namespace versino {
 
 namespace {
 
-bool fits(SongDocument& song, PrintSurface& metrics, int textPoints, int difference) {
+bool fits(SongDocument& song, PageMeasures& metrics, int textPoints, int difference) {
     song.TextFont.size = textPoints;
     song.AkkordFont.size = textPoints - difference;
     return !runsOffPage(CheckPage(song, metrics));
@@ -16,7 +16,7 @@ bool fits(SongDocument& song, PrintSurface& metrics, int textPoints, int differe
 
 } // namespace
 
-FitResult fitToOnePage(SongDocument& doc, PrintSurface& metrics) {
+FitResult fitToOnePage(SongDocument& doc, PageMeasures& metrics) {
     const std::int32_t text = doc.TextFont.size;
     const std::int32_t chord = doc.AkkordFont.size;
     // Sizes are tried on a copy, so the song changes only once the fitting pair is found.
@@ -48,7 +48,7 @@ FitResult fitToOnePage(SongDocument& doc, PrintSurface& metrics) {
     return FitResult::Fitted;
 }
 
-void EinpassenClick(SongDocument& doc, Dialogs& dialogs, PrintSurface& metrics) {
+void EinpassenClick(SongDocument& doc, Dialogs& dialogs, PageMeasures& metrics) {
     switch (fitToOnePage(doc, metrics)) {
     case FitResult::AlreadyFits: dialogs.message(QString::fromUtf8(kAlreadyFitsMessage)); break;
     case FitResult::CannotFit: dialogs.message(QString::fromUtf8(kCannotFitMessage)); break;

@@ -21,9 +21,9 @@ enum class FitResult { Fitted, AlreadyFits, CannotFit };
 // sizes at which it finds no such overflow. The title and performer fonts stay. Nothing changes when
 // the song already fits or when even the smallest sizes do not. `metrics` measures the page (the
 // printer's measures at 600 dots per inch). Sets Modified when it changes the sizes.
-FitResult fitToOnePage(SongDocument& doc, PrintSurface& metrics);
+FitResult fitToOnePage(SongDocument& doc, PageMeasures& metrics);
 
 // The menu command: fits the song and says so when there was nothing to do or nothing could be done.
-void EinpassenClick(SongDocument& doc, Dialogs& dialogs, PrintSurface& metrics);
+void EinpassenClick(SongDocument& doc, Dialogs& dialogs, PageMeasures& metrics);
 
 } // namespace versino

@@ -58,8 +58,6 @@ TWorkingForm::~TWorkingForm() {
     for (FieldId id : kAllFields)
         doc_->field(id).setChangeHandler(nullptr);
     doc_->onFieldChange = nullptr;
-    delete preview_;
-    preview_ = nullptr;
     commands_.reset();
     doc_.reset();
 }
@@ -256,7 +254,7 @@ void TWorkingForm::EinpassenClick() {
 
 void TWorkingForm::songChanged() {
     if (preview_)
-        preview_->songChanged();
+        preview_->songChanged(*doc_);
 }
 
 void TWorkingForm::showLine(FieldId field, int line) {

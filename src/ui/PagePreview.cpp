@@ -1,7 +1,6 @@
 #include "ui/PagePreview.h"
 
-#include "platform/PageCanvas.h"
-#include "print/PageComposer.h"
+#include "print/PagePainting.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -36,9 +35,9 @@ public:
         setBackgroundRole(QPalette::Dark);
     }
 
-    void show(const PageRecorder* page, QSize pageSize, const std::vector<PageFinding>* findings) {
+    void show(const ComposedPage* page, const std::vector<PageFinding>* findings) {
         page_ = page;
-        pageSize_ = pageSize;
+        pageSize_ = QSize(page->width, page->height);
         findings_ = findings;
         resize(sizeHint());
         update();
@@ -68,7 +67,7 @@ protected:
         p.translate(sheet.topLeft());
         p.scale(scale_, scale_);
         p.setClipRect(QRect(QPoint(0, 0), pageSize_));
-        paintPage(p, *page_, pageSize_);
+        paintPage(p, *page_);
         p.restore();
         paintMarks(p, sheet);
     }
@@ -96,16 +95,16 @@ private:
                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, below.join(QLatin1Char(' ')));
     }
 
-    const PageRecorder* page_ = nullptr;
+    const ComposedPage* page_ = nullptr;
     QSize pageSize_;
     const std::vector<PageFinding>* findings_ = nullptr;
     double scale_ = 0.15;
 };
 
-PagePreview::PagePreview(const SongDocument& doc, QWidget* parent)
-    : QWidget(parent, Qt::Window), doc_(doc), metrics_(QPageSize::A4),
-      page_(std::make_unique<PageRecorder>(metrics_.surface())),
+PagePreview::PagePreview(const SongDocument& song, QWidget* parent)
+    : QWidget(parent, Qt::Window), metrics_(QPageSize::A4),
       sheet_(metrics_.surface().pageWidth(), metrics_.surface().pageHeight()) {
+    song_.copySongFrom(song);
     setupWidgets();
     pause_.setSingleShot(true);
     pause_.setInterval(kPauseMs);
@@ -154,7 +153,8 @@ void PagePreview::setupWidgets() {
     layout->addWidget(findingsList_);
 }
 
-void PagePreview::songChanged() {
+void PagePreview::songChanged(const SongDocument& song) {
+    song_.copySongFrom(song);
     // A hidden preview composes again only when it is shown.
     if (isVisible())
         pause_.start();
@@ -176,13 +176,9 @@ void PagePreview::showEvent(QShowEvent* event) {
 void PagePreview::refresh() {
     pause_.stop();
     stale_ = false;
-    SongDocument song;
-    song.copySongFrom(doc_);
-    auto page = std::make_unique<PageRecorder>(metrics_.surface());
-    ComposePage(*page, song);
-    findings_ = CheckPage(song, metrics_.surface());
-    page_ = std::move(page);
-    view_->show(page_.get(), pageSize(), &findings_);
+    page_ = composePage(song_, metrics_.surface());
+    findings_ = CheckPage(page_);
+    view_->show(&page_, &findings_);
     showFindings();
 }
 

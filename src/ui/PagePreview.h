@@ -2,7 +2,7 @@
 
 #include "document/SongDocument.h"
 #include "platform/PageMetrics.h"
-#include "platform/PageRecorder.h"
+#include "print/ComposedPage.h"
 #include "print/PageCheck.h"
 
 #include <QTimer>
@@ -19,9 +19,10 @@ namespace versino::ui {
 
 class PageView;
 
-// The page as it will print, in a window of its own beside the main window. It is composed with the
-// printer's text measures at 600 dots per inch and replayed onto the screen at the chosen zoom, and
-// it follows the song: each change restarts a short pause, after which the page is composed anew.
+// The page as it will print, in a window of its own beside the main window. It is composed once per
+// refresh with the printer's text measures at 600 dots per inch, drawn onto the screen at the
+// chosen zoom and checked; it follows the song: the window hands it the song's state at each
+// change, which restarts a short pause, after which the page is composed anew.
 // Below the page the page check's findings are listed; activating one asks the main window to show
 // that line.
 class PagePreview : public QWidget {
@@ -30,11 +31,11 @@ public:
     // How long the preview waits after the last change before it composes the page again.
     static constexpr int kPauseMs = 120;
 
-    explicit PagePreview(const SongDocument& doc, QWidget* parent = nullptr);
+    explicit PagePreview(const SongDocument& song, QWidget* parent = nullptr);
     ~PagePreview() override;
 
-    // The song changed: compose again once the changes pause.
-    void songChanged();
+    // The song changed to `song`: compose again once the changes pause.
+    void songChanged(const SongDocument& song);
     // Compose and show the page now.
     void refresh();
     // "Seitenvorschau - [NAME]", NAME as the main window shows it.
@@ -46,7 +47,7 @@ public:
     void zoomOut();
     double zoom() const;
 
-    const PageRecorder& page() const { return *page_; }
+    const ComposedPage& page() const { return page_; }
     const std::vector<PageFinding>& findings() const { return findings_; }
     QSize pageSize() const { return sheet_; }
     bool refreshPending() const { return pause_.isActive(); }
@@ -64,9 +65,9 @@ private:
     void setupWidgets();
     void showFindings();
 
-    const SongDocument& doc_;
+    SongDocument song_; // the preview's own copy of the song's state
     PageMetrics metrics_;
-    std::unique_ptr<PageRecorder> page_;
+    ComposedPage page_;
     QSize sheet_; // the page in device units
     std::vector<PageFinding> findings_;
     QTimer pause_;
