@@ -8,6 +8,8 @@
 #include "platform/Bitmap.h"
 #include "platform/PainterSurface.h"
 #include "print/BmpFiles.h"
+#include "platform/PageMetrics.h"
+#include "print/PageCheck.h"
 #include "print/PageComposer.h"
 #include "support/GuiApp.h"
 
@@ -469,4 +471,52 @@ TEST(BigInput, megabyteLineAtTwelveThousandPointsCostsOnePage) {
     EXPECT_EQ(r.output, "page 1");
     if (!VERSINO_ASAN)
         EXPECT_LT(r.maxRssKb, 300 * 1024);
+}
+
+// Title, performer, remark and closing remark are cut to what the page can show before they are
+// measured: a 20 MB field costs one page, not the shaping of all of it.
+TEST(BigInput, twentyMegabyteHeaderFieldsComposeWithinThePage) {
+    const std::size_t size = scaled(20 * kMiB);
+    const ChildResult r = runInChild({false, 0, 120}, [&] {
+        guiApp();
+        PageMetrics metrics;
+        std::string slowest;
+        long long most = 0;
+        for (const FieldId id : {FieldId::Titel, FieldId::Interpret, FieldId::Vorspiel, FieldId::Nachspiel}) {
+            SongDocument doc;
+            std::string text;
+            while (text.size() < size)
+                text += "Ein sehr langer Titel ";
+            doc.field(id).takeText(std::move(text));
+            doc.TextEdit().setText("la\r\n");
+            QElapsedTimer clock;
+            clock.start();
+            const std::vector<PageFinding> findings = CheckPage(doc, metrics.surface());
+            most = std::max(most, clock.elapsed());
+            if (findings.size() != 1 || findings[0].kind != PageFindingKind::PastRightEdge || findings[0].field != id)
+                return "field " + std::to_string(int(id)) + " not reported as cut";
+        }
+        return std::string(most < 500 ? "fast" : "slow: " + std::to_string(most) + " ms");
+    });
+    EXPECT_EQ(r.output, "fast");
+    EXPECT_LT(r.maxRssKb, rssLimitKb(size, 3));
+}
+
+// The page check is linear in the number of columns.
+TEST(BigInput, twoHundredThousandColumnSwitchesCheckQuickly) {
+    const ChildResult r = runInChild({false, 0, 60}, [&] {
+        guiApp();
+        PageMetrics metrics;
+        SongDocument doc;
+        std::string lyrics = "la\r\n";
+        for (int i = 0; i < 200000; ++i)
+            lyrics += ">>neue Spalte\r\n";
+        doc.TextEdit().takeText(std::move(lyrics));
+        QElapsedTimer clock;
+        clock.start();
+        const std::vector<PageFinding> findings = CheckPage(doc, metrics.surface());
+        const long long ms = clock.elapsed();
+        return std::string(findings.empty() && ms < 500 ? "fast" : "slow: " + std::to_string(ms) + " ms");
+    });
+    EXPECT_EQ(r.output, "fast");
 }
