@@ -506,6 +506,8 @@ void PageComposer::printBlock(std::size_t index, const char* heading, const char
             if (x < m_.pageWidth())
                 s_.drawText(x, headingY, heading);
         });
+        if (static_cast<long long>(left) + s_.textWidth(heading) > m_.pageWidth())
+            noteCut(FieldId::Text, int(index) + 1);
         // The block keeps its heading on its first line's row.
         y = advance(y, settleDown(begin));
         if (belowPage(advance(y, ChordLineHeight)))

@@ -9,7 +9,6 @@
 
 #include <QTemporaryDir>
 #include <algorithm>
-#include <functional>
 #include <gtest/gtest.h>
 
 using namespace versino;
@@ -34,69 +33,50 @@ const PlacedText* find(const ComposedPage& page, const std::string& text, int nt
     return nullptr;
 }
 
+// A song of the page tests' fonts; a narrow title at 60 points is 240 high (150 to 390, x 2370 to
+// 2431) and stands above the body's first rows.
 struct Unmoved {
     const char* name;
-    std::function<void(SongDocument&)> setUp;
-    const char* text;
+    const char* title;
+    const char* remark;
+    const char* chorus;
+    std::string lyrics;
+    const char* closing;
+    const char* text; // the text looked at, and its defined place
     int x, y;
 };
 
 class NothingMeets : public ::testing::TestWithParam<Unmoved> {};
 
 TEST_P(NothingMeets, cellStaysAtItsDefinedPlace) {
+    const Unmoved& c = GetParam();
     SongDocument doc;
     fonts(doc);
-    GetParam().setUp(doc);
+    doc.TitelFont.size = 60;
+    doc.TitelEdit().setText(c.title);
+    doc.VorspielEdit().setText(c.remark);
+    doc.RefrainEdit().setText(c.chorus);
+    doc.TextEdit().setText(c.lyrics);
+    doc.NachspielEdit().setText(c.closing);
     FakeSurface measures;
     const ComposedPage page = composePage(doc, measures);
-    const PlacedText* t = find(page, GetParam().text);
+    const PlacedText* t = find(page, c.text);
     ASSERT_NE(t, nullptr);
-    EXPECT_EQ(t->x, GetParam().x);
-    EXPECT_EQ(t->y, GetParam().y);
-}
-
-// A narrow title 240 high (150 to 390, x 2370 to 2431) stands above the body's first rows.
-void tallNarrowTitle(SongDocument& doc) {
-    doc.TitelFont.size = 60;
-    doc.TitelEdit().setText("A");
+    EXPECT_EQ(std::make_pair(t->x, t->y), std::make_pair(c.x, c.y));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Page, NothingMeets,
     ::testing::Values(
-        Unmoved{"lyricRowBesideTallTitle",
-                [](SongDocument& d) {
-                    tallNarrowTitle(d);
-                    d.TextEdit().setText("la la");
-                },
-                "la la", 200, 298},
-        Unmoved{"remarkBesideTallTitle",
-                [](SongDocument& d) {
-                    tallNarrowTitle(d);
-                    d.VorspielEdit().setText("Intro");
-                    d.TextEdit().setText("la");
-                },
-                "Intro", 200, 298},
-        Unmoved{"secondColumnHeadingBesideTallTitle",
-                [](SongDocument& d) {
-                    tallNarrowTitle(d);
-                    d.RefrainEdit().setText("x");
-                    d.TextEdit().setText(">>neue Spalte\r\n>>Refrain");
-                },
-                "Refrain:", 2450, 250 + 48 + 48 + 40},
-        Unmoved{"lyricsAfterAnEmptyChord", [](SongDocument& d) { d.TextEdit().setText("<Am>I <>so"); }, "I so",
-                200, 298 + 40},
-        Unmoved{"secondColumnBesideShortRowsOfTheFirst",
-                [](SongDocument& d) {
-                    d.TextEdit().setText("la\r\n" + std::string(250, 'D') + "\r\n>>neue Spalte\r\nx");
-                },
-                "x", 2450, 298},
-        Unmoved{"closingRemarkBelowTheHeadingOfAnEmptyBlock",
-                [](SongDocument& d) {
-                    d.TextEdit().setText("la\r\n>>Refrain");
-                    d.NachspielEdit().setText("Ende");
-                },
-                "Ende", 200, 394 + 2 * 48 + 100}),
+        Unmoved{"lyricRowBesideTallTitle", "A", "", "", "la la", "", "la la", 200, 298},
+        Unmoved{"remarkBesideTallTitle", "A", "Intro", "", "la", "", "Intro", 200, 298},
+        Unmoved{"secondColumnHeadingBesideTallTitle", "A", "", "x", ">>neue Spalte\r\n>>Refrain", "", "Refrain:",
+                2450, 250 + 48 + 48 + 40},
+        Unmoved{"lyricsAfterAnEmptyChord", "", "", "", "<Am>I <>so", "", "I so", 200, 298 + 40},
+        Unmoved{"secondColumnBesideShortRowsOfTheFirst", "", "", "",
+                "la\r\n" + std::string(250, 'D') + "\r\n>>neue Spalte\r\nx", "", "x", 2450, 298},
+        Unmoved{"closingRemarkBelowTheHeadingOfAnEmptyBlock", "", "", "", "la\r\n>>Refrain", "Ende", "Ende", 200,
+                394 + 2 * 48 + 100}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The picture's defined box reaches up beside the last row (x 200 to 240, down to 970) without
@@ -168,10 +148,12 @@ TEST(PageRule, textPushedPastTheRightEdgeIsReported) {
     const Case cases[] = {
         {"<Am>a<G7>b", 240, 1}, // "b" widened from 212 to 230 ends at 242
         {"la la la la la la la la la\r\n>>neue Spalte\r\nx", 400, 3}, // "x" moved from 250 to 562
+        {"a\r\nla la la la la la la la la\r\n>>neue Spalte\r\n>>Refrain", 400, 4}, // the heading, too
     };
     for (const Case& c : cases) {
         SongDocument doc;
         fonts(doc);
+        doc.RefrainEdit().setText("x");
         doc.TextEdit().setText(c.lyrics);
         FakeSurface measures;
         measures.width = c.pageWidth;
