@@ -15,12 +15,23 @@ std::vector<PageBox> ComposedPage::occupied() const {
 }
 
 void drawPage(const ComposedPage& page, PrintSurface& target) {
+    // Only the attributes that change between two texts are set: a page switches between a few
+    // fonts hundreds of times.
     const FontSetting* current = nullptr;
     for (const PlacedText& t : page.texts) {
-        if (!current || *current != t.font) {
+        if (!current) {
             selectFont(target, t.font);
-            current = &t.font;
+        } else if (*current != t.font) {
+            if (current->name != t.font.name)
+                target.setFontName(t.font.name);
+            if (current->size != t.font.size)
+                target.setFontSize(t.font.size);
+            if (current->style != t.font.style)
+                target.setFontStyle(t.font.style);
+            if (current->color != t.font.color)
+                target.setFontColor(t.font.color);
         }
+        current = &t.font;
         target.drawText(t.x, t.y, t.text);
     }
     if (page.picture)
