@@ -229,8 +229,10 @@ void TWorkingForm::DruckenClick() {
 
 void TWorkingForm::SeitenvorschauClick() {
     if (!preview_) {
-        preview_ = new ui::PagePreview(*doc_, this);
+        preview_ = new ui::PagePreview(this);
         preview_->setDocumentName(doc_->DocumentName);
+        connect(preview_, &ui::PagePreview::songWanted, this, [this] { preview_->showSong(*doc_); });
+        preview_->showSong(*doc_);
         connect(preview_, &ui::PagePreview::showLine, this, &TWorkingForm::showLine);
         // Beside the main window where the screen has room, so that both can be seen at once.
         const QRect frame = frameGeometry();
@@ -254,7 +256,7 @@ void TWorkingForm::EinpassenClick() {
 
 void TWorkingForm::songChanged() {
     if (preview_)
-        preview_->songChanged(*doc_);
+        preview_->songChanged();
 }
 
 void TWorkingForm::showLine(FieldId field, int line) {

@@ -101,16 +101,14 @@ private:
     double scale_ = 0.15;
 };
 
-PagePreview::PagePreview(const SongDocument& song, QWidget* parent)
+PagePreview::PagePreview(QWidget* parent)
     : QWidget(parent, Qt::Window), metrics_(QPageSize::A4),
       sheet_(metrics_.surface().pageWidth(), metrics_.surface().pageHeight()) {
-    song_.copySongFrom(song);
     setupWidgets();
     pause_.setSingleShot(true);
     pause_.setInterval(kPauseMs);
-    connect(&pause_, &QTimer::timeout, this, &PagePreview::refresh);
+    connect(&pause_, &QTimer::timeout, this, &PagePreview::songWanted);
     resize(620, 860);
-    refresh();
 }
 
 PagePreview::~PagePreview() = default;
@@ -153,8 +151,7 @@ void PagePreview::setupWidgets() {
     layout->addWidget(findingsList_);
 }
 
-void PagePreview::songChanged(const SongDocument& song) {
-    song_.copySongFrom(song);
+void PagePreview::songChanged() {
     // A hidden preview composes again only when it is shown.
     if (isVisible())
         pause_.start();
@@ -164,7 +161,7 @@ void PagePreview::songChanged(const SongDocument& song) {
 
 void PagePreview::showEvent(QShowEvent* event) {
     if (stale_)
-        refresh();
+        emit songWanted();
     QWidget::showEvent(event);
     // The first showing fits the whole page into the window, once the window has its size.
     if (!shown_) {
@@ -173,10 +170,10 @@ void PagePreview::showEvent(QShowEvent* event) {
     }
 }
 
-void PagePreview::refresh() {
+void PagePreview::showSong(const SongDocument& song) {
     pause_.stop();
     stale_ = false;
-    page_ = composePage(song_, metrics_.surface());
+    page_ = composePage(song, metrics_.surface());
     findings_ = CheckPage(page_);
     view_->show(&page_, &findings_);
     showFindings();

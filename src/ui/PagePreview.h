@@ -21,8 +21,9 @@ class PageView;
 
 // The page as it will print, in a window of its own beside the main window. It is composed once per
 // refresh with the printer's text measures at 600 dots per inch, drawn onto the screen at the
-// chosen zoom and checked; it follows the song: the window hands it the song's state at each
-// change, which restarts a short pause, after which the page is composed anew.
+// chosen zoom and checked. It follows the song without holding it: each change restarts a short
+// pause, after which the preview asks for the song (songWanted) and the window hands it the song's
+// state to compose (showSong).
 // Below the page the page check's findings are listed; activating one asks the main window to show
 // that line.
 class PagePreview : public QWidget {
@@ -31,13 +32,13 @@ public:
     // How long the preview waits after the last change before it composes the page again.
     static constexpr int kPauseMs = 120;
 
-    explicit PagePreview(const SongDocument& song, QWidget* parent = nullptr);
+    explicit PagePreview(QWidget* parent = nullptr);
     ~PagePreview() override;
 
-    // The song changed to `song`: compose again once the changes pause.
-    void songChanged(const SongDocument& song);
-    // Compose and show the page now.
-    void refresh();
+    // The song changed: ask for it again once the changes pause.
+    void songChanged();
+    // Compose and show the page of `song` now.
+    void showSong(const SongDocument& song);
     // "Seitenvorschau - [NAME]", NAME as the main window shows it.
     void setDocumentName(const QString& name);
 
@@ -53,6 +54,8 @@ public:
     bool refreshPending() const { return pause_.isActive(); }
 
 signals:
+    // The preview is due to compose: answer with showSong.
+    void songWanted();
     // A finding of a multi-line field was chosen: show line `line` (1-based) of `field`.
     void showLine(versino::FieldId field, int line);
 
@@ -65,7 +68,6 @@ private:
     void setupWidgets();
     void showFindings();
 
-    SongDocument song_; // the preview's own copy of the song's state
     PageMetrics metrics_;
     ComposedPage page_;
     QSize sheet_; // the page in device units
