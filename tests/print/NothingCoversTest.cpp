@@ -100,14 +100,30 @@ public:
         doc.TextEdit().setText(lines(14, true));
         doc.GraphikEdit().setText(chance(25) ? pictures[std::size_t(pick(int(pictures.size())))] : "");
     }
-    void page(FakeSurface& s) {
+    // A page of proportional measures, mostly A4-like, sometimes of any size.
+    FakeSurface page() {
+        FakeSurface s;
+        s.measures = FakeSurface::Measures::Proportional;
+        s.recordCalls = false;
         s.width = chance(70) ? 4800 : 400 + pick(6000);
         s.height = chance(70) ? 6800 : 600 + pick(8000);
+        return s;
     }
 
 private:
     std::mt19937 rng_;
 };
+
+// BMP files of the given sizes in `dir`.
+std::vector<std::string> pictureFiles(const QTemporaryDir& dir, std::initializer_list<std::pair<int, int>> sizes) {
+    std::vector<std::string> out;
+    for (const auto& [w, h] : sizes) {
+        const QString path = dir.filePath(QStringLiteral("p%1x%2.bmp").arg(w).arg(h));
+        versino::testing::writeBytes(path, versino::testing::bmpBytes(w, h));
+        out.push_back(path.toStdString());
+    }
+    return out;
+}
 
 std::string describe(const Cell& c) {
     std::ostringstream o;
@@ -135,21 +151,12 @@ std::string songText(const SongDocument& doc) {
 
 TEST(NothingCovers, noTwoCellsOverlapOnRandomSongs) {
     QTemporaryDir dir;
-    std::vector<std::string> pictures;
-    const std::pair<int, int> sizes[] = {{300, 200}, {24, 900}, {900, 24}};
-    for (const auto& [w, h] : sizes) {
-        const QString path = dir.filePath(QStringLiteral("p%1x%2.bmp").arg(w).arg(h));
-        versino::testing::writeBytes(path, versino::testing::bmpBytes(w, h));
-        pictures.push_back(path.toStdString());
-    }
+    const std::vector<std::string> pictures = pictureFiles(dir, {{300, 200}, {24, 900}, {900, 24}});
     SongMaker maker(20261208);
     for (int song = 0; song < 10000; ++song) {
         SongDocument doc;
         maker.fill(doc, pictures);
-        FakeSurface page;
-        page.measures = FakeSurface::Measures::Proportional;
-        page.recordCalls = false;
-        maker.page(page);
+        FakeSurface page = maker.page();
         ComposePage(page, doc);
         if (const auto hit = firstOverlap(page.cells)) {
             ADD_FAILURE() << "song " << song << ": " << describe(hit->first) << " overlaps "
@@ -181,21 +188,13 @@ TEST(NothingCovers, noTwoCellsOverlapOnRandomSongs) {
 // its box, nothing else.
 TEST(NothingMovesWithoutCause, pagesWithoutCollisionStandAtTheDefinedPositions) {
     QTemporaryDir dir;
-    std::vector<std::string> pictures;
-    for (const auto& [w, h] : {std::pair{300, 200}, {24, 900}, {120, 1900}}) {
-        const QString path = dir.filePath(QStringLiteral("p%1x%2.bmp").arg(w).arg(h));
-        versino::testing::writeBytes(path, versino::testing::bmpBytes(w, h));
-        pictures.push_back(path.toStdString());
-    }
+    const std::vector<std::string> pictures = pictureFiles(dir, {{300, 200}, {24, 900}, {120, 1900}});
     SongMaker maker(417);
     int withoutCollision = 0;
     for (int song = 0; song < 10000; ++song) {
         SongDocument doc;
         maker.fill(doc, pictures);
-        FakeSurface s;
-        s.measures = FakeSurface::Measures::Proportional;
-        s.recordCalls = false;
-        maker.page(s);
+        FakeSurface s = maker.page();
         DefinedPage defined(s, doc);
         if (defined.collides())
             continue;
