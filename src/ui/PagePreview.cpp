@@ -107,7 +107,7 @@ PagePreview::PagePreview(QWidget* parent)
     setupWidgets();
     pause_.setSingleShot(true);
     pause_.setInterval(kPauseMs);
-    connect(&pause_, &QTimer::timeout, this, &PagePreview::songWanted);
+    connect(&pause_, &QTimer::timeout, this, &PagePreview::refresh);
     resize(620, 860);
 }
 
@@ -161,7 +161,7 @@ void PagePreview::songChanged() {
 
 void PagePreview::showEvent(QShowEvent* event) {
     if (stale_)
-        emit songWanted();
+        refresh();
     QWidget::showEvent(event);
     // The first showing fits the whole page into the window, once the window has its size.
     if (!shown_) {

@@ -37,6 +37,8 @@ public:
 
     // The song changed: ask for it again once the changes pause.
     void songChanged();
+    // Ask for the song now, without waiting for the pause.
+    void refresh() { emit songWanted(); }
     // Compose and show the page of `song` now.
     void showSong(const SongDocument& song);
     // "Seitenvorschau - [NAME]", NAME as the main window shows it.
