@@ -68,10 +68,12 @@ Cell cellOf(const PlacedText& t) {
 // reused instead of being measured again.
 class PageBuilder final : public PrintSurface {
 public:
-    PageBuilder(PageMeasures& measures, ComposedPage& page) : m_(measures), page_(page) {}
+    // The page's size is asked for at every step; some measures compute it afresh each time.
+    PageBuilder(PageMeasures& measures, ComposedPage& page)
+        : m_(measures), page_(page), width_(measures.pageWidth()), height_(measures.pageHeight()) {}
 
-    int pageWidth() const override { return m_.pageWidth(); }
-    int pageHeight() const override { return m_.pageHeight(); }
+    int pageWidth() const override { return width_; }
+    int pageHeight() const override { return height_; }
     void setFontName(const std::string& face) override { fontChanged(), m_.setFontName(font_.name = face); }
     void setFontSize(int points) override { fontChanged(), m_.setFontSize(font_.size = points); }
     void setFontStyle(std::uint8_t style) override { fontChanged(), m_.setFontStyle(font_.style = style); }
@@ -88,9 +90,9 @@ public:
     }
     // The height of a cell is the font's, whatever the text.
     int textHeight(std::string_view text) override {
-        if (height_ < 0)
-            height_ = m_.textHeight(text);
-        return height_;
+        if (cellHeight_ < 0)
+            cellHeight_ = m_.textHeight(text);
+        return cellHeight_;
     }
     // Nothing is kept that lies wholly below or right of the page.
     void drawText(int x, int y, std::string_view text) override {
@@ -103,15 +105,17 @@ public:
 private:
     void fontChanged() {
         lastWidth_ = -1;
-        height_ = -1;
+        cellHeight_ = -1;
     }
 
     PageMeasures& m_;
     ComposedPage& page_;
+    const int width_;
+    const int height_;
     FontSetting font_;
     std::string lastText_; // the text last measured in the current font, when short
     int lastWidth_ = -1;
-    int height_ = -1;
+    int cellHeight_ = -1;
 };
 
 // The drawn cells of the page sorted into horizontal bands, so that finding what a new cell might
@@ -190,7 +194,7 @@ private:
     void keep(std::size_t begin);
     void drop(std::size_t begin) { page_.texts.resize(begin); }
 
-    bool belowPage(long long top) const { return top >= m_.pageHeight(); }
+    bool belowPage(long long top) const { return top >= s_.pageHeight(); }
     void noteCut(FieldId field, int line);
     void noteBelow(std::size_t index);
     void endBelowRun() { belowRunOpen_ = false; }
@@ -218,8 +222,8 @@ private:
 };
 
 void PageComposer::compose() {
-    page_.width = m_.pageWidth();
-    page_.height = m_.pageHeight();
+    page_.width = s_.pageWidth();
+    page_.height = s_.pageHeight();
     snap_ = TakePrintSnapshot(doc_);
     printHeader();
     printCapo();
@@ -338,7 +342,7 @@ void PageComposer::printHeader() {
     std::size_t begin = page_.texts.size();
     s_.drawText(titleX, kTitleTop, title);
     keep(begin);
-    if (!title.empty() && (titleX < 0 || static_cast<long long>(titleX) + titleWidth > m_.pageWidth() ||
+    if (!title.empty() && (titleX < 0 || static_cast<long long>(titleX) + titleWidth > s_.pageWidth() ||
                            title.size() < snap_.title.size()))
         noteCut(FieldId::Titel, 1);
 
@@ -353,7 +357,7 @@ void PageComposer::printHeader() {
     s_.drawText(x, y, performer);
     y = advance(y, settleDown(begin));
     keep(begin);
-    if (x < 0 || static_cast<long long>(x) + width > m_.pageWidth() || performer.size() < snap_.performer.size())
+    if (x < 0 || static_cast<long long>(x) + width > s_.pageWidth() || performer.size() < snap_.performer.size())
         noteCut(FieldId::Interpret, 1);
 }
 
@@ -463,7 +467,7 @@ void PageComposer::printLine(std::size_t index, const std::string& line) {
         keep(begin);
     if (line.empty())
         return;
-    if (static_cast<long long>(y) + TextLineHeight > m_.pageHeight())
+    if (static_cast<long long>(y) + TextLineHeight > s_.pageHeight())
         noteBelow(index);
     else
         endBelowRun();
@@ -503,10 +507,10 @@ void PageComposer::printBlock(std::size_t index, const char* heading, const char
     if (!belowPage(headingY)) {
         const std::size_t begin = page_.texts.size();
         left = placeInColumn(ColumnX, [&](int x) {
-            if (x < m_.pageWidth())
+            if (x < s_.pageWidth())
                 s_.drawText(x, headingY, heading);
         });
-        if (static_cast<long long>(left) + s_.textWidth(heading) > m_.pageWidth())
+        if (static_cast<long long>(left) + s_.textWidth(heading) > s_.pageWidth())
             noteCut(FieldId::Text, int(index) + 1);
         // The block keeps its heading on its first line's row.
         y = advance(y, settleDown(begin));
@@ -514,7 +518,7 @@ void PageComposer::printBlock(std::size_t index, const char* heading, const char
             drop(begin);
         else
             keep(begin);
-        below = static_cast<long long>(advance(y, ChordLineHeight)) + TextLineHeight > m_.pageHeight();
+        below = static_cast<long long>(advance(y, ChordLineHeight)) + TextLineHeight > s_.pageHeight();
     } else {
         below = true;
     }
@@ -533,7 +537,7 @@ void PageComposer::printBlock(std::size_t index, const char* heading, const char
             below = true;
         } else {
             keep(begin);
-            below = below || static_cast<long long>(y) + TextLineHeight > m_.pageHeight();
+            below = below || static_cast<long long>(y) + TextLineHeight > s_.pageHeight();
             if (extent.cutAtRight)
                 noteCut(field, int(k) + 1);
         }
@@ -557,7 +561,7 @@ void PageComposer::printClosingRemark() {
             else
                 keep(begin);
         }
-        if (static_cast<long long>(y) + TextLineHeight > m_.pageHeight())
+        if (static_cast<long long>(y) + TextLineHeight > s_.pageHeight())
             report_.closingRemarkBelow = true;
     }
     y = advance(y, kAfterClosingRemark);
@@ -586,8 +590,8 @@ void PageComposer::printPicture() {
     float w = float(bitmap.width());
     float h = float(bitmap.height());
     const float ratio = w / h;
-    const int pageWidth = m_.pageWidth();
-    const int pageHeight = m_.pageHeight();
+    const int pageWidth = s_.pageWidth();
+    const int pageHeight = s_.pageHeight();
     if (float(pageWidth) < w) {
         w = float(pageWidth);
         h = w / ratio;
