@@ -11,7 +11,7 @@ namespace {
 
 constexpr qsizetype kQuotedChars = 40;
 
-bool fits(SongDocument& song, PrintSurface& metrics, int textPoints, int difference) {
+bool fits(SongDocument& song, PageMeasures& metrics, int textPoints, int difference) {
     song.TextFont.size = textPoints;
     song.AkkordFont.size = textPoints - difference;
     return !runsOffPage(CheckPage(song, metrics));
@@ -26,7 +26,7 @@ QString quoted(const std::string& line) {
 
 // Why the song does not fit even at the smallest sizes. Lines too wide for the page are named when
 // they are all that is wrong: no smaller font helps there, the line itself has to change.
-QString cannotFitMessage(SongDocument& smallest, PrintSurface& metrics) {
+QString cannotFitMessage(SongDocument& smallest, PageMeasures& metrics) {
     std::vector<PageFinding> tooWide;
     for (PageFinding& f : CheckPage(smallest, metrics)) {
         if (f.kind == PageFindingKind::BelowPage)
@@ -54,7 +54,7 @@ QString cannotFitMessage(SongDocument& smallest, PrintSurface& metrics) {
 
 } // namespace
 
-FitOutcome fitToOnePage(SongDocument& doc, PrintSurface& metrics) {
+FitOutcome fitToOnePage(SongDocument& doc, PageMeasures& metrics) {
     const std::int32_t text = doc.TextFont.size;
     const std::int32_t chord = doc.AkkordFont.size;
     FitOutcome outcome{FitResult::AlreadyFits, text, text, chord, chord, QString::fromUtf8(kAlreadyFitsMessage)};
@@ -100,7 +100,7 @@ FitOutcome fitToOnePage(SongDocument& doc, PrintSurface& metrics) {
     return outcome;
 }
 
-FitOutcome EinpassenClick(SongDocument& doc, Reports& dialogs, PrintSurface& metrics) {
+FitOutcome EinpassenClick(SongDocument& doc, Reports& dialogs, PageMeasures& metrics) {
     FitOutcome outcome = fitToOnePage(doc, metrics);
     if (outcome.result != FitResult::Fitted)
         dialogs.message(outcome.message);

@@ -35,10 +35,10 @@ struct FitOutcome {
 // sizes at which it finds no such overflow. The title and performer fonts stay. Nothing changes when
 // the song already fits or when even the smallest sizes do not. `metrics` measures the page (the
 // printer's measures at 600 dots per inch). Sets Modified when it changes the sizes.
-FitOutcome fitToOnePage(SongDocument& doc, PrintSurface& metrics);
+FitOutcome fitToOnePage(SongDocument& doc, PageMeasures& metrics);
 
 // The menu command: fits the song and says so in a message when there was nothing to do or nothing
 // could be done; a fit that worked only returns what it did.
-FitOutcome EinpassenClick(SongDocument& doc, Reports& dialogs, PrintSurface& metrics);
+FitOutcome EinpassenClick(SongDocument& doc, Reports& dialogs, PageMeasures& metrics);
 
 } // namespace versino

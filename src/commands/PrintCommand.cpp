@@ -4,7 +4,7 @@
 #include "commands/FileQuestions.h"
 #include "document/Cp1252.h"
 #include "platform/QtPrinter.h"
-#include "print/PageComposer.h"
+#include "print/ComposedPage.h"
 
 #include <QFileInfo>
 
@@ -13,9 +13,10 @@ namespace versino {
 std::optional<QString> PrintSong(const SongDocument& doc, Printer& printer) {
     printer.setPortrait();
     PrintSurface& surface = printer.beginDocument();
-    std::optional<QString> pictureError = ComposePage(surface, doc);
+    ComposedPage page = composePage(doc, surface);
+    drawPage(page, surface);
     printer.endDocument();
-    return pictureError;
+    return std::move(page.pictureError);
 }
 
 bool DruckenClick(const SongDocument& doc, Reports& dialogs, Printer& printer, const QString& noPrinterText) {

@@ -1,18 +1,20 @@
 #pragma once
 
 #include "platform/PageMetrics.h"
-#include "platform/PageRecorder.h"
 #include "platform/PrintSurface.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QPageSize>
 #include <QString>
 #include <memory>
 
 namespace versino {
 
-// A printer whose one job is a PNG image of the page. The page is composed with the printer's
-// measures (600 dots per inch, the whole sheet) and drawn the way the page preview draws it,
+class PainterSurface;
+
+// A printer whose one job is a PNG image of the page. The page measures with the printer's
+// measures (600 dots per inch, the whole sheet) and is drawn the way the page preview draws it,
 // scaled to the image, so the image shows exactly what paper would. The file is written atomically
 // when the job ends: a failure leaves an existing file as it was.
 class ImagePrinter final : public Printer {
@@ -34,9 +36,13 @@ private:
     QString fileName_;
     QPageSize::PageSizeId paper_;
     double dotsPerInch_;
+    class Page;
+
     PageMetrics metrics_;
-    std::unique_ptr<PageRecorder> page_;
     QImage image_;
+    QPainter painter_;
+    std::unique_ptr<PainterSurface> canvas_;
+    std::unique_ptr<Page> page_;
 };
 
 } // namespace versino

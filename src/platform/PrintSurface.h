@@ -18,12 +18,13 @@ struct PageBox {
     int bottom = 0;
 };
 
-// The printed page as the page composer and the chord-line renderer see it. Coordinates are device
-// units with the origin at the top-left corner of the printable area and y growing downwards. Text
-// is Windows-1252 bytes. The current font is changed one attribute at a time; the others stay.
-class PrintSurface {
+// What laying out a page needs to know of it: its size, and how large a text is in a font. The
+// current font is changed one attribute at a time; the others stay. Coordinates are device units
+// with the origin at the top-left corner of the printable area and y growing downwards. Text is
+// Windows-1252 bytes.
+class PageMeasures {
 public:
-    virtual ~PrintSurface() = default;
+    virtual ~PageMeasures() = default;
 
     // Size of the printable area in device units.
     virtual int pageWidth() const = 0;
@@ -42,17 +43,22 @@ public:
     virtual int textWidth(std::string_view text) = 0;
     virtual int textHeight(std::string_view text) = 0;
 
+    // Where measures that serve page after page (a PDF book, the page check's measuring page) keep
+    // the last picture loaded, so that composing the next page does not decode it again and a PDF
+    // stores it once. Null where every picture is decoded afresh.
+    virtual BitmapCache* pictureCache() { return nullptr; }
+};
+
+// A page that is drawn on: a printer's, a PDF's, an image's or the screen preview's. A composed
+// page is drawn onto it; it measures like the page it was composed with.
+class PrintSurface : public PageMeasures {
+public:
     // Draws the string with its cell's top-left corner at (x, y) on an opaque white cell. An empty
     // string leaves the page unchanged.
     virtual void drawText(int x, int y, std::string_view text) = 0;
 
     // Scales the whole bitmap to fill the box.
     virtual void stretchDraw(const PageBox& box, const Bitmap& bitmap) = 0;
-
-    // Where a surface that is drawn on again and again (a PDF book, the page check's measuring
-    // page) keeps the last picture drawn on it, so that composing the next page does not decode it
-    // again and a PDF stores it once. Null for a surface on which every picture is decoded afresh.
-    virtual BitmapCache* pictureCache() { return nullptr; }
 };
 
 // A failure of the printer layer; what() is the text the user sees.

@@ -5,8 +5,6 @@ qt_add_library(versino_printsupport STATIC
   PainterSurface.h PainterSurface.cpp
   QtFont.h QtFont.cpp
   QtPrinter.h QtPrinter.cpp
-  PageRecorder.h PageRecorder.cpp
-  PageCanvas.h PageCanvas.cpp
   PageMetrics.h PageMetrics.cpp
   AtomicFileDevice.h AtomicFileDevice.cpp
   ImagePrinter.h ImagePrinter.cpp

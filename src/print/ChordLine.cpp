@@ -1,4 +1,5 @@
 #include "print/ChordLine.h"
+#include "document/Notation.h"
 #include "print/Rows.h"
 #include "print/SelectFont.h"
 #include "print/TextRun.h"
@@ -12,15 +13,7 @@ namespace versino {
 
 namespace {
 
-constexpr char kOpen = '<';
-constexpr char kClose = '>';
-constexpr char kSuperscript = '\xB0'; // "°" in Windows-1252
-
-struct Chord {
-    std::string text;
-    std::string superscript;
-    bool hasSuperscript = false;
-};
+using notation::Chord;
 
 // A chord as it stands on the chord row. Its right end is measured only when it is needed: for
 // the next chord on the row, or for a caller that asked how far the line reaches.
@@ -44,21 +37,6 @@ int superscriptSize(std::int32_t chordSize) {
     return int(std::max<std::int64_t>(std::int64_t(chordSize) - 3, INT32_MIN));
 }
 
-// Reads one chord starting after its "<". Returns the position after its ">", or the end of the
-// line when the chord is never closed: the end of the line closes it.
-std::size_t readChord(std::string_view line, std::size_t i, Chord& chord) {
-    while (i < line.size()) {
-        const char c = line[i++];
-        if (c == kClose)
-            return i;
-        if (c == kSuperscript && !chord.hasSuperscript)
-            chord.hasSuperscript = true;
-        else
-            (chord.hasSuperscript ? chord.superscript : chord.text) += c;
-    }
-    return i;
-}
-
 class ChordLineRenderer {
 public:
     ChordLineRenderer(const ChordLineContext& ctx, int left) : ctx_(ctx), s_(ctx.surface) {
@@ -68,7 +46,7 @@ public:
     void print(int& y, std::string_view line);
 
 private:
-    bool placeChord(int y, Chord&& chord);
+    bool placeChord(int y, const Chord& chord);
     int measureRight(PlacedChord& c);
     int blankWidth();
     void drawLyrics(int y);
@@ -93,21 +71,17 @@ void ChordLineRenderer::print(int& y, std::string_view line) {
     // Measuring the prefix afresh for each chord costs its length each time; past the page's right
     // edge nothing shows any more, so a very long line stays linear.
     bool onPage = true;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        const char c = line[i++];
-        if (c != kOpen) {
-            lyric_ += c;
-            continue;
+    notation::forEachPiece(line, [&](const notation::Piece& piece) {
+        if (piece.kind == notation::Piece::Kind::Text) {
+            lyric_ += piece.text;
+            return;
         }
         anyChord = true;
-        Chord chord;
-        i = readChord(line, i, chord);
         if (onPage)
-            onPage = placeChord(y, std::move(chord));
+            onPage = placeChord(y, piece.chord);
         else
             reach(advance(s_.pageWidth(), 1), true);
-    }
+    });
     if (anyChord)
         y = advance(y, ctx_.ChordLineHeight);
     drawLyrics(y);
@@ -115,7 +89,10 @@ void ChordLineRenderer::print(int& y, std::string_view line) {
 
 // Draws one chord above the lyric character that follows it. Returns false when that place lies
 // right of the page, where every later chord of the line lies too: they need not be measured.
-bool ChordLineRenderer::placeChord(int y, Chord&& chord) {
+bool ChordLineRenderer::placeChord(int y, const Chord& chord) {
+    // A chord that shows nothing ("<>", "<°>") takes no room on the chord row.
+    if (chord.text.empty() && chord.raised.empty())
+        return true;
     const Segment& seg = segments_.back();
     // Measured as one string in the text font, so the chord lands where the next lyric
     // character will be drawn.
@@ -157,12 +134,12 @@ bool ChordLineRenderer::placeChord(int y, Chord&& chord) {
     placed.cut = text.cut;
     if (text.width >= 0)
         placed.chordWidth = text.width;
-    if (chord.hasSuperscript && !text.cut) {
+    if (chord.hasRaised && !text.cut) {
         if (!placed.chordWidth)
             placed.chordWidth = s_.textWidth(chord.text);
         const int supX = advance(x, *placed.chordWidth);
         s_.setFontSize(superscriptSize(ctx_.chordFont.size));
-        const TextRun sup = fitRun(s_, supX, chord.superscript, ctx_.extent != nullptr);
+        const TextRun sup = fitRun(s_, supX, chord.raised, ctx_.extent != nullptr);
         if (!(sup.cut && sup.visible.empty()))
             s_.drawText(supX, y, sup.visible);
         s_.setFontSize(ctx_.chordFont.size);
@@ -172,7 +149,7 @@ bool ChordLineRenderer::placeChord(int y, Chord&& chord) {
     }
     if (placed.cut) // reaches past the page: how far no longer matters
         placed.right = std::max(placed.right.value_or(x), advance(s_.pageWidth(), 1));
-    placed.chord = std::move(chord);
+    placed.chord = chord;
     if (ctx_.extent)
         reach(measureRight(placed), placed.cut);
     previous_ = std::move(placed);
@@ -188,9 +165,9 @@ int ChordLineRenderer::measureRight(PlacedChord& c) {
     if (!c.chordWidth)
         c.chordWidth = s_.textWidth(c.chord.text);
     int right = advance(c.x, *c.chordWidth);
-    if (c.chord.hasSuperscript) {
+    if (c.chord.hasRaised) {
         s_.setFontSize(superscriptSize(ctx_.chordFont.size));
-        const TextRun sup = fitRun(s_, right, c.chord.superscript, true);
+        const TextRun sup = fitRun(s_, right, c.chord.raised, true);
         s_.setFontSize(ctx_.chordFont.size);
         right = runRight(s_, right, sup);
     }

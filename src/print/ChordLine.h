@@ -25,8 +25,8 @@ struct ChordLineContext {
 
 // Prints one lyric line at `left`. Chords ("<chord>" or "<chord°superscript>") are lifted onto a
 // chord row at the entry y, each above the lyric character that follows it; the lyric row is then
-// one ChordLineHeight lower. A chord that would begin before the previous one's end plus one blank
-// of the chord font widens the lyric row there: the lyrics from that chord on move right, so every
+// one ChordLineHeight lower. An empty chord ("<>") shows nothing and takes no room. A chord that
+// would begin before the previous shown chord's end plus one blank of the chord font widens the lyric row there: the lyrics from that chord on move right, so every
 // chord still stands above its syllable and none covers another. On return y is the top of the
 // lyric row. The current font must be the text font on entry and is the text font again on return.
 void PrintChordLine(const ChordLineContext& ctx, int left, int& y, std::string_view line);

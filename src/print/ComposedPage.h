@@ -42,8 +42,10 @@ struct ComposedPage {
     std::vector<PageBox> occupied() const;
 };
 
-// Lays out the song's page, measuring with `metrics` (the printer's, a PDF's, or PageMetrics).
-ComposedPage composePage(const SongDocument& doc, PrintSurface& metrics);
+// Lays out the song's page, measuring with `measures` (the printer's, a PDF's, or PageMetrics).
+// Texts stand at the positions the page layout defines; a cell moves only where it would meet a
+// cell already placed, and only as far as needed. Lines below the page are counted, not measured.
+ComposedPage composePage(const SongDocument& doc, PageMeasures& measures);
 
 // Draws a composed page onto a surface that measures like the one it was composed with.
 void drawPage(const ComposedPage& page, PrintSurface& target);

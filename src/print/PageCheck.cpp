@@ -1,46 +1,13 @@
 #include "print/PageCheck.h"
 
-#include "print/PageReport.h"
+#include "document/Notation.h"
+#include "print/ComposedPage.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace versino {
 
 namespace {
-
-// Measures on the caller's surface and draws nothing: the check needs the layout, not the ink.
-class MeasuringSurface final : public PrintSurface {
-public:
-    explicit MeasuringSurface(PrintSurface& metrics) : m_(metrics) {}
-
-    int pageWidth() const override { return m_.pageWidth(); }
-    int pageHeight() const override { return m_.pageHeight(); }
-    void setFontName(const std::string& face) override { m_.setFontName(face); }
-    void setFontSize(int points) override { m_.setFontSize(points); }
-    void setFontStyle(std::uint8_t style) override { m_.setFontStyle(style); }
-    void setFontColor(std::int32_t color) override { m_.setFontColor(color); }
-    int textWidth(std::string_view text) override { return m_.textWidth(text); }
-    int textHeight(std::string_view text) override { return m_.textHeight(text); }
-    void drawText(int, int, std::string_view) override {}
-    void stretchDraw(const PageBox&, const Bitmap&) override {}
-
-private:
-    PrintSurface& m_;
-};
-
-// A "<" whose chord has no ">" after it on the line.
-bool hasOpenChord(const std::string& line) {
-    const char* p = line.data();
-    const char* const end = p + line.size();
-    while ((p = static_cast<const char*>(std::memchr(p, '<', std::size_t(end - p)))) != nullptr) {
-        const char* close = static_cast<const char*>(std::memchr(p + 1, '>', std::size_t(end - p - 1)));
-        if (close == nullptr)
-            return true;
-        p = close + 1;
-    }
-    return false;
-}
 
 // Where a field's findings stand in the list: in the order of the page.
 int pageRank(FieldId f) {
@@ -96,16 +63,18 @@ void addOpenChords(std::vector<PageFinding>& out, const std::vector<std::string>
             ? QStringLiteral("In Bridge / Refrain2 wird ein Akkord nicht mit \u201E>\u201C geschlossen.")
             : QStringLiteral("Ein Akkord wird nicht mit \u201E>\u201C geschlossen.");
     for (std::size_t i = 0; i < lines.size(); ++i)
-        if (hasOpenChord(lines[i]))
+        if (notation::hasOpenChord(lines[i]))
             out.push_back({PageFindingKind::OpenChord, id, int(i) + 1, text});
 }
 
 } // namespace
 
-std::vector<PageFinding> CheckPage(const SongDocument& doc, PrintSurface& metrics) {
-    MeasuringSurface surface(metrics);
-    PageReport report;
-    ComposePage(surface, doc, &report);
+std::vector<PageFinding> CheckPage(const SongDocument& doc, PageMeasures& measures) {
+    return CheckPage(composePage(doc, measures));
+}
+
+std::vector<PageFinding> CheckPage(const ComposedPage& page) {
+    const PageReport& report = page.report;
 
     std::vector<PageFinding> out;
     for (const PageReport::Cut& c : report.pastRight)
@@ -128,10 +97,11 @@ std::vector<PageFinding> CheckPage(const SongDocument& doc, PrintSurface& metric
     for (std::size_t i = 0; i < lyrics.size(); ++i) {
         const std::string& l = lyrics[i];
         const int line = int(i) + 1;
-        if (l == ">>Refrain" && chorusEmpty)
+        const notation::Directive d = notation::directiveOf(l);
+        if (d == notation::Directive::Refrain && chorusEmpty)
             out.push_back({PageFindingKind::EmptyBlock, FieldId::Text, line,
                            QStringLiteral("\u201E>>Refrain\u201C ruft einen leeren Refrain auf.")});
-        else if ((l == ">>Refrain2" || l == ">>Bridge") && bridgeEmpty)
+        else if ((d == notation::Directive::Refrain2 || d == notation::Directive::Bridge) && bridgeEmpty)
             out.push_back(
                 {PageFindingKind::EmptyBlock, FieldId::Text, line,
                  QStringLiteral("\u201E%1\u201C ruft ein leeres Feld \u201EBridge / Refrain2\u201C auf.")

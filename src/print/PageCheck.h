@@ -28,11 +28,15 @@ struct PageFinding {
     QString text; // short German text for the user
 };
 
-// Composes the song's page on a surface that only measures (nothing is drawn on `metrics`) and
-// lists what the page cannot hold, in the order of the page: header, lyrics, closing remark,
-// picture. `metrics` gives the page size and the text measures, for instance the printer's at 600
-// dots per inch. Lines below a full page are counted, not laid out, so a huge song costs little.
-std::vector<PageFinding> CheckPage(const SongDocument& doc, PrintSurface& metrics);
+struct ComposedPage;
+
+// Lists what a composed page cannot hold, in the order of the page: header, lyrics, closing
+// remark, picture. Its cost is linear in the song's lines and the page's findings.
+std::vector<PageFinding> CheckPage(const ComposedPage& page);
+
+// Composes the song's page with `measures` (for instance the printer's at 600 dots per inch) and
+// checks it. Lines below a full page are counted, not laid out, so a huge song costs little.
+std::vector<PageFinding> CheckPage(const SongDocument& doc, PageMeasures& measures);
 
 // The name the window gives a field ("Songtext", "Bridge / Refrain2"), for naming where a finding is.
 QString fieldLabel(FieldId field);

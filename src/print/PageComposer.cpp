@@ -1,7 +1,9 @@
 #include "document/Cp1252.h"
+#include "document/Notation.h"
 #include "io/FileError.h"
 #include "platform/Bitmap.h"
 #include "print/ChordLine.h"
+#include "print/ComposedPage.h"
 #include "print/PageComposer.h"
 #include "print/PageReport.h"
 #include "print/Rows.h"
@@ -9,11 +11,17 @@
 #include "print/TextRun.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <set>
+#include <utility>
 
 namespace versino {
 
 namespace {
+
+using notation::Directive;
+using notation::directiveOf;
 
 constexpr int kTitleTop = 150;
 constexpr int kPerformerGap = 50;
@@ -29,6 +37,10 @@ constexpr const char* kSampleText = "ABCdefg";
 constexpr std::uint8_t kDirectiveWordStyle = FontStyle::Italic | FontStyle::Underline;
 constexpr std::uint8_t kBlockHeadingStyle = FontStyle::Bold | FontStyle::Italic | FontStyle::Underline;
 
+// A centred text longer than this is not measured whole: only a prefix that already fills the page
+// is kept, and it stands centred in place of the whole.
+constexpr std::size_t kLongCentredText = 4096;
+
 // Half a width, rounded to the nearest integer with ties to even: 101 gives 50, 103 gives 52.
 int halfRoundedToEven(int width) {
     int half = width / 2;
@@ -37,38 +49,117 @@ int halfRoundedToEven(int width) {
     return half;
 }
 
-enum class Directive { None, RefrainWord, Refrain, Refrain2, Bridge, NewColumn };
-
-// Only the exact line is a directive: same case, no blanks around it.
-Directive directiveOf(const std::string& line) {
-    if (line == "Refrain")
-        return Directive::RefrainWord;
-    if (line == ">>Refrain")
-        return Directive::Refrain;
-    if (line == ">>Refrain2")
-        return Directive::Refrain2;
-    if (line == ">>Bridge")
-        return Directive::Bridge;
-    if (line == ">>neue Spalte")
-        return Directive::NewColumn;
-    return Directive::None;
-}
-
-// A drawn text's cell, for the few places where the composer must see whether two would overlap.
+// A drawn cell's edges, wide enough that no sum of page positions wraps round.
 struct Cell {
     long long left = 0, top = 0, right = 0, bottom = 0;
     bool empty() const { return right <= left || bottom <= top; }
     bool overlaps(const Cell& o) const {
         return !empty() && !o.empty() && left < o.right && o.left < right && top < o.bottom && o.top < bottom;
     }
+    bool meetsRows(long long from, long long to) const { return top < to && from < bottom; }
 };
 
+Cell cellOf(const PlacedText& t) {
+    return {t.x, t.y, static_cast<long long>(t.x) + t.width, static_cast<long long>(t.y) + t.height};
+}
+
+// What the composer draws, kept as placed cells of the page. Every text is measured with the
+// current font of the measures it lays out with; the width a layout step has just measured is
+// reused instead of being measured again.
+class PageBuilder final : public PrintSurface {
+public:
+    // The page's size is asked for at every step; some measures compute it afresh each time.
+    PageBuilder(PageMeasures& measures, ComposedPage& page)
+        : m_(measures), page_(page), width_(measures.pageWidth()), height_(measures.pageHeight()) {}
+
+    int pageWidth() const override { return width_; }
+    int pageHeight() const override { return height_; }
+    void setFontName(const std::string& face) override { fontChanged(), m_.setFontName(font_.name = face); }
+    void setFontSize(int points) override { fontChanged(), m_.setFontSize(font_.size = points); }
+    void setFontStyle(std::uint8_t style) override { fontChanged(), m_.setFontStyle(font_.style = style); }
+    void setFontColor(std::int32_t color) override { m_.setFontColor(font_.color = color); }
+    int textWidth(std::string_view text) override {
+        if (lastWidth_ >= 0 && text == lastText_)
+            return lastWidth_;
+        const int width = m_.textWidth(text);
+        if (text.size() <= kShortRun) {
+            lastText_.assign(text);
+            lastWidth_ = width;
+        }
+        return width;
+    }
+    // The height of a cell is the font's, whatever the text.
+    int textHeight(std::string_view text) override {
+        if (cellHeight_ < 0)
+            cellHeight_ = m_.textHeight(text);
+        return cellHeight_;
+    }
+    // Nothing is kept that lies wholly below or right of the page.
+    void drawText(int x, int y, std::string_view text) override {
+        if (!text.empty() && y < pageHeight() && x < pageWidth())
+            page_.texts.push_back({x, y, textWidth(text), textHeight(text), font_, std::string(text)});
+    }
+    void stretchDraw(const PageBox& box, const Bitmap& bitmap) override { page_.picture = {box, bitmap}; }
+    BitmapCache* pictureCache() override { return m_.pictureCache(); }
+
+private:
+    void fontChanged() {
+        lastWidth_ = -1;
+        cellHeight_ = -1;
+    }
+
+    PageMeasures& m_;
+    ComposedPage& page_;
+    const int width_;
+    const int height_;
+    FontSetting font_;
+    std::string lastText_; // the text last measured in the current font, when short
+    int lastWidth_ = -1;
+    int cellHeight_ = -1;
+};
+
+// The drawn cells of the page sorted into horizontal bands, so that finding what a new cell might
+// meet looks at its own rows only. Only cells that stand (at least partly) on the page are kept.
+class CellIndex {
+public:
+    explicit CellIndex(int pageHeight) : height_(std::max(pageHeight, 1)), bands_((height_ + kBand - 1) / kBand) {}
+
+    void add(std::size_t id, const Cell& c) {
+        if (c.empty() || c.top >= height_ || c.bottom <= 0)
+            return;
+        for (long long b = bandOf(c.top); b <= bandOf(c.bottom - 1); ++b)
+            bands_[std::size_t(b)].push_back(id);
+    }
+    // Calls fn(id) for each kept cell that may meet the rows [from, to); a cell may come twice.
+    template <typename Fn>
+    void near(long long from, long long to, Fn&& fn) const {
+        if (to <= 0 || from >= height_ || to <= from)
+            return;
+        for (long long b = bandOf(from); b <= bandOf(to - 1); ++b)
+            for (std::size_t id : bands_[std::size_t(b)])
+                fn(id);
+    }
+
+private:
+    static constexpr int kBand = 128;
+    long long bandOf(long long y) const { return std::clamp<long long>(y / kBand, 0, (long long)bands_.size() - 1); }
+
+    int height_;
+    std::vector<std::vector<std::size_t>> bands_;
+};
+
+// Lays the page out at the positions the page layout defines and moves a cell only where, there,
+// it would meet a cell already placed: down below the cells it would cover, or, in the second and
+// later columns, right of an earlier column's cell that ends less than the column gap before it on
+// the same rows. A unit that moves (a lyric line with its chord row, a heading, a header text, the
+// closing remark) moves whole, and what follows it keeps its distance.
 class PageComposer {
 public:
-    PageComposer(PrintSurface& surface, const SongDocument& doc, PageReport* report)
-        : s_(surface), doc_(doc), report_(report), PageCentreX(surface.pageWidth() / 2) {}
+    PageComposer(PageMeasures& measures, const SongDocument& doc, ComposedPage& page)
+        : m_(measures), s_(measures, page), doc_(doc), page_(page), report_(page.report),
+          cells_(measures.pageHeight()), PageCentreX(measures.pageWidth() / 2) {}
 
-    std::optional<QString> compose();
+    void compose();
 
 private:
     void printHeader();
@@ -76,15 +167,32 @@ private:
     void measureRows();
     void printRemark();
     void printBody();
-    void printLine(std::size_t index, const std::string& line, bool wantExtent);
+    void printLine(std::size_t index, const std::string& line);
     void startColumn();
+    // A lyric line of the current column at `left`, or right of it where an earlier column comes
+    // too close; y becomes the top of its lyric row.
+    LineExtent printChordLineInColumn(int left, std::string_view line);
     void printBlock(std::size_t index, const char* heading, const char* indentText,
-                    const std::vector<std::string>& lines, FieldId field, bool wantExtent);
+                    const std::vector<std::string>& lines, FieldId field);
     void printClosingRemark();
-    std::optional<QString> printPicture();
+    void printPicture();
     ChordLineContext chordContext(LineExtent* extent) {
         return {s_, doc_.AkkordFont, snap_.textFont, ChordLineHeight, extent};
     }
+    // A centred header text (title, performer) in the current font, cut to what the page can show.
+    std::pair<std::string_view, int> centredRun(std::string_view text);
+
+    // The resolver: settles the cells drawn since `begin` and returns how far they moved down.
+    long long settleDown(std::size_t begin);
+    // How far the cells drawn since `begin` must move right so that each keeps the column gap to
+    // every cell of an earlier column that stands on its rows.
+    long long gapShift(std::size_t begin) const;
+    // Draws a unit of the current column with render(left) and moves it right where it would come
+    // too close to an earlier column, drawing it again there (what is cut at the edge changes).
+    template <typename Render>
+    int placeInColumn(int left, Render&& render);
+    void keep(std::size_t begin);
+    void drop(std::size_t begin) { page_.texts.resize(begin); }
 
     bool belowPage(long long top) const { return top >= s_.pageHeight(); }
     void noteCut(FieldId field, int line);
@@ -93,9 +201,14 @@ private:
     // A text at the left margin: drawn cut to the page, reported when it reaches past the edge.
     void drawLeftText(int x, int y, std::string_view text, FieldId field, int line);
 
-    PrintSurface& s_;
+    PageMeasures& m_;
+    PageBuilder s_;
     const SongDocument& doc_;
-    PageReport* report_;
+    ComposedPage& page_;
+    PageReport& report_;
+    CellIndex cells_;
+    std::vector<int> column_; // the column of each kept text; -1 for the header and the closing remark
+    int currentColumn_ = -1;
     PrintSnapshot snap_;
     int y = kTitleTop;
     const int PageCentreX;
@@ -104,19 +217,13 @@ private:
     int firstColumnBottom = 0;
     int TextLineHeight = 0;
     int ChordLineHeight = 0;
-
-    // Where rows may begin without touching what stands above them: the header's bottom, and in
-    // each column the bottom of its last drawn row (a block heading may reach below its lines).
-    long long headerBottom_ = kTitleTop;
-    long long columnFloor_ = 0;
-    long long bodyBottom_ = 0; // the lowest cell bottom of all columns
-    int rowsRight_ = 0;        // right end of the widest row of the columns so far
-    long long textBottom_ = 0; // the lowest bottom of all text, for the picture
     bool belowRunOpen_ = false;
-    std::vector<Cell> header_; // the title's and performer's cells
+    std::set<std::pair<int, int>> cutsNoted_;
 };
 
-std::optional<QString> PageComposer::compose() {
+void PageComposer::compose() {
+    page_.width = s_.pageWidth();
+    page_.height = s_.pageHeight();
     snap_ = TakePrintSnapshot(doc_);
     printHeader();
     printCapo();
@@ -124,80 +231,133 @@ std::optional<QString> PageComposer::compose() {
     printRemark();
     printBody();
     printClosingRemark();
-    std::optional<QString> pictureError;
     if (!snap_.pictureFile.empty())
-        pictureError = printPicture();
-    if (report_) {
-        report_->lyricLines = std::move(snap_.lyricLines);
-        report_->chorusLines = std::move(snap_.chorusLines);
-        report_->bridgeLines = std::move(snap_.bridgeLines);
+        printPicture();
+    report_.lyricLines = std::move(snap_.lyricLines);
+    report_.chorusLines = std::move(snap_.chorusLines);
+    report_.bridgeLines = std::move(snap_.bridgeLines);
+}
+
+long long PageComposer::settleDown(std::size_t begin) {
+    std::vector<PlacedText>& texts = page_.texts;
+    long long moved = 0;
+    for (;;) {
+        long long by = 0;
+        for (std::size_t i = begin; i < texts.size(); ++i) {
+            const Cell c = cellOf(texts[i]);
+            cells_.near(c.top, c.bottom, [&](std::size_t id) {
+                const Cell o = cellOf(texts[id]);
+                if (c.overlaps(o))
+                    by = std::max(by, o.bottom - c.top);
+            });
+        }
+        // Cells pushed below the page meet nothing there.
+        if (by == 0 || texts.empty())
+            return moved;
+        bool onPage = false;
+        for (std::size_t i = begin; i < texts.size(); ++i) {
+            texts[i].y = advance(texts[i].y, by);
+            onPage = onPage || !belowPage(texts[i].y);
+        }
+        moved += by;
+        if (!onPage)
+            return moved;
     }
-    return pictureError;
+}
+
+long long PageComposer::gapShift(std::size_t begin) const {
+    long long shift = 0;
+    if (currentColumn_ <= 0)
+        return 0;
+    for (std::size_t i = begin; i < page_.texts.size(); ++i) {
+        const Cell c = cellOf(page_.texts[i]);
+        cells_.near(c.top, c.bottom, [&](std::size_t id) {
+            if (column_[id] < 0 || column_[id] >= currentColumn_)
+                return;
+            const Cell o = cellOf(page_.texts[id]);
+            if (o.meetsRows(c.top, c.bottom))
+                shift = std::max(shift, o.right + kSecondColumnGap - c.left);
+        });
+    }
+    return shift;
+}
+
+template <typename Render>
+int PageComposer::placeInColumn(int left, Render&& render) {
+    const std::size_t begin = page_.texts.size();
+    render(left);
+    const long long shift = gapShift(begin);
+    if (shift <= 0)
+        return left;
+    drop(begin);
+    left = advance(left, shift);
+    render(left);
+    return left;
+}
+
+void PageComposer::keep(std::size_t begin) {
+    const int column = currentColumn_;
+    for (std::size_t i = begin; i < page_.texts.size(); ++i) {
+        column_.push_back(column);
+        cells_.add(i, cellOf(page_.texts[i]));
+    }
 }
 
 void PageComposer::noteCut(FieldId field, int line) {
-    if (!report_)
-        return;
-    for (const PageReport::Cut& c : report_->pastRight)
-        if (c.field == field && c.line == line)
-            return;
-    report_->pastRight.push_back({field, line});
+    if (cutsNoted_.insert({int(field), line}).second)
+        report_.pastRight.push_back({field, line});
 }
 
 void PageComposer::noteBelow(std::size_t index) {
-    if (!report_)
-        return;
     const int line = int(index) + 1;
-    if (belowRunOpen_ && !report_->linesBelow.empty())
-        report_->linesBelow.back().last = line;
+    if (belowRunOpen_ && !report_.linesBelow.empty())
+        report_.linesBelow.back().last = line;
     else
-        report_->linesBelow.push_back({line, line});
+        report_.linesBelow.push_back({line, line});
     belowRunOpen_ = true;
 }
 
 void PageComposer::drawLeftText(int x, int y, std::string_view text, FieldId field, int line) {
-    const TextRun run = fitRun(s_, x, text, report_ != nullptr);
-    if (!run.visible.empty() || !run.cut)
-        s_.drawText(x, y, run.visible);
+    const TextRun run = fitRun(s_, x, text, true);
+    s_.drawText(x, y, run.visible);
     if (run.cut)
         noteCut(field, line);
 }
 
-// The title and performer stand centred; the performer stands below the title's cell where the
-// title's font is taller than the gap above the performer.
+std::pair<std::string_view, int> PageComposer::centredRun(std::string_view text) {
+    if (text.size() <= kLongCentredText)
+        return {text, s_.textWidth(text)};
+    const TextRun run = fitRun(s_, 0, text, true);
+    if (!run.cut)
+        return {text, run.width};
+    return {run.visible, s_.textWidth(run.visible)};
+}
+
+// The title and performer stand centred; the performer moves below the title's cell only where the
+// two would meet.
 void PageComposer::printHeader() {
     selectFont(s_, snap_.titelFont);
-    const int titleWidth = s_.textWidth(snap_.title);
+    const auto [title, titleWidth] = centredRun(snap_.title);
     const int titleX = PageCentreX - halfRoundedToEven(titleWidth);
-    s_.drawText(titleX, kTitleTop, snap_.title);
-    Cell title;
-    if (!snap_.title.empty()) {
-        const int titleHeight = s_.textHeight(snap_.title);
-        title = {titleX, kTitleTop, static_cast<long long>(titleX) + titleWidth,
-                 static_cast<long long>(kTitleTop) + titleHeight};
-        headerBottom_ = std::max<long long>(headerBottom_, title.bottom);
-        if (titleX < 0 || title.right > s_.pageWidth())
-            noteCut(FieldId::Titel, 1);
-    }
-    header_.push_back(title);
+    std::size_t begin = page_.texts.size();
+    s_.drawText(titleX, kTitleTop, title);
+    keep(begin);
+    if (!title.empty() && (titleX < 0 || static_cast<long long>(titleX) + titleWidth > s_.pageWidth() ||
+                           title.size() < snap_.title.size()))
+        noteCut(FieldId::Titel, 1);
 
     if (snap_.performer.empty())
         return;
     selectFont(s_, snap_.interpretFont);
-    const int width = s_.textWidth(snap_.performer);
-    const int height = s_.textHeight(snap_.performer);
+    const auto [performer, width] = centredRun(snap_.performer);
+    const int height = s_.textHeight(performer);
     y = advance(y, kPerformerGap + static_cast<long long>(height));
     const int x = PageCentreX - halfRoundedToEven(width);
-    Cell performer{x, y, static_cast<long long>(x) + width, static_cast<long long>(y) + height};
-    if (performer.overlaps(title)) {
-        y = advance(0, title.bottom);
-        performer.top = y;
-        performer.bottom = static_cast<long long>(y) + height;
-    }
-    s_.drawText(x, y, snap_.performer);
-    header_.push_back(performer);
-    headerBottom_ = std::max(headerBottom_, performer.bottom);
-    if (x < 0 || performer.right > s_.pageWidth())
+    begin = page_.texts.size();
+    s_.drawText(x, y, performer);
+    y = advance(y, settleDown(begin));
+    keep(begin);
+    if (x < 0 || static_cast<long long>(x) + width > s_.pageWidth() || performer.size() < snap_.performer.size())
         noteCut(FieldId::Interpret, 1);
 }
 
@@ -208,25 +368,10 @@ void PageComposer::printCapo() {
     s_.setFontStyle(snap_.textFont.style);
     s_.setFontColor(snap_.textFont.color);
     const std::string text = "Kapo: " + snap_.capo;
-    const TextRun run = fitRun(s_, kLeftMargin, text, true);
-    const long long height = s_.textHeight(text);
-    Cell capo{kLeftMargin, y,
-              run.cut ? s_.pageWidth() + 1LL : kLeftMargin + static_cast<long long>(run.width), y + height};
-    for (bool moved = true; moved;) {
-        moved = false;
-        for (const Cell& c : header_)
-            if (capo.overlaps(c)) {
-                capo.top = c.bottom;
-                capo.bottom = c.bottom + height;
-                moved = true;
-            }
-    }
-    y = advance(0, capo.top);
-    if (!run.visible.empty() || !run.cut)
-        s_.drawText(kLeftMargin, y, run.visible);
-    if (run.cut)
-        noteCut(FieldId::Kapo, 1);
-    headerBottom_ = std::max(headerBottom_, capo.bottom);
+    const std::size_t begin = page_.texts.size();
+    drawLeftText(kLeftMargin, y, text, FieldId::Kapo, 1);
+    y = advance(y, settleDown(begin));
+    keep(begin);
     y = advance(y, kCapoAdvance);
 }
 
@@ -238,14 +383,18 @@ void PageComposer::measureRows() {
 }
 
 void PageComposer::printRemark() {
-    columnFloor_ = headerBottom_;
     if (snap_.remark.empty())
         return;
     y = advance(y, TextLineHeight);
-    y = advance(0, std::max<long long>(y, columnFloor_));
-    if (!belowPage(y))
+    if (!belowPage(y)) {
+        const std::size_t begin = page_.texts.size();
         drawLeftText(kLeftMargin, y, snap_.remark, FieldId::Vorspiel, 1);
-    headerBottom_ = columnFloor_ = static_cast<long long>(y) + TextLineHeight;
+        y = advance(y, settleDown(begin));
+        if (belowPage(y))
+            drop(begin);
+        else
+            keep(begin);
+    }
     y = advance(y, 2LL * TextLineHeight);
 }
 
@@ -253,15 +402,8 @@ void PageComposer::printBody() {
     ColumnX = kLeftMargin;
     columnTop = y;
     firstColumnBottom = y;
-    bodyBottom_ = columnFloor_;
+    currentColumn_ = 0;
     const std::vector<std::string>& lines = snap_.lyricLines;
-    // The rows before the last column switch decide where the next column may start.
-    std::size_t measureUntil = 0;
-    for (std::size_t i = lines.size(); i > 0; --i)
-        if (directiveOf(lines[i - 1]) == Directive::NewColumn) {
-            measureUntil = i - 1;
-            break;
-        }
     for (std::size_t i = 0; i < lines.size(); ++i) {
         y = advance(y, TextLineHeight);
         const std::string& line = lines[i];
@@ -275,99 +417,132 @@ void PageComposer::printBody() {
                 noteBelow(i);
             continue;
         }
-        y = advance(0, std::max<long long>(y, columnFloor_));
-        printLine(i, line, report_ != nullptr || i < measureUntil);
-        bodyBottom_ = std::max(bodyBottom_, columnFloor_);
+        printLine(i, line);
     }
     y = std::max(y, firstColumnBottom);
-    bodyBottom_ = std::max(bodyBottom_, columnFloor_);
+    currentColumn_ = -1;
 }
 
-void PageComposer::printLine(std::size_t index, const std::string& line, bool wantExtent) {
+void PageComposer::printLine(std::size_t index, const std::string& line) {
     const int lineNo = int(index) + 1;
-    LineExtent extent;
-    extent.right = ColumnX;
+    const std::size_t begin = page_.texts.size();
     switch (directiveOf(line)) {
     case Directive::RefrainWord: {
+        bool cut = false;
         s_.setFontStyle(kDirectiveWordStyle);
-        const TextRun run = fitRun(s_, ColumnX, line, wantExtent);
-        s_.drawText(ColumnX, y, run.visible);
+        placeInColumn(ColumnX, [&](int x) {
+            const TextRun run = fitRun(s_, x, line, true);
+            s_.drawText(x, y, run.visible);
+            cut = run.cut;
+        });
         s_.setFontStyle(snap_.textFont.style);
-        if (wantExtent)
-            extent = {runRight(s_, ColumnX, run), run.cut};
-        columnFloor_ = static_cast<long long>(y) + TextLineHeight;
+        y = advance(y, settleDown(begin));
+        if (cut && !belowPage(y))
+            noteCut(FieldId::Text, lineNo);
         break;
     }
     case Directive::Refrain:
-        printBlock(index, "Refrain:", "Refrain: ", snap_.chorusLines, FieldId::Refrain, wantExtent);
+        printBlock(index, "Refrain:", "Refrain: ", snap_.chorusLines, FieldId::Refrain);
         return;
     case Directive::Refrain2:
-        printBlock(index, "Refrain:", "Refrain: ", snap_.bridgeLines, FieldId::Bridge, wantExtent);
+        printBlock(index, "Refrain:", "Refrain: ", snap_.bridgeLines, FieldId::Bridge);
         return;
     case Directive::Bridge:
-        printBlock(index, "Bridge:", "Bridge: ", snap_.bridgeLines, FieldId::Bridge, wantExtent);
+        printBlock(index, "Bridge:", "Bridge: ", snap_.bridgeLines, FieldId::Bridge);
         return;
     case Directive::NewColumn:
         return;
-    case Directive::None:
-        PrintChordLine(chordContext(wantExtent ? &extent : nullptr), ColumnX, y, line);
-        columnFloor_ = static_cast<long long>(y) + TextLineHeight;
+    case Directive::None: {
+        const LineExtent extent = printChordLineInColumn(ColumnX, line);
+        y = advance(y, settleDown(begin));
+        if (extent.cutAtRight && !belowPage(y))
+            noteCut(FieldId::Text, lineNo);
         break;
     }
+    }
+    // A chord line is drawn whole or not at all: chords without their words stay off the page.
+    if (belowPage(y))
+        drop(begin);
+    else
+        keep(begin);
     if (line.empty())
         return;
-    if (columnFloor_ > s_.pageHeight())
+    if (static_cast<long long>(y) + TextLineHeight > s_.pageHeight())
         noteBelow(index);
     else
         endBelowRun();
-    rowsRight_ = std::max(rowsRight_, extent.right);
-    if (extent.cutAtRight)
-        noteCut(FieldId::Text, lineNo);
 }
 
-// The next column starts at the column top, right of every row drawn so far: at PageCentreX + 50
-// unless a wider row reaches beyond it. The song's bottom is the lowest of all columns.
+LineExtent PageComposer::printChordLineInColumn(int left, std::string_view line) {
+    const int top = y;
+    LineExtent extent;
+    placeInColumn(left, [&](int x) {
+        y = top;
+        extent = {x, false};
+        PrintChordLine(chordContext(&extent), x, y, line);
+    });
+    return extent;
+}
+
+// The next column starts at the column top of the right-hand column; the first-column bottom is
+// the row where the switch stands.
 void PageComposer::startColumn() {
-    firstColumnBottom = std::max(firstColumnBottom, y);
-    bodyBottom_ = std::max(bodyBottom_, columnFloor_);
+    firstColumnBottom = y;
     y = columnTop;
-    ColumnX = std::max(PageCentreX + kSecondColumnGap, advance(rowsRight_, kSecondColumnGap));
-    columnFloor_ = headerBottom_;
+    ColumnX = PageCentreX + kSecondColumnGap;
+    ++currentColumn_;
     endBelowRun();
 }
 
-// The heading stands on the row where the lyrics of a first line with chords stand; the lines
-// are indented by the heading and one blank, measured in the heading's font. The row after the
-// block stays clear of the heading, also when the block has fewer rows than the heading needs.
+// The heading stands on the row where the lyrics of a first line with chords stand; the lines are
+// indented by the heading and one blank, measured in the heading's font.
 void PageComposer::printBlock(std::size_t index, const char* heading, const char* indentText,
-                              const std::vector<std::string>& lines, FieldId field, bool wantExtent) {
+                              const std::vector<std::string>& lines, FieldId field) {
     s_.setFontStyle(kBlockHeadingStyle);
     y = advance(y, TextLineHeight);
     const int indent = s_.textWidth(indentText);
+    bool below = false;
+    int left = ColumnX;
     const int headingY = advance(y, ChordLineHeight);
-    if (!belowPage(headingY) && ColumnX < s_.pageWidth())
-        s_.drawText(ColumnX, headingY, heading);
+    if (!belowPage(headingY)) {
+        const std::size_t begin = page_.texts.size();
+        left = placeInColumn(ColumnX, [&](int x) {
+            if (x < s_.pageWidth())
+                s_.drawText(x, headingY, heading);
+        });
+        if (static_cast<long long>(left) + s_.textWidth(heading) > s_.pageWidth())
+            noteCut(FieldId::Text, int(index) + 1);
+        // The block keeps its heading on its first line's row.
+        y = advance(y, settleDown(begin));
+        if (belowPage(advance(y, ChordLineHeight)))
+            drop(begin);
+        else
+            keep(begin);
+        below = static_cast<long long>(advance(y, ChordLineHeight)) + TextLineHeight > s_.pageHeight();
+    } else {
+        below = true;
+    }
     s_.setFontStyle(snap_.textFont.style);
-    long long bottom = static_cast<long long>(headingY) + TextLineHeight;
-    bool below = bottom > s_.pageHeight();
-    const int left = advance(ColumnX, indent);
+    const int indented = advance(left, indent);
     for (std::size_t k = 0; k < lines.size(); ++k) {
         if (belowPage(y)) { // the rest of the block only counts
             below = true;
             break;
         }
-        LineExtent extent;
-        extent.right = left;
-        PrintChordLine(chordContext(wantExtent ? &extent : nullptr), left, y, lines[k]);
-        bottom = std::max(bottom, static_cast<long long>(y) + TextLineHeight);
-        below = below || static_cast<long long>(y) + TextLineHeight > s_.pageHeight();
-        rowsRight_ = std::max(rowsRight_, extent.right);
-        if (extent.cutAtRight)
-            noteCut(field, int(k) + 1);
+        const std::size_t begin = page_.texts.size();
+        const LineExtent extent = printChordLineInColumn(indented, lines[k]);
+        y = advance(y, settleDown(begin));
+        if (belowPage(y)) {
+            drop(begin);
+            below = true;
+        } else {
+            keep(begin);
+            below = below || static_cast<long long>(y) + TextLineHeight > s_.pageHeight();
+            if (extent.cutAtRight)
+                noteCut(field, int(k) + 1);
+        }
         y = advance(y, TextLineHeight);
     }
-    columnFloor_ = bottom;
-    y = advance(0, std::max<long long>(y, bottom - TextLineHeight));
     if (below)
         noteBelow(index);
     else
@@ -375,43 +550,41 @@ void PageComposer::printBlock(std::size_t index, const char* heading, const char
 }
 
 void PageComposer::printClosingRemark() {
-    textBottom_ = std::max(headerBottom_, bodyBottom_);
     if (!snap_.closingRemark.empty()) {
-        y = advance(0,
-                    std::max<long long>(advance(y, 2LL * TextLineHeight + kClosingRemarkGap), bodyBottom_));
-        if (!belowPage(y))
+        y = advance(y, 2LL * TextLineHeight + kClosingRemarkGap);
+        if (!belowPage(y)) {
+            const std::size_t begin = page_.texts.size();
             drawLeftText(kLeftMargin, y, snap_.closingRemark, FieldId::Nachspiel, 1);
-        const long long bottom = static_cast<long long>(y) + TextLineHeight;
-        if (report_ && bottom > s_.pageHeight())
-            report_->closingRemarkBelow = true;
-        textBottom_ = std::max(textBottom_, bottom);
+            y = advance(y, settleDown(begin));
+            if (belowPage(y))
+                drop(begin);
+            else
+                keep(begin);
+        }
+        if (static_cast<long long>(y) + TextLineHeight > s_.pageHeight())
+            report_.closingRemarkBelow = true;
     }
     y = advance(y, kAfterClosingRemark);
 }
 
 // Scales the picture down (never up) to the page width and to the height left below y, in single
-// precision as the layout was designed, and stands it centred on the bottom margin. Where that
-// would reach up into the text, it is made smaller still, to fit between the text and the margin.
-std::optional<QString> PageComposer::printPicture() {
-    const auto outcome = [this](PageReport::Picture p) {
-        if (report_)
-            report_->picture = p;
-    };
+// precision as the layout was designed, and stands it centred on the bottom margin. Where it would
+// then cover a text beside it, it is made smaller still, to fit between that text and the margin.
+void PageComposer::printPicture() {
     const BitmapLoad load = loadBitmap(snap_.pictureFile, s_.pictureCache());
     if (load.status == BitmapLoad::Status::CannotOpen) {
         const QString path = cp1252::toUnicode(snap_.pictureFile);
         const FileError reason = FileError::fromErrno(load.errnum, path);
-        const QString error =
+        report_.picture = PageReport::Picture::CannotOpen;
+        report_.pictureError = QString::fromStdString(reason.what());
+        page_.pictureError =
             QStringLiteral("Cannot open file \"%1\". %2").arg(path, QString::fromStdString(reason.what()));
-        outcome(PageReport::Picture::CannotOpen);
-        if (report_)
-            report_->pictureError = QString::fromStdString(reason.what());
-        return error;
+        return;
     }
     const Bitmap& bitmap = load.bitmap;
     if (load.status != BitmapLoad::Status::Loaded || bitmap.width() <= 0 || bitmap.height() <= 0) {
-        outcome(PageReport::Picture::NotABitmap);
-        return std::nullopt;
+        report_.picture = PageReport::Picture::NotABitmap;
+        return;
     }
 
     float w = float(bitmap.width());
@@ -425,29 +598,47 @@ std::optional<QString> PageComposer::printPicture() {
     }
     // A song that ran to or below the page bottom leaves no room: the box would be empty or
     // inverted, so the picture is left out.
-    const long long room =
-        std::min(static_cast<long long>(pageHeight) - y, pageHeight - kPictureBottomMargin - textBottom_);
+    const long long room = static_cast<long long>(pageHeight) - y;
     if (room <= 0) {
-        outcome(PageReport::Picture::NoRoom);
-        return std::nullopt;
+        report_.picture = PageReport::Picture::NoRoom;
+        return;
     }
     if (float(room) < h) {
         h = float(room);
         w = h * ratio;
     }
-    const int halfWidth = int(std::trunc(w / 2.0f));
-    PageBox box;
-    box.left = PageCentreX - halfWidth;
-    box.top = pageHeight - kPictureBottomMargin - int(std::trunc(h));
-    box.right = PageCentreX + halfWidth;
-    box.bottom = pageHeight - kPictureBottomMargin;
-    if (box.right <= box.left || box.bottom <= box.top) {
-        outcome(PageReport::Picture::NoRoom);
-        return std::nullopt;
+    const long long bottom = pageHeight - kPictureBottomMargin;
+    for (;;) {
+        const int halfWidth = int(std::trunc(w / 2.0f));
+        PageBox box;
+        box.left = PageCentreX - halfWidth;
+        box.top = pageHeight - kPictureBottomMargin - int(std::trunc(h));
+        box.right = PageCentreX + halfWidth;
+        box.bottom = pageHeight - kPictureBottomMargin;
+        if (box.right <= box.left || box.bottom <= box.top) {
+            report_.picture = PageReport::Picture::NoRoom;
+            return;
+        }
+        const Cell picture{box.left, box.top, box.right, box.bottom};
+        long long clearTop = picture.top;
+        cells_.near(picture.top, picture.bottom, [&](std::size_t id) {
+            const Cell o = cellOf(page_.texts[id]);
+            if (picture.overlaps(o))
+                clearTop = std::max(clearTop, o.bottom);
+        });
+        if (clearTop == picture.top) {
+            s_.stretchDraw(box, bitmap);
+            report_.picture = PageReport::Picture::Shown;
+            return;
+        }
+        // Smaller, standing on the margin below the text it met.
+        h = float(bottom - clearTop);
+        if (!(h >= 1.0f)) {
+            report_.picture = PageReport::Picture::NoRoom;
+            return;
+        }
+        w = h * ratio;
     }
-    s_.stretchDraw(box, bitmap);
-    outcome(PageReport::Picture::Shown);
-    return std::nullopt;
 }
 
 } // namespace
@@ -469,8 +660,18 @@ PrintSnapshot TakePrintSnapshot(const SongDocument& doc) {
     return s;
 }
 
+ComposedPage composePage(const SongDocument& doc, PageMeasures& measures) {
+    ComposedPage page;
+    PageComposer(measures, doc, page).compose();
+    return page;
+}
+
 std::optional<QString> ComposePage(PrintSurface& surface, const SongDocument& doc, PageReport* report) {
-    return PageComposer(surface, doc, report).compose();
+    ComposedPage page = composePage(doc, surface);
+    drawPage(page, surface);
+    if (report)
+        *report = std::move(page.report);
+    return page.pictureError;
 }
 
 std::optional<QString> ComposePage(PrintSurface& surface, const SongDocument& doc) {

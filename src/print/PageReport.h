@@ -10,8 +10,7 @@
 
 namespace versino {
 
-// What composing a page found out about the places where the paper cannot hold the song. Filled
-// only when asked for: it costs measuring every text that is drawn.
+// What composing a page found out about the places where the paper cannot hold the song.
 struct PageReport {
     // A text or chord reaching past the right edge (or, for the centred title and performer,
     // past either edge). `line` is 1-based.
@@ -37,7 +36,8 @@ struct PageReport {
     std::vector<std::string> bridgeLines;
 };
 
-// Composes the page like ComposePage and, with `report`, notes what does not fit.
+// Composes the page with the surface's measures and draws it there; with `report`, hands over
+// what does not fit.
 std::optional<QString> ComposePage(PrintSurface& surface, const SongDocument& doc, PageReport* report);
 
 } // namespace versino

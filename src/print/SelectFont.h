@@ -6,7 +6,7 @@
 namespace versino {
 
 // Makes a font setting the surface's current font: face, size, style set and colour, in this order.
-inline void selectFont(PrintSurface& s, const FontSetting& f) {
+inline void selectFont(PageMeasures& s, const FontSetting& f) {
     s.setFontName(f.name);
     s.setFontSize(f.size);
     s.setFontStyle(f.style);

@@ -60,8 +60,6 @@ TWorkingForm::~TWorkingForm() {
     for (FieldId id : kAllFields)
         doc_->field(id).setChangeHandler(nullptr);
     doc_->onFieldChange = nullptr;
-    delete preview_;
-    preview_ = nullptr;
     commands_.reset();
     doc_.reset();
 }
@@ -248,9 +246,11 @@ void TWorkingForm::DruckenClick() {
 void TWorkingForm::SeitenvorschauClick() {
     const bool fresh = !preview_;
     if (fresh) {
-        preview_ = new ui::PagePreview(*doc_, this);
+        preview_ = new ui::PagePreview(this);
         preview_->setDocumentName(doc_->DocumentName);
         preview_->setNote(fitNote_);
+        connect(preview_, &ui::PagePreview::songWanted, this, [this] { preview_->showSong(*doc_); });
+        preview_->showSong(*doc_);
         connect(preview_, &ui::PagePreview::showLine, this, &TWorkingForm::showLine);
         connect(preview_, &ui::PagePreview::returnFocus, this, &TWorkingForm::bringUp);
     }

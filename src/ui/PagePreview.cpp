@@ -1,7 +1,6 @@
 #include "ui/PagePreview.h"
 
-#include "platform/PageCanvas.h"
-#include "print/PageComposer.h"
+#include "print/PagePainting.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -37,9 +36,9 @@ public:
         setBackgroundRole(QPalette::Dark);
     }
 
-    void show(const PageRecorder* page, QSize pageSize, const std::vector<PageFinding>* findings) {
+    void show(const ComposedPage* page, const std::vector<PageFinding>* findings) {
         page_ = page;
-        pageSize_ = pageSize;
+        pageSize_ = QSize(page->width, page->height);
         findings_ = findings;
         resize(sizeHint());
         update();
@@ -69,7 +68,7 @@ protected:
         p.translate(sheet.topLeft());
         p.scale(scale_, scale_);
         p.setClipRect(QRect(QPoint(0, 0), pageSize_));
-        paintPage(p, *page_, pageSize_);
+        paintPage(p, *page_);
         p.restore();
         paintMarks(p, sheet);
     }
@@ -97,22 +96,20 @@ private:
                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, below.join(QLatin1Char(' ')));
     }
 
-    const PageRecorder* page_ = nullptr;
+    const ComposedPage* page_ = nullptr;
     QSize pageSize_;
     const std::vector<PageFinding>* findings_ = nullptr;
     double scale_ = 0.15;
 };
 
-PagePreview::PagePreview(const SongDocument& doc, QWidget* parent)
-    : QWidget(parent, Qt::Window), doc_(doc), metrics_(QPageSize::A4),
-      page_(std::make_unique<PageRecorder>(metrics_.surface())),
+PagePreview::PagePreview(QWidget* parent)
+    : QWidget(parent, Qt::Window), metrics_(QPageSize::A4),
       sheet_(metrics_.surface().pageWidth(), metrics_.surface().pageHeight()) {
     setupWidgets();
     pause_.setSingleShot(true);
     pause_.setInterval(kPauseMs);
     connect(&pause_, &QTimer::timeout, this, &PagePreview::refresh);
     resize(620, 860);
-    refresh();
 }
 
 PagePreview::~PagePreview() = default;
@@ -201,16 +198,12 @@ void PagePreview::showEvent(QShowEvent* event) {
     }
 }
 
-void PagePreview::refresh() {
+void PagePreview::showSong(const SongDocument& song) {
     pause_.stop();
     stale_ = false;
-    SongDocument song;
-    song.copySongFrom(doc_);
-    auto page = std::make_unique<PageRecorder>(metrics_.surface());
-    ComposePage(*page, song);
-    findings_ = CheckPage(song, metrics_.surface());
-    page_ = std::move(page);
-    view_->show(page_.get(), pageSize(), &findings_);
+    page_ = composePage(song, metrics_.surface());
+    findings_ = CheckPage(page_);
+    view_->show(&page_, &findings_);
     showFindings();
 }
 

@@ -2,7 +2,7 @@
 
 #include "document/SongDocument.h"
 #include "platform/PageMetrics.h"
-#include "platform/PageRecorder.h"
+#include "print/ComposedPage.h"
 #include "print/PageCheck.h"
 
 #include <QElapsedTimer>
@@ -20,11 +20,12 @@ namespace versino::ui {
 
 class PageView;
 
-// The page as it will print, in a window of its own beside the main window. It is composed with the
-// printer's text measures at 600 dots per inch and replayed onto the screen at the chosen zoom, and
-// it follows the song: each change restarts a short pause, after which the page is composed anew.
-// Below the page the page check's findings are listed; activating one (click or Return) hands the
-// keyboard to the main window, at that line. Escape closes the preview.
+// The page as it will print, in a window of its own beside the main window. It is composed once per
+// refresh with the printer's text measures at 600 dots per inch, drawn onto the screen at the
+// chosen zoom and checked. It follows the song without holding it: each change restarts a short
+// pause, after which the preview asks for the song (songWanted) and the window hands it the song's
+// state to compose (showSong). Below the page the page check's findings are listed; activating one
+// (click or Return) hands the keyboard to the main window, at that line. Escape closes the preview.
 class PagePreview : public QWidget {
     Q_OBJECT
 public:
@@ -33,13 +34,15 @@ public:
     // How long after a finding was activated the preview gives the keyboard back when it gets it.
     static constexpr int kHandOverMs = 400;
 
-    explicit PagePreview(const SongDocument& doc, QWidget* parent = nullptr);
+    explicit PagePreview(QWidget* parent = nullptr);
     ~PagePreview() override;
 
-    // The song changed: compose again once the changes pause.
+    // The song changed: ask for it again once the changes pause.
     void songChanged();
-    // Compose and show the page now.
-    void refresh();
+    // Ask for the song now, without waiting for the pause.
+    void refresh() { emit songWanted(); }
+    // Compose and show the page of `song` now.
+    void showSong(const SongDocument& song);
     // "Seitenvorschau - [NAME]", NAME as the main window shows it.
     void setDocumentName(const QString& name);
 
@@ -50,7 +53,7 @@ public:
     void zoomOut();
     double zoom() const;
 
-    const PageRecorder& page() const { return *page_; }
+    const ComposedPage& page() const { return page_; }
     const std::vector<PageFinding>& findings() const { return findings_; }
     QSize pageSize() const { return sheet_; }
     bool refreshPending() const { return pause_.isActive(); }
@@ -60,6 +63,8 @@ public:
     void setNote(const QString& note);
 
 signals:
+    // The preview is due to compose: answer with showSong.
+    void songWanted();
     // A finding was chosen: show line `line` (1-based) of `field`.
     void showLine(versino::FieldId field, int line);
     // The preview became the active window again while it was handing the keyboard over to the
@@ -78,9 +83,8 @@ private:
     void activateFinding(int index);
     void followSize();
 
-    const SongDocument& doc_;
     PageMetrics metrics_;
-    std::unique_ptr<PageRecorder> page_;
+    ComposedPage page_;
     QSize sheet_; // the page in device units
     std::vector<PageFinding> findings_;
     QTimer pause_;

@@ -8,6 +8,8 @@
 #include "platform/Bitmap.h"
 #include "platform/PainterSurface.h"
 #include "print/BmpFiles.h"
+#include "platform/PageMetrics.h"
+#include "print/PageCheck.h"
 #include "print/PageComposer.h"
 #include "support/GuiApp.h"
 
@@ -218,8 +220,9 @@ TEST(BigInput, chordFontOfAThousandPointsOnTheRealPainter) {
         doc.TextEdit().setText("<Am>Eine <G°7>Zeile\r\n>>Refrain\r\n");
         doc.RefrainEdit().setText("<C>Kehr<F>vers\r\n");
         doc.AkkordFont.size = 1000;
-        // A 150 dots-per-inch page keeps the image small; the font is still 2083 pixels high.
-        QImage image(1240, 1754, QImage::Format_RGB32);
+        // A 150 dots-per-inch page keeps the image small; the chord row is still over 2000 pixels high. The
+        // page is tall enough for the lyric row below it: a chord row is drawn only with its words.
+        QImage image(1240, 3000, QImage::Format_RGB32);
         const int dotsPerMetre = int(150 / 0.0254 + 0.5);
         image.setDotsPerMeterX(dotsPerMetre);
         image.setDotsPerMeterY(dotsPerMetre);
@@ -468,4 +471,57 @@ TEST(BigInput, megabyteLineAtTwelveThousandPointsCostsOnePage) {
     EXPECT_EQ(r.output, "page 1");
     if (!VERSINO_ASAN)
         EXPECT_LT(r.maxRssKb, 300 * 1024);
+}
+
+// Title, performer, remark and closing remark are cut to what the page can show before they are
+// measured: a 20 MB field costs one page, not the shaping of all of it.
+TEST(BigInput, twentyMegabyteHeaderFieldsComposeWithinThePage) {
+    const std::size_t size = scaled(20 * kMiB);
+    const ChildResult r = runInChild({false, 0, 120}, [&] {
+        guiApp();
+        PageMetrics metrics;
+        std::string slowest;
+        long long most = 0;
+        for (const FieldId id : {FieldId::Titel, FieldId::Interpret, FieldId::Vorspiel, FieldId::Nachspiel}) {
+            SongDocument doc;
+            std::string text;
+            while (text.size() < size)
+                text += "Ein sehr langer Titel ";
+            doc.field(id).takeText(std::move(text));
+            doc.TextEdit().setText("la\r\n");
+            QElapsedTimer clock;
+            clock.start();
+            const std::vector<PageFinding> findings = CheckPage(doc, metrics.surface());
+            most = std::max(most, clock.elapsed());
+            if (findings.size() != 1 || findings[0].kind != PageFindingKind::PastRightEdge || findings[0].field != id)
+                return "field " + std::to_string(int(id)) + " not reported as cut";
+        }
+        return std::string(most < 500 ? "fast" : "slow: " + std::to_string(most) + " ms");
+    });
+    EXPECT_EQ(r.output, "fast");
+    EXPECT_LT(r.maxRssKb, rssLimitKb(size, 3));
+}
+
+// The page check is linear in the number of columns: each column's row meets the rows of the
+// columns before it, is moved right past the page and reported there (about 0.15 s in a release
+// build; quadratic, it took 15 s).
+TEST(BigInput, twoHundredThousandColumnsCheckInLinearTime) {
+    const ChildResult r = runInChild({false, 0, 60}, [&] {
+        guiApp();
+        PageMetrics metrics;
+        SongDocument doc;
+        std::string lyrics;
+        const int columns = int(scaled(200000));
+        for (int i = 0; i < columns; ++i)
+            lyrics += ">>neue Spalte\r\nla\r\n";
+        doc.TextEdit().takeText(std::move(lyrics));
+        QElapsedTimer clock;
+        clock.start();
+        const std::vector<PageFinding> findings = CheckPage(doc, metrics.surface());
+        const long long ms = clock.elapsed();
+        const bool cut = !findings.empty() && findings.back().kind == PageFindingKind::PastRightEdge &&
+                         findings.back().line == 2 * columns;
+        return std::string(!cut ? "last column not reported" : ms < 1000 ? "fast" : std::to_string(ms) + " ms");
+    });
+    EXPECT_EQ(r.output, "fast");
 }

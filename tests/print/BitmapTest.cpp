@@ -1,7 +1,7 @@
 #include "platform/Bitmap.h"
 #include "commands/PrintCommand.h"
 #include "platform/PageMetrics.h"
-#include "platform/PageRecorder.h"
+#include "print/ComposedPage.h"
 #include "platform/QtPrinter.h"
 #include "print/BmpFiles.h"
 #include "print/PageComposer.h"
@@ -260,11 +260,9 @@ TEST_F(PictureOnPages, aBookStoresItOnce) {
 TEST_F(PictureOnPages, previewsOverOneMeasuringPageShareIt) {
     versino::PageMetrics metrics;
     const auto pictureOf = [&] {
-        versino::PageRecorder page(metrics.surface());
-        versino::ComposePage(page, doc);
-        for (const versino::PageRecorder::Op& op : page.ops())
-            if (op.kind == versino::PageRecorder::Op::Kind::Picture)
-                return op.bitmap.image().cacheKey();
+        const versino::ComposedPage page = versino::composePage(doc, metrics.surface());
+        if (page.picture)
+            return page.picture->bitmap.image().cacheKey();
         ADD_FAILURE() << "no picture on the page";
         return qint64(0);
     };

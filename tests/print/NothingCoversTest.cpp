@@ -3,13 +3,20 @@
 // the fixed measures used to make cells meet.
 
 #include "print/BmpFiles.h"
+#include "document/Notation.h"
+#include "platform/Bitmap.h"
 #include "print/ChordLine.h"
+#include "print/ComposedPage.h"
+#include "print/SelectFont.h"
 #include "print/PageComposer.h"
 #include "print/PageReport.h"
+#include "support/DefinedPage.h"
 #include "support/FakeSurface.h"
 
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cmath>
+#include <tuple>
 #include <gtest/gtest.h>
 #include <random>
 #include <sstream>
@@ -17,6 +24,7 @@
 using namespace versino;
 using versino::testing::FakeSurface;
 using Cell = FakeSurface::Cell;
+using versino::testing::DefinedPage;
 
 namespace {
 
@@ -92,14 +100,30 @@ public:
         doc.TextEdit().setText(lines(14, true));
         doc.GraphikEdit().setText(chance(25) ? pictures[std::size_t(pick(int(pictures.size())))] : "");
     }
-    void page(FakeSurface& s) {
+    // A page of proportional measures, mostly A4-like, sometimes of any size.
+    FakeSurface page() {
+        FakeSurface s;
+        s.measures = FakeSurface::Measures::Proportional;
+        s.recordCalls = false;
         s.width = chance(70) ? 4800 : 400 + pick(6000);
         s.height = chance(70) ? 6800 : 600 + pick(8000);
+        return s;
     }
 
 private:
     std::mt19937 rng_;
 };
+
+// BMP files of the given sizes in `dir`.
+std::vector<std::string> pictureFiles(const QTemporaryDir& dir, std::initializer_list<std::pair<int, int>> sizes) {
+    std::vector<std::string> out;
+    for (const auto& [w, h] : sizes) {
+        const QString path = dir.filePath(QStringLiteral("p%1x%2.bmp").arg(w).arg(h));
+        versino::testing::writeBytes(path, versino::testing::bmpBytes(w, h));
+        out.push_back(path.toStdString());
+    }
+    return out;
+}
 
 std::string describe(const Cell& c) {
     std::ostringstream o;
@@ -127,21 +151,12 @@ std::string songText(const SongDocument& doc) {
 
 TEST(NothingCovers, noTwoCellsOverlapOnRandomSongs) {
     QTemporaryDir dir;
-    std::vector<std::string> pictures;
-    const std::pair<int, int> sizes[] = {{300, 200}, {24, 900}, {900, 24}};
-    for (const auto& [w, h] : sizes) {
-        const QString path = dir.filePath(QStringLiteral("p%1x%2.bmp").arg(w).arg(h));
-        versino::testing::writeBytes(path, versino::testing::bmpBytes(w, h));
-        pictures.push_back(path.toStdString());
-    }
+    const std::vector<std::string> pictures = pictureFiles(dir, {{300, 200}, {24, 900}, {900, 24}});
     SongMaker maker(20261208);
     for (int song = 0; song < 10000; ++song) {
         SongDocument doc;
         maker.fill(doc, pictures);
-        FakeSurface page;
-        page.measures = FakeSurface::Measures::Proportional;
-        page.recordCalls = false;
-        maker.page(page);
+        FakeSurface page = maker.page();
         ComposePage(page, doc);
         if (const auto hit = firstOverlap(page.cells)) {
             ADD_FAILURE() << "song " << song << ": " << describe(hit->first) << " overlaps "
@@ -165,6 +180,57 @@ TEST(NothingCovers, noTwoCellsOverlapOnRandomSongs) {
                         checked.cells[i].text == page.cells[i].text)
                 << "song " << song << ": " << describe(checked.cells[i]) << " vs " << describe(page.cells[i]);
     }
+}
+
+
+// Where the page at the defined positions has no collision, the composed page is that page to the
+// unit: every text at its place (a text cut at the right edge shows its beginning), the picture in
+// its box, nothing else.
+TEST(NothingMovesWithoutCause, pagesWithoutCollisionStandAtTheDefinedPositions) {
+    QTemporaryDir dir;
+    const std::vector<std::string> pictures = pictureFiles(dir, {{300, 200}, {24, 900}, {120, 1900}});
+    SongMaker maker(417);
+    int withoutCollision = 0;
+    for (int song = 0; song < 10000; ++song) {
+        SongDocument doc;
+        maker.fill(doc, pictures);
+        FakeSurface s = maker.page();
+        DefinedPage defined(s, doc);
+        if (defined.collides())
+            continue;
+        ++withoutCollision;
+        const ComposedPage page = composePage(doc, s);
+        std::vector<DefinedPage::Box> got;
+        for (const PlacedText& t : page.texts)
+            got.push_back({t.x, t.y, 0, 0, t.text, 0});
+        if (page.picture)
+            got.push_back({page.picture->box.left, page.picture->box.top, page.picture->box.right,
+                           page.picture->box.bottom, "", 0});
+        std::vector<DefinedPage::Box> want = defined.cells;
+        const auto byPlace = [](const DefinedPage::Box& a, const DefinedPage::Box& b) {
+            return std::tie(a.top, a.left, a.text) < std::tie(b.top, b.left, b.text);
+        };
+        std::sort(got.begin(), got.end(), byPlace);
+        std::sort(want.begin(), want.end(), byPlace);
+        std::ostringstream both;
+        for (const auto& b : got)
+            both << "got '" << b.text.substr(0, 30) << "' " << b.left << "," << b.top << "\n";
+        for (const auto& b : want)
+            both << "defined '" << b.text.substr(0, 30) << "' " << b.left << "," << b.top << "\n";
+        ASSERT_EQ(got.size(), want.size()) << "song " << song << "\n" << both.str() << songText(doc);
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            const bool samePlace = got[i].left == want[i].left && got[i].top == want[i].top;
+            const bool sameText = want[i].text.rfind(got[i].text, 0) == 0 && !(got[i].text.empty() && !want[i].text.empty());
+            const bool sameBox = !want[i].text.empty() || (got[i].right == want[i].right && got[i].bottom == want[i].bottom);
+            ASSERT_TRUE(samePlace && sameText && sameBox)
+                << "song " << song << ": '" << got[i].text.substr(0, 30) << "' at " << got[i].left << ","
+                << got[i].top << ", defined '" << want[i].text.substr(0, 30) << "' at " << want[i].left << ","
+                << want[i].top << "\n"
+                << songText(doc);
+        }
+    }
+    // Enough pages without a collision that the property says something.
+    EXPECT_GT(withoutCollision, 1000);
 }
 
 // The measures of the page tests: a lyric byte is 12 wide and a row 48 high (T); a chord byte is
@@ -222,14 +288,14 @@ TEST_F(Collision, shortFirstColumnKeepsTheSecondColumnAtTheCentre) {
     EXPECT_TRUE(drawn(2450, 250 + T, "b"));
 }
 
-// Column one ends lowest; a second switch used to record the short middle column as the bottom and
-// put the remark onto column one's rows. The column's bottom counts the switch's own row.
-TEST_F(Collision, closingRemarkStandsBelowTheLowestOfAllColumns) {
-    doc.TextEdit().setText("a\r\nb\r\nc\r\nd\r\n>>neue Spalte\r\ne\r\n>>neue Spalte\r\nf");
+// Column one ends lowest; a second switch records the short middle column as the bottom, so the
+// remark's place lies on column one's rows. It moves just below the last row it would cover.
+TEST_F(Collision, closingRemarkStandsBelowTheColumnRowsItWouldCover) {
+    doc.TextEdit().setText("a\r\nb\r\nc\r\nd\r\ne\r\nf\r\ng\r\n>>neue Spalte\r\nx\r\n>>neue Spalte\r\ny");
     doc.NachspielEdit().setText("N");
     marks();
-    EXPECT_EQ(cell("d").top, 250 + 4 * T);
-    EXPECT_EQ(cell("N").top, cell("d").top + T + 2 * T + 100);
+    EXPECT_EQ(cell("g").top, 250 + 7 * T);
+    EXPECT_EQ(cell("N").top, cell("g").bottom);
 }
 
 // A picture scaled to the height left below y used to reach 50 units up into the closing remark.
@@ -266,13 +332,15 @@ TEST_F(Collision, longTitleMovesTheCapoLineBelowIt) {
     EXPECT_EQ(cell("x").top, 150 + 96 + 100 + T);
 }
 
-TEST_F(Collision, firstRowWithoutPerformerStandsBelowTheTitle) {
-    doc.TitelFont.size = 60; // 240 high: the title reaches to 390, the first row would be at 298
+// The tall title reaches down to 390, past the first row's place at 298; only a row that reaches
+// across to the centred title moves below it.
+TEST_F(Collision, firstRowWithoutPerformerStandsBelowTheTitleWhereItMeetsIt) {
+    doc.TitelFont.size = 60;
     doc.TitelEdit().setText("Ab");
-    doc.TextEdit().setText("x");
+    doc.TextEdit().setText(std::string(200, 'x'));
     marks();
     EXPECT_EQ(cell("Kapo: ").top, 150); // the short title leaves the capo line's place free
-    EXPECT_EQ(cell("x").top, 390);
+    EXPECT_EQ(cell(std::string(200, 'x')).top, 390);
 }
 
 } // namespace

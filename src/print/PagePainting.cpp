@@ -1,30 +1,30 @@
-#include "platform/PageCanvas.h"
+#include "print/PagePainting.h"
 
-#include "platform/PageRecorder.h"
 #include "platform/PainterSurface.h"
 #include "platform/QtPrinter.h"
 
 namespace versino {
 
-void paintPage(QPainter& painter, const PageRecorder& page, QSize pageSize) {
+void paintPage(QPainter& painter, const ComposedPage& page) {
+    const QSize pageSize(page.width, page.height);
     painter.save();
     painter.fillRect(QRect(QPoint(0, 0), pageSize), Qt::white);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     PainterSurface surface(painter, pageSize, kPrintResolution);
-    page.replay(surface);
+    drawPage(page, surface);
     painter.restore();
 }
 
-QImage pageImage(const PageRecorder& page, QSize pageSize, QSize imageSize) {
+QImage pageImage(const ComposedPage& page, QSize imageSize) {
     QImage image(imageSize, QImage::Format_RGB32);
-    if (image.isNull())
+    if (image.isNull() || page.width <= 0 || page.height <= 0)
         return image;
     image.fill(Qt::white);
     QPainter painter(&image);
-    painter.scale(double(imageSize.width()) / pageSize.width(), double(imageSize.height()) / pageSize.height());
-    paintPage(painter, page, pageSize);
+    painter.scale(double(imageSize.width()) / page.width, double(imageSize.height()) / page.height);
+    paintPage(painter, page);
     return image;
 }
 

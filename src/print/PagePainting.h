@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PrintSurface.h"
+#include "print/ComposedPage.h"
 
 #include <QImage>
 #include <QPainter>
@@ -8,14 +8,12 @@
 
 namespace versino {
 
-class PageRecorder;
-
 // Draws a composed page with `painter`, whose transform maps the page's device units (600 dots per
 // inch, origin at the page's top-left corner) to wherever the page is shown. The sheet itself is
 // filled white first.
-void paintPage(QPainter& painter, const PageRecorder& page, QSize pageSize);
+void paintPage(QPainter& painter, const ComposedPage& page);
 
 // The composed page drawn into an image of `imageSize` pixels, scaled to fill it.
-QImage pageImage(const PageRecorder& page, QSize pageSize, QSize imageSize);
+QImage pageImage(const ComposedPage& page, QSize imageSize);
 
 } // namespace versino
