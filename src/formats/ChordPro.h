@@ -44,6 +44,10 @@ std::string decode(std::string_view bytes);
 // fonts are never changed.
 Import parse(std::string_view bytes, const std::array<FontSetting, 4>& fontsBefore);
 
+// Reads every song of a ChordPro file that holds several, each started by "{new_song}" (or
+// "{ns}"); a file of one song gives one. Parts without a title and without lyrics are no songs.
+std::vector<Import> parseSongs(std::string_view bytes, const std::array<FontSetting, 4>& fontsBefore);
+
 // The song as ChordPro text in UTF-8.
 std::string format(const SongDocument& doc);
 

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace versino {
+
+// One bookmark of a PDF: its text and the page it leads to (0-based).
+struct PdfOutlineEntry {
+    QString title;
+    int page = 0;
+};
+
+// The PDF `bytes` with the document title `title` (none when empty) and a flat outline of
+// `entries` (in their order; entries naming a page the file lacks are left out). Throws
+// PrinterError when the bytes are no PDF that can be read back.
+std::string addPdfOutline(std::string_view bytes, const QString& title, const std::vector<PdfOutlineEntry>& entries);
+
+} // namespace versino
