@@ -36,6 +36,9 @@ public:
     // Open without the prompt and the dialog: reads the file at `path`, which becomes DocumentName.
     // A file error escapes and leaves the document as it was.
     void openPath(const QString& path);
+    // Open of a file chosen elsewhere (a songbook's list): the save prompt as Open asks it, then
+    // openPath.
+    void openAsked(const QString& path);
     // Both return false when the user cancelled the save dialog (nothing was saved).
     bool SpeichernClick();
     bool SpeichernAlsClick();

@@ -55,6 +55,7 @@ void ExportPdfClick(const SongDocument& doc, Dialogs& dialogs) {
         return;
     // A file that cannot be written at all throws here, before anything is composed.
     PdfBookPrinter pdf(*path);
+    pdf.setTitle(cp1252::toUnicode(doc.TitelEdit().text()));
     DruckenClick(doc, dialogs, pdf);
     if (!pdf.finish())
         dialogs.error(pdf.errorText());

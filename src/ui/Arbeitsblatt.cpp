@@ -17,8 +17,11 @@
 #include "platform/PageMetrics.h"
 #include "platform/QtPrinter.h"
 #include "ui/PagePreview.h"
+#include "formats/SongList.h"
+#include "ui/Liederbuch.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QLayout>
 #include <QScreen>
@@ -77,6 +80,16 @@ void TWorkingForm::openAtStart(const QStringList& paths) {
     // The full path, as the open dialog gives it: the caption shows it and later saves go there
     // whatever folder becomes current.
     const QString path = paths.front().isEmpty() ? paths.front() : QFileInfo(paths.front()).absoluteFilePath();
+    if (songlist::isSongListFile(path)) {
+        // A song list opens in the songbook window, beside an empty song.
+        LiederbuchClick();
+        songbook_->openList(path);
+        return;
+    }
+    // The song's folder becomes the current one, as the open dialog makes it, so that a relative
+    // picture path is found beside the song.
+    if (!path.isEmpty() && QFileInfo(path).absoluteDir().exists())
+        QDir::setCurrent(QFileInfo(path).absolutePath());
     guarded([&] { commands_->openPath(path); });
 }
 
@@ -174,6 +187,11 @@ void TWorkingForm::setupMenu() {
     wire(ui_->SpeichernAls, &QAction::triggered, &TWorkingForm::SpeichernAlsClick);
     wire(ui_->Drucken, &QAction::triggered, &TWorkingForm::DruckenClick);
     wire(ui_->Seitenvorschau, &QAction::triggered, &TWorkingForm::SeitenvorschauClick);
+    // After the defined items and the preview, before the separator above "Programm beenden".
+    auto* liederbuch = new QAction(QStringLiteral("&Liederbuch . . ."), this);
+    liederbuch->setObjectName(QStringLiteral("Liederbuch"));
+    ui_->Datei->insertAction(ui_->Datei->actions().at(ui_->Datei->actions().indexOf(ui_->Beenden) - 1), liederbuch);
+    wire(liederbuch, &QAction::triggered, &TWorkingForm::LiederbuchClick);
     wire(ui_->ExportPdf, &QAction::triggered, &TWorkingForm::ExportPdfClick);
     wire(ui_->Einpassen, &QAction::triggered, &TWorkingForm::EinpassenClick);
     wire(ui_->Beenden, &QAction::triggered, &TWorkingForm::BeendenClick);
@@ -244,6 +262,25 @@ void TWorkingForm::SeitenvorschauClick() {
     preview_->activateWindow();
 }
 
+void TWorkingForm::LiederbuchClick() {
+    if (!songbook_) {
+        songbook_ = new ui::TLiederbuchForm(*dialogs_, [this](const QString& path) {
+            guarded([this, &path] { commands_->openAsked(path); });
+            songChanged();
+            raise();
+            activateWindow();
+        }, this);
+        const QRect frame = frameGeometry();
+        if (const QScreen* s = screen(); s && frame.right() + 8 + songbook_->width() <= s->availableGeometry().right())
+            songbook_->move(frame.right() + 8, frame.top());
+        else
+            songbook_->move(frame.topLeft() + QPoint(40, 40));
+    }
+    songbook_->show();
+    songbook_->raise();
+    songbook_->activateWindow();
+}
+
 void TWorkingForm::ExportPdfClick() {
     versino::ExportPdfClick(*doc_, *dialogs_);
 }
@@ -276,6 +313,11 @@ void TWorkingForm::showLine(FieldId field, int line) {
 }
 
 void TWorkingForm::closeEvent(QCloseEvent* event) {
+    // The songbook's list has its own unsaved changes, asked about first.
+    if (songbook_ && !songbook_->closeQuery()) {
+        event->ignore();
+        return;
+    }
     bool allowed = false;
     // An error in the save that the close query started refuses the close and is reported.
     guarded([this, &allowed] { allowed = FormCloseQuery(); });
