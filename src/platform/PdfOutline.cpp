@@ -8,7 +8,7 @@
 // get right on its own for every file Qt may produce.
 // Only the standard smart pointers are used with qpdf here.
 #define POINTERHOLDER_TRANSITION 4
-#include <qpdf/Buffer.hh>
+#include <qpdf/Pipeline.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFObjectHandle.hh>
@@ -18,7 +18,26 @@
 
 namespace versino {
 
-std::string addPdfOutline(std::string_view bytes, const QString& title, const std::vector<PdfOutlineEntry>& entries) {
+namespace {
+
+// Hands what qpdf writes straight on, so that the rewritten file is never held whole in memory.
+class ForwardingPipeline final : public Pipeline {
+public:
+    explicit ForwardingPipeline(const std::function<void(const char*, std::size_t)>& write)
+        : Pipeline("versino", nullptr), write_(write) {}
+    void write(unsigned char const* data, size_t len) override {
+        write_(reinterpret_cast<const char*>(data), len);
+    }
+    void finish() override {}
+
+private:
+    const std::function<void(const char*, std::size_t)>& write_;
+};
+
+} // namespace
+
+void addPdfOutline(std::string_view bytes, const QString& title, const std::vector<PdfOutlineEntry>& entries,
+                   const std::function<void(const char*, std::size_t)>& write) {
     try {
         QPDF pdf;
         pdf.setSuppressWarnings(true);
@@ -58,11 +77,12 @@ std::string addPdfOutline(std::string_view bytes, const QString& title, const st
             root.replaceKey("/Outlines", outlines);
             root.replaceKey("/PageMode", QPDFObjectHandle::newName("/UseOutlines"));
         }
+        ForwardingPipeline out(write);
         QPDFWriter writer(pdf);
-        writer.setOutputMemory();
+        writer.setOutputPipeline(&out);
+        writer.setDecodeLevel(qpdf_dl_none);
+        writer.setCompressStreams(false);
         writer.write();
-        const std::shared_ptr<Buffer> out = writer.getBufferSharedPointer();
-        return std::string(reinterpret_cast<const char*>(out->getBuffer()), out->getSize());
     } catch (const std::exception& e) {
         throw PrinterError(std::string("The PDF file could not be completed: ") + e.what());
     }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,9 +15,11 @@ struct PdfOutlineEntry {
     int page = 0;
 };
 
-// The PDF `bytes` with the document title `title` (none when empty) and a flat outline of
-// `entries` (in their order; entries naming a page the file lacks are left out). Throws
-// PrinterError when the bytes are no PDF that can be read back.
-std::string addPdfOutline(std::string_view bytes, const QString& title, const std::vector<PdfOutlineEntry>& entries);
+// Writes the PDF `bytes` again, piece by piece through `write`, with the document title `title`
+// (none when empty) and a flat outline of `entries` (in their order; entries naming a page the
+// file lacks are left out). The pages' streams are copied as they are. Throws PrinterError when
+// the bytes are no PDF that can be read back.
+void addPdfOutline(std::string_view bytes, const QString& title, const std::vector<PdfOutlineEntry>& entries,
+                   const std::function<void(const char*, std::size_t)>& write);
 
 } // namespace versino

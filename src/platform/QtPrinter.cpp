@@ -127,10 +127,10 @@ bool PdfBookPrinter::finish() {
         try {
             if (memory_) {
                 const QByteArray& pdf = memory_->data();
-                const std::string bytes =
-                    addPdfOutline(std::string_view(pdf.constData(), std::size_t(pdf.size())), title_, outline_);
+                addPdfOutline(std::string_view(pdf.constData(), std::size_t(pdf.size())), title_, outline_,
+                              [this](const char* data, std::size_t size) { file_->write(data, qint64(size)); });
                 memory_.reset();
-                if (file_->write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) && file_->error())
+                if (file_->error())
                     throw *file_->error();
             }
             file_->commit();
