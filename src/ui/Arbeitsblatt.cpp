@@ -21,6 +21,7 @@
 #include "ui/Liederbuch.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 #include <QDir>
 #include <QFileInfo>
 #include <QLayout>
@@ -270,11 +271,17 @@ void TWorkingForm::LiederbuchClick() {
             raise();
             activateWindow();
         }, this);
+        // Beside the main window, on the side with more room; where the screen is too narrow for
+        // both, it stays on the screen and covers as little of the main window as it can.
         const QRect frame = frameGeometry();
-        if (const QScreen* s = screen(); s && frame.right() + 8 + songbook_->width() <= s->availableGeometry().right())
-            songbook_->move(frame.right() + 8, frame.top());
-        else
-            songbook_->move(frame.topLeft() + QPoint(40, 40));
+        if (const QScreen* s = screen()) {
+            const QRect room = s->availableGeometry();
+            const int w = songbook_->frameGeometry().width();
+            const bool right = room.right() - frame.right() >= frame.left() - room.left();
+            int x = right ? frame.right() + 8 : frame.left() - 8 - w;
+            x = std::clamp(x, room.left(), std::max(room.left(), room.right() - w));
+            songbook_->move(x, frame.top());
+        }
     }
     songbook_->show();
     songbook_->raise();

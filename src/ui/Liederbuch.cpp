@@ -76,8 +76,8 @@ void TLiederbuchForm::setupWidgets() {
     list_->setDefaultDropAction(Qt::MoveAction);
     list_->header()->setStretchLastSection(false);
     list_->header()->setSectionResizeMode(TitleColumn, QHeaderView::Stretch);
-    list_->setColumnWidth(PerformerColumn, 160);
-    list_->setColumnWidth(FileColumn, 160);
+    list_->setColumnWidth(PerformerColumn, 130);
+    list_->setColumnWidth(FileColumn, 110);
     // A drag moves rows; the program's own filling is no change of the list.
     connect(list_->model(), &QAbstractItemModel::rowsInserted, this, [this] {
         if (!filling_)
@@ -131,7 +131,7 @@ void TLiederbuchForm::setupWidgets() {
     }
     delete side;
     top->addLayout(bottom);
-    resize(720, 480);
+    resize(600, 480);
 }
 
 void TLiederbuchForm::setupShortcuts() {
