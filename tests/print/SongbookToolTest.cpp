@@ -188,6 +188,43 @@ TEST_F(SongbookTool, songsNamedOnTheCommandLineWithoutTitleMakeNoTitlePage) {
     EXPECT_EQ(pdfTitle(dir.filePath("t.pdf")), "Probe");
 }
 
+// On pages the song fills to its corners the number moves to the top or is left out, and wherever
+// it stands it covers nothing and keeps 5 mm from the edges.
+TEST_F(SongbookTool, pageNumberNeverCoversACrowdedPage) {
+    std::initializer_list<std::string> full = {
+        "Eine sehr lange Zeile, die bis an den rechten Rand der Seite reicht und immer weiter geht"};
+    std::vector<std::string> lines(100, *full.begin());
+    for (const char* name : {"tief.vsn", "voll.vsn"}) {
+        SongDocument doc;
+        doc.InstallDefaultFonts();
+        doc.TitelEdit().setText(name == std::string("tief.vsn") ? "Tief" : std::string(12, 'W') + " breit " + std::string(12, 'W'));
+        for (const std::string& l : lines)
+            doc.TextEdit().addLine(l);
+        writeBytes(dir.filePath(name), QByteArray::fromStdString(formatLayout(doc)));
+    }
+    ASSERT_EQ(run({"-o", "voll.pdf", "--book", "tief.vsn", "tief.vsn", "voll.vsn", "voll.vsn"}).exitCode, 0);
+    const QString pdf = dir.filePath("voll.pdf");
+    const PdfText size = pdfWords(pdf);
+    const std::vector<std::vector<Word>> pages = wordsByPage(pdf);
+    ASSERT_EQ(pages.size(), 5u);
+    for (int page = 2; page <= 5; ++page) {
+        const std::vector<Word>& words = pages[std::size_t(page - 1)];
+        for (const Word& number : words) {
+            if (number.text != QString::number(page))
+                continue;
+            EXPECT_GE(std::min({number.xMin, number.yMin, size.width - number.xMax, size.height - number.yMax}),
+                      kFiveMillimetres)
+                << "page " << page;
+            EXPECT_EQ(number.xMin > size.width / 2, page % 2 == 1) << "outer corner on page " << page;
+            for (const Word& w : words)
+                if (&w != &number)
+                    EXPECT_FALSE(w.xMin < number.xMax && number.xMin < w.xMax && w.yMin < number.yMax &&
+                                 number.yMin < w.yMax)
+                        << "page " << page << " number covers " << w.text.toStdString();
+        }
+    }
+}
+
 // A song cut at the page foot is named with the page check's findings, as --check names them, and
 // printed all the same; fitting makes it fit. A single song's PDF carries the song's title.
 TEST_F(SongbookTool, songThatDoesNotFitIsNamedOnStandardError) {
