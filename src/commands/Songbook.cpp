@@ -408,8 +408,9 @@ BookResult printBook(const std::vector<BookSong>& songs, const BookOptions& opti
 }
 
 std::optional<QString> writeBookPdf(const std::vector<BookSong>& songs, const BookOptions& options,
-                                    const QString& path, BookResult& result, const BookProgress& progress) {
-    PdfBookPrinter pdf(path, QPageSize::A4, true);
+                                    const QString& path, BookResult& result, const BookProgress& progress,
+                                    QPageSize::PageSizeId paper) {
+    PdfBookPrinter pdf(path, paper, true);
     pdf.setTitle(options.title);
     try {
         result = printBook(songs, options, pdf, progress);

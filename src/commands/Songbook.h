@@ -5,6 +5,7 @@
 #include "platform/PrintSurface.h"
 #include "print/PageCheck.h"
 
+#include <QPageSize>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -104,6 +105,7 @@ BookResult printBook(const std::vector<BookSong>& songs, const BookOptions& opti
 // it is cancelled or fails. Returns the error's text, or nothing on success and on cancel
 // (`result.cancelled` tells). Throws FileError when the file cannot be written at all.
 std::optional<QString> writeBookPdf(const std::vector<BookSong>& songs, const BookOptions& options,
-                                    const QString& path, BookResult& result, const BookProgress& progress = {});
+                                    const QString& path, BookResult& result, const BookProgress& progress = {},
+                                    QPageSize::PageSizeId paper = QPageSize::A4);
 
 } // namespace versino

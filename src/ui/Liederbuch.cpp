@@ -239,10 +239,11 @@ bool TLiederbuchForm::openList(const QString& path) {
     list_->clear();
     QStringList problems;
     for (const songlist::Entry& e : list.entries) {
-        QTreeWidgetItem* row = makeRow(e.path, problems);
-        list_->addTopLevelItem(row);
-        if (!problems.isEmpty() && !problems.back().startsWith(path))
-            problems.back() = QStringLiteral("%1:%2: %3").arg(QFileInfo(path).fileName()).arg(e.line).arg(problems.back());
+        const qsizetype before = problems.size();
+        list_->addTopLevelItem(makeRow(e.path, problems));
+        // Named by the list's line, as versino-print names it.
+        for (qsizetype i = before; i < problems.size(); ++i)
+            problems[i] = QStringLiteral("%1:%2: %3").arg(QFileInfo(path).fileName()).arg(e.line).arg(problems[i]);
     }
     filling_ = false;
     title_->setText(list.title);

@@ -175,15 +175,19 @@ TEST_F(Liederbuch, closingAsksAboutUnsavedChangesAndDoubleClickOpensTheSong) {
 TEST_F(Liederbuch, listNamedAtStartOpensInTheWindowBesideAnEmptySong) {
     QFile list(dir.filePath("start.vsl"));
     ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-    list.write("#Titel: Start\na/berg.vsn\nfehlt.vsn\n");
+    list.write("#Titel: Start\nweg.vsn\na/berg.vsn\nfehlt.vsn\n");
     list.close();
     form->openAtStart({dir.filePath("start.vsl")});
     ui::TLiederbuchForm* w = form->songbook();
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Liederbuch - [start.vsl]"));
-    EXPECT_EQ(titles(w).size(), 2) << "a missing song keeps its place in the list";
+    EXPECT_EQ(titles(w).size(), 3) << "a missing song keeps its place in the list";
     ASSERT_EQ(dialogs.errors.size(), 1u);
-    EXPECT_TRUE(dialogs.errors.front().contains("start.vsl:3:")) << dialogs.errors.front().toStdString();
+    const QString report = dialogs.errors.front();
+    EXPECT_TRUE(report.contains("\nstart.vsl:2: " + dir.filePath("weg.vsn") + ": File not found\n"))
+        << report.toStdString();
+    EXPECT_TRUE(report.endsWith("\nstart.vsl:4: " + dir.filePath("fehlt.vsn") + ": File not found"))
+        << report.toStdString();
     EXPECT_TRUE(doc().isUntitled());
 }
 

@@ -460,7 +460,7 @@ int Run::book() {
     if (o_.output == Output::Pdf) {
         std::optional<QString> error;
         try {
-            error = versino::writeBookPdf(source.songs, options, o_.outputFile, result, progress);
+            error = versino::writeBookPdf(source.songs, options, o_.outputFile, result, progress, o_.paper);
         } catch (const versino::FileError& e) {
             error = QString::fromStdString(e.what());
         }
