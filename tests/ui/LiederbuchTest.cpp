@@ -192,3 +192,20 @@ TEST_F(Liederbuch, listNamedAtStartOpensInTheWindowBesideAnEmptySong) {
 }
 
 } // namespace
+
+namespace {
+
+// A song opened at start makes its folder the current one, where its relative picture path is
+// looked up; the editor's single-song PDF carries the song's title.
+TEST_F(Liederbuch, songOpenedAtStartLooksBesideItselfAndItsPdfCarriesItsTitle) {
+    const QString before = QDir::currentPath();
+    form->openAtStart({dir.filePath("a/berg.vsn")});
+    EXPECT_EQ(QDir::currentPath(), QDir(dir.filePath("a")).canonicalPath());
+    QDir::setCurrent(before);
+    const QString pdf = dir.filePath("berg.pdf");
+    dialogs.saveAnswers = {pdf};
+    action("ExportPdf")->trigger();
+    EXPECT_TRUE(runTool("pdfinfo", {pdf}).out.contains(QRegularExpression("Title:\\s+Berg\\n")));
+}
+
+} // namespace
