@@ -186,6 +186,10 @@ TEST_F(SongbookTool, songsNamedOnTheCommandLineWithoutTitleMakeNoTitlePage) {
     // --title gives the list's title way
     ASSERT_EQ(run({"-o", "t.pdf", "--title", "Probe", "buch.vsl"}).exitCode, 1);
     EXPECT_EQ(pdfTitle(dir.filePath("t.pdf")), "Probe");
+    // --check looks through a list at its songs.
+    const ToolRun check = run({"--check", "buch.vsl"});
+    EXPECT_EQ(check.exitCode, 1);
+    EXPECT_TRUE(check.err.contains("fehlt.vsn: File not found")) << check.err.toStdString();
 }
 
 // On pages the song fills to its corners the number moves to the top or is left out, and wherever

@@ -157,8 +157,10 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     o.fit = parser.isSet(fitOption);
     o.index = parser.isSet(indexOption);
     o.lyricsOnly = parser.isSet(lyricsOnlyOption);
+    // A song list makes a book, except for --check, which checks the list's songs.
     o.book = parser.isSet(bookOption) || parser.isSet(titleOption) || o.index ||
-             std::any_of(o.songs.begin(), o.songs.end(), [](const QString& f) { return versino::songlist::isSongListFile(f); });
+             (!o.check && std::any_of(o.songs.begin(), o.songs.end(),
+                                      [](const QString& f) { return versino::songlist::isSongListFile(f); }));
     if (parser.isSet(titleOption))
         o.title = parser.value(titleOption);
     if (parser.isSet(paperOption)) {
@@ -335,7 +337,21 @@ bool Run::printOne(const QString& path, versino::Printer& printer) {
 int Run::check() {
     bool findings = false;
     bool unreadable = false;
+    QStringList songs;
     for (const QString& path : o_.songs) {
+        if (!versino::songlist::isSongListFile(path)) {
+            songs << path;
+            continue;
+        }
+        try {
+            for (const versino::songlist::Entry& e : versino::songlist::ReadSongListFile(path).entries)
+                songs << e.path;
+        } catch (const versino::FileError& e) {
+            fail(fileErrorText(path, e));
+            unreadable = true;
+        }
+    }
+    for (const QString& path : songs) {
         versino::SongDocument doc;
         const versino::SongFolderScope folder(QFileInfo(path).absolutePath());
         if (!load(path, doc)) {
