@@ -5,3 +5,10 @@ target_link_libraries(bench-print PRIVATE versino_commands versino_print versino
 target_compile_definitions(bench-print PRIVATE VERSINO_PRINT_EXE="$<TARGET_FILE:versino-print>")
 add_dependencies(bench-print versino-print)
 set_target_properties(bench-print PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+
+# A 1,000-song book with contents and register, against chordii -i + ps2pdf on the same songs.
+add_executable(bench-songbook ${CMAKE_CURRENT_LIST_DIR}/print/SongbookBench.cpp)
+target_link_libraries(bench-songbook PRIVATE versino_formats versino_document Qt6::Gui)
+target_compile_definitions(bench-songbook PRIVATE VERSINO_PRINT_EXE="$<TARGET_FILE:versino-print>")
+add_dependencies(bench-songbook versino-print)
+set_target_properties(bench-songbook PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)

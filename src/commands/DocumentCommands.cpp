@@ -110,6 +110,12 @@ void DocumentCommands::OeffnenClick() {
         openPath(*path);
 }
 
+void DocumentCommands::openAsked(const QString& path) {
+    if (doc_.Modified && !askToSave(false))
+        return;
+    openPath(path);
+}
+
 void DocumentCommands::openPath(const QString& path) {
     if (chordpro::isChordProFile(path)) {
         openImported(path, chordpro::droppedMessage(chordpro::ReadChordProFile(doc_, path)));

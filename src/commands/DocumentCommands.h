@@ -44,6 +44,9 @@ public:
     // A file error escapes and leaves the document as it was. A backup copy left by a save of
     // that file that did not finish is offered back as an unsaved change, and removed either way.
     void openPath(const QString& path);
+    // Open of a file chosen elsewhere (a songbook's list): the save prompt as Open asks it, then
+    // openPath.
+    void openAsked(const QString& path);
     // Both return false when nothing was saved because the user said so: the save dialog was
     // cancelled, or replacing a file, or overwriting changes made outside Versino, was refused.
     bool SpeichernClick();

@@ -58,6 +58,7 @@ void ExportPdfClick(const SongDocument& doc, Dialogs& dialogs) {
     // A file that cannot be written at all throws here, before anything is composed; one that
     // fails on the way throws from finish().
     PdfBookPrinter pdf(*path);
+    pdf.setTitle(cp1252::toUnicode(doc.TitelEdit().text()));
     DruckenClick(doc, dialogs, pdf);
     pdf.finish();
 }

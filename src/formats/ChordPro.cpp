@@ -909,6 +909,44 @@ Import parse(std::string_view bytes, const std::array<FontSetting, 4>& fontsBefo
     return importer.run(text.text);
 }
 
+std::vector<Import> parseSongs(std::string_view bytes, const std::array<FontSetting, 4>& fontsBefore) {
+    const cp1252::ImportedText imported = cp1252::importBytes(bytes);
+    const std::string& text = imported.text;
+    std::vector<Import> songs;
+    const auto take = [&](std::size_t from, std::size_t to) {
+        Importer importer(fontsBefore);
+        // What the decoding replaced is told once, with the first song.
+        if (songs.empty() && !imported.replaced.empty())
+            importer.note(imported.summary());
+        Import song = importer.run(std::string_view(text).substr(from, to - from));
+        const auto& t = song.content.texts;
+        if (!t[std::size_t(FieldId::Titel)].empty() || !t[std::size_t(FieldId::Text)].empty() ||
+            !t[std::size_t(FieldId::Refrain)].empty())
+            songs.push_back(std::move(song));
+    };
+    // Each part between "{new_song}" lines is read as a file of its own.
+    std::size_t start = 0, pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string_view t = trim(std::string_view(text).substr(pos, end - pos));
+        if (!t.empty() && t.back() == '\r')
+            t = trim(t.substr(0, t.size() - 1));
+        if (t.size() > 2 && t.front() == '{' && t.back() == '}') {
+            const std::string_view inner = t.substr(1, t.size() - 2);
+            const std::string name = lower(trim(inner.substr(0, inner.find_first_of(": \t"))));
+            if (name == "new_song" || name == "ns") {
+                take(start, pos);
+                start = end + 1;
+            }
+        }
+        pos = end + 1;
+    }
+    take(std::min(start, text.size()), text.size());
+    return songs;
+}
+
 std::string format(const SongDocument& doc) {
     std::string out;
     const auto put = [&out](std::string_view name, const std::string& value) {

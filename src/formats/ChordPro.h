@@ -44,6 +44,10 @@ QString layoutNameFor(const QString& path);
 // without a chord: "<°Bis>"), and a "°" in a chord means diminished ("o"). Linear in the input.
 Import parse(std::string_view bytes, const std::array<FontSetting, 4>& fontsBefore);
 
+// Reads every song of a ChordPro file that holds several, each started by "{new_song}" (or
+// "{ns}"); a file of one song gives one. Parts without a title and without lyrics are no songs.
+std::vector<Import> parseSongs(std::string_view bytes, const std::array<FontSetting, 4>& fontsBefore);
+
 // The song as ChordPro text in UTF-8. German chord names are written the international way, with
 // "{x_versino_notation: de ...}" so that parse gives them back.
 std::string format(const SongDocument& doc);

@@ -5,6 +5,7 @@
 #include "platform/YesNoQuestion.h"
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace versino {
@@ -52,6 +53,13 @@ public:
     virtual ~FileDialogs() = default;
     virtual std::optional<QString> openFile(const FileDialogOptions& options) = 0;
     virtual std::optional<QString> saveFile(const FileDialogOptions& options) = 0;
+    // An open dialog in which several existing files can be chosen at once; their full paths in
+    // the order given, or nothing when cancelled. Without a dialog of its own, the single one.
+    virtual std::optional<QStringList> openFiles(const FileDialogOptions& options) {
+        if (std::optional<QString> one = openFile(options))
+            return QStringList{*one};
+        return std::nullopt;
+    }
 };
 
 // The font dialog, preset with a setting; returns the chosen face, size, style and colour.

@@ -109,6 +109,21 @@ std::optional<QString> QtDialogs::openFile(const FileDialogOptions& options) {
     return runFileDialog(options, false, lastOpenName_);
 }
 
+std::optional<QStringList> QtDialogs::openFiles(const FileDialogOptions& options) {
+    QFileDialog dialog(parent_);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilters(toQtNameFilters(options.filter));
+    dialog.setDirectory(QDir::currentPath());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    QStringList chosen;
+    for (const QString& file : dialog.selectedFiles())
+        chosen << QDir::toNativeSeparators(file);
+    QDir::setCurrent(QFileInfo(chosen.front()).absolutePath());
+    return chosen;
+}
+
 std::optional<QString> QtDialogs::saveFile(const FileDialogOptions& options) {
     return runFileDialog(options, true, lastSaveName_);
 }

@@ -29,6 +29,7 @@ public:
     void error(const QString& text) override;
     std::optional<QString> openFile(const FileDialogOptions& options) override;
     std::optional<QString> saveFile(const FileDialogOptions& options) override;
+    std::optional<QStringList> openFiles(const FileDialogOptions& options) override;
     std::optional<FontSetting> chooseFont(const FontSetting& preset) override;
     std::optional<transpose::Options> askTranspose(const transpose::Options& preset,
                                                    const transpose::Count& unrecognised) override;

@@ -3,6 +3,7 @@
 #include "platform/AtomicFileDevice.h"
 #include "platform/PainterSurface.h"
 
+#include <QBuffer>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -54,8 +55,31 @@ void QtPrinter::endDocument() {
     printer_.reset();
 }
 
-PdfBookPrinter::PdfBookPrinter(const QString& fileName, QPageSize::PageSizeId paper)
-    : paper_(paper), file_(std::make_unique<AtomicFileDevice>(fileName)) {}
+PdfBookPrinter::PdfBookPrinter(const QString& fileName, QPageSize::PageSizeId paper, bool withOutline)
+    : paper_(paper), file_(std::make_unique<AtomicFileDevice>(fileName)) {
+    if (withOutline) {
+        memory_ = std::make_unique<QBuffer>();
+        memory_->open(QIODevice::WriteOnly);
+    }
+}
+
+void PdfBookPrinter::setTitle(const QString& title) {
+    title_ = title;
+    if (writer_)
+        static_cast<QPdfWriter*>(writer_.get())->setTitle(title);
+}
+
+void PdfBookPrinter::cancel() {
+    finished_ = true;
+    failed_ = true;
+    surface_.reset();
+    if (painter_ && painter_->isActive())
+        painter_->end();
+    painter_.reset();
+    writer_.reset();
+    memory_.reset();
+    file_.reset();
+}
 
 PdfBookPrinter::~PdfBookPrinter() {
     try {
@@ -67,7 +91,8 @@ PdfBookPrinter::~PdfBookPrinter() {
 
 PrintSurface& PdfBookPrinter::beginDocument() {
     if (!writer_) {
-        auto pdf = std::make_unique<QPdfWriter>(file_.get());
+        auto pdf = memory_ ? std::make_unique<QPdfWriter>(memory_.get()) : std::make_unique<QPdfWriter>(file_.get());
+        pdf->setTitle(title_);
         pdf->setResolution(kPrintResolution);
         pdf->setCreator(QStringLiteral("versino-print"));
         pdf->setPageLayout(
@@ -103,8 +128,17 @@ void PdfBookPrinter::finish() {
         throw *file->error();
     if (failed_)
         throw FileError(FileError::Kind::Io, EIO);
-    if (pages_ > 0)
-        file->commit();
+    if (pages_ == 0)
+        return;
+    if (memory_) {
+        const QByteArray& pdf = memory_->data();
+        addPdfOutline(std::string_view(pdf.constData(), std::size_t(pdf.size())), title_, outline_,
+                      [&file](const char* data, std::size_t size) { file->write(data, qint64(size)); });
+        memory_.reset();
+        if (file->error())
+            throw *file->error();
+    }
+    file->commit();
 }
 
 } // namespace versino

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/PdfOutline.h"
 #include "platform/PrintSurface.h"
 
 #include <QPageSize>
 #include <QString>
 #include <memory>
 
+class QBuffer;
 class QPainter;
 class QPagedPaintDevice;
 class QPrinter;
@@ -41,21 +43,32 @@ private:
 // writing failed, leaves the target as it was.
 class PdfBookPrinter final : public Printer {
 public:
-    // Throws FileError when the file cannot be written at all, before any page is made.
-    PdfBookPrinter(const QString& fileName, QPageSize::PageSizeId paper = QPageSize::A4);
+    // Throws FileError when the file cannot be written at all, before any page is made. With
+    // `withOutline` the pages are held in memory until finish() adds the outline (setOutline).
+    PdfBookPrinter(const QString& fileName, QPageSize::PageSizeId paper = QPageSize::A4, bool withOutline = false);
     ~PdfBookPrinter() override;
 
     void setPortrait() override {}
     PrintSurface& beginDocument() override;
     void endDocument() override {}
 
-    // Ends the file. Throws FileError when it could not be written; the target then stays as it
-    // was. Ending it again does nothing.
+    // The document's title, shown by PDF readers; set before finish().
+    void setTitle(const QString& title);
+    // The bookmarks finish() writes, when the printer was made withOutline.
+    void setOutline(std::vector<PdfOutlineEntry> entries) { outline_ = std::move(entries); }
+    // Ends the file. Throws FileError when it could not be written (PrinterError when its outline
+    // could not be added); the target then stays as it was. Ending it again does nothing.
     void finish();
+    // Ends without writing anything: an older file of the name stays as it was.
+    void cancel();
+    int pages() const { return pages_; }
 
 private:
     QPageSize::PageSizeId paper_;
     std::unique_ptr<AtomicFileDevice> file_;
+    std::unique_ptr<QBuffer> memory_; // the pages while the outline is still to come
+    QString title_;
+    std::vector<PdfOutlineEntry> outline_;
     bool finished_ = false;
     std::unique_ptr<QPagedPaintDevice> writer_;
     std::unique_ptr<QPainter> painter_;

@@ -19,8 +19,12 @@
 #include "platform/QtPrinter.h"
 #include "ui/PagePreview.h"
 #include "ui/PreviewPlacement.h"
+#include "formats/SongList.h"
+#include "ui/Liederbuch.h"
 
 #include <QCloseEvent>
+#include <algorithm>
+#include <QDir>
 #include <QFileInfo>
 #include <QLayout>
 #include <QScreen>
@@ -77,6 +81,16 @@ void TWorkingForm::openAtStart(const QStringList& paths) {
     // The full path, as the open dialog gives it: the caption shows it and later saves go there
     // whatever folder becomes current.
     const QString path = paths.front().isEmpty() ? paths.front() : QFileInfo(paths.front()).absoluteFilePath();
+    if (songlist::isSongListFile(path)) {
+        // A song list opens in the songbook window, beside an empty song.
+        LiederbuchClick();
+        songbook_->openList(path);
+        return;
+    }
+    // The song's folder becomes the current one, as the open dialog makes it, so that a relative
+    // picture path is found beside the song.
+    if (!path.isEmpty() && QFileInfo(path).absoluteDir().exists())
+        QDir::setCurrent(QFileInfo(path).absolutePath());
     guarded([&] { commands_->openPath(path); });
 }
 
@@ -183,6 +197,11 @@ void TWorkingForm::setupMenu() {
     wire(ui_->SpeichernAls, &QAction::triggered, &TWorkingForm::SpeichernAlsClick);
     wire(ui_->Drucken, &QAction::triggered, &TWorkingForm::DruckenClick);
     wire(ui_->Seitenvorschau, &QAction::triggered, &TWorkingForm::SeitenvorschauClick);
+    // After the defined items and the preview, before the separator above "Programm beenden".
+    auto* liederbuch = new QAction(QStringLiteral("&Liederbuch . . ."), this);
+    liederbuch->setObjectName(QStringLiteral("Liederbuch"));
+    ui_->Datei->insertAction(ui_->Datei->actions().at(ui_->Datei->actions().indexOf(ui_->Beenden) - 1), liederbuch);
+    wire(liederbuch, &QAction::triggered, &TWorkingForm::LiederbuchClick);
     wire(ui_->ExportPdf, &QAction::triggered, &TWorkingForm::ExportPdfClick);
     wire(ui_->Einpassen, &QAction::triggered, &TWorkingForm::EinpassenClick);
     wire(ui_->Beenden, &QAction::triggered, &TWorkingForm::BeendenClick);
@@ -277,6 +296,31 @@ void TWorkingForm::placePreview() {
 
 QRect TWorkingForm::lyricField() const {
     return {ui_->TextEdit->mapToGlobal(QPoint(0, 0)), ui_->TextEdit->size()};
+}
+
+void TWorkingForm::LiederbuchClick() {
+    if (!songbook_) {
+        songbook_ = new ui::TLiederbuchForm(*dialogs_, [this](const QString& path) {
+            guarded([this, &path] { commands_->openAsked(path); });
+            songChanged();
+            raise();
+            activateWindow();
+        }, this);
+        // Beside the main window, on the side with more room; where the screen is too narrow for
+        // both, it stays on the screen and covers as little of the main window as it can.
+        const QRect frame = frameGeometry();
+        if (const QScreen* s = screen()) {
+            const QRect room = s->availableGeometry();
+            const int w = songbook_->frameGeometry().width();
+            const bool right = room.right() - frame.right() >= frame.left() - room.left();
+            int x = right ? frame.right() + 8 : frame.left() - 8 - w;
+            x = std::clamp(x, room.left(), std::max(room.left(), room.right() - w));
+            songbook_->move(x, frame.top());
+        }
+    }
+    songbook_->show();
+    songbook_->raise();
+    songbook_->activateWindow();
 }
 
 void TWorkingForm::ExportPdfClick() {
@@ -385,6 +429,11 @@ void TWorkingForm::bringUp() {
 }
 
 void TWorkingForm::closeEvent(QCloseEvent* event) {
+    // The songbook's list has its own unsaved changes, asked about first.
+    if (songbook_ && !songbook_->closeQuery()) {
+        event->ignore();
+        return;
+    }
     bool allowed = false;
     // An error in the save that the close query started refuses the close and is reported.
     guarded([this, &allowed] { allowed = FormCloseQuery(); });

@@ -29,6 +29,7 @@ class PagePreview;
 class PlainTextField;
 class TAboutBox;
 class TBedienungForm;
+class TLiederbuchForm;
 
 // The main window: the nine fields are the song's storage, the menu starts the document commands and
 // the print command, the buttons the editing aids. Every handler runs inside the error guard.
@@ -66,7 +67,11 @@ public:
     void ExportPdfClick();
     void BeendenClick();
     void ExportChordProClick();
+    // Datei > Liederbuch: the songbook window beside this one.
+    void LiederbuchClick();
     bool FormCloseQuery();
+    // The songbook window, once it has been opened.
+    versino::ui::TLiederbuchForm* songbook() const { return songbook_; }
 
     // The editing aids.
     void RBtnClick() { insertDirective(kRefrainLine); }
@@ -154,6 +159,7 @@ private:
     TBedienungForm* bedienung_ = nullptr;
     TAboutBox* about_ = nullptr;
     versino::ui::PagePreview* preview_ = nullptr;     // a window of its own, owned as a child
+    versino::ui::TLiederbuchForm* songbook_ = nullptr; // likewise
     std::unique_ptr<versino::PageMetrics> fitMetrics_; // made when first needed
     versino::SongHistory history_;
     // After typing has paused, whether the steps can still be taken is checked again.

@@ -11,7 +11,8 @@ set(installed bin/versino bin/versino-print share/applications/versino.desktop
     share/mime/packages/versino.xml share/thumbnailers/versino.thumbnailer)
 foreach(size 16 22 24 32 48 64 128 256)
   list(APPEND installed share/icons/hicolor/${size}x${size}/apps/versino.png
-       share/icons/hicolor/${size}x${size}/mimetypes/application-x-versino-song.png)
+       share/icons/hicolor/${size}x${size}/mimetypes/application-x-versino-song.png
+       share/icons/hicolor/${size}x${size}/mimetypes/application-x-versino-songlist.png)
 endforeach()
 foreach(f ${installed})
   if(NOT EXISTS "${PREFIX}/${f}")
@@ -21,7 +22,7 @@ endforeach()
 
 file(STRINGS "${PREFIX}/share/applications/versino.desktop" entry)
 foreach(line "[Desktop Entry]" "Type=Application" "Name=Versino" "Exec=versino %f" "Icon=versino"
-        "MimeType=application/x-versino-song;")
+        "MimeType=application/x-versino-song;application/x-versino-songlist;")
   list(FIND entry "${line}" found)
   if(found EQUAL -1)
     message(FATAL_ERROR "desktop entry lacks \"${line}\"")
@@ -60,13 +61,18 @@ file(MAKE_DIRECTORY "${songs}" "${PREFIX}/no-user-data")
 file(WRITE "${songs}/lied.vsn" "[Titel]\r\nDaumenkino\r\n[Text]\r\n<G>la la la\r\n")
 file(WRITE "${songs}/leer.vsn" "")
 file(WRITE "${songs}/ohne-endung" "[Titel]\r\nNur am Anfang erkannt\r\n")
-foreach(song lied.vsn leer.vsn ohne-endung)
+file(WRITE "${songs}/abend.vsl" "#Titel: Abend\nlied.vsn\n")
+set(type_of_lied.vsn application/x-versino-song)
+set(type_of_leer.vsn application/x-versino-song)
+set(type_of_ohne-endung application/x-versino-song)
+set(type_of_abend.vsl application/x-versino-songlist)
+foreach(song lied.vsn leer.vsn ohne-endung abend.vsl)
   execute_process(
     COMMAND "${CMAKE_COMMAND}" -E env --unset=XDG_CURRENT_DESKTOP --unset=KDE_SESSION_VERSION
             "XDG_DATA_DIRS=${PREFIX}/share" "XDG_DATA_HOME=${PREFIX}/no-user-data"
             "${found_xdg-mime}" query filetype "${songs}/${song}"
     OUTPUT_VARIABLE type OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE result)
-  if(NOT type STREQUAL "application/x-versino-song")
+  if(NOT type STREQUAL "${type_of_${song}}")
     message(FATAL_ERROR "xdg-mime calls ${song} \"${type}\" (${result}); "
                         "is libfile-mimeinfo-perl installed (scripts/install-deps --test)?")
   endif()

@@ -21,6 +21,7 @@ public:
     std::deque<bool> yesNoAnswers; // true: Ja
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
+    std::deque<std::optional<QStringList>> openFilesAnswers;
     std::deque<std::optional<FontSetting>> fontAnswers;
     std::deque<std::optional<transpose::Options>> transposeAnswers;
 
@@ -55,6 +56,10 @@ public:
     std::optional<QString> saveFile(const FileDialogOptions& options) override {
         saveRequests.push_back(options);
         return next(saveAnswers, "save dialog");
+    }
+    std::optional<QStringList> openFiles(const FileDialogOptions& options) override {
+        openRequests.push_back(options);
+        return next(openFilesAnswers, "open dialog for several files");
     }
     std::optional<FontSetting> chooseFont(const FontSetting& preset) override {
         fontRequests.push_back(preset);

@@ -4,10 +4,13 @@
 
 #include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
+#include "commands/Songbook.h"
 #include "commands/TransposeCommand.h"
+#include "document/Cp1252.h"
 #include "formats/ChordPro.h"
 #include "formats/ChordSheet.h"
 #include "io/AtomicFile.h"
+#include "formats/SongList.h"
 #include "io/FileError.h"
 #include "formats/LayoutFile.h"
 #include "document/Cp1252.h"
@@ -15,6 +18,7 @@
 #include "platform/Bitmap.h"
 #include "platform/ImagePrinter.h"
 #include "platform/PageMetrics.h"
+#include "platform/QtBookPrinter.h"
 #include "platform/QtPrinter.h"
 #include "print/PageCheck.h"
 
@@ -23,6 +27,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QStringList>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -38,6 +43,8 @@ const char* const kSynopsis =
     "Usage: versino-print [-o BOOK.pdf|PAGE.png] [--paper a4|letter] [--dpi N|--size N] [--fit]\n"
     "                     [--transpose N [--notation de|en]] SONG...\n"
     "       versino-print -o SONG.cho|SONG.vsn [--transpose N [--notation de|en]] SONG\n"
+    "       versino-print -o BOOK.pdf --book [--title TEXT] [--index] [--lyrics-only] [--fit]\n"
+    "                     SONG...|LIST.vsl...\n"
     "       versino-print --check [--paper a4|letter] [--fit] SONG...\n"
     "\n";
 
@@ -48,10 +55,15 @@ const char* const kDescription =
     "syllables. Without -o each song goes to the default printer as a job of its own.\n"
     "\n"
     "A song that cannot be read or printed is reported on standard error with its file name; the\n"
-    "other songs are still produced. Exit status: 0 when everything was made (with --check: every\n"
-    "song fits), 1 when --check found something, 2 on trouble (a wrong option, a song or output\n"
-    "that cannot be read or written). Progress is shown on standard error when it is a terminal\n"
-    "and more than three songs are given.";
+    "other songs are still produced. A song that does not fit on its page is named on standard\n"
+    "error with what the page cannot hold (as --check lists it); it is still printed. Exit status: 0\n"
+    "when everything was made (with --check: every song fits), 1 when --check found something, 2 on\n"
+    "trouble (a wrong option, a song or output that cannot be read or written). Progress is shown on\n"
+    "standard error when it is a terminal and more than three songs are given.\n"
+    "\n"
+    "A songbook (--book, or any .vsl song list among the songs) has a title page when it has a\n"
+    "title, the contents, the songs with page numbers, with --index a register of first lines,\n"
+    "and PDF bookmarks. Songs that cannot be read are reported and left out (status 2).";
 
 // The exit statuses, in the manner of diff and grep: trouble outweighs findings.
 enum Status { kAllDone = 0, kFindings = 1, kTrouble = 2 };
@@ -67,6 +79,10 @@ struct Options {
     QStringList songs;
     bool check = false;
     bool fit = false;
+    bool book = false;
+    bool index = false;
+    bool lyricsOnly = false;
+    std::optional<QString> title;
     int transpose = 0;
     std::optional<versino::transpose::Notation> notation;
 };
@@ -130,12 +146,17 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     const QCommandLineOption notationOption(
         "notation", "The chords' notation: de with H and B, en with B and Bb (default: de when any chord "
                     "root is H).", "de|en");
+    const QCommandLineOption bookOption("book", "Make a songbook: contents, page numbers, bookmarks.");
+    const QCommandLineOption titleOption("title", "The songbook's title (a title page and the PDF's title).", "text");
+    const QCommandLineOption indexOption("index", "Add a register of the songs' first lines to the songbook.");
+    const QCommandLineOption lyricsOnlyOption("lyrics-only", "Leave out every chord: words only.");
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     parser.addOptions({outputOption, paperOption, dpiOption, sizeOption, checkOption, fitOption, transposeOption,
-                       notationOption});
-    parser.addPositionalArgument("SONG", "Songs to print: layout files, ChordPro files or chord sheets (.txt).",
+                       notationOption, bookOption, titleOption, indexOption, lyricsOnlyOption});
+    parser.addPositionalArgument("SONG",
+                                 "Songs to print: layout files, ChordPro files, chord sheets (.txt) or song lists (.vsl).",
                                  "SONG...");
     if (!parser.parse(arguments)) {
         fail(parser.errorText());
@@ -152,6 +173,14 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     o.songs = parser.positionalArguments();
     o.check = parser.isSet(checkOption);
     o.fit = parser.isSet(fitOption);
+    o.index = parser.isSet(indexOption);
+    o.lyricsOnly = parser.isSet(lyricsOnlyOption);
+    // A song list makes a book, except for --check, which checks the list's songs.
+    o.book = parser.isSet(bookOption) || parser.isSet(titleOption) || o.index ||
+             (!o.check && std::any_of(o.songs.begin(), o.songs.end(),
+                                      [](const QString& f) { return versino::songlist::isSongListFile(f); }));
+    if (parser.isSet(titleOption))
+        o.title = parser.value(titleOption);
     if (parser.isSet(paperOption)) {
         const QString paper = parser.value(paperOption).toLower();
         if (paper != QLatin1String("a4") && paper != QLatin1String("letter")) {
@@ -196,6 +225,10 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
             return std::nullopt;
         o.output = *output;
     }
+    if (o.book && (o.check || (o.output != Output::Pdf && o.output != Output::Printer))) {
+        fail(QStringLiteral("a songbook is a PDF file (-o BOOK.pdf) or goes to the printer"));
+        return std::nullopt;
+    }
     if ((o.dpi || o.size) && o.output != Output::Png) {
         fail(QStringLiteral("--dpi and --size apply to .png images only"));
         return std::nullopt;
@@ -229,14 +262,27 @@ public:
     int check();
     int convert();
     int print();
+    int book();
 
 private:
     bool load(const QString& path, versino::SongDocument& doc);
     bool printOne(const QString& path, versino::Printer& printer, const QString& output);
-    // Progress is for a person watching; in a pipe or a log file it would only be noise.
+    // One line on a terminal that is rewritten for each step; nothing into logs or pipes.
+    static bool showProgress() {
+        static const bool terminal = ::isatty(STDERR_FILENO) == 1;
+        return terminal;
+    }
     void progress(int i) const {
-        if (o_.songs.size() > kProgressAbove && ::isatty(STDERR_FILENO))
-            std::fprintf(stderr, "[%d/%d] %s\n", i + 1, int(o_.songs.size()), qPrintable(o_.songs[i]));
+        if (o_.songs.size() > kProgressAbove && showProgress()) {
+            std::fprintf(stderr, "\r\033[K[%d/%d] %s", i + 1, int(o_.songs.size()), qPrintable(o_.songs[i]));
+            if (i + 1 == int(o_.songs.size()))
+                std::fputc('\n', stderr);
+        }
+    }
+    // Names a song that the paper cannot hold, as --check lists it; the song is still printed.
+    void warnFindings(const QString& path, const versino::SongDocument& doc) {
+        for (const QString& line : versino::findingLines(path, versino::CheckPage(doc, page())))
+            std::fprintf(stderr, "%s\n", qPrintable(line));
     }
     // The page the songs are laid out on, made when first needed.
     versino::PrintSurface& page() {
@@ -247,6 +293,7 @@ private:
 
     const Options& o_;
     std::unique_ptr<versino::PageMetrics> metrics_;
+    versino::PdfBookPrinter* singlePdf_ = nullptr; // a PDF of one song carries the song's title
 };
 
 // Reads a layout file, a ChordPro file or a chord sheet (by its extension), transposes and fits it as asked; false after
@@ -283,6 +330,8 @@ bool Run::load(const QString& path, versino::SongDocument& doc) {
         fail(fileErrorText(path, e));
         return false;
     }
+    if (o_.lyricsOnly)
+        versino::removeChords(doc);
     if (o_.transpose != 0) {
         versino::transpose::Options how = versino::transposePreset(doc);
         how.semitones = o_.transpose;
@@ -300,8 +349,14 @@ bool Run::load(const QString& path, versino::SongDocument& doc) {
 // One song on `printer`, which writes `output` when it is a file; false after a reported failure.
 bool Run::printOne(const QString& path, versino::Printer& printer, const QString& output) {
     versino::SongDocument doc;
+    // Relative picture paths are found beside the song file.
+    const versino::SongFolderScope folder(QFileInfo(path).absolutePath());
     if (!load(path, doc))
         return false;
+    if (!doc.TextEdit().text().empty())
+        warnFindings(path, doc);
+    if (singlePdf_)
+        singlePdf_->setTitle(versino::cp1252::toUnicode(doc.TitelEdit().text()));
     StderrReports reports(path);
     // The page leaves out a picture that is no valid BMP without a word; here it is named, as a
     // picture that cannot be opened is.
@@ -322,8 +377,23 @@ bool Run::printOne(const QString& path, versino::Printer& printer, const QString
 int Run::check() {
     bool findings = false;
     bool unreadable = false;
+    QStringList songs;
     for (const QString& path : o_.songs) {
+        if (!versino::songlist::isSongListFile(path)) {
+            songs << path;
+            continue;
+        }
+        try {
+            for (const versino::songlist::Entry& e : versino::songlist::ReadSongListFile(path).entries)
+                songs << e.path;
+        } catch (const versino::FileError& e) {
+            fail(fileErrorText(path, e));
+            unreadable = true;
+        }
+    }
+    for (const QString& path : songs) {
         versino::SongDocument doc;
+        const versino::SongFolderScope folder(QFileInfo(path).absolutePath());
         if (!load(path, doc)) {
             unreadable = true;
             continue;
@@ -379,6 +449,8 @@ int Run::print() {
             return kTrouble;
         }
     }
+    if (book && o_.songs.size() == 1)
+        singlePdf_ = book.get();
     const double dpi = o_.size ? versino::ImagePrinter::dotsPerInchForLongerSide(o_.paper, *o_.size)
                                : double(o_.dpi.value_or(kDefaultDpi));
     const int total = int(o_.songs.size());
@@ -412,6 +484,62 @@ int Run::print() {
         return kTrouble;
     }
     return allOk ? kAllDone : kTrouble;
+}
+
+// The songbook: every song read first (the contents need them all), then the pages.
+int Run::book() {
+    versino::BookSource source = versino::loadBookSources(o_.songs);
+    bool allRead = source.problems.empty();
+    for (const QString& problem : source.problems)
+        fail(problem);
+    versino::BookOptions options;
+    options.title = o_.title.value_or(source.title);
+    options.firstLines = o_.index;
+    options.lyricsOnly = o_.lyricsOnly;
+    options.fit = o_.fit;
+    for (versino::BookSong& song : source.songs) {
+        if (o_.transpose != 0) {
+            versino::transpose::Options how = versino::transposePreset(*song.doc);
+            how.semitones = o_.transpose;
+            how.notation = o_.notation.value_or(how.notation);
+            versino::transposeSong(*song.doc, how);
+        }
+        for (const QString& line : versino::prepareBookSong(song, options, page()))
+            std::fprintf(stderr, "%s\n", qPrintable(line));
+    }
+    const versino::BookProgress progress = [](int done, int total) {
+        if (showProgress()) {
+            std::fprintf(stderr, "\r\033[K[%d/%d]", done + 1, total);
+            if (done + 1 == total)
+                std::fputc('\n', stderr);
+        }
+        return true;
+    };
+    versino::BookResult result;
+    if (o_.output == Output::Pdf) {
+        std::optional<QString> error;
+        try {
+            error = versino::writeBookPdf(source.songs, options, o_.outputFile, result, progress, o_.paper);
+        } catch (const versino::FileError& e) {
+            error = QString::fromStdString(e.what());
+        }
+        if (error) {
+            fail(o_.outputFile + QStringLiteral(": ") + *error);
+            return kTrouble;
+        }
+    } else {
+        versino::QtBookPrinter printer(options.title.isEmpty() ? QStringLiteral("Liederbuch") : options.title);
+        try {
+            result = versino::printBook(source.songs, options, printer, progress);
+            printer.finish();
+        } catch (const versino::PrinterError& e) {
+            fail(QString::fromStdString(e.what()));
+            return kTrouble;
+        }
+    }
+    for (const QString& error : result.pictureErrors)
+        fail(error);
+    return allRead && result.pictureErrors.empty() ? kAllDone : kTrouble;
 }
 
 // Qt's notice about a missing XDG_RUNTIME_DIR is noise for a command-line tool; all else passes.
@@ -461,6 +589,8 @@ int main(int argc, char** argv) {
     Run run(*options);
     if (options->check)
         return run.check();
+    if (options->book)
+        return run.book();
     if (options->output == Output::ChordPro || options->output == Output::Layout)
         return run.convert();
     return run.print();

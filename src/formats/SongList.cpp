@@ -1,0 +1,116 @@
+#include "formats/SongList.h"
+
+#include "formats/ChordPro.h"
+#include "formats/LayoutFile.h"
+#include "io/AtomicFile.h"
+#include "io/FileError.h"
+#include "io/RegularFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <cstring>
+
+namespace versino::songlist {
+
+namespace {
+
+QString trimmed(std::string_view line) {
+    return QString::fromUtf8(line.data(), qsizetype(line.size())).trimmed();
+}
+
+} // namespace
+
+SongList parse(std::string_view bytes, const QString& folder) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        bytes.remove_prefix(3);
+    SongList list;
+    const QDir dir(folder);
+    int number = 0;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        std::size_t end = bytes.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = bytes.size();
+        const QString line = trimmed(bytes.substr(pos, end - pos));
+        pos = end + 1;
+        ++number;
+        if (number == 1 && line.startsWith(QLatin1String(kTitlePrefix))) {
+            list.title = line.mid(int(std::strlen(kTitlePrefix))).trimmed();
+            continue;
+        }
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        list.entries.push_back({QDir::cleanPath(dir.absoluteFilePath(line)), number});
+    }
+    return list;
+}
+
+std::string format(const SongList& list, const QString& folder) {
+    QString text;
+    if (!list.title.isEmpty())
+        text += QLatin1String(kTitlePrefix) + QLatin1Char(' ') + list.title + QLatin1Char('\n');
+    const QDir dir(folder);
+    for (const Entry& e : list.entries) {
+        QString path = dir.relativeFilePath(e.path);
+        // A path that climbs out of the list's folder more than once is clearer written whole.
+        if (path.startsWith(QLatin1String("../..")))
+            path = e.path;
+        // A name that would read as a comment or lose its blanks stays absolute.
+        if (path.startsWith(QLatin1Char('#')) || path != path.trimmed())
+            path = e.path;
+        text += path + QLatin1Char('\n');
+    }
+    const QByteArray utf8 = text.toUtf8();
+    return std::string(utf8.constData(), std::size_t(utf8.size()));
+}
+
+SongList ReadSongListFile(const QString& path) {
+    return parse(readRegularFile(path), QFileInfo(path).absolutePath());
+}
+
+void WriteSongListFile(const SongList& list, const QString& path) {
+    writeFileAtomically(path, format(list, QFileInfo(path).absolutePath()));
+}
+
+bool isSongListFile(const QString& path) {
+    return QFileInfo(path).suffix().compare(QLatin1String(kExtension), Qt::CaseInsensitive) == 0;
+}
+
+std::vector<LoadedSong> loadSongs(const std::vector<Entry>& entries, const QString& listFile,
+                                  std::vector<QString>& problems) {
+    std::vector<LoadedSong> songs;
+    for (const Entry& e : entries) {
+        const QString where =
+            e.line > 0 && !listFile.isEmpty() ? QStringLiteral("%1:%2: ").arg(listFile).arg(e.line) : QString();
+        try {
+            if (chordpro::isChordProFile(e.path)) {
+                SongDocument fonts;
+                fonts.InstallDefaultFonts();
+                std::vector<chordpro::Import> imports = chordpro::parseSongs(
+                    readRegularFile(e.path), {fonts.TitelFont, fonts.InterpretFont, fonts.TextFont, fonts.AkkordFont});
+                if (imports.empty())
+                    problems.push_back(where + e.path + QStringLiteral(": Die Datei enth\u00E4lt keinen Song."));
+                for (chordpro::Import& import : imports) {
+                    LoadedSong song{e.path, e.line, std::make_unique<SongDocument>(), {}};
+                    song.doc->InstallDefaultFonts();
+                    applyLayoutContent(*song.doc, std::move(import.content));
+                    TrimTrailingEmptyLines(*song.doc);
+                    song.doc->DocumentName = e.path;
+                    song.leftOut = chordpro::droppedMessage(import.dropped);
+                    songs.push_back(std::move(song));
+                }
+            } else {
+                LoadedSong song{e.path, e.line, std::make_unique<SongDocument>(), {}};
+                song.doc->InstallDefaultFonts();
+                ReadLayoutFile(*song.doc, e.path);
+                song.doc->DocumentName = e.path;
+                songs.push_back(std::move(song));
+            }
+        } catch (const FileError& error) {
+            problems.push_back(where + e.path + QStringLiteral(": ") + QString::fromStdString(error.what()));
+        }
+    }
+    return songs;
+}
+
+} // namespace versino::songlist

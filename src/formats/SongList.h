@@ -1,0 +1,56 @@
+#pragma once
+
+#include "document/SongDocument.h"
+
+#include <QString>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The song list (.vsl): the songs of a book in their order, as plain UTF-8 text with one path per
+// line, relative to the list's own folder or absolute. Empty lines and lines beginning with "#"
+// are ignored; a first line "#Titel: NAME" gives the book's title.
+namespace versino::songlist {
+
+inline const char* const kExtension = "vsl";
+inline const char* const kFilter = "Liederb\u00FCcher (*.vsl)|*.vsl";
+inline const char* const kTitlePrefix = "#Titel:";
+
+struct Entry {
+    QString path; // absolute
+    int line = 0; // 1-based line of the list that names it; 0 when it was named elsewhere
+};
+
+struct SongList {
+    QString title;
+    std::vector<Entry> entries;
+};
+
+// Reads list bytes; relative paths are taken within `folder`.
+SongList parse(std::string_view bytes, const QString& folder);
+// The list as file bytes: paths inside `folder` (or near it) relative to it, others absolute.
+std::string format(const SongList& list, const QString& folder);
+
+// Throws FileError.
+SongList ReadSongListFile(const QString& path);
+// Writes atomically. Throws FileError.
+void WriteSongListFile(const SongList& list, const QString& path);
+
+bool isSongListFile(const QString& path);
+
+// One song read for a book. A ChordPro file with several songs gives several of these.
+struct LoadedSong {
+    QString file;
+    int line = 0; // the list's line, or 0
+    std::unique_ptr<SongDocument> doc;
+    QString leftOut; // what a ChordPro import could not keep, for the user; empty when nothing
+};
+
+// Reads the song files of `entries` in order: layout files, and ChordPro files by their extension.
+// A file that cannot be read is left out; `problems` gets one line for it ("LIST:LINE: FILE: why"
+// when it came from a list named `listFile`, else "FILE: why").
+std::vector<LoadedSong> loadSongs(const std::vector<Entry>& entries, const QString& listFile,
+                                  std::vector<QString>& problems);
+
+} // namespace versino::songlist

@@ -1,0 +1,67 @@
+#include "platform/QtBookPrinter.h"
+
+#include "platform/PainterSurface.h"
+#include "platform/QtPrinter.h"
+
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace versino {
+
+QtBookPrinter::QtBookPrinter(const QString& jobName) : jobName_(jobName) {}
+
+QtBookPrinter::~QtBookPrinter() {
+    cancel();
+}
+
+void QtBookPrinter::setPortrait() {
+    if (printer_)
+        return;
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        throw PrinterError(kNoDefaultPrinter);
+    printer_ = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    if (!printer_->isValid())
+        throw PrinterError(kNoDefaultPrinter);
+    printer_->setResolution(kPrintResolution);
+    if (!printer_->setPageOrientation(QPageLayout::Portrait))
+        throw PrinterError(kPrinterOperationNotSupported);
+    const QPageLayout layout = printer_->pageLayout();
+    printer_->setPageMargins(layout.minimumMargins(), layout.units());
+    printer_->setDocName(jobName_);
+}
+
+PrintSurface& QtBookPrinter::beginDocument() {
+    setPortrait();
+    if (!painter_) {
+        painter_ = std::make_unique<QPainter>();
+        if (!painter_->begin(printer_.get()))
+            throw PrinterError(kPrintJobFailed);
+        surface_ = std::make_unique<PainterSurface>(*painter_);
+    } else if (!printer_->newPage()) {
+        throw PrinterError(kPrintJobFailed);
+    }
+    return *surface_;
+}
+
+void QtBookPrinter::finish() {
+    surface_.reset();
+    const bool ok = !painter_ || !painter_->isActive() || painter_->end();
+    painter_.reset();
+    printer_.reset();
+    if (!ok)
+        throw PrinterError(kPrintJobFailed);
+}
+
+void QtBookPrinter::cancel() {
+    surface_.reset();
+    if (painter_ && painter_->isActive() && printer_) {
+        printer_->abort();
+        painter_->end();
+    }
+    painter_.reset();
+    printer_.reset();
+}
+
+} // namespace versino
