@@ -137,22 +137,33 @@ std::string writeChord(const Chord& chord, const Options& options, bool sharp, b
     return out;
 }
 
-// Calls f(chordName) for the name of every chord of a text in the song notation, line by line.
-template <typename F> void forEachChordName(std::string_view text, F&& f) {
+// Calls f(line, lineEnd) for each line of a text whose lines end in LF or CR LF; lineEnd is the
+// line break as it is written (empty after the last line).
+template <typename F> void forEachLine(std::string_view text, F&& f) {
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t end = text.find('\n', start);
         if (end == std::string_view::npos)
             end = text.size();
         std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
+        std::string_view lineEnd = text.substr(end, end < text.size() ? 1 : 0);
+        if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
+            lineEnd = text.substr(end - 1, lineEnd.size() + 1);
+        }
+        f(line, lineEnd);
+        start = end + 1;
+    }
+}
+
+// Calls f(chordName) for the name of every chord of a text in the song notation, line by line.
+template <typename F> void forEachChordName(std::string_view text, F&& f) {
+    forEachLine(text, [&](std::string_view line, std::string_view) {
         notation::forEachPiece(line, [&](const notation::Piece& p) {
             if (p.kind == notation::Piece::Kind::Chord && !p.chord.text.empty())
                 f(p.chord.text);
         });
-        start = end + 1;
-    }
+    });
 }
 
 // A chord with an accidental, or the German B that is one.
@@ -290,17 +301,7 @@ std::string transposeText(std::string_view text, const Options& options, Count& 
         resolved.germanForms = resolveForms({text}, options.notation);
     std::string out;
     out.reserve(text.size() + text.size() / 8);
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        std::string_view lineEnd = text.substr(end, end < text.size() ? 1 : 0);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-            lineEnd = text.substr(end - 1, lineEnd.size() + 1);
-        }
+    forEachLine(text, [&](std::string_view line, std::string_view lineEnd) {
         notation::forEachPiece(line, [&](const notation::Piece& p) {
             const std::string_view written = line.substr(p.offset, p.length);
             if (p.kind == notation::Piece::Kind::Text || p.chord.text.empty()) {
@@ -322,8 +323,7 @@ std::string transposeText(std::string_view text, const Options& options, Count& 
                 out.pop_back(); // the end of the line closed it, and still does
         });
         out += lineEnd;
-        start = end + 1;
-    }
+    });
     return out;
 }
 

@@ -5,7 +5,6 @@
 
 #include <QPainter>
 #include <QPrinter>
-#include <QPrinterInfo>
 
 namespace versino {
 
@@ -18,17 +17,7 @@ QtBookPrinter::~QtBookPrinter() {
 void QtBookPrinter::setPortrait() {
     if (printer_)
         return;
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
-        throw PrinterError(kNoDefaultPrinter);
-    printer_ = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-    if (!printer_->isValid())
-        throw PrinterError(kNoDefaultPrinter);
-    printer_->setResolution(kPrintResolution);
-    if (!printer_->setPageOrientation(QPageLayout::Portrait))
-        throw PrinterError(kPrinterOperationNotSupported);
-    const QPageLayout layout = printer_->pageLayout();
-    printer_->setPageMargins(layout.minimumMargins(), layout.units());
+    printer_ = openDefaultPrinter();
     printer_->setDocName(jobName_);
 }
 

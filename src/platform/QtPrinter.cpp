@@ -18,21 +18,26 @@ QtPrinter::~QtPrinter() {
         painter_->end();
 }
 
-void QtPrinter::setPortrait() {
+std::unique_ptr<QPrinter> openDefaultPrinter() {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull())
         throw PrinterError(kNoDefaultPrinter);
-    printer_ = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-    if (!printer_->isValid())
+    auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    if (!printer->isValid())
         throw PrinterError(kNoDefaultPrinter);
-    printer_->setResolution(kPrintResolution);
-    if (!printer_->setPageOrientation(QPageLayout::Portrait) ||
-        printer_->pageLayout().orientation() != QPageLayout::Portrait)
+    printer->setResolution(kPrintResolution);
+    if (!printer->setPageOrientation(QPageLayout::Portrait) ||
+        printer->pageLayout().orientation() != QPageLayout::Portrait)
         throw PrinterError(kPrinterOperationNotSupported);
     // The page's origin is the corner of what the printer can print, not of a margin of Qt's own
     // choosing; a printer whose whole sheet is printable gives the PDF book's page exactly.
-    const QPageLayout layout = printer_->pageLayout();
-    printer_->setPageMargins(layout.minimumMargins(), layout.units());
+    const QPageLayout layout = printer->pageLayout();
+    printer->setPageMargins(layout.minimumMargins(), layout.units());
+    return printer;
+}
+
+void QtPrinter::setPortrait() {
+    printer_ = openDefaultPrinter();
 }
 
 PrintSurface& QtPrinter::beginDocument() {

@@ -21,6 +21,10 @@ class PainterSurface;
 // (150, 200, 100 ...) have the same physical size on every printer.
 inline constexpr int kPrintResolution = 600;
 
+// The system's default printer, portrait, at 600 dots per inch, its page starting at the corner of
+// what it can print. Throws PrinterError when there is none or it cannot print portrait.
+std::unique_ptr<QPrinter> openDefaultPrinter();
+
 // The system's default printer through QPrinter, portrait, at 600 dots per inch.
 class QtPrinter final : public Printer {
 public:
