@@ -220,17 +220,14 @@ std::string firstLyricLine(const std::vector<std::string>& lines) {
 
 } // namespace
 
-SongFolderScope::SongFolderScope(const QString& folder) {
-    if (folder.isEmpty())
+void anchorPicture(SongDocument& doc, const QString& songFile) {
+    const QString picture = cp1252::toUnicode(doc.GraphikEdit().text());
+    if (picture.isEmpty() || !QFileInfo(picture).isRelative())
         return;
-    previous_ = QDir::currentPath();
-    if (!QDir::setCurrent(folder))
-        previous_.clear();
-}
-
-SongFolderScope::~SongFolderScope() {
-    if (!previous_.isEmpty())
-        QDir::setCurrent(previous_);
+    const QString anchored = QFileInfo(songFile).absoluteDir().filePath(picture);
+    // A folder whose name Windows-1252 cannot hold keeps the path as it was.
+    if (cp1252::toUnicode(cp1252::fromUnicode(anchored)) == anchored)
+        doc.GraphikEdit().setText(cp1252::fromUnicode(anchored));
 }
 
 QString BookSong::listTitle() const {
@@ -248,6 +245,7 @@ BookSource loadBookSources(const QStringList& files) {
         for (songlist::LoadedSong& s : loaded) {
             if (!s.leftOut.isEmpty())
                 source.problems.push_back(s.file + QStringLiteral(": ") + s.leftOut.replace(QLatin1Char('\n'), QLatin1String("; ")));
+            anchorPicture(*s.doc, s.file);
             source.songs.push_back(
                 BookSong{s.file, QFileInfo(s.file).absolutePath(), s.line, std::move(s.doc), {}, false});
         }
@@ -308,7 +306,6 @@ std::vector<QString> prepareBookSong(BookSong& song, const BookOptions& options,
     }
     if (options.lyricsOnly)
         removeChords(*song.doc);
-    const SongFolderScope folder(song.folder);
     if (options.fit) {
         song.fitted = true;
         const FitOutcome fit = fitToOnePage(*song.doc, metrics);
@@ -392,7 +389,6 @@ BookResult printBook(const std::vector<BookSong>& songs, const BookOptions& opti
     for (std::size_t i = 0; i < printed.size() && !result.cancelled && step(); ++i) {
         result.outline.push_back({printed[i]->listTitle(), result.pages});
         PrintSurface& s = nextPage();
-        const SongFolderScope folder(printed[i]->folder);
         const ComposedPage page = composePage(*printed[i]->doc, s);
         drawPage(page, s);
         drawPageNumber(s, page, result.pages);

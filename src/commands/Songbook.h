@@ -30,19 +30,9 @@ struct BookOptions {
     bool fit = false;         // each song fitted to its page as "Auf eine Seite einpassen" does
 };
 
-// Makes `folder` the process's current folder while it lives, so that a relative picture path of a
-// song is found beside the song file; the previous folder comes back afterwards. Nothing happens
-// for an empty folder.
-class SongFolderScope {
-public:
-    explicit SongFolderScope(const QString& folder);
-    ~SongFolderScope();
-    SongFolderScope(const SongFolderScope&) = delete;
-    SongFolderScope& operator=(const SongFolderScope&) = delete;
-
-private:
-    QString previous_;
-};
+// A relative picture path of a song names a file beside the song file: it is made absolute
+// against the song file's folder, so the page finds the picture whatever folder is current.
+void anchorPicture(SongDocument& doc, const QString& songFile);
 
 // One song of the book.
 struct BookSong {

@@ -186,7 +186,7 @@ QTreeWidgetItem* TLiederbuchForm::makeRow(const QString& path, QStringList& prob
     bool fits = true;
     for (songlist::LoadedSong& s : songs) {
         BookSong song{s.file, QFileInfo(s.file).absolutePath(), 0, std::move(s.doc), {}, false};
-        const SongFolderScope folder(song.folder);
+        anchorPicture(*song.doc, song.file);
         fits = fits && song.printable() && !runsOffPage(CheckPage(*song.doc, metrics_->surface()));
         titles << song.listTitle();
         if (!song.performer().isEmpty())

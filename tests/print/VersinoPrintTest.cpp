@@ -430,3 +430,22 @@ TEST_F(VersinoPrint, backupCopyOfAnUnfinishedSaveIsNamed) {
                                copy))
         << r.err.toStdString();
 }
+
+// Songs named by relative paths from another folder: the song is read where it is named, its
+// picture beside it, and the output lands where it is named, not in the song's folder.
+TEST_F(VersinoPrint, relativePathsOfSongPictureAndOutputStayWhereTheyAreNamed) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("lieder"));
+    writeBytes(dir.filePath("lieder/bild.bmp"), bmpBytes(40, 20));
+    SongDocument doc;
+    doc.InstallDefaultFonts();
+    doc.TextEdit().setText("<G>Zeile\r\n");
+    doc.GraphikEdit().setText("bild.bmp");
+    writeBytes(dir.filePath("lieder/a.vsn"), QByteArray::fromStdString(formatLayout(doc)));
+    for (const char* out : {"seite.png", "seite.pdf"}) {
+        const ToolRun r = run({"-o", out, "lieder/a.vsn"});
+        EXPECT_EQ(r.exitCode, 0) << out << ": " << r.err.toStdString();
+        EXPECT_TRUE(QFile::exists(dir.filePath(out))) << out;
+        EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("lieder/") + out))) << out;
+    }
+    EXPECT_EQ(run({"--check", "lieder/a.vsn"}).exitCode, 0) << "the picture is found beside its song";
+}

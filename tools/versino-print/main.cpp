@@ -349,10 +349,10 @@ bool Run::load(const QString& path, versino::SongDocument& doc) {
 // One song on `printer`, which writes `output` when it is a file; false after a reported failure.
 bool Run::printOne(const QString& path, versino::Printer& printer, const QString& output) {
     versino::SongDocument doc;
-    // Relative picture paths are found beside the song file.
-    const versino::SongFolderScope folder(QFileInfo(path).absolutePath());
     if (!load(path, doc))
         return false;
+    // Relative picture paths are found beside the song file.
+    versino::anchorPicture(doc, path);
     if (!doc.TextEdit().text().empty())
         warnFindings(path, doc);
     if (singlePdf_)
@@ -393,11 +393,11 @@ int Run::check() {
     }
     for (const QString& path : songs) {
         versino::SongDocument doc;
-        const versino::SongFolderScope folder(QFileInfo(path).absolutePath());
         if (!load(path, doc)) {
             unreadable = true;
             continue;
         }
+        versino::anchorPicture(doc, path);
         // Printing refuses such a song, so it cannot fit either.
         if (doc.TextEdit().text().empty()) {
             std::printf("%s:1: %s\n", qPrintable(path), versino::kNoLyricsMessage);
