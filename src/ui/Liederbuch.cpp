@@ -91,8 +91,9 @@ void TLiederbuchForm::setupWidgets() {
     middle->addWidget(list_, 1);
 
     auto* side = new QVBoxLayout;
+    QBoxLayout* row = side; // where add() puts the next button
     const auto add = [&](QPushButton* b, auto handler) {
-        side->addWidget(b);
+        row->addWidget(b);
         connect(b, &QPushButton::clicked, this, [this, handler] { guarded([this, handler] { handler(this); }); });
     };
     add(button(QStringLiteral("&Hinzuf\u00FCgen . . ."), "AddBtn", this), std::mem_fn(&TLiederbuchForm::HinzufuegenClick));
@@ -117,19 +118,13 @@ void TLiederbuchForm::setupWidgets() {
     top->addLayout(middle, 1);
 
     auto* bottom = new QHBoxLayout;
-    side = new QVBoxLayout; // the helper adds to `side`; the bottom row takes its buttons after
+    row = bottom;
     add(button(QStringLiteral("\u00D6&ffnen . . ."), "OpenBtn", this), std::mem_fn(&TLiederbuchForm::OeffnenClick));
     add(button(QStringLiteral("S&peichern"), "SaveBtn", this), [](TLiederbuchForm* w) { w->SpeichernClick(); });
+    bottom->addStretch(1);
     add(button(QStringLiteral("Als PDF e&xportieren . . ."), "ExportBtn", this),
         std::mem_fn(&TLiederbuchForm::ExportPdfClick));
     add(button(QStringLiteral("&Drucken"), "PrintBtn", this), std::mem_fn(&TLiederbuchForm::DruckenClick));
-    while (side->count() > 0) {
-        QWidget* w = side->takeAt(0)->widget();
-        bottom->addWidget(w);
-        if (w->objectName() == QLatin1String("SaveBtn"))
-            bottom->addStretch(1);
-    }
-    delete side;
     top->addLayout(bottom);
     resize(600, 480);
 }

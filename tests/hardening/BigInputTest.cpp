@@ -90,8 +90,8 @@ TEST(BigInput, hundredMegabyteLyricsSaveOpenAndPrint) {
         // The capo line, then per lyric line on the page four chords, one superscript and the
         // lyrics; the lines below the page are counted, not drawn.
         const long long rowsOnPage = page.height / (page.pixelSize() + page.pixelSize() / 6) + 1;
-        return result + " " + std::to_string(page.textsDrawn > 6 && page.textsDrawn <= 1 + 6 * rowsOnPage) + " " +
-               std::to_string(page.maxY > page.minY && page.maxY < page.height && lines > rowsOnPage);
+        return result + " " + std::to_string(page.textsDrawn > 6 && static_cast<long long>(page.textsDrawn) <= 1 + 6 * rowsOnPage) + " " +
+               std::to_string(page.maxY > page.minY && page.maxY < page.height && static_cast<long long>(lines) > rowsOnPage);
     });
     EXPECT_FALSE(r.timedOut());
     EXPECT_EQ(r.output, "page 1 1");
@@ -452,8 +452,9 @@ TEST(BigInput, longChorusCalledManyTimesCostsOnePage) {
         return composedOnAnA4Sheet(doc);
     });
     EXPECT_EQ(r.output, "page 1");
-    if (!VERSINO_ASAN)
+    if (!VERSINO_ASAN) {
         EXPECT_LT(r.maxRssKb, 300 * 1024);
+    }
 }
 
 TEST(BigInput, megabyteLineAtTwelveThousandPointsCostsOnePage) {
@@ -469,8 +470,9 @@ TEST(BigInput, megabyteLineAtTwelveThousandPointsCostsOnePage) {
         return composedOnAnA4Sheet(doc);
     });
     EXPECT_EQ(r.output, "page 1");
-    if (!VERSINO_ASAN)
+    if (!VERSINO_ASAN) {
         EXPECT_LT(r.maxRssKb, 300 * 1024);
+    }
 }
 
 // Title, performer, remark and closing remark are cut to what the page can show before they are
@@ -499,7 +501,10 @@ TEST(BigInput, twentyMegabyteHeaderFieldsComposeWithinThePage) {
         return std::string(most < 500 ? "fast" : "slow: " + std::to_string(most) + " ms");
     });
     EXPECT_EQ(r.output, "fast");
-    EXPECT_LT(r.maxRssKb, rssLimitKb(size, 3));
+    // The sanitizer's own bookkeeping and quarantine of freed memory would be measured too.
+    if (!VERSINO_ASAN) {
+        EXPECT_LT(r.maxRssKb, rssLimitKb(size, 3));
+    }
 }
 
 // The page check is linear in the number of columns: each column's row meets the rows of the
