@@ -1,6 +1,7 @@
 #include "ui/Liederbuch.h"
 
 #include "commands/DocumentCommands.h"
+#include "commands/FileQuestions.h"
 #include "commands/PrintCommand.h"
 #include "document/Cp1252.h"
 #include "formats/ChordPro.h"
@@ -283,7 +284,7 @@ bool TLiederbuchForm::SpeichernClick() {
     const std::optional<QString> path = dialogs_.saveFile(
         {QString::fromLatin1(songlist::kExtension), QString::fromUtf8(songlist::kFilter),
          (name.isEmpty() ? QString::fromLatin1(kUntitled) : name) + QStringLiteral(".vsl")});
-    return path && writeList(*path);
+    return path && mayReplace(dialogs_, *path) && writeList(*path);
 }
 
 void TLiederbuchForm::HinzufuegenClick() {
@@ -357,7 +358,7 @@ void TLiederbuchForm::ExportPdfClick() {
         name = listFile_.isEmpty() ? QString::fromLatin1(kUntitled) : QFileInfo(listFile_).completeBaseName();
     const std::optional<QString> path =
         dialogs_.saveFile({extension, QString::fromLatin1(kPdfFilter), name + QLatin1Char('.') + extension});
-    if (!path)
+    if (!path || !mayReplace(dialogs_, *path))
         return;
     const std::vector<BookSong> songs = readBook();
     QProgressDialog progress(QStringLiteral("Das Liederbuch wird erstellt \u2026"), QStringLiteral("Abbrechen"), 0,

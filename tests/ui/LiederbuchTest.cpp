@@ -146,7 +146,10 @@ TEST_F(Liederbuch, exportWritesTheBookAndACancelledExportWritesNothing) {
             w->findChild<QProgressDialog*>()->cancel();
     });
     dialogs.saveAnswers = {pdf};
+    dialogs.yesNoAnswers = {true}; // replace the book: the question comes before anything is written
     press(w, "ExportBtn");
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_TRUE(dialogs.questions[0].contains(QString::fromUtf8("„buch.pdf“ existiert bereits")));
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_EQ(old.readAll(), before) << "a cancelled export leaves the older file";
     EXPECT_EQ(QDir(dir.path()).entryList({".versino-*"}, QDir::Hidden | QDir::Files), QStringList());
