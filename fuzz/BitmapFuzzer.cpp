@@ -11,6 +11,7 @@
 
 #include "platform/Bitmap.h"
 #include "print/PageComposer.h"
+#include "support/ComposeOnto.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -95,8 +96,8 @@ void versino::fuzz::bitmapInput(const std::uint8_t* data, std::size_t size) {
     doc.TextEdit().setText(lyrics);
     doc.GraphikEdit().setText(scratchFile());
     page.lowestY = 150;
-    const std::optional<QString> error = ComposePage(page, doc);
-    check(!error, "a readable picture file could not be opened", error ? error->toStdString() : "");
+    const PageReport report = versino::testing::composeOnto(page, doc);
+    check(report.picture != PageReport::Picture::CannotOpen, "a readable picture file could not be opened", report.pictureError.toStdString());
 
     check(page.pictures.size() <= 1, "more than one picture on a page");
     if (page.pictures.empty())

@@ -8,6 +8,7 @@
 #include "platform/QtPrinter.h"
 #include "commands/PrintCommand.h"
 #include "print/PageComposer.h"
+#include "support/ComposeOnto.h"
 #include "print/PageCheck.h"
 #include "support/ScriptedDialogs.h"
 
@@ -234,7 +235,7 @@ ChildFigures inChild(const std::function<void()>& f) {
 int pageCheckFigures(const versino::SongDocument& benchSong) {
     versino::PageMetrics metrics;
     std::size_t findings = 0;
-    const Timing compose = medianInProcess(200, [&] { versino::ComposePage(metrics.surface(), benchSong); });
+    const Timing compose = medianInProcess(200, [&] { versino::testing::composeOnto(metrics.surface(), benchSong); });
     const Timing check =
         medianInProcess(200, [&] { findings = versino::CheckPage(benchSong, metrics.surface()).size(); });
 

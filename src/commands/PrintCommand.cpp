@@ -10,13 +10,20 @@
 
 namespace versino {
 
-std::optional<QString> PrintSong(const SongDocument& doc, Printer& printer) {
+PageReport PrintSong(const SongDocument& doc, Printer& printer) {
     printer.setPortrait();
     PrintSurface& surface = printer.beginDocument();
     ComposedPage page = composePage(doc, surface);
     drawPage(page, surface);
     printer.endDocument();
-    return std::move(page.pictureError);
+    return std::move(page.report);
+}
+
+std::optional<QString> pictureErrorText(const SongDocument& doc, const PageReport& report) {
+    if (report.picture != PageReport::Picture::CannotOpen)
+        return std::nullopt;
+    return QStringLiteral("Cannot open file \"%1\". %2")
+        .arg(cp1252::toUnicode(doc.GraphikEdit().text()), report.pictureError);
 }
 
 bool DruckenClick(const SongDocument& doc, Reports& dialogs, Printer& printer, const QString& noPrinterText) {
@@ -24,16 +31,16 @@ bool DruckenClick(const SongDocument& doc, Reports& dialogs, Printer& printer, c
         dialogs.message(QString::fromUtf8(kNoLyricsMessage));
         return false;
     }
-    std::optional<QString> pictureError;
+    PageReport report;
     try {
-        pictureError = PrintSong(doc, printer);
+        report = PrintSong(doc, printer);
     } catch (const PrinterError& e) {
         const bool noPrinter = std::string_view(e.what()) == kNoDefaultPrinter;
         dialogs.error(noPrinter && !noPrinterText.isEmpty() ? noPrinterText : QString::fromStdString(e.what()));
         return false;
     }
     // Reported only now, so that the page has been handed to the printer without the picture.
-    if (pictureError)
+    if (const std::optional<QString> pictureError = pictureErrorText(doc, report))
         dialogs.error(*pictureError);
     return true;
 }

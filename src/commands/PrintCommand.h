@@ -3,6 +3,7 @@
 #include "document/SongDocument.h"
 #include "platform/Dialogs.h"
 #include "platform/PrintSurface.h"
+#include "print/PageReport.h"
 
 #include <QString>
 #include <optional>
@@ -20,7 +21,11 @@ inline const char* const kPdfFilter = "PDF-Dokumente (*.pdf)|*.pdf";
 // One job with one page on `printer`: portrait, begin, compose, end. Throws PrinterError before the
 // job starts. Returns the picture file's open error, which the caller reports after the page is
 // finished.
-std::optional<QString> PrintSong(const SongDocument& doc, Printer& printer);
+PageReport PrintSong(const SongDocument& doc, Printer& printer);
+
+// The error report for a picture file the page could not open, in the file layer's words
+// ("Cannot open file \"NAME\". File not found"); nothing when the picture was no such trouble.
+std::optional<QString> pictureErrorText(const SongDocument& doc, const PageReport& report);
 
 // The print command on the target its caller chooses (the default printer, a PDF file):
 // "Ihr Song hat noch keinen Text!" when the lyrics are empty, otherwise one page. Printer errors

@@ -392,8 +392,8 @@ BookResult printBook(const std::vector<BookSong>& songs, const BookOptions& opti
         const ComposedPage page = composePage(*printed[i]->doc, s);
         drawPage(page, s);
         drawPageNumber(s, page, result.pages);
-        if (page.pictureError)
-            result.pictureErrors.push_back(printed[i]->file + QStringLiteral(": ") + *page.pictureError);
+        if (const std::optional<QString> error = pictureErrorText(*printed[i]->doc, page.report))
+            result.pictureErrors.push_back(printed[i]->file + QStringLiteral(": ") + *error);
     }
     for (int p = 0; p < registerLayout.pages && !result.cancelled && step(); ++p) {
         if (p == 0)

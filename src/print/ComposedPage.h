@@ -35,8 +35,6 @@ struct ComposedPage {
     std::vector<PlacedText> texts; // in drawing order
     std::optional<PlacedPicture> picture;
     PageReport report;
-    // The error to report about a picture file that could not be opened.
-    std::optional<QString> pictureError;
 
     // Every drawn cell and the picture's box: what anything added to the page must not cover.
     std::vector<PageBox> occupied() const;

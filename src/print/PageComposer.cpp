@@ -577,8 +577,6 @@ void PageComposer::printPicture() {
         const FileError reason = FileError::fromErrno(load.errnum, path);
         report_.picture = PageReport::Picture::CannotOpen;
         report_.pictureError = QString::fromStdString(reason.what());
-        page_.pictureError =
-            QStringLiteral("Cannot open file \"%1\". %2").arg(path, QString::fromStdString(reason.what()));
         return;
     }
     const Bitmap& bitmap = load.bitmap;
@@ -664,18 +662,6 @@ ComposedPage composePage(const SongDocument& doc, PageMeasures& measures) {
     ComposedPage page;
     PageComposer(measures, doc, page).compose();
     return page;
-}
-
-std::optional<QString> ComposePage(PrintSurface& surface, const SongDocument& doc, PageReport* report) {
-    ComposedPage page = composePage(doc, surface);
-    drawPage(page, surface);
-    if (report)
-        *report = std::move(page.report);
-    return page.pictureError;
-}
-
-std::optional<QString> ComposePage(PrintSurface& surface, const SongDocument& doc) {
-    return ComposePage(surface, doc, nullptr);
 }
 
 } // namespace versino

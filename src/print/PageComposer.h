@@ -29,9 +29,4 @@ struct PrintSnapshot {
 
 PrintSnapshot TakePrintSnapshot(const SongDocument& doc);
 
-// Composes the song's page with the measures of an open surface and draws it there (composePage,
-// then drawPage). Returns the error to report about a picture file that could not be opened; the
-// page itself is complete either way.
-std::optional<QString> ComposePage(PrintSurface& surface, const SongDocument& doc);
-
 } // namespace versino

@@ -36,8 +36,4 @@ struct PageReport {
     std::vector<std::string> bridgeLines;
 };
 
-// Composes the page with the surface's measures and draws it there; with `report`, hands over
-// what does not fit.
-std::optional<QString> ComposePage(PrintSurface& surface, const SongDocument& doc, PageReport* report);
-
 } // namespace versino

@@ -11,6 +11,8 @@
 #include "platform/PageMetrics.h"
 #include "print/PageCheck.h"
 #include "print/PageComposer.h"
+#include "commands/PrintCommand.h"
+#include "support/ComposeOnto.h"
 #include "support/GuiApp.h"
 
 #include <QElapsedTimer>
@@ -66,8 +68,14 @@ void songWithPicture(SongDocument& doc, const std::string& picture) {
     doc.GraphikEdit().setText(picture);
 }
 
+// Prints the song's page onto the surface; the picture file's error, as the print command
+// reports it, or nothing.
+std::optional<QString> printed(PrintSurface& surface, const SongDocument& doc) {
+    return pictureErrorText(doc, composeOnto(surface, doc));
+}
+
 std::string composeSummary(SongDocument& doc, FakeSurface& surface) {
-    const std::optional<QString> error = ComposePage(surface, doc);
+    const std::optional<QString> error = printed(surface, doc);
     return error ? error->toStdString() : "page";
 }
 
@@ -229,7 +237,7 @@ TEST(BigInput, chordFontOfAThousandPointsOnTheRealPainter) {
         image.fill(Qt::white);
         QPainter painter(&image);
         PainterSurface surface(painter);
-        const std::optional<QString> error = ComposePage(surface, doc);
+        const std::optional<QString> error = printed(surface, doc);
         surface.setFontName(doc.AkkordFont.name);
         surface.setFontSize(doc.AkkordFont.size);
         const int chordRow = surface.textHeight("ABCdefg");
@@ -257,7 +265,7 @@ TEST(BigInput, absurdFontSizesOnTheRealPainter) {
             doc.TextEdit().setText("<Am°7>Zeile\r\n");
             for (FontSetting* f : {&doc.TitelFont, &doc.InterpretFont, &doc.TextFont, &doc.AkkordFont})
                 f->size = size;
-            ComposePage(surface, doc);
+            printed(surface, doc);
             surface.setFontSize(size);
             out += surface.textHeight("ABCdefg") > 0 ? "+" : "-";
         }
@@ -352,7 +360,7 @@ TEST(BigInput, tenMegabyteLineOnTheRealPainter) {
         image.fill(Qt::white);
         QPainter painter(&image);
         PainterSurface surface(painter);
-        const std::optional<QString> error = ComposePage(surface, doc);
+        const std::optional<QString> error = printed(surface, doc);
         painter.end();
         return std::string(error ? "error" : "page");
     });
@@ -375,7 +383,7 @@ TEST(BigInput, tenMegabyteLineWithChordsOnTheRealPainter) {
         QImage image(1240, 1754, QImage::Format_RGB32);
         QPainter painter(&image);
         PainterSurface surface(painter);
-        const std::optional<QString> error = ComposePage(surface, doc);
+        const std::optional<QString> error = printed(surface, doc);
         return std::string(error ? "error" : "page");
     });
     EXPECT_FALSE(r.timedOut()) << "printing one long line with chords took more than a minute";
@@ -432,7 +440,7 @@ std::string composedOnAnA4Sheet(const SongDocument& doc) {
     PainterSurface surface(painter);
     QElapsedTimer timer;
     timer.start();
-    const std::optional<QString> error = ComposePage(surface, doc);
+    const std::optional<QString> error = printed(surface, doc);
     return std::string(error ? "error" : "page") + " " + std::to_string(timer.elapsed() < 5000);
 }
 

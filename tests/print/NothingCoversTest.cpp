@@ -11,6 +11,7 @@
 #include "print/PageComposer.h"
 #include "print/PageReport.h"
 #include "support/DefinedPage.h"
+#include "support/ComposeOnto.h"
 #include "support/FakeSurface.h"
 
 #include <QTemporaryDir>
@@ -157,7 +158,7 @@ TEST(NothingCovers, noTwoCellsOverlapOnRandomSongs) {
         SongDocument doc;
         maker.fill(doc, pictures);
         FakeSurface page = maker.page();
-        ComposePage(page, doc);
+        composeOnto(page, doc);
         if (const auto hit = firstOverlap(page.cells)) {
             ADD_FAILURE() << "song " << song << ": " << describe(hit->first) << " overlaps "
                           << describe(hit->second) << " on a page of " << page.width << " x " << page.height
@@ -172,7 +173,7 @@ TEST(NothingCovers, noTwoCellsOverlapOnRandomSongs) {
         FakeSurface checked = page;
         checked.cells.clear();
         PageReport report;
-        ComposePage(checked, doc, &report);
+        report = composeOnto(checked, doc);
         ASSERT_EQ(checked.cells.size(), page.cells.size()) << "song " << song << "\n" << songText(doc);
         for (std::size_t i = 0; i < page.cells.size(); ++i)
             ASSERT_TRUE(checked.cells[i].left == page.cells[i].left &&
@@ -248,7 +249,7 @@ protected:
         doc.AkkordFont = {"Akkord", 0, 255, 10};
     }
     std::vector<std::string> marks() {
-        ComposePage(page, doc);
+        composeOnto(page, doc);
         return page.marks();
     }
     bool drawn(int x, int y, const std::string& text) {
