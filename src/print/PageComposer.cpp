@@ -122,7 +122,11 @@ private:
 // meet looks at its own rows only. Only cells that stand (at least partly) on the page are kept.
 class CellIndex {
 public:
-    explicit CellIndex(int pageHeight) : height_(std::max(pageHeight, 1)), bands_((height_ + kBand - 1) / kBand) {}
+    // Bands are 128 rows high on any real page; an absurdly tall one gets fewer, taller bands, so
+    // that the index stays small whatever the page's size.
+    explicit CellIndex(int pageHeight)
+        : height_(std::max(pageHeight, 1)), band_(std::max<long long>(kBand, (height_ + kMaxBands - 1) / kMaxBands)),
+          bands_(std::size_t((height_ + band_ - 1) / band_)) {}
 
     void add(std::size_t id, const Cell& c) {
         if (c.empty() || c.top >= height_ || c.bottom <= 0)
@@ -141,10 +145,12 @@ public:
     }
 
 private:
-    static constexpr int kBand = 128;
-    long long bandOf(long long y) const { return std::clamp<long long>(y / kBand, 0, (long long)bands_.size() - 1); }
+    static constexpr long long kBand = 128;
+    static constexpr long long kMaxBands = 4096;
+    long long bandOf(long long y) const { return std::clamp<long long>(y / band_, 0, (long long)bands_.size() - 1); }
 
-    int height_;
+    long long height_;
+    long long band_;
     std::vector<std::vector<std::size_t>> bands_;
 };
 
@@ -156,7 +162,7 @@ private:
 class PageComposer {
 public:
     PageComposer(PageMeasures& measures, const SongDocument& doc, ComposedPage& page)
-        : m_(measures), s_(measures, page), doc_(doc), page_(page), report_(page.report),
+        : s_(measures, page), doc_(doc), page_(page), report_(page.report),
           cells_(measures.pageHeight()), PageCentreX(measures.pageWidth() / 2) {}
 
     void compose();
@@ -201,7 +207,6 @@ private:
     // A text at the left margin: drawn cut to the page, reported when it reaches past the edge.
     void drawLeftText(int x, int y, std::string_view text, FieldId field, int line);
 
-    PageMeasures& m_;
     PageBuilder s_;
     const SongDocument& doc_;
     ComposedPage& page_;
