@@ -52,19 +52,21 @@ void writeSong(const QString& folder, int s, QString& vsn, QString& cho) {
     doc.InterpretEdit().setText("Chor " + std::to_string(s % 37));
     std::string chordPro = "{title: " + versino::cp1252::toUnicode(title).toStdString() + "}\n{subtitle: Chor " +
                            std::to_string(s % 37) + "}\n";
-    std::string chorus;
+    std::string chorus, chorusLines, lyricLines;
     for (int i = 0; i < 4; ++i) {
-        doc.RefrainEdit().addLine(line(s, 100 + i, false));
+        versino::lines::add(chorusLines, line(s, 100 + i, false));
         chorus += line(s, 100 + i, true) + "\n";
     }
     for (int i = 0; i < 24; ++i) {
         if (i == 8 || i == 20) {
-            doc.TextEdit().addLine(">>Refrain");
+            versino::lines::add(lyricLines, ">>Refrain");
             chordPro += "{soc}\n" + chorus + "{eoc}\n";
         }
-        doc.TextEdit().addLine(line(s, i, false));
+        versino::lines::add(lyricLines, line(s, i, false));
         chordPro += line(s, i, true) + "\n";
     }
+    doc.RefrainEdit().setText(chorusLines);
+    doc.TextEdit().setText(lyricLines);
     vsn = QStringLiteral("%1/song%2.vsn").arg(folder).arg(s, 4, 10, QChar('0'));
     cho = QStringLiteral("%1/song%2.cho").arg(folder).arg(s, 4, 10, QChar('0'));
     versino::WriteLayoutFile(doc, vsn);

@@ -95,10 +95,14 @@ protected:
         doc.TitelEdit().setText(title);
         doc.InterpretEdit().setText(performer);
         doc.GraphikEdit().setText(picture);
+        std::string lyricsText;
         for (const std::string& l : lyrics)
-            { std::string t = doc.TextEdit().text(); lines::add(t, l); doc.TextEdit().setText(t); }
+            lines::add(lyricsText, l);
+        doc.TextEdit().setText(lyricsText);
+        std::string chorusText;
         for (const std::string& l : chorus)
-            { std::string t = doc.RefrainEdit().text(); lines::add(t, l); doc.RefrainEdit().setText(t); }
+            lines::add(chorusText, l);
+        doc.RefrainEdit().setText(chorusText);
         writeBytes(dir.filePath(name), QByteArray::fromStdString(formatLayout(doc)));
     }
 
@@ -203,8 +207,10 @@ TEST_F(SongbookTool, pageNumberNeverCoversACrowdedPage) {
         SongDocument doc;
         doc.InstallDefaultFonts();
         doc.TitelEdit().setText(name == std::string("tief.vsn") ? "Tief" : std::string(12, 'W') + " breit " + std::string(12, 'W'));
+        std::string linesText;
         for (const std::string& l : lines)
-            { std::string t = doc.TextEdit().text(); lines::add(t, l); doc.TextEdit().setText(t); }
+            lines::add(linesText, l);
+        doc.TextEdit().setText(linesText);
         writeBytes(dir.filePath(name), QByteArray::fromStdString(formatLayout(doc)));
     }
     ASSERT_EQ(run({"-o", "voll.pdf", "--book", "tief.vsn", "tief.vsn", "voll.vsn", "voll.vsn"}).exitCode, 0);
@@ -237,8 +243,10 @@ TEST_F(SongbookTool, songThatDoesNotFitIsNamedOnStandardError) {
     SongDocument doc;
     doc.InstallDefaultFonts();
     doc.TitelEdit().setText("Lang");
+    std::string linesText;
     for (const std::string& l : lines)
-        { std::string t = doc.TextEdit().text(); lines::add(t, l); doc.TextEdit().setText(t); }
+        lines::add(linesText, l);
+    doc.TextEdit().setText(linesText);
     writeBytes(dir.filePath("lang.vsn"), QByteArray::fromStdString(formatLayout(doc)));
     const ToolRun check = run({"--check", "lang.vsn"});
     ASSERT_EQ(check.exitCode, 1);

@@ -38,8 +38,10 @@ protected:
         SongDocument doc;
         doc.InstallDefaultFonts();
         doc.TitelEdit().setText(title);
+        std::string lyricsText;
         for (const std::string& l : lyrics)
-            { std::string t = doc.TextEdit().text(); lines::add(t, l); doc.TextEdit().setText(t); }
+            lines::add(lyricsText, l);
+        doc.TextEdit().setText(lyricsText);
         QFile f(dir.filePath(name));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QByteArray::fromStdString(formatLayout(doc)));
