@@ -12,6 +12,8 @@
 #include "print/PageCheck.h"
 #include "support/ScriptedDialogs.h"
 
+#include "ProcessFigures.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -139,32 +141,8 @@ Timing timeInProcess(const std::function<void()>& f) {
     return {double(t.nsecsElapsed()) / 1e6, cpuMs(CLOCK_PROCESS_CPUTIME_ID) - cpu0};
 }
 
-// Runs a program to its end with standard error discarded (progress, chordii's notes); the CPU
-// time is that of the program and all its children.
-Timing runProcess(const std::vector<std::string>& argv, const QString& cwd) {
-    QElapsedTimer t;
-    t.start();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(cwd.toLocal8Bit().constData()) != 0)
-            _exit(127);
-        const int devnull = open("/dev/null", O_WRONLY);
-        dup2(devnull, 2);
-        dup2(devnull, 1);
-        std::vector<char*> args;
-        for (const std::string& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        std::fprintf(stderr, "bench-print: %s failed\n", argv[0].c_str());
-    const auto ms = [](const timeval& tv) { return double(tv.tv_sec) * 1e3 + double(tv.tv_usec) / 1e3; };
-    return {double(t.nsecsElapsed()) / 1e6, ms(usage.ru_utime) + ms(usage.ru_stime)};
+Timing timing(const ProcessFigures& f) {
+    return {f.wallMs, f.cpuMs};
 }
 
 Timing median(const std::vector<Timing>& runs) {
@@ -180,7 +158,7 @@ Timing medianProcess(int runs, const std::vector<std::string>& argv, const QStri
     runProcess(argv, cwd); // warm the file cache and the font cache
     std::vector<Timing> times;
     for (int i = 0; i < runs; ++i)
-        times.push_back(runProcess(argv, cwd));
+        times.push_back(timing(runProcess(argv, cwd)));
     return median(times);
 }
 

@@ -5,6 +5,8 @@
 #include "document/Cp1252.h"
 #include "formats/LayoutFile.h"
 
+#include "ProcessFigures.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -75,39 +77,7 @@ void writeSong(const QString& folder, int s, QString& vsn, QString& cho) {
         f.write(QByteArray::fromStdString(chordPro));
 }
 
-struct Figures {
-    double wallMs = 0;
-    double cpuMs = 0;
-    long maxRssKb = 0; // of the largest single process of the run
-};
-
-// Runs a program to its end with its output discarded; CPU time and peak memory of it and its
-// children.
-Figures runProcess(const std::vector<std::string>& argv, const QString& cwd) {
-    QElapsedTimer t;
-    t.start();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(cwd.toLocal8Bit().constData()) != 0)
-            _exit(127);
-        const int devnull = open("/dev/null", O_WRONLY);
-        dup2(devnull, 2);
-        dup2(devnull, 1);
-        std::vector<char*> args;
-        for (const std::string& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        std::fprintf(stderr, "bench-songbook: %s failed\n", argv[0].c_str());
-    const auto ms = [](const timeval& tv) { return double(tv.tv_sec) * 1e3 + double(tv.tv_usec) / 1e3; };
-    return {double(t.nsecsElapsed()) / 1e6, ms(usage.ru_utime) + ms(usage.ru_stime), usage.ru_maxrss};
-}
+using Figures = ProcessFigures;
 
 Figures median(std::vector<Figures> runs) {
     const auto mid = [&](auto key) {

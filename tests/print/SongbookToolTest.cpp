@@ -155,10 +155,11 @@ TEST_F(SongbookTool, bookFromListInTwoFolders) {
         EXPECT_GT(number->yMin, size.height / 2) << "bottom corner on page " << page;
         EXPECT_EQ(number->xMin > size.width / 2, page % 2 == 1) << "outer corner on page " << page;
         for (const Word& w : words)
-            if (&w != &*number)
+            if (&w != &*number) {
                 EXPECT_FALSE(w.xMin < number->xMax && number->xMin < w.xMax && w.yMin < number->yMax &&
                              number->yMin < w.yMax)
                     << "page " << page << " number covers " << w.text.toStdString();
+            }
     }
     // The picture was found beside its song, not in the folder versino-print ran in.
     EXPECT_TRUE(runTool("pdfimages", {"-list", "-f", "3", "-l", "3", pdf}).out.contains("image"));
@@ -228,10 +229,11 @@ TEST_F(SongbookTool, pageNumberNeverCoversACrowdedPage) {
                 << "page " << page;
             EXPECT_EQ(number.xMin > size.width / 2, page % 2 == 1) << "outer corner on page " << page;
             for (const Word& w : words)
-                if (&w != &number)
+                if (&w != &number) {
                     EXPECT_FALSE(w.xMin < number.xMax && number.xMin < w.xMax && w.yMin < number.yMax &&
                                  number.yMin < w.yMax)
                         << "page " << page << " number covers " << w.text.toStdString();
+                }
         }
     }
 }
