@@ -39,6 +39,16 @@ void SongDocument::copySongFrom(const SongDocument& other) {
     InterpretFont = other.InterpretFont;
     TextFont = other.TextFont;
     AkkordFont = other.AkkordFont;
+    options_ = other.options_;
+}
+
+void SongDocument::setOptions(SongOptions options) {
+    if (options == options_)
+        return;
+    options_ = std::move(options);
+    Modified = true;
+    if (onFieldChange)
+        onFieldChange();
 }
 
 Field& SongDocument::field(FieldId id) {
@@ -63,6 +73,7 @@ const Field& SongDocument::field(FieldId id) const {
 void SongDocument::ClearTexts() {
     for (FieldId id : kAllFields)
         field(id).setText(std::string());
+    setOptions(SongOptions{});
 }
 
 void SongDocument::InstallDefaultFonts() {

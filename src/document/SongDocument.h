@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace versino {
 
@@ -61,6 +62,24 @@ struct FieldSet {
 
 inline const char* const kUntitled = "unbenannt";
 
+// Choices a song may carry beyond its fields and fonts. Each is stored in the song file only when
+// it differs from the default, so a song without them is written byte for byte as before.
+struct SongOptions {
+    // 1: the song is one page; 2: lines that do not fit continue on a second page.
+    int pages = 1;
+    // The instrument whose chord diagrams the page shows: "" (none), "gitarre", "ukulele", "klavier".
+    std::string diagrams;
+    // The song's own fingerings, each as a ChordPro definition without braces
+    // ("Am base-fret 1 frets x 0 2 2 1 0"), in the order they were given.
+    std::vector<std::string> fingerings;
+
+    bool isDefault() const { return pages == 1 && diagrams.empty() && fingerings.empty(); }
+    bool operator==(const SongOptions& o) const {
+        return pages == o.pages && diagrams == o.diagrams && fingerings == o.fingerings;
+    }
+    bool operator!=(const SongOptions& o) const { return !(*this == o); }
+};
+
 // The one song the program holds: nine fields, four font settings, its name and modified flag.
 // Each field's change notification sets Modified.
 class SongDocument {
@@ -100,6 +119,10 @@ public:
     FontSetting TextFont;
     FontSetting AkkordFont;
 
+    const SongOptions& options() const { return options_; }
+    // Replaces the options; a real change sets Modified and notifies like a field's change.
+    void setOptions(SongOptions options);
+
     // "unbenannt" (exactly, case-sensitive) while the song is untitled; otherwise the file's path or name.
     QString DocumentName = QString::fromLatin1(kUntitled);
     bool Modified = false;
@@ -108,11 +131,11 @@ public:
 
     bool isUntitled() const { return DocumentName == QLatin1String(kUntitled); }
 
-    // Every field empty (the New command).
+    // Every field empty and the options at their defaults (the New command).
     void ClearTexts();
     // Face name, size, style set and colour of all four settings to their defaults.
     void InstallDefaultFonts();
-    // The nine texts and the four font settings of `other`, each field read once: composing from
+    // The nine texts, the four font settings and the options of `other`, each field read once: composing from
     // such a copy splits plain text instead of walking an editor's blocks again and again.
     void copySongFrom(const SongDocument& other);
 
@@ -121,6 +144,7 @@ private:
 
     std::array<std::unique_ptr<MemoryField>, kFieldCount> owned_;
     FieldSet fields_;
+    SongOptions options_;
 };
 
 // The main window's caption for a document name: "Versino 2.11 - [" name "]", the version being

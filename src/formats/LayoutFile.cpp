@@ -59,6 +59,56 @@ void apply(SongDocument& doc, LayoutContent&& content) {
     doc.InterpretFont = content.fonts[1];
     doc.TextFont = content.fonts[2];
     doc.AkkordFont = content.fonts[3];
+    doc.setOptions(std::move(content.options));
+}
+
+constexpr std::string_view kPagesKey = "Seiten: ";
+constexpr std::string_view kDiagramsKey = "Griffbilder: ";
+constexpr std::string_view kFingeringKey = "Griff: ";
+
+bool knownInstrument(std::string_view name) {
+    return name == "gitarre" || name == "ukulele" || name == "klavier";
+}
+
+std::string formatOptions(const SongOptions& options) {
+    std::string out;
+    if (options.isDefault())
+        return out;
+    out.append(kOptionsTag).append(kCrLf);
+    if (options.pages != 1)
+        out.append(kPagesKey).append(std::to_string(options.pages)).append(kCrLf);
+    if (!options.diagrams.empty())
+        out.append(kDiagramsKey).append(options.diagrams).append(kCrLf);
+    for (const std::string& fingering : options.fingerings)
+        out.append(kFingeringKey).append(fingering).append(kCrLf);
+    return out;
+}
+
+// Reads the lines of an options section up to an empty line, a tag or the end; returns the line
+// that ended it, which becomes the current line.
+std::string readOptions(TextReader& in, SongOptions& options) {
+    options = SongOptions{};
+    while (!in.atEnd()) {
+        std::string line = in.readLine();
+        if (line.empty() || line == kOptionsTag || isTag(line))
+            return line;
+        auto value = [&line](std::string_view key) -> std::optional<std::string_view> {
+            if (line.compare(0, key.size(), key) != 0)
+                return std::nullopt;
+            return std::string_view(line).substr(key.size());
+        };
+        if (auto pages = value(kPagesKey)) {
+            if (*pages == "2")
+                options.pages = 2;
+        } else if (auto diagrams = value(kDiagramsKey)) {
+            if (knownInstrument(*diagrams))
+                options.diagrams = std::string(*diagrams);
+        } else if (auto fingering = value(kFingeringKey)) {
+            if (!fingering->empty())
+                options.fingerings.emplace_back(*fingering);
+        }
+    }
+    return std::string();
 }
 
 // Reads one multi-line section into `text`. It ends at the real end of the data or at a line that
@@ -166,6 +216,7 @@ template <typename Put> void emitLayout(const SongDocument& doc, Put&& put) {
             fonts += kCrLf;
         }
     }
+    fonts += formatOptions(doc.options());
     put(fonts);
 }
 
@@ -202,6 +253,8 @@ LayoutContent parseLayout(std::string_view bytes, const std::array<FontSetting, 
                 s = in.readLine();
             }
         }
+        if (s == kOptionsTag)
+            s = readOptions(in, content.options);
         if (s == kFontsTag) {
             for (FontSetting& font : content.fonts) {
                 font.name = in.readLine();

@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The layout file (.vsn): the nine fields and the face names, sizes and colours of the four
 // font settings, as Windows-1252 text with CR LF line ends.
@@ -24,7 +25,17 @@ std::string formatLayout(const SongDocument& doc);
 struct LayoutContent {
     std::array<std::string, kFieldCount> texts;
     std::array<FontSetting, 4> fonts;
+    SongOptions options;
 };
+
+// The song's options follow the fonts as a section of their own, written only when one is set:
+//   [Optionen]
+//   Seiten: 2
+//   Griffbilder: gitarre
+//   Griff: Am base-fret 1 frets x 0 2 2 1 0
+// A reader that does not know the section reads past its lines like any line that is no tag. The
+// section ends at an empty line, a tag or the end of the data; unknown keys and values are skipped.
+inline constexpr std::string_view kOptionsTag = "[Optionen]";
 
 // Reads layout bytes. The texts start empty (the capo "0") and the fonts as given; every section
 // found replaces its part, and "[Fonts]" replaces face, size and colour but not the style sets.

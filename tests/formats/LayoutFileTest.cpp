@@ -481,3 +481,40 @@ TEST(LayoutReader, textWithoutAnyTagIsNoSongButEmptyLinesAreAnEmptySong) {
         EXPECT_NO_THROW(parseLayout(song, doc)) << song;
     }
 }
+
+TEST(LayoutOptions, setOptionsFollowTheFontsAndComeBackWhileDefaultsWriteNothing) {
+    struct Case {
+        SongOptions options;
+        std::string section; // what follows the fonts
+    };
+    const std::vector<Case> cases = {
+        {{}, ""},
+        {{2, "", {}}, "[Optionen]\r\nSeiten: 2\r\n"},
+        {{1, "ukulele", {}}, "[Optionen]\r\nGriffbilder: ukulele\r\n"},
+        {{2, "gitarre", {"Am base-fret 1 frets x 0 2 2 1 0", "D/F# base-fret 1 frets 2 x 0 2 3 2"}},
+         "[Optionen]\r\nSeiten: 2\r\nGriffbilder: gitarre\r\nGriff: Am base-fret 1 frets x 0 2 2 1 0\r\n"
+         "Griff: D/F# base-fret 1 frets 2 x 0 2 3 2\r\n"},
+    };
+    for (const Case& c : cases) {
+        SongDocument doc;
+        doc.TextEdit().setText("<Am>la\r\n");
+        doc.setOptions(c.options);
+        const std::string bytes = formatLayout(doc);
+        const std::string fontsEnd = "Arial\r\n10\r\n255\r\n";
+        ASSERT_NE(bytes.find(fontsEnd), std::string::npos);
+        EXPECT_EQ(bytes.substr(bytes.find(fontsEnd) + fontsEnd.size()), c.section);
+        SongDocument back;
+        parsed(back, bytes);
+        EXPECT_EQ(back.options(), c.options) << c.section;
+        expectSameContent(doc, back);
+    }
+}
+
+TEST(LayoutOptions, unknownOrBadOptionLinesAreSkippedAndTheSectionEndsAtATag) {
+    SongDocument doc;
+    parsed(doc, kNewDocumentFile + "[Optionen]\r\nSeiten: 7\r\nFarbe: rot\r\nGriffbilder: banjo\r\n"
+                                   "Griffbilder: klavier\r\n[Titel]\r\nNach den Optionen\r\n");
+    EXPECT_EQ(doc.options().pages, 1);
+    EXPECT_EQ(doc.options().diagrams, "klavier");
+    EXPECT_EQ(doc.TitelEdit().text(), "Nach den Optionen");
+}
