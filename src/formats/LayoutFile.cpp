@@ -253,8 +253,6 @@ LayoutContent parseLayout(std::string_view bytes, const std::array<FontSetting, 
                 s = in.readLine();
             }
         }
-        if (s == kOptionsTag)
-            s = readOptions(in, content.options);
         if (s == kFontsTag) {
             for (FontSetting& font : content.fonts) {
                 font.name = in.readLine();
@@ -263,6 +261,8 @@ LayoutContent parseLayout(std::string_view bytes, const std::array<FontSetting, 
             }
             s = in.readLine();
         }
+        if (s == kOptionsTag)
+            s = readOptions(in, content.options);
         // Empty lines, and lines that are no tag at all, are read past.
         if (!isTag(s)) {
             anyText = anyText || !s.empty();
