@@ -2,6 +2,7 @@
 
 #include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
+#include "commands/SongOpener.h"
 #include "document/Cp1252.h"
 #include "document/Notation.h"
 #include "formats/SongList.h"
@@ -37,16 +38,6 @@ std::string firstLyricLine(const std::vector<std::string>& lines) {
 
 } // namespace
 
-void anchorPicture(SongDocument& doc, const QString& songFile) {
-    const QString picture = cp1252::toUnicode(doc.GraphikEdit().text());
-    if (picture.isEmpty() || !QFileInfo(picture).isRelative())
-        return;
-    const QString anchored = QFileInfo(songFile).absoluteDir().filePath(picture);
-    // A folder whose name Windows-1252 cannot hold keeps the path as it was.
-    if (cp1252::toUnicode(cp1252::fromUnicode(anchored)) == anchored)
-        doc.GraphikEdit().setText(cp1252::fromUnicode(anchored));
-}
-
 QString BookSong::listTitle() const {
     const std::string title = trimmedLine(doc->TitelEdit().text());
     return title.empty() ? QFileInfo(file).fileName() : cp1252::toUnicode(title);
@@ -56,32 +47,43 @@ QString BookSong::performer() const {
     return cp1252::toUnicode(doc->InterpretEdit().text());
 }
 
+void addSongFile(BookSource& source, const QString& path, int line, const QString& listFile) {
+    try {
+        OpenedFile opened = openSongFile(path);
+        // The song may be torn by a save in place that did not finish; its whole version waits in
+        // the editor's cache, and the editor offers it at the next Open.
+        if (opened.backup)
+            source.notes.push_back(path + QStringLiteral(": ") + QString::fromUtf8(kUnfinishedSaveNote).arg(opened.backup->path));
+        for (OpenedSong& song : opened.songs) {
+            if (!song.report.empty())
+                source.notes.push_back(path + QStringLiteral(": ") + song.report.line());
+            source.songs.push_back(BookSong{path, line, std::move(song.doc), {}, false});
+        }
+    } catch (const FileError& e) {
+        const QString where =
+            line > 0 && !listFile.isEmpty() ? QStringLiteral("%1:%2: ").arg(listFile).arg(line) : QString();
+        source.problems.push_back(where + path + QStringLiteral(": ") + QString::fromStdString(e.what()));
+    }
+}
+
 BookSource loadBookSources(const QStringList& files) {
     BookSource source;
-    const auto take = [&](std::vector<songlist::LoadedSong>&& loaded) {
-        for (songlist::LoadedSong& s : loaded) {
-            if (!s.leftOut.isEmpty())
-                source.problems.push_back(s.file + QStringLiteral(": ") + s.leftOut.replace(QLatin1Char('\n'), QLatin1String("; ")));
-            anchorPicture(*s.doc, s.file);
-            source.songs.push_back(
-                BookSong{s.file, QFileInfo(s.file).absolutePath(), s.line, std::move(s.doc), {}, false});
-        }
-    };
     for (const QString& file : files) {
-        if (songlist::isSongListFile(file)) {
-            songlist::SongList list;
-            try {
-                list = songlist::ReadSongListFile(file);
-            } catch (const FileError& e) {
-                source.problems.push_back(file + QStringLiteral(": ") + QString::fromStdString(e.what()));
-                continue;
-            }
-            if (source.title.isEmpty())
-                source.title = list.title;
-            take(songlist::loadSongs(list.entries, file, source.problems));
-        } else {
-            take(songlist::loadSongs({{file, 0}}, QString(), source.problems));
+        if (!songlist::isSongListFile(file)) {
+            addSongFile(source, file, 0, QString());
+            continue;
         }
+        songlist::SongList list;
+        try {
+            list = songlist::ReadSongListFile(file);
+        } catch (const FileError& e) {
+            source.problems.push_back(file + QStringLiteral(": ") + QString::fromStdString(e.what()));
+            continue;
+        }
+        if (source.title.isEmpty())
+            source.title = list.title;
+        for (const songlist::Entry& entry : list.entries)
+            addSongFile(source, entry.path, entry.line, file);
     }
     return source;
 }

@@ -26,14 +26,9 @@ struct BookOptions {
     bool fit = false;         // each song fitted to its page as "Auf eine Seite einpassen" does
 };
 
-// A relative picture path of a song names a file beside the song file: it is made absolute
-// against the song file's folder, so the page finds the picture whatever folder is current.
-void anchorPicture(SongDocument& doc, const QString& songFile);
-
 // One song of the book.
 struct BookSong {
     QString file;   // as named: for messages
-    QString folder; // the song file's folder, absolute: relative picture paths start there
     int line = 0; // the song list's line that names it, or 0
     std::unique_ptr<SongDocument> doc;
     std::vector<PageFinding> findings; // what the page cannot hold, as the song will print
@@ -46,14 +41,19 @@ struct BookSong {
     bool fits() const { return !runsOffPage(findings); }
 };
 
-// What the files named for a book hold: song files (layout or ChordPro) and song lists (.vsl),
+// What the files named for a book hold: song files (every song of each) and song lists (.vsl),
 // expanded in order. `title` is the first title a list gives.
 struct BookSource {
     QString title;
     std::vector<BookSong> songs;
-    std::vector<QString> problems; // files that could not be read, one line each
+    std::vector<QString> problems; // files that could not be read, one line each: trouble
+    std::vector<QString> notes;    // "FILE: what an import left out or changed": never trouble
 };
 BookSource loadBookSources(const QStringList& files);
+
+// Adds every song of the file at `path`; a file that cannot be read is one problem, named
+// "LIST:LINE: FILE: why" when the song list `listFile` names it on `line`, else "FILE: why".
+void addSongFile(BookSource& source, const QString& path, int line = 0, const QString& listFile = QString());
 
 // A copy of the song with each lyric, chorus and bridge line without its chords; a line that held
 // only chords is left out, so that the page shows no trace of chords.

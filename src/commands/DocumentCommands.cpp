@@ -26,8 +26,8 @@ FileDialogOptions layoutDialog(std::optional<QString> initialName = std::nullopt
 // Open offers layout files first, then ChordPro songs and chord sheets.
 FileDialogOptions openDialog() {
     FileDialogOptions options = layoutDialog();
-    options.filter += QLatin1Char('|') + QString::fromLatin1(chordpro::kOpenFilter);
-    options.filter += QLatin1Char('|') + QString::fromLatin1(chordsheet::kOpenFilter);
+    options.filter += QLatin1Char('|') + QString::fromUtf8(chordpro::kOpenFilter);
+    options.filter += QLatin1Char('|') + QString::fromUtf8(chordsheet::kOpenFilter);
     return options;
 }
 
@@ -87,6 +87,9 @@ bool DocumentCommands::askToSave(bool withCancel) {
 void DocumentCommands::setFile(const QString& path, const QString& shownName) {
     filePath_ = path;
     doc_.DocumentName = shownName;
+    // A relative picture path is found beside the file the song now belongs to.
+    if (!path.isEmpty())
+        doc_.folder = QFileInfo(path).absolutePath();
     run(hooks_.updateCaption);
 }
 
@@ -95,6 +98,7 @@ void DocumentCommands::NeuClick() {
         return;
     doc_.ClearTexts();
     doc_.Modified = false;
+    doc_.folder.clear();
     setFile(QString(), QString::fromLatin1(kUntitled));
     stamp_.reset();
     doc_.InstallDefaultFonts();
@@ -117,22 +121,20 @@ void DocumentCommands::openAsked(const QString& path) {
 }
 
 void DocumentCommands::openPath(const QString& path) {
-    if (chordpro::isChordProFile(path)) {
-        openImported(path, chordpro::droppedMessage(chordpro::ReadChordProFile(doc_, path)));
-        return;
-    }
-    if (chordsheet::isChordSheetFile(path)) {
-        openImported(path, chordsheet::ReadChordSheetFile(doc_, path).message());
+    // The whole file is read into staging documents first: a failure leaves everything as it was,
+    // the name and caption included. A layout file keeps the style sets of the fonts in use.
+    const SongFormat format = songFormatOf(path);
+    if (format != SongFormat::Layout) {
+        OpenedFile opened = openSongFile(path, format, fontsOf(doc_));
+        openImported(path, opened);
         return;
     }
     // A save in place that did not finish may have left the file torn, so badly that it does not
     // read at all; its copy is offered then too.
     const std::optional<BackupCopy> copy = AtomicFile::backupCopyOf(path);
     std::optional<FileError> unreadable;
-    // The file is read whole into a staging document first: a failure leaves everything as it was,
-    // the name and caption included.
     try {
-        ReadLayoutFile(doc_, path);
+        doc_.copySongFrom(*openSongFile(path, format, fontsOf(doc_)).songs.front().doc);
     } catch (const FileError& e) {
         if (!copy)
             throw;
@@ -145,7 +147,7 @@ void DocumentCommands::openPath(const QString& path) {
             QString::fromUtf8(kRestoreQuestion).arg(QFileInfo(path).fileName(), backupDate(copy->made));
         if (dialogs_.askYesNo(question)) {
             try {
-                ReadLayoutFile(doc_, copy->path);
+                doc_.copySongFrom(*openSongFile(copy->path, SongFormat::Layout, fontsOf(doc_)).songs.front().doc);
                 restored = true;
             } catch (const FileError& e) {
                 copyUnreadable = e;
@@ -167,9 +169,15 @@ void DocumentCommands::openPath(const QString& path) {
         throw FileError(*copyUnreadable, " (" + copy->path.toStdString() + ")");
 }
 
-void DocumentCommands::openImported(const QString& path, const QString& report) {
-    // The read before this call was all or nothing, as for layout files: a failed read threw and
-    // left the song as it was.
+void DocumentCommands::openImported(const QString& path, OpenedFile& opened) {
+    // The editor holds one song: the first of the file; the others are named in the report.
+    OpenedSong& song = opened.songs.front();
+    doc_.copySongFrom(*song.doc);
+    QString report = song.report.message;
+    if (opened.songs.size() > 1) {
+        const QString others = QString::fromUtf8(kOtherSongsOfFile).arg(opened.songs.size());
+        report = report.isEmpty() ? others : report + QStringLiteral("\n\n") + others;
+    }
     setFile(QString(), chordpro::layoutNameFor(path));
     stamp_.reset();
     run(hooks_.focusTitel);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commands/FileQuestions.h"
+#include "commands/SongOpener.h"
 #include "document/SongDocument.h"
 #include "platform/Dialogs.h"
 
@@ -12,7 +13,9 @@ namespace versino {
 
 inline const char* const kSavePrompt = "Wollen Sie die Datei vor dem Schließen speichern?";
 inline const char* const kLayoutExtension = "vsn";
-inline const char* const kLayoutFilter = "Text Layouts (*.vsn)|*.vsn";
+// After the import of a file of several songs, which holds only its first.
+inline const char* const kOtherSongsOfFile =
+    "Die Datei enth\u00E4lt %1 Songs; ge\u00F6ffnet ist der erste.";
 
 // The file name Save As offers for a title: never a path (a slash becomes "-"), without control
 // characters, without dots or blanks at either end, short enough for the file system. A title that
@@ -61,7 +64,7 @@ private:
     bool askToSave(bool withCancel);
     // What follows the read of a ChordPro file or a chord sheet: a new, unsaved song named like the
     // file, and the import's report when it has one.
-    void openImported(const QString& path, const QString& report);
+    void openImported(const QString& path, OpenedFile& opened);
     void setFile(const QString& path, const QString& shownName);
     // False when the file changed outside Versino since it was opened or saved and the user does
     // not want those changes overwritten.

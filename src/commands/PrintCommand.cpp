@@ -10,10 +10,12 @@
 
 namespace versino {
 
-PageReport PrintSong(const SongDocument& doc, Printer& printer) {
+PageReport PrintSong(const SongDocument& doc, Printer& printer, const PageComposed& composed) {
     printer.setPortrait();
     PrintSurface& surface = printer.beginDocument();
     ComposedPage page = composePage(doc, surface);
+    if (composed)
+        composed(page);
     drawPage(page, surface);
     printer.endDocument();
     return std::move(page.report);
@@ -23,17 +25,18 @@ std::optional<QString> pictureErrorText(const SongDocument& doc, const PageRepor
     if (report.picture != PageReport::Picture::CannotOpen)
         return std::nullopt;
     return QStringLiteral("Cannot open file \"%1\". %2")
-        .arg(cp1252::toUnicode(doc.GraphikEdit().text()), report.pictureError);
+        .arg(cp1252::toUnicode(picturePath(doc)), report.pictureError);
 }
 
-bool DruckenClick(const SongDocument& doc, Reports& dialogs, Printer& printer, const QString& noPrinterText) {
+bool DruckenClick(const SongDocument& doc, Reports& dialogs, Printer& printer, const QString& noPrinterText,
+                  const PageComposed& composed) {
     if (doc.TextEdit().text().empty()) {
         dialogs.message(QString::fromUtf8(kNoLyricsMessage));
         return false;
     }
     PageReport report;
     try {
-        report = PrintSong(doc, printer);
+        report = PrintSong(doc, printer, composed);
     } catch (const PrinterError& e) {
         const bool noPrinter = std::string_view(e.what()) == kNoDefaultPrinter;
         dialogs.error(noPrinter && !noPrinterText.isEmpty() ? noPrinterText : QString::fromStdString(e.what()));

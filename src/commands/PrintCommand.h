@@ -6,6 +6,7 @@
 #include "print/PageReport.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace versino {
@@ -18,10 +19,14 @@ inline const char* const kNoPrinterMessage =
 inline const char* const kPdfExtension = "pdf";
 inline const char* const kPdfFilter = "PDF-Dokumente (*.pdf)|*.pdf";
 
+struct ComposedPage;
+// Called with a song's page once it is composed, before it is drawn.
+using PageComposed = std::function<void(const ComposedPage&)>;
+
 // One job with one page on `printer`: portrait, begin, compose, end. Throws PrinterError before the
 // job starts. Returns the picture file's open error, which the caller reports after the page is
 // finished.
-PageReport PrintSong(const SongDocument& doc, Printer& printer);
+PageReport PrintSong(const SongDocument& doc, Printer& printer, const PageComposed& composed = {});
 
 // The error report for a picture file the page could not open, in the file layer's words
 // ("Cannot open file \"NAME\". File not found"); nothing when the picture was no such trouble.
@@ -31,9 +36,10 @@ std::optional<QString> pictureErrorText(const SongDocument& doc, const PageRepor
 // "Ihr Song hat noch keinen Text!" when the lyrics are empty, otherwise one page. Printer errors
 // and a picture file that cannot be opened are reported through `dialogs`; the window passes
 // `noPrinterText` to say in its own words that no default printer is set up. Returns whether a
-// page was produced. A printer that writes a file throws FileError when it cannot.
+// page was produced. A printer that writes a file throws FileError when it cannot. `composed` sees
+// the page that is printed (to check it without composing it again).
 bool DruckenClick(const SongDocument& doc, Reports& dialogs, Printer& printer,
-                  const QString& noPrinterText = QString());
+                  const QString& noPrinterText = QString(), const PageComposed& composed = {});
 
 // The name an exported file is offered under: the title made a safe file name, or the document's
 // own name without its folder and extension, followed by "." and `extension`.

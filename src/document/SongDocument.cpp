@@ -1,11 +1,35 @@
 #include "document/SongDocument.h"
 
+#include "document/Cp1252.h"
+
+#include <QDir>
+#include <QFileInfo>
+
 namespace versino {
 
 FontSetting defaultTitelFont() { return {"Bauhaus Md BT", FontStyle::Bold, 0, 24}; }
 FontSetting defaultInterpretFont() { return {"Bauhaus Lt BT", 0, 0, 18}; }
 FontSetting defaultTextFont() { return {"Arial", 0, 0, 12}; }
 FontSetting defaultAkkordFont() { return {"Arial", 0, 255, 10}; }
+
+std::string picturePath(const SongDocument& doc) {
+    const std::string& written = doc.GraphikEdit().text();
+    const QString picture = cp1252::toUnicode(written);
+    if (picture.isEmpty() || doc.folder.isEmpty() || !QFileInfo(picture).isRelative())
+        return written;
+    const QString found = QDir(doc.folder).filePath(picture);
+    if (cp1252::toUnicode(cp1252::fromUnicode(found)) != found)
+        return written;
+    return cp1252::fromUnicode(found);
+}
+
+std::array<FontSetting, 4> defaultFonts() {
+    return {defaultTitelFont(), defaultInterpretFont(), defaultTextFont(), defaultAkkordFont()};
+}
+
+std::array<FontSetting, 4> fontsOf(const SongDocument& doc) {
+    return {doc.TitelFont, doc.InterpretFont, doc.TextFont, doc.AkkordFont};
+}
 
 bool isMultiLine(FieldId id) { return id == FieldId::Refrain || id == FieldId::Bridge || id == FieldId::Text; }
 
@@ -40,6 +64,7 @@ void SongDocument::copySongFrom(const SongDocument& other) {
     TextFont = other.TextFont;
     AkkordFont = other.AkkordFont;
     options_ = other.options_;
+    folder = other.folder;
 }
 
 void SongDocument::setOptions(SongOptions options) {

@@ -123,6 +123,10 @@ public:
     // Replaces the options; a real change sets Modified and notifies like a field's change.
     void setOptions(SongOptions options);
 
+    // The folder, absolute, of the file the song was read from or last saved as: a relative picture
+    // path names a file there, whatever folder the process is in. Empty for a new song.
+    QString folder;
+
     // "unbenannt" (exactly, case-sensitive) while the song is untitled; otherwise the file's path or name.
     QString DocumentName = QString::fromLatin1(kUntitled);
     bool Modified = false;
@@ -135,7 +139,7 @@ public:
     void ClearTexts();
     // Face name, size, style set and colour of all four settings to their defaults.
     void InstallDefaultFonts();
-    // The nine texts, the four font settings and the options of `other`, each field read once: composing from
+    // The nine texts, the four font settings, the options and the folder of `other`, each field read once: composing from
     // such a copy splits plain text instead of walking an editor's blocks again and again.
     void copySongFrom(const SongDocument& other);
 
@@ -146,6 +150,14 @@ private:
     FieldSet fields_;
     SongOptions options_;
 };
+
+// The picture file the page shows (Windows-1252): the picture field's path, found in the song's
+// folder when it is relative. A folder whose name Windows-1252 cannot hold leaves it as written.
+std::string picturePath(const SongDocument& doc);
+
+// The four font settings in the order files keep them: titel, interpret, text, akkord.
+std::array<FontSetting, 4> fontsOf(const SongDocument& doc);
+std::array<FontSetting, 4> defaultFonts();
 
 // The main window's caption for a document name: "Versino 2.11 - [" name "]", the version being
 // the project's.

@@ -38,10 +38,6 @@ int blanksAfterTag(std::string_view line) {
     return int(line.size() - end - 1);
 }
 
-std::array<FontSetting, 4> fontsOf(const SongDocument& doc) {
-    return {doc.TitelFont, doc.InterpretFont, doc.TextFont, doc.AkkordFont};
-}
-
 constexpr std::array<FieldId, 3> kMultiLineFields = {FieldId::Refrain, FieldId::Bridge, FieldId::Text};
 
 // Up to three empty last lines off one text; returns whether any went.

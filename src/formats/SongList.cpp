@@ -1,9 +1,6 @@
 #include "formats/SongList.h"
 
-#include "formats/ChordPro.h"
-#include "formats/LayoutFile.h"
 #include "io/AtomicFile.h"
-#include "io/FileError.h"
 #include "io/RegularFile.h"
 
 #include <QDir>
@@ -74,43 +71,6 @@ void WriteSongListFile(const SongList& list, const QString& path) {
 
 bool isSongListFile(const QString& path) {
     return QFileInfo(path).suffix().compare(QLatin1String(kExtension), Qt::CaseInsensitive) == 0;
-}
-
-std::vector<LoadedSong> loadSongs(const std::vector<Entry>& entries, const QString& listFile,
-                                  std::vector<QString>& problems) {
-    std::vector<LoadedSong> songs;
-    for (const Entry& e : entries) {
-        const QString where =
-            e.line > 0 && !listFile.isEmpty() ? QStringLiteral("%1:%2: ").arg(listFile).arg(e.line) : QString();
-        try {
-            if (chordpro::isChordProFile(e.path)) {
-                SongDocument fonts;
-                fonts.InstallDefaultFonts();
-                std::vector<chordpro::Import> imports = chordpro::parseSongs(
-                    readRegularFile(e.path), {fonts.TitelFont, fonts.InterpretFont, fonts.TextFont, fonts.AkkordFont});
-                if (imports.empty())
-                    problems.push_back(where + e.path + QStringLiteral(": Die Datei enth\u00E4lt keinen Song."));
-                for (chordpro::Import& import : imports) {
-                    LoadedSong song{e.path, e.line, std::make_unique<SongDocument>(), {}};
-                    song.doc->InstallDefaultFonts();
-                    applyLayoutContent(*song.doc, std::move(import.content));
-                    TrimTrailingEmptyLines(*song.doc);
-                    song.doc->DocumentName = e.path;
-                    song.leftOut = chordpro::droppedMessage(import.dropped);
-                    songs.push_back(std::move(song));
-                }
-            } else {
-                LoadedSong song{e.path, e.line, std::make_unique<SongDocument>(), {}};
-                song.doc->InstallDefaultFonts();
-                ReadLayoutFile(*song.doc, e.path);
-                song.doc->DocumentName = e.path;
-                songs.push_back(std::move(song));
-            }
-        } catch (const FileError& error) {
-            problems.push_back(where + e.path + QStringLiteral(": ") + QString::fromStdString(error.what()));
-        }
-    }
-    return songs;
 }
 
 } // namespace versino::songlist

@@ -1,9 +1,6 @@
 #pragma once
 
-#include "document/SongDocument.h"
-
 #include <QString>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,19 +35,5 @@ SongList ReadSongListFile(const QString& path);
 void WriteSongListFile(const SongList& list, const QString& path);
 
 bool isSongListFile(const QString& path);
-
-// One song read for a book. A ChordPro file with several songs gives several of these.
-struct LoadedSong {
-    QString file;
-    int line = 0; // the list's line, or 0
-    std::unique_ptr<SongDocument> doc;
-    QString leftOut; // what a ChordPro import could not keep, for the user; empty when nothing
-};
-
-// Reads the song files of `entries` in order: layout files, and ChordPro files by their extension.
-// A file that cannot be read is left out; `problems` gets one line for it ("LIST:LINE: FILE: why"
-// when it came from a list named `listFile`, else "FILE: why").
-std::vector<LoadedSong> loadSongs(const std::vector<Entry>& entries, const QString& listFile,
-                                  std::vector<QString>& problems);
 
 } // namespace versino::songlist

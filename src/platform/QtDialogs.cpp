@@ -89,19 +89,19 @@ std::optional<QString> QtDialogs::runFileDialog(const FileDialogOptions& options
     dialog.setNameFilters(toQtNameFilters(options.filter));
     dialog.setDefaultSuffix(options.defaultExtension);
     const QString initial = options.initialName.value_or(lastName);
-    // A bare name (a title, or a saved song's name) is offered in the current folder.
+    // A bare name (a title, or a saved song's name) is offered in the folder chosen last.
     if (!initial.isEmpty()) {
-        const QFileInfo info(initial);
+        const QFileInfo info(QDir(folder_).filePath(initial));
         dialog.setDirectory(info.absolutePath());
         dialog.selectFile(info.fileName());
     } else {
-        dialog.setDirectory(QDir::currentPath());
+        dialog.setDirectory(folder_);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const QString chosen = QDir::toNativeSeparators(dialog.selectedFiles().front());
     lastName = chosen;
-    QDir::setCurrent(QFileInfo(chosen).absolutePath());
+    folder_ = QFileInfo(chosen).absolutePath();
     return chosen;
 }
 
@@ -114,13 +114,13 @@ std::optional<QStringList> QtDialogs::openFiles(const FileDialogOptions& options
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setNameFilters(toQtNameFilters(options.filter));
-    dialog.setDirectory(QDir::currentPath());
+    dialog.setDirectory(folder_);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     QStringList chosen;
     for (const QString& file : dialog.selectedFiles())
         chosen << QDir::toNativeSeparators(file);
-    QDir::setCurrent(QFileInfo(chosen.front()).absolutePath());
+    folder_ = QFileInfo(chosen.front()).absolutePath();
     return chosen;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/Dialogs.h"
 
 #include <QPointer>
+#include <QDir>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -41,6 +42,9 @@ private:
     FontChooser chooseFont_;
     QString lastOpenName_;
     QString lastSaveName_;
+    // Where the next file dialog opens: the folder of the file chosen last. The process's current
+    // folder stays as it was, so nothing else depends on which dialog ran last.
+    QString folder_ = QDir::currentPath();
 };
 
 } // namespace versino

@@ -659,7 +659,7 @@ PrintSnapshot TakePrintSnapshot(const SongDocument& doc) {
     s.chorusLines = doc.RefrainEdit().lineList();
     s.bridgeLines = doc.BridgeEdit().lineList();
     s.lyricLines = doc.TextEdit().lineList();
-    s.pictureFile = doc.GraphikEdit().text();
+    s.pictureFile = picturePath(doc);
     return s;
 }
 

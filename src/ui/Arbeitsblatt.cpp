@@ -87,10 +87,6 @@ void TWorkingForm::openAtStart(const QStringList& paths) {
         songbook_->openList(path);
         return;
     }
-    // The song's folder becomes the current one, as the open dialog makes it, so that a relative
-    // picture path is found beside the song.
-    if (!path.isEmpty() && QFileInfo(path).absoluteDir().exists())
-        QDir::setCurrent(QFileInfo(path).absolutePath());
     guarded([&] { commands_->openPath(path); });
 }
 

@@ -32,12 +32,6 @@ namespace {
 
 constexpr int kPathRole = Qt::UserRole;
 
-QString songFilter() {
-    return QStringLiteral("Songs (*.vsn *.cho *.crd *.chopro *.chordpro *.pro)|"
-                          "*.vsn;*.cho;*.crd;*.chopro;*.chordpro;*.pro|") +
-           QString::fromLatin1(kLayoutFilter) + QLatin1Char('|') + QString::fromUtf8(chordpro::kOpenFilter);
-}
-
 QPushButton* button(const QString& text, const char* name, QWidget* parent) {
     auto* b = new QPushButton(text, parent);
     b->setObjectName(QLatin1String(name));
@@ -165,12 +159,12 @@ QTreeWidgetItem* TLiederbuchForm::makeRow(const QString& path, QStringList& prob
     item->setData(TitleColumn, kPathRole, path);
     item->setText(FileColumn, QFileInfo(path).fileName());
     item->setToolTip(FileColumn, path);
-    std::vector<QString> errors;
-    std::vector<songlist::LoadedSong> songs = songlist::loadSongs({{path, 0}}, QString(), errors);
-    if (songs.empty()) {
+    BookSource source;
+    addSongFile(source, path);
+    if (source.songs.empty()) {
         item->setText(TitleColumn, QStringLiteral("(nicht lesbar)"));
         item->setText(FitsColumn, QStringLiteral("\u2013"));
-        for (const QString& e : errors) {
+        for (const QString& e : source.problems) {
             item->setToolTip(TitleColumn, e);
             problems << e;
         }
@@ -180,9 +174,7 @@ QTreeWidgetItem* TLiederbuchForm::makeRow(const QString& path, QStringList& prob
         metrics_ = std::make_unique<PageMetrics>();
     QStringList titles, performers;
     bool fits = true;
-    for (songlist::LoadedSong& s : songs) {
-        BookSong song{s.file, QFileInfo(s.file).absolutePath(), 0, std::move(s.doc), {}, false};
-        anchorPicture(*song.doc, song.file);
+    for (const BookSong& song : source.songs) {
         fits = fits && song.printable() && !runsOffPage(CheckPage(*song.doc, metrics_->surface()));
         titles << song.listTitle();
         if (!song.performer().isEmpty())
@@ -289,7 +281,7 @@ bool TLiederbuchForm::SpeichernClick() {
 
 void TLiederbuchForm::HinzufuegenClick() {
     if (const std::optional<QStringList> paths =
-            dialogs_.openFiles({QString::fromLatin1(kLayoutExtension), songFilter(), QString()}))
+            dialogs_.openFiles({QString::fromLatin1(kLayoutExtension), songFileFilter(), QString()}))
         addSongs(*paths);
 }
 

@@ -52,28 +52,6 @@ TEST(SongList, writtenListReadsBackAsItWas) {
     }
 }
 
-TEST(SongList, missingSongIsReportedWithItsLineAndLeftOut) {
-    QTemporaryDir dir;
-    QFile song(dir.filePath("da.vsn"));
-    ASSERT_TRUE(song.open(QIODevice::WriteOnly));
-    song.write("[Titel]\r\nDa\r\n[Text]\r\nla\r\n");
-    song.close();
-    QFile two(dir.filePath("zwei.cho"));
-    ASSERT_TRUE(two.open(QIODevice::WriteOnly));
-    two.write("{title: Eins}\n[C]eins\n{new_song}\n{title: Zwei}\n[G]zwei\n");
-    two.close();
-    const songlist::SongList list = songlist::parse("fehlt.vsn\nda.vsn\nzwei.cho\n", dir.path());
-    std::vector<QString> problems;
-    const std::vector<songlist::LoadedSong> songs = songlist::loadSongs(list.entries, "buch.vsl", problems);
-    ASSERT_EQ(songs.size(), 3u);
-    EXPECT_EQ(songs[0].doc->TitelEdit().text(), "Da");
-    EXPECT_EQ(songs[1].doc->TitelEdit().text(), "Eins");
-    EXPECT_EQ(songs[2].doc->TitelEdit().text(), "Zwei");
-    EXPECT_EQ(songs[2].line, 3);
-    ASSERT_EQ(problems.size(), 1u);
-    EXPECT_EQ(problems[0], "buch.vsl:1: " + dir.filePath("fehlt.vsn") + ": File not found");
-}
-
 TEST(ChordProSongs, newSongStartsTheNextSong) {
     struct Case {
         const char* text;

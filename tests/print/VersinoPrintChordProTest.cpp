@@ -60,7 +60,7 @@ TEST_F(VersinoPrintChordPro, convertsOneSongEachWayAndRefusesSeveral) {
 
     const ToolRun several = run({"-o", "beide.cho", "sonne.vsn", "sonne.cho"});
     EXPECT_EQ(several.exitCode, 2);
-    EXPECT_TRUE(several.err.contains("one song")) << several.err.toStdString();
+    EXPECT_TRUE(several.err.contains("einen Song")) << several.err.toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath("beide.cho")));
 
     for (const QStringList& bad :
@@ -92,4 +92,33 @@ TEST_F(VersinoPrintChordPro, readsTextFilesAsChordSheetsWhateverTheirLines) {
     const PdfText t = pdfWords(dir.filePath("abend.pdf"));
     for (const char* word : {"Abend", "Wir", "Refrain:", "G", "D", "C"})
         EXPECT_TRUE(findWord(t, word)) << word;
+}
+
+// Every way in reads every song of a file alike: a chord sheet inside a song list, the second song
+// of a ChordPro file under --check. An import note is the same line for one song and for a book,
+// and it is never trouble.
+TEST_F(VersinoPrintChordPro, everyWayInReadsEverySongAndNotesAreNoTrouble) {
+    writeBytes(dir.filePath("zwei.cho"), "{title: Eins}\n[C]eins\n{new_song}\n{title: Zwei}\n[C]zwei\n"
+                                         "{soc}\n{eoc}\n");
+    writeBytes(dir.filePath("blatt.txt"), "Blatt\n\nAm\nla la\n");
+    writeBytes(dir.filePath("lt.cho"), "{title: Kleiner}\n[C]eins < zwei\n");
+    writeBytes(dir.filePath("liste.vsl"), "zwei.cho\nblatt.txt\n");
+
+    // The second song of the ChordPro file is checked too: its chorus call finds an empty chorus.
+    const ToolRun check = run({"--check", "liste.vsl"});
+    EXPECT_EQ(check.exitCode, 1) << check.out.toStdString() << check.err.toStdString();
+    EXPECT_TRUE(check.out.contains(QString::fromUtf8("ruft einen leeren Refrain auf"))) << check.out.toStdString();
+    const ToolRun book = run({"-o", "buch.pdf", "liste.vsl"});
+    EXPECT_EQ(book.exitCode, 0) << book.err.toStdString();
+    const PdfText words = pdfWords(dir.filePath("buch.pdf"));
+    for (const char* word : {"Eins", "Zwei", "Blatt"})
+        EXPECT_TRUE(findWord(words, word)) << word;
+
+    const QString note = "versino-print: lt.cho: 1 \u00D7 \u201E<\u201C";
+    for (const QStringList& args : {QStringList{"-o", "lt.pdf", "lt.cho"}, QStringList{"-o", "b.pdf", "--book", "lt.cho"},
+                                    QStringList{"--check", "lt.cho"}}) {
+        const ToolRun r = run(args);
+        EXPECT_EQ(r.exitCode, 0) << args.join(' ').toStdString() << ": " << r.err.toStdString();
+        EXPECT_EQ(r.err.count(note), 1) << args.join(' ').toStdString() << ": " << r.err.toStdString();
+    }
 }

@@ -1,3 +1,4 @@
+#include "commands/SongOpener.h"
 #include "formats/LayoutFile.h"
 #include "io/AtomicFile.h"
 #include "print/BmpFiles.h"
@@ -375,12 +376,16 @@ TEST_F(VersinoPrint, fitMakesALongSongFitWithoutChangingItsFile) {
 TEST_F(VersinoPrint, helpAndUsage) {
     const ToolRun help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.contains("versino-print [-o BOOK.pdf"));
+    EXPECT_TRUE(help.out.contains("versino-print [-o BUCH.pdf"));
     EXPECT_TRUE(help.out.contains("--paper"));
     EXPECT_TRUE(help.out.contains("--check"));
     EXPECT_TRUE(help.out.contains("--fit"));
     EXPECT_TRUE(help.out.contains("--transpose"));
     EXPECT_TRUE(help.out.contains("--version"));
+    // All of it in German, Qt's own words too.
+    for (const char* english : {"Usage", "Options:", "Arguments:", "Displays", "Prints"})
+        EXPECT_FALSE(help.out.contains(english)) << english;
+    EXPECT_TRUE(run({"--frobnicate"}).err.contains(QString::fromUtf8("unbekannte Option „--frobnicate“")));
     const ToolRun version = run({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, QStringLiteral("versino-print " VERSINO_VERSION "\n"));
@@ -391,8 +396,8 @@ TEST_F(VersinoPrint, helpAndUsage) {
 
 } // namespace
 
-// A picture that is no valid BMP is named, as a missing one is; the page is printed without it, and
-// the check names each one too.
+// A picture that is no valid BMP is named once, in German, as a missing one is; the page is printed
+// without it, and the check names each one too.
 TEST_F(VersinoPrint, pictureThatIsNoValidBmpIsNamed) {
     QByteArray truncated = bmpBytes(40, 40);
     truncated.chop(truncated.size() / 2);
@@ -407,8 +412,9 @@ TEST_F(VersinoPrint, pictureThatIsNoValidBmpIsNamed) {
         doc.GraphikEdit().setText(dir.filePath(name).toStdString());
         writeBytes(dir.filePath("bild.vsn"), QByteArray::fromStdString(formatLayout(doc)));
         const ToolRun r = run({"-o", "bild.pdf", "bild.vsn"});
-        EXPECT_TRUE(r.err.contains("bild.vsn: \"" + dir.filePath(name) + "\" is no valid BMP picture"))
+        EXPECT_EQ(r.err.count(QString::fromUtf8("bild.vsn:1: Die Bilddatei enthält kein BMP-Bild")), 1)
             << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains("BMP picture")) << r.err.toStdString();
         EXPECT_EQ(pagesOf(pdf("bild.pdf")), 1);
         EXPECT_TRUE(run({"--check", "bild.vsn"}).out.contains(QString::fromUtf8("enthält kein BMP-Bild")));
     }
@@ -422,12 +428,11 @@ TEST_F(VersinoPrint, backupCopyOfAnUnfinishedSaveIsNamed) {
     QFile::setPermissions(cache, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CACHE_HOME", dir.filePath("cache"));
-    EXPECT_FALSE(run({"--check", "lied.vsn"}, env).err.contains("did not finish"));
+    EXPECT_FALSE(run({"--check", "lied.vsn"}, env).err.contains("nicht beendet"));
     const QString copy = cache + "/" + AtomicFile::cacheCopyName(dir.filePath("lied.vsn"));
     writeBytes(copy, "[Titel]\r\nLied\r\n");
     const ToolRun r = run({"--check", "lied.vsn"}, env);
-    EXPECT_TRUE(r.err.contains("lied.vsn: a save of this song did not finish; the song as it was before is kept as " +
-                               copy))
+    EXPECT_TRUE(r.err.contains("lied.vsn: " + QString::fromUtf8(kUnfinishedSaveNote).arg(copy)))
         << r.err.toStdString();
 }
 

@@ -200,13 +200,13 @@ TEST_F(Liederbuch, listNamedAtStartOpensInTheWindowBesideAnEmptySong) {
 
 namespace {
 
-// A song opened at start makes its folder the current one, where its relative picture path is
-// looked up; the editor's single-song PDF carries the song's title.
+// A song opened at start looks up its relative picture path in its own folder, and the process's
+// current folder stays; the editor's single-song PDF carries the song's title.
 TEST_F(Liederbuch, songOpenedAtStartLooksBesideItselfAndItsPdfCarriesItsTitle) {
     const QString before = QDir::currentPath();
     form->openAtStart({dir.filePath("a/berg.vsn")});
-    EXPECT_EQ(QDir::currentPath(), QDir(dir.filePath("a")).canonicalPath());
-    QDir::setCurrent(before);
+    EXPECT_EQ(QDir::currentPath(), before);
+    EXPECT_EQ(doc().folder, QFileInfo(dir.filePath("a/berg.vsn")).absolutePath());
     const QString pdf = dir.filePath("berg.pdf");
     dialogs.saveAnswers = {pdf};
     action("ExportPdf")->trigger();

@@ -6,38 +6,43 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QList>
 #include <algorithm>
 #include <cstdio>
 
 namespace versino::cli {
 
 const char* const kSynopsis =
-    "Usage: versino-print [-o BOOK.pdf|PAGE.png] [--paper a4|letter] [--dpi N|--size N] [--fit]\n"
-    "                     [--transpose N [--notation de|en]] SONG...\n"
-    "       versino-print -o SONG.cho|SONG.vsn [--transpose N [--notation de|en]] SONG\n"
-    "       versino-print -o BOOK.pdf --book [--title TEXT] [--index] [--lyrics-only] [--fit]\n"
-    "                     SONG...|LIST.vsl...\n"
-    "       versino-print --check [--paper a4|letter] [--fit] SONG...\n"
+    "Aufruf: versino-print [-o BUCH.pdf|SEITE.png] [--paper a4|letter] [--dpi N|--size N] [--fit]\n"
+    "                      [--transpose N [--notation de|en]] SONG...\n"
+    "        versino-print -o SONG.cho|SONG.vsn [--transpose N [--notation de|en]] SONG\n"
+    "        versino-print -o BUCH.pdf --book [--title TEXT] [--index] [--lyrics-only] [--fit]\n"
+    "                      SONG...|LISTE.vsl...\n"
+    "        versino-print --check [--paper a4|letter] [--fit] SONG...\n"
     "\n";
 
 namespace {
 
 const char* const kDescription =
-    "Prints Versino songs (.vsn layout files, ChordPro files: .cho .crd .chopro .chordpro .pro, or\n"
-    "chord sheets with chords above the lyrics: .txt)\n"
-    "exactly as the editor's print command does: one portrait page per song, chords above their\n"
-    "syllables. Without -o each song goes to the default printer as a job of its own.\n"
+    "Druckt Versino-Songs (Layoutdateien .vsn, ChordPro-Dateien .cho .crd .chopro .chordpro .pro,\n"
+    "Akkordtexte mit den Akkorden \u00FCber dem Text .txt) genau wie der Druckbefehl des Editors: eine\n"
+    "Hochformatseite je Song, die Akkorde \u00FCber ihren Silben. Ohne -o geht jeder Song als eigener\n"
+    "Auftrag an den Standarddrucker. Eine ChordPro-Datei mit mehreren Songs ({new_song}) gibt jeden\n"
+    "ihrer Songs.\n"
     "\n"
-    "A song that cannot be read or printed is reported on standard error with its file name; the\n"
-    "other songs are still produced. A song that does not fit on its page is named on standard\n"
-    "error with what the page cannot hold (as --check lists it); it is still printed. Exit status: 0\n"
-    "when everything was made (with --check: every song fits), 1 when --check found something, 2 on\n"
-    "trouble (a wrong option, a song or output that cannot be read or written). Progress is shown on\n"
-    "standard error when it is a terminal and more than three songs are given.\n"
+    "Ein Song, der sich nicht lesen oder drucken l\u00E4sst, wird auf der Standardfehlerausgabe mit\n"
+    "seinem Dateinamen gemeldet; die anderen Songs entstehen trotzdem. Was ein Import ausgelassen\n"
+    "oder ge\u00E4ndert hat, steht dort als Hinweis und z\u00E4hlt nicht als Fehler. Was eine Seite nicht\n"
+    "fassen kann, wird genannt (wie --check es auflistet); der Song wird trotzdem gedruckt.\n"
+    "Exit-Status: 0, wenn alles entstanden ist (mit --check: jeder Song passt), 1, wenn --check\n"
+    "etwas gefunden hat, 2 bei Fehlern (eine falsche Option, ein Song oder eine Ausgabe, die sich\n"
+    "nicht lesen oder schreiben l\u00E4sst). Auf einem Terminal zeigt die Standardfehlerausgabe den\n"
+    "Fortschritt, wenn mehr als drei Songs angegeben sind.\n"
     "\n"
-    "A songbook (--book, or any .vsl song list among the songs) has a title page when it has a\n"
-    "title, the contents, the songs with page numbers, with --index a register of first lines,\n"
-    "and PDF bookmarks. Songs that cannot be read are reported and left out (status 2).";
+    "Ein Liederbuch (--book, oder eine Songliste .vsl unter den Songs) hat eine Titelseite, wenn es\n"
+    "einen Titel hat, das Inhaltsverzeichnis, die Songs mit Seitenzahlen, mit --index ein Register\n"
+    "der Liedanf\u00E4nge, und PDF-Lesezeichen. Songs, die sich nicht lesen lassen, werden gemeldet\n"
+    "und ausgelassen (Status 2).\n";
 
 } // namespace
 
@@ -57,7 +62,11 @@ std::optional<int> number(const QString& option, const QString& value, int low, 
     const int n = value.toInt(&ok);
     if (ok && n >= low && n <= high)
         return n;
-    fail(QStringLiteral("--%1 takes a whole number from %2 to %3, not \"%4\"").arg(option).arg(low).arg(high).arg(value));
+    fail(QStringLiteral("--%1 verlangt eine ganze Zahl von %2 bis %3, nicht \u201E%4\u201C")
+             .arg(option)
+             .arg(low)
+             .arg(high)
+             .arg(value));
     return std::nullopt;
 }
 
@@ -72,51 +81,124 @@ std::optional<Output> outputByExtension(const QString& file) {
         return Output::ChordPro;
     if (suffix == QLatin1String("vsn"))
         return Output::Layout;
-    fail(QStringLiteral("%1: unknown output format (known: .pdf, .png, .cho, .vsn)").arg(file));
+    fail(QStringLiteral("%1: unbekanntes Ausgabeformat (bekannt: .pdf, .png, .cho, .vsn)").arg(file));
     return std::nullopt;
 }
 
 } // namespace
 
+namespace {
+
+// Every option as the help lists it, in this order.
+struct OptionTable {
+    QCommandLineOption help{{"h", "help"}, "Zeigt diese Hilfe."};
+    QCommandLineOption version{{"v", "version"}, "Zeigt die Version."};
+    QCommandLineOption output{{"o", "output"},
+                              "Schreibt ein PDF-Buch (eine Seite je Song) oder PNG-Bilder (eines je Song: "
+                              "DATEI-1.png, DATEI-2.png ... bei mehreren), oder wandelt einen Song in "
+                              "ChordPro (.cho) oder eine Layoutdatei (.vsn) um.",
+                              "Datei"};
+    QCommandLineOption paper{"paper", "Das Papier des PDFs, der Bilder und der gepr\u00FCften Seite: a4 "
+                                      "(Vorgabe) oder letter.", "a4|letter"};
+    QCommandLineOption dpi{"dpi", "Aufl\u00F6sung der PNG-Bilder (Vorgabe 150).", "N"};
+    QCommandLineOption size{"size", "L\u00E4ngere Seite der PNG-Bilder in Pixeln, statt --dpi.", "N"};
+    QCommandLineOption check{"check", "Druckt nichts: listet jede Stelle, an der eine Seite ihren Song nicht "
+                                      "fassen kann, eine Zeile je Stelle als DATEI:ZEILE: Text. Exit-Status 0, "
+                                      "wenn jeder Song passt, 1, wenn etwas gelistet wurde, 2, wenn sich ein "
+                                      "Song nicht lesen l\u00E4sst."};
+    QCommandLineOption fit{"fit", "Verkleinert Text- und Akkordschrift jedes Songs, bis er auf eine Seite "
+                                  "passt (wie Bearbeiten > Auf eine Seite einpassen); die Dateien bleiben "
+                                  "unver\u00E4ndert."};
+    QCommandLineOption transpose{"transpose", "Verschiebt zuerst jeden Akkord um N Halbt\u00F6ne (-11 bis 11); "
+                                              "die Dateien bleiben unver\u00E4ndert.", "N"};
+    QCommandLineOption notation{"notation", "Die Schreibweise der Akkorde: de mit H und B, en mit B und Bb "
+                                            "(Vorgabe: de, wenn ein Akkord den Grundton H hat).", "de|en"};
+    QCommandLineOption book{"book", "Macht ein Liederbuch: Inhalt, Seitenzahlen, Lesezeichen."};
+    QCommandLineOption title{"title", "Der Titel des Liederbuchs (eine Titelseite und der Titel des PDFs).",
+                             "Text"};
+    QCommandLineOption index{"index", "F\u00FCgt dem Liederbuch ein Register der Liedanf\u00E4nge an."};
+    QCommandLineOption lyricsOnly{"lyrics-only", "L\u00E4sst jeden Akkord weg: nur der Text."};
+
+    QList<QCommandLineOption> all() const {
+        return {help, version, output, paper, dpi, size, check, fit, transpose, notation, book, title, index,
+                lyricsOnly};
+    }
+};
+
+// The parser's own complaints, said in German.
+QString parseErrorText(const QCommandLineParser& parser) {
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty())
+        return QStringLiteral("unbekannte Option \u201E%1%2\u201C")
+            .arg(unknown.front().size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), unknown.front());
+    const QString text = parser.errorText();
+    const qsizetype open = text.indexOf(QLatin1Char('\'')), close = text.lastIndexOf(QLatin1Char('\''));
+    const QString name = open >= 0 && close > open ? text.mid(open + 1, close - open - 1) : QString();
+    if (text.startsWith(QLatin1String("Missing value")))
+        return QStringLiteral("\u201E%1\u201C verlangt einen Wert").arg(name);
+    if (text.startsWith(QLatin1String("Unexpected value")))
+        return QStringLiteral("\u201E%1\u201C nimmt keinen Wert").arg(name);
+    return text;
+}
+
+// Wraps `text` to lines of at most `width` characters, each begun with `indent`.
+QString wrapped(const QString& text, int width, const QString& indent) {
+    QString out, line;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && indent.size() + line.size() + 1 + word.size() > width) {
+            out += indent + line + QLatin1Char('\n');
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    if (!line.isEmpty())
+        out += indent + line + QLatin1Char('\n');
+    return out;
+}
+
+} // namespace
+
+QString helpText() {
+    QString text = QString::fromUtf8(kSynopsis) + QString::fromUtf8(kDescription) + QStringLiteral("\nOptionen:\n");
+    for (const QCommandLineOption& option : OptionTable().all()) {
+        QStringList names;
+        for (const QString& name : option.names())
+            names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+        QString head = QStringLiteral("  ") + names.join(QStringLiteral(", "));
+        if (!option.valueName().isEmpty())
+            head += QLatin1Char(' ') + option.valueName();
+        text += head + QLatin1Char('\n') + wrapped(option.description(), 78, QStringLiteral("        "));
+    }
+    text += QStringLiteral("\nArgumente:\n  SONG...\n") +
+            wrapped(QStringLiteral("Die Songs: Layoutdateien, ChordPro-Dateien, Akkordtexte (.txt) oder "
+                                   "Songlisten (.vsl)."),
+                    78, QStringLiteral("        "));
+    return text;
+}
+
 std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringList& arguments, Info& info) {
-    const QCommandLineOption outputOption({"o", "output"},
-                                          "Write a PDF book (one page per song), PNG images (one per song: "
-                                          "FILE-1.png, FILE-2.png ... for several), or convert one song to "
-                                          "ChordPro (.cho) or a layout file (.vsn).",
-                                          "file");
-    const QCommandLineOption paperOption("paper", "Paper of the PDF, the images and the checked page: a4 "
-                                                  "(default) or letter.", "a4|letter");
-    const QCommandLineOption dpiOption("dpi", "Resolution of PNG images (default 150).", "N");
-    const QCommandLineOption sizeOption("size", "Longer side of PNG images in pixels, instead of --dpi.", "N");
-    const QCommandLineOption checkOption(
-        "check", "Print nothing: list each place where a page cannot hold its song, one line each as "
-                 "FILE:LINE: text. Exit status 0 when every song fits, 1 when anything was listed, 2 "
-                 "when a song cannot be read.");
-    const QCommandLineOption fitOption("fit", "Lower the text and chord font sizes of each song until it fits "
-                                              "on one page (as Bearbeiten > Auf eine Seite einpassen); the "
-                                              "files stay unchanged.");
-    const QCommandLineOption transposeOption(
-        "transpose", "Move every chord N semitones (-11 to 11) first; the files stay unchanged.", "N");
-    const QCommandLineOption notationOption(
-        "notation", "The chords' notation: de with H and B, en with B and Bb (default: de when any chord "
-                    "root is H).", "de|en");
-    const QCommandLineOption bookOption("book", "Make a songbook: contents, page numbers, bookmarks.");
-    const QCommandLineOption titleOption("title", "The songbook's title (a title page and the PDF's title).", "text");
-    const QCommandLineOption indexOption("index", "Add a register of the songs' first lines to the songbook.");
-    const QCommandLineOption lyricsOnlyOption("lyrics-only", "Leave out every chord: words only.");
-    parser.setApplicationDescription(QString::fromLatin1(kDescription));
-    const QCommandLineOption helpOption = parser.addHelpOption();
-    const QCommandLineOption versionOption = parser.addVersionOption();
-    parser.addOptions({outputOption, paperOption, dpiOption, sizeOption, checkOption, fitOption, transposeOption,
-                       notationOption, bookOption, titleOption, indexOption, lyricsOnlyOption});
-    parser.addPositionalArgument("SONG",
-                                 "Songs to print: layout files, ChordPro files, chord sheets (.txt) or song lists (.vsl).",
-                                 "SONG...");
+    const OptionTable table;
+    const QCommandLineOption& helpOption = table.help;
+    const QCommandLineOption& versionOption = table.version;
+    const QCommandLineOption& outputOption = table.output;
+    const QCommandLineOption& paperOption = table.paper;
+    const QCommandLineOption& dpiOption = table.dpi;
+    const QCommandLineOption& sizeOption = table.size;
+    const QCommandLineOption& checkOption = table.check;
+    const QCommandLineOption& fitOption = table.fit;
+    const QCommandLineOption& transposeOption = table.transpose;
+    const QCommandLineOption& notationOption = table.notation;
+    const QCommandLineOption& titleOption = table.title;
+    const QCommandLineOption& bookOption = table.book;
+    const QCommandLineOption& indexOption = table.index;
+    const QCommandLineOption& lyricsOnlyOption = table.lyricsOnly;
+    parser.addOptions(table.all());
+    parser.addPositionalArgument("SONG", QString(), "SONG...");
     if (!parser.parse(arguments)) {
-        fail(parser.errorText());
+        fail(parseErrorText(parser));
         return std::nullopt;
     }
-    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all")))
+    if (parser.isSet(helpOption))
         info = Info::Help;
     else if (parser.isSet(versionOption))
         info = Info::Version;
@@ -138,7 +220,7 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     if (parser.isSet(paperOption)) {
         const QString paper = parser.value(paperOption).toLower();
         if (paper != QLatin1String("a4") && paper != QLatin1String("letter")) {
-            fail(QStringLiteral("unknown paper \"%1\" (a4 or letter)").arg(parser.value(paperOption)));
+            fail(QStringLiteral("unbekanntes Papier \u201E%1\u201C (a4 oder letter)").arg(parser.value(paperOption)));
             return std::nullopt;
         }
         o.paper = paper == QLatin1String("a4") ? QPageSize::A4 : QPageSize::Letter;
@@ -156,7 +238,7 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     if (parser.isSet(notationOption)) {
         const QString notation = parser.value(notationOption);
         if (notation != QLatin1String("de") && notation != QLatin1String("en")) {
-            fail(QStringLiteral("unknown notation \"%1\" (de or en)").arg(notation));
+            fail(QStringLiteral("unbekannte Schreibweise \u201E%1\u201C (de oder en)").arg(notation));
             return std::nullopt;
         }
         o.notation = notation == QLatin1String("de") ? transpose::Notation::German
@@ -164,7 +246,7 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     }
     if (parser.isSet(outputOption)) {
         if (o.check) {
-            fail(QStringLiteral("--check writes nothing: it takes no -o"));
+            fail(QStringLiteral("--check schreibt nichts und nimmt daher kein -o"));
             return std::nullopt;
         }
         o.outputFile = parser.value(outputOption);
@@ -180,11 +262,11 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
         o.output = *output;
     }
     if (o.book && (o.check || (o.output != Output::Pdf && o.output != Output::Printer))) {
-        fail(QStringLiteral("a songbook is a PDF file (-o BOOK.pdf) or goes to the printer"));
+        fail(QStringLiteral("ein Liederbuch ist eine PDF-Datei (-o BUCH.pdf) oder geht an den Drucker"));
         return std::nullopt;
     }
     if ((o.dpi || o.size) && o.output != Output::Png) {
-        fail(QStringLiteral("--dpi and --size apply to .png images only"));
+        fail(QStringLiteral("--dpi und --size gelten nur f\u00FCr PNG-Bilder"));
         return std::nullopt;
     }
     return o;

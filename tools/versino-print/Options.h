@@ -42,6 +42,9 @@ enum class Info { None, Help, Version };
 // The usage lines that stand in for the parser's own.
 extern const char* const kSynopsis;
 
+// The whole help, in German: the synopsis, what the program does, every option.
+QString helpText();
+
 // One line on standard error under the program's name.
 void fail(const QString& text);
 

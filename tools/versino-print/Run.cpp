@@ -32,6 +32,9 @@ namespace {
 constexpr int kProgressAbove = 3; // more songs than this show progress (on a terminal)
 constexpr int kDefaultDpi = 150;
 
+const char* const kOneSongPerFile =
+    "%1: eine Songdatei fasst einen Song, angegeben sind aber %2; bitte einzeln umwandeln";
+
 // The print command's messages and error reports, written to standard error under the song's name.
 class StderrReports final : public Reports {
 public:
@@ -65,127 +68,81 @@ void Run::progress(int i) const {
     }
 }
 
-void Run::warnFindings(const QString& path, const SongDocument& doc) {
-    for (const QString& line : findingLines(path, CheckPage(doc, page())))
-        std::fprintf(stderr, "%s\n", qPrintable(line));
-}
-
 PrintSurface& Run::page() {
     if (!metrics_)
         metrics_ = std::make_unique<PageMetrics>(o_.paper);
     return metrics_->surface();
 }
 
-// Reads a layout file, a ChordPro file or a chord sheet (by its extension), transposes and fits it as asked; false after
-// a file error, which is reported.
-bool Run::load(const QString& path, SongDocument& doc) {
-    doc.InstallDefaultFonts();
-    try {
-        if (chordpro::isChordProFile(path)) {
-            const chordpro::Dropped dropped = chordpro::ReadChordProFile(doc, path);
-            QString note;
-            for (const auto& [kind, count] : dropped) {
-                // A count of 0 is a sentence about what was changed, with its own numbers.
-                const QString item = count > 0 ? QStringLiteral("%1 \u00D7 %2").arg(count).arg(kind) : kind;
-                note += (note.isEmpty() ? QString() : QStringLiteral(", ")) + item;
-            }
-            if (!note.isEmpty())
-                std::fprintf(stderr, "versino-print: %s: left out or changed: %s\n", qPrintable(path), qPrintable(note));
-        } else if (chordsheet::isChordSheetFile(path)) {
-            // Always a chord sheet: a lyric line "[Refrain]" must not make it a layout file.
-            const QString note = chordsheet::ReadChordSheetFile(doc, path).message();
-            if (!note.isEmpty())
-                std::fprintf(stderr, "versino-print: %s: %s\n", qPrintable(path),
-                             qPrintable(note.section(QLatin1Char('\n'), 1).replace(QLatin1Char('\n'), QLatin1String("; "))));
-        } else {
-            ReadLayoutFile(doc, path);
-            // The song may be torn by a save in place that did not finish; its whole version waits
-            // in the editor's cache, and the editor offers it at the next Open.
-            if (const auto copy = AtomicFile::backupCopyOf(path))
-                std::fprintf(stderr, "versino-print: %s: a save of this song did not finish; the song as it was "
-                                     "before is kept as %s\n",
-                             qPrintable(path), qPrintable(copy->path));
-        }
-    } catch (const FileError& e) {
-        fail(fileErrorText(path, e));
-        return false;
-    }
+bool Run::read(const QStringList& files, BookSource& source) {
+    for (const QString& file : files)
+        addSongFile(source, file);
+    return named(source);
+}
+
+bool Run::named(const BookSource& source) {
+    for (const QString& problem : source.problems)
+        fail(problem);
+    for (const QString& note : source.notes)
+        fail(note);
+    return source.problems.empty();
+}
+
+void Run::transposed(SongDocument& doc) const {
+    if (o_.transpose == 0)
+        return;
+    transpose::Options how = transposePreset(doc);
+    how.semitones = o_.transpose;
+    how.notation = o_.notation.value_or(how.notation);
+    transposeSong(doc, how);
+}
+
+void Run::prepare(BookSong& song) {
     if (o_.lyricsOnly)
-        removeChords(doc);
-    if (o_.transpose != 0) {
-        transpose::Options how = transposePreset(doc);
-        how.semitones = o_.transpose;
-        how.notation = o_.notation.value_or(how.notation);
-        transposeSong(doc, how);
-    }
+        removeChords(*song.doc);
+    transposed(*song.doc);
     if (o_.fit) {
-        const FitOutcome fit = fitToOnePage(doc, page());
+        const FitOutcome fit = fitToOnePage(*song.doc, page());
         if (fit.result == FitResult::CannotFit)
-            fail(path + QStringLiteral(": ") + fit.message);
+            fail(song.file + QStringLiteral(": ") + fit.message);
     }
-    return true;
 }
 
 // One song on `printer`, which writes `output` when it is a file; false after a reported failure.
-bool Run::printOne(const QString& path, Printer& printer, const QString& output) {
-    SongDocument doc;
-    if (!load(path, doc))
-        return false;
-    // Relative picture paths are found beside the song file.
-    anchorPicture(doc, path);
-    if (!doc.TextEdit().text().empty())
-        warnFindings(path, doc);
+// The page is composed once: what it cannot hold is named from that composition, then it is drawn.
+bool Run::printOne(const BookSong& song, Printer& printer, const QString& output) {
+    const SongDocument& doc = *song.doc;
     if (singlePdf_)
         singlePdf_->setTitle(cp1252::toUnicode(doc.TitelEdit().text()));
-    StderrReports reports(path);
-    // The page leaves out a picture that is no valid BMP without a word; here it is named, as a
-    // picture that cannot be opened is.
-    const std::string picture = doc.GraphikEdit().text();
-    if (!picture.empty() && !doc.TextEdit().text().empty() &&
-        loadBitmap(picture).status == BitmapLoad::Status::NotABitmap)
-        fail(path + QStringLiteral(": \"%1\" is no valid BMP picture; the page is printed without it")
-                        .arg(cp1252::toUnicode(picture)));
+    StderrReports reports(song.file);
+    const auto warnFindings = [&](const ComposedPage& page) {
+        for (const QString& line : findingLines(song.file, CheckPage(page)))
+            std::fprintf(stderr, "%s\n", qPrintable(line));
+    };
     try {
-        DruckenClick(doc, reports, printer);
+        DruckenClick(doc, reports, printer, QString(), warnFindings);
     } catch (const FileError& e) {
         reports.error(fileErrorText(output, e));
     }
     return !reports.reported();
 }
 
-// Lays out each song's page without printing it and lists what the page cannot hold.
+// Lays out each song's page without printing it and lists what the page cannot hold: every song
+// of each file, and of each song list.
 int Run::check() {
     bool findings = false;
-    bool unreadable = false;
-    QStringList songs;
-    for (const QString& path : o_.songs) {
-        if (!songlist::isSongListFile(path)) {
-            songs << path;
-            continue;
-        }
-        try {
-            for (const songlist::Entry& e : songlist::ReadSongListFile(path).entries)
-                songs << e.path;
-        } catch (const FileError& e) {
-            fail(fileErrorText(path, e));
-            unreadable = true;
-        }
-    }
-    for (const QString& path : songs) {
-        SongDocument doc;
-        if (!load(path, doc)) {
-            unreadable = true;
-            continue;
-        }
-        anchorPicture(doc, path);
+    BookSource source = loadBookSources(o_.songs);
+    const bool unreadable = !named(source);
+    for (BookSong& song : source.songs) {
+        prepare(song);
         // Printing refuses such a song, so it cannot fit either.
-        if (doc.TextEdit().text().empty()) {
-            std::printf("%s:1: %s\n", qPrintable(path), kNoLyricsMessage);
+        if (!song.printable()) {
+            std::printf("%s:1: %s\n", qPrintable(song.file), kNoLyricsMessage);
             findings = true;
             continue;
         }
-        for (const PageFinding& f : CheckPage(doc, page())) {
-            std::printf("%s:%d: %s\n", qPrintable(path), f.line, qPrintable(f.text));
+        for (const PageFinding& f : CheckPage(*song.doc, page())) {
+            std::printf("%s:%d: %s\n", qPrintable(song.file), f.line, qPrintable(f.text));
             findings = true;
         }
     }
@@ -193,17 +150,21 @@ int Run::check() {
     return unreadable ? kTrouble : findings ? kFindings : kAllDone;
 }
 
-// "-o SONG.cho" and "-o SONG.vsn" convert one song.
+// "-o SONG.cho" and "-o SONG.vsn" convert one song. The picture path is written as the song has it.
 int Run::convert() {
-    if (o_.songs.size() != 1) {
-        fail(QStringLiteral("%1: a song file holds one song, but %2 songs were given; convert them one at a time")
-                 .arg(o_.outputFile)
-                 .arg(o_.songs.size()));
+    const auto several = [&](qsizetype count) {
+        fail(QString::fromUtf8(kOneSongPerFile).arg(o_.outputFile).arg(count));
         return kTrouble;
-    }
-    SongDocument doc;
-    if (!load(o_.songs.front(), doc))
+    };
+    if (o_.songs.size() != 1)
+        return several(o_.songs.size());
+    BookSource source;
+    if (!read(o_.songs, source))
         return kTrouble;
+    if (source.songs.size() != 1)
+        return several(qsizetype(source.songs.size()));
+    SongDocument& doc = *source.songs.front().doc;
+    prepare(source.songs.front());
     try {
         if (o_.output == Output::ChordPro)
             chordpro::WriteChordProFile(doc, o_.outputFile);
@@ -229,30 +190,41 @@ int Run::print() {
             return kTrouble;
         }
     }
-    if (book && o_.songs.size() == 1)
-        singlePdf_ = book.get();
     const double dpi = o_.size ? ImagePrinter::dotsPerInchForLongerSide(o_.paper, *o_.size)
                                : double(o_.dpi.value_or(kDefaultDpi));
-    const int total = int(o_.songs.size());
+    const int files = int(o_.songs.size());
     bool allOk = true;
-    for (int i = 0; i < total; ++i) {
+    int image = 0;
+    for (int i = 0; i < files; ++i) {
         progress(i);
-        const QString& song = o_.songs[i];
-        if (book) {
-            allOk = printOne(song, *book, o_.outputFile) && allOk;
-        } else if (o_.output == Output::Png) {
-            // OUT.png for one song; OUT-1.png, OUT-2.png ... for several.
-            const QFileInfo out(o_.outputFile);
-            const QString file = total == 1 ? o_.outputFile
-                                            : out.dir().filePath(QStringLiteral("%1-%2.%3")
-                                                                     .arg(out.completeBaseName())
-                                                                     .arg(i + 1)
-                                                                     .arg(out.suffix()));
-            ImagePrinter printer(file, o_.paper, dpi);
-            allOk = printOne(song, printer, file) && allOk;
-        } else {
-            QtPrinter printer;
-            allOk = printOne(song, printer, QString()) && allOk;
+        BookSource source;
+        allOk = read({o_.songs[i]}, source) && allOk;
+        const std::size_t songs = source.songs.size();
+        // A file that cannot be read keeps its number, so that the images of the others keep theirs.
+        if (songs == 0)
+            ++image;
+        // A PDF of one song carries the song's title.
+        singlePdf_ = book && files == 1 && songs == 1 ? book.get() : nullptr;
+        for (BookSong& song : source.songs) {
+            prepare(song);
+            if (book) {
+                allOk = printOne(song, *book, o_.outputFile) && allOk;
+            } else if (o_.output == Output::Png) {
+                // OUT.png for one song; OUT-1.png, OUT-2.png ... for several.
+                ++image;
+                const QFileInfo out(o_.outputFile);
+                const QString file = files == 1 && songs == 1
+                                         ? o_.outputFile
+                                         : out.dir().filePath(QStringLiteral("%1-%2.%3")
+                                                                  .arg(out.completeBaseName())
+                                                                  .arg(image)
+                                                                  .arg(out.suffix()));
+                ImagePrinter printer(file, o_.paper, dpi);
+                allOk = printOne(song, printer, file) && allOk;
+            } else {
+                QtPrinter printer;
+                allOk = printOne(song, printer, QString()) && allOk;
+            }
         }
     }
     // A book without a single page is not written: an empty PDF is a file that no reader opens.
@@ -269,21 +241,14 @@ int Run::print() {
 // The songbook: every song read first (the contents need them all), then the pages.
 int Run::book() {
     BookSource source = loadBookSources(o_.songs);
-    bool allRead = source.problems.empty();
-    for (const QString& problem : source.problems)
-        fail(problem);
+    const bool allRead = named(source);
     BookOptions options;
     options.title = o_.title.value_or(source.title);
     options.firstLines = o_.index;
     options.lyricsOnly = o_.lyricsOnly;
     options.fit = o_.fit;
     for (BookSong& song : source.songs) {
-        if (o_.transpose != 0) {
-            transpose::Options how = transposePreset(*song.doc);
-            how.semitones = o_.transpose;
-            how.notation = o_.notation.value_or(how.notation);
-            transposeSong(*song.doc, how);
-        }
+        transposed(*song.doc);
         for (const QString& line : prepareBookSong(song, options, page()))
             std::fprintf(stderr, "%s\n", qPrintable(line));
     }

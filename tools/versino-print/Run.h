@@ -10,6 +10,8 @@
 #include <memory>
 
 namespace versino {
+struct BookSong;
+struct BookSource;
 class PdfBookPrinter;
 class Printer;
 class PrintSurface;
@@ -29,13 +31,17 @@ public:
     int book();
 
 private:
-    bool load(const QString& path, SongDocument& doc);
-    bool printOne(const QString& path, Printer& printer, const QString& output);
+    // Every song of each file through the one opener; false when a file could not be read. Both
+    // name on standard error what could not be read and what an import left out or changed.
+    bool read(const QStringList& files, BookSource& source);
+    static bool named(const BookSource& source);
+    // The song readied as the options ask: words only, transposed, fitted to its page.
+    void prepare(BookSong& song);
+    void transposed(SongDocument& doc) const;
+    bool printOne(const BookSong& song, Printer& printer, const QString& output);
     // One line on a terminal that is rewritten for each step; nothing into logs or pipes.
     static bool showProgress();
     void progress(int i) const;
-    // Names a song that the paper cannot hold, as --check lists it; the song is still printed.
-    void warnFindings(const QString& path, const SongDocument& doc);
     // The page the songs are laid out on, made when first needed.
     PrintSurface& page();
 

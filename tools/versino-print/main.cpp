@@ -46,15 +46,12 @@ int main(int argc, char** argv) {
         return kAllDone;
     }
     if (info == Info::Help) {
-        // Our own synopsis stands in for the parser's one-line usage.
-        const QString text = parser.helpText();
-        std::fputs(kSynopsis, stdout);
-        std::fputs(qPrintable(text.mid(text.indexOf(QLatin1Char('\n')) + 1)), stdout);
+        std::fputs(qPrintable(helpText()), stdout);
         return kAllDone;
     }
     if (options->songs.isEmpty()) {
         std::fputs(kSynopsis, stderr);
-        std::fputs("See versino-print --help.\n", stderr);
+        std::fputs("Siehe versino-print --help.\n", stderr);
         return kTrouble;
     }
 
