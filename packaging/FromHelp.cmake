@@ -57,8 +57,9 @@ foreach(line IN LISTS lines)
   string(REGEX REPLACE "[ \t\r]+$" "" line "${line}")
   if(stage STREQUAL "usage")
     # A usage line names the program (after the help's own heading word, "Usage:", or indented
-    # under it); an indented line without it continues the one before. Anything else ends them.
-    if(line MATCHES "^[^ ]* +(versino-print( .*)?)$")
+    # under it) and then options or arguments, not prose ("versino-print prints ..."); an indented
+    # line without it continues the one before. Anything else ends them.
+    if(line MATCHES "^[^ ]* +(versino-print( [-[A-Z${open}].*)?)$")
       if(NOT usage_line STREQUAL "")
         list(APPEND synopsis "${usage_line}")
       endif()
