@@ -1,10 +1,10 @@
 #include "commands/Songbook.h"
 
-#include "commands/BookPages.h"
 #include "commands/PrintCommand.h"
 #include "document/Cp1252.h"
 #include "io/FileError.h"
 #include "platform/QtPrinter.h"
+#include "print/BookPages.h"
 #include "print/ComposedPage.h"
 
 namespace versino {
@@ -61,26 +61,32 @@ BookResult printBook(const std::vector<BookSong>& songs, const BookOptions& opti
         return true;
     };
 
-    if (titlePages && step())
-        drawTitlePage(nextPage(), options.title);
+    // Every page is composed on the surface it is drawn on, then replayed there.
+    const auto draw = [](PrintSurface& s, const ComposedPage& page) { drawPage(page, s); };
+    if (titlePages && step()) {
+        PrintSurface& s = nextPage();
+        draw(s, composeTitlePage(s, options.title));
+    }
     for (int p = 0; p < contentsLayout.pages && !result.cancelled && step(); ++p) {
         if (p == 0)
             result.outline.push_back({QString::fromUtf8(kContentsHeading), result.pages});
-        drawListPage(nextPage(), kContentsHeading, contents, contentsLayout, p);
+        PrintSurface& s = nextPage();
+        draw(s, composeListPage(s, kContentsHeading, contents, contentsLayout, p));
     }
     for (std::size_t i = 0; i < printed.size() && !result.cancelled && step(); ++i) {
         result.outline.push_back({printed[i]->listTitle(), result.pages});
         PrintSurface& s = nextPage();
-        const ComposedPage page = composePage(*printed[i]->doc, s);
-        drawPage(page, s);
-        drawPageNumber(s, page, result.pages);
+        ComposedPage page = composePage(*printed[i]->doc, s);
+        addPageNumber(page, s, result.pages);
+        draw(s, page);
         if (const std::optional<QString> error = pictureErrorText(*printed[i]->doc, page.report))
             result.pictureErrors.push_back(printed[i]->file + QStringLiteral(": ") + *error);
     }
     for (int p = 0; p < registerLayout.pages && !result.cancelled && step(); ++p) {
         if (p == 0)
             result.outline.push_back({QString::fromUtf8(kFirstLinesHeading), result.pages});
-        drawListPage(nextPage(), kFirstLinesHeading, register_, registerLayout, p);
+        PrintSurface& s = nextPage();
+        draw(s, composeListPage(s, kFirstLinesHeading, register_, registerLayout, p));
     }
     target.endDocument();
     return result;

@@ -1,8 +1,8 @@
-#include "commands/BookPages.h"
+#include "print/BookPages.h"
 
 #include "document/Cp1252.h"
 #include "document/SongDocument.h"
-#include "print/ComposedPage.h"
+#include "print/SelectFont.h"
 
 #include <QCollator>
 #include <QLocale>
@@ -30,11 +30,30 @@ const FontSetting kPerformerFont{"Arial", 2, 0x606060, 10};
 const FontSetting kNumberFont{"Arial", 0, 0, 10};
 const FontSetting kBookTitleFont{"Arial", 1, 0, 32};
 
-void useFont(PrintSurface& s, const FontSetting& f) {
-    s.setFontName(f.name);
-    s.setFontSize(f.size);
-    s.setFontStyle(f.style);
-    s.setFontColor(f.color);
+// Composes texts onto a page: each placed with its cell as measured in the font chosen last.
+class PageBuilder {
+public:
+    PageBuilder(PageMeasures& measures, ComposedPage& page) : m_(measures), page_(page) {}
+    void use(const FontSetting& font) {
+        selectFont(m_, font);
+        font_ = font;
+    }
+    void text(int x, int y, std::string text) {
+        const int width = m_.textWidth(text), height = m_.textHeight(text);
+        page_.texts.push_back({x, y, width, height, font_, std::move(text)});
+    }
+
+private:
+    PageMeasures& m_;
+    ComposedPage& page_;
+    FontSetting font_;
+};
+
+ComposedPage emptyPage(const PageMeasures& m) {
+    ComposedPage page;
+    page.width = m.pageWidth();
+    page.height = m.pageHeight();
+    return page;
 }
 
 bool meets(const PageBox& a, const PageBox& b) {
@@ -42,7 +61,7 @@ bool meets(const PageBox& a, const PageBox& b) {
 }
 
 // The longest start of `text` that is at most `width` wide.
-std::string cutToWidth(PrintSurface& s, std::string text, int width) {
+std::string cutToWidth(PageMeasures& s, std::string text, int width) {
     if (s.textWidth(text) <= width)
         return text;
     std::size_t low = 0, high = text.size();
@@ -80,11 +99,11 @@ void sortGerman(std::vector<ListEntry>& entries) {
     entries = std::move(sorted);
 }
 
-ListLayout layoutList(PrintSurface& s, std::size_t count) {
+ListLayout layoutList(PageMeasures& s, std::size_t count) {
     ListLayout l;
-    useFont(s, kHeadingFont);
+    selectFont(s, kHeadingFont);
     const int headingHeight = s.textHeight("Inhalt");
-    useFont(s, kEntryFont);
+    selectFont(s, kEntryFont);
     l.rowHeight = s.textHeight("ABCdefg") * 6 / 5;
     l.firstRowY = kMargin + headingHeight + l.rowHeight;
     l.rowsPerColumn = std::max(1, (s.pageHeight() - kMargin - l.firstRowY) / std::max(1, l.rowHeight));
@@ -94,49 +113,55 @@ ListLayout layoutList(PrintSurface& s, std::size_t count) {
     return l;
 }
 
+namespace {
+
 // One row: the text (and performer) from the left, dot leaders, the number at the right.
-void drawRow(PrintSurface& s, const ListEntry& e, int left, int right, int y) {
-    useFont(s, kNumberFont);
+void composeRow(PageMeasures& s, PageBuilder& b, const ListEntry& e, int left, int right, int y) {
+    selectFont(s, kNumberFont);
     const std::string number = std::to_string(e.page);
-    useFont(s, kEntryFont);
+    b.use(kEntryFont);
     const int numberWidth = s.textWidth(number);
     const int dotWidth = std::max(1, s.textWidth("."));
     const int textRoom = right - left - numberWidth - 4 * dotWidth;
     FontSetting font = kEntryFont;
     if (e.italic)
         font.style = 2;
-    useFont(s, font);
+    b.use(font);
     const std::string text = cutToWidth(s, e.text, textRoom);
-    s.drawText(left, y, text);
+    b.text(left, y, text);
     int x = left + s.textWidth(text);
     if (!e.second.empty()) {
         // On the title's baseline, near enough: the ascent is about four fifths of a cell.
         const int titleHeight = s.textHeight(text);
-        useFont(s, kPerformerFont);
+        b.use(kPerformerFont);
         const int lift = titleHeight - s.textHeight(e.second);
         const int gap = s.textWidth("  ");
         if (x + gap + s.textWidth("\x85") < left + textRoom) {
             const std::string second = cutToWidth(s, e.second, left + textRoom - x - gap);
-            s.drawText(x + gap, y + std::max(0, lift * 4 / 5), second);
+            b.text(x + gap, y + std::max(0, lift * 4 / 5), second);
             x += gap + s.textWidth(second);
         }
     }
-    useFont(s, kEntryFont);
+    b.use(kEntryFont);
     const int dotsStart = x + dotWidth;
     const int dotsEnd = right - numberWidth - dotWidth;
     if (dotsEnd > dotsStart) {
         std::string dots(std::size_t((dotsEnd - dotsStart) / dotWidth), '.');
         while (!dots.empty() && s.textWidth(dots) > dotsEnd - dotsStart)
             dots.pop_back();
-        s.drawText(dotsEnd - s.textWidth(dots), y, dots);
+        b.text(dotsEnd - s.textWidth(dots), y, dots);
     }
-    s.drawText(right - numberWidth, y, number);
+    b.text(right - numberWidth, y, number);
 }
 
-void drawListPage(PrintSurface& s, const char* heading, const std::vector<ListEntry>& entries, const ListLayout& l,
-                  int pageIndex) {
-    useFont(s, kHeadingFont);
-    s.drawText(kMargin, kMargin, cp1252::fromUnicode(QString::fromUtf8(heading)));
+} // namespace
+
+ComposedPage composeListPage(PageMeasures& s, const char* heading, const std::vector<ListEntry>& entries,
+                             const ListLayout& l, int pageIndex) {
+    ComposedPage page = emptyPage(s);
+    PageBuilder b(s, page);
+    b.use(kHeadingFont);
+    b.text(kMargin, kMargin, cp1252::fromUnicode(QString::fromUtf8(heading)));
     const int width = s.pageWidth() - 2 * kMargin;
     const int columnWidth = l.columns == 1 ? width : (width - kColumnGap) / 2;
     const std::size_t perPage = std::size_t(l.rowsPerColumn * l.columns);
@@ -145,28 +170,31 @@ void drawListPage(PrintSurface& s, const char* heading, const std::vector<ListEn
         const int column = int((i - first) / std::size_t(l.rowsPerColumn));
         const int row = int((i - first) % std::size_t(l.rowsPerColumn));
         const int left = kMargin + column * (columnWidth + kColumnGap);
-        drawRow(s, entries[i], left, left + columnWidth, l.firstRowY + row * l.rowHeight);
+        composeRow(s, b, entries[i], left, left + columnWidth, l.firstRowY + row * l.rowHeight);
     }
+    return page;
 }
 
-void drawTitlePage(PrintSurface& s, const QString& title) {
-    useFont(s, kBookTitleFont);
+ComposedPage composeTitlePage(PageMeasures& s, const QString& title) {
+    ComposedPage page = emptyPage(s);
+    PageBuilder b(s, page);
+    b.use(kBookTitleFont);
     const std::string text = cutToWidth(s, cp1252::fromUnicode(title), s.pageWidth() - 2 * kMargin);
-    s.drawText((s.pageWidth() - s.textWidth(text)) / 2, s.pageHeight() / 3, text);
+    b.text((s.pageWidth() - s.textWidth(text)) / 2, s.pageHeight() / 3, text);
+    return page;
 }
 
-// The page number in the bottom outer corner, else the top outer corner, where it covers nothing
-// the song draws; else nowhere. Outer: right on odd pages, left on even ones.
-void drawPageNumber(PrintSurface& s, const ComposedPage& page, int number) {
-    useFont(s, kNumberFont);
+void addPageNumber(ComposedPage& page, PageMeasures& s, int number) {
+    PageBuilder b(s, page);
+    b.use(kNumberFont);
     const std::string text = std::to_string(number);
     const int w = s.textWidth(text), h = s.textHeight(text);
     const int x = number % 2 == 1 ? s.pageWidth() - kNumberMargin - w : kNumberMargin;
     const std::vector<PageBox> taken = page.occupied();
     for (const int y : {s.pageHeight() - kNumberMargin - h, kNumberMargin}) {
         const PageBox clear{x - kNumberGap, y - kNumberGap, x + w + kNumberGap, y + h + kNumberGap};
-        if (std::none_of(taken.begin(), taken.end(), [&](const PageBox& b) { return meets(b, clear); })) {
-            s.drawText(x, y, text);
+        if (std::none_of(taken.begin(), taken.end(), [&](const PageBox& box) { return meets(box, clear); })) {
+            b.text(x, y, text);
             return;
         }
     }
