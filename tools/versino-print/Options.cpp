@@ -159,21 +159,35 @@ QString wrapped(const QString& text, int width, const QString& indent) {
 } // namespace
 
 QString helpText() {
-    QString text = QString::fromUtf8(kSynopsis) + QString::fromUtf8(kDescription) + QStringLiteral("\nOptionen:\n");
+    // Laid out as QCommandLineParser lays out its own help, which the manual page and the shell
+    // completion are made from: each entry's names, "<value>", two blanks or more, the description
+    // wrapped under its start.
+    std::vector<std::pair<QString, QString>> options;
     for (const QCommandLineOption& option : OptionTable().all()) {
         QStringList names;
         for (const QString& name : option.names())
             names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
-        QString head = QStringLiteral("  ") + names.join(QStringLiteral(", "));
+        QString head = names.join(QStringLiteral(", "));
         if (!option.valueName().isEmpty())
-            head += QLatin1Char(' ') + option.valueName();
-        text += head + QLatin1Char('\n') + wrapped(option.description(), 78, QStringLiteral("        "));
+            head += QStringLiteral(" <%1>").arg(option.valueName());
+        options.emplace_back(head, option.description());
     }
-    text += QStringLiteral("\nArgumente:\n  SONG...\n") +
-            wrapped(QStringLiteral("Die Songs: Layoutdateien, ChordPro-Dateien, Akkordtexte (.txt) oder "
-                                   "Songlisten (.vsl)."),
-                    78, QStringLiteral("        "));
-    return text;
+    const std::pair<QString, QString> songs{
+        QStringLiteral("SONG..."),
+        QStringLiteral("Die Songs: Layoutdateien, ChordPro-Dateien, Akkordtexte (.txt) oder Songlisten (.vsl).")};
+    qsizetype column = songs.first.size();
+    for (const auto& [head, text] : options)
+        column = std::max(column, head.size());
+    column += 4; // two blanks before the names, two after the longest
+    const auto entry = [&](const std::pair<QString, QString>& e) {
+        const QString lead = QStringLiteral("  ") + e.first.leftJustified(column - 2);
+        const QString body = wrapped(e.second, 79, QString(column, QLatin1Char(' ')));
+        return lead + body.mid(column);
+    };
+    QString text = QString::fromUtf8(kSynopsis) + QString::fromUtf8(kDescription) + QStringLiteral("\nOptionen:\n");
+    for (const auto& e : options)
+        text += entry(e);
+    return text + QStringLiteral("\nArgumente:\n") + entry(songs);
 }
 
 std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringList& arguments, Info& info) {
