@@ -86,10 +86,9 @@ TEST_F(BitmapFile, zeroSizeIsAPictureWithoutImage) {
 }
 
 TEST_F(BitmapFile, hugeClaimedSizeIsRefusedWithoutDecoding) {
-    const auto start = std::chrono::steady_clock::now();
+    // The memory such a header claims is never asked for (the hardening tests bound the memory).
     EXPECT_EQ(loadBitmap(write("huge.bmp", bmpBytes(2, 2, 100000, 100000))).status, Status::NotABitmap);
     EXPECT_EQ(loadBitmap(write("wide.bmp", bmpBytes(2, 2, 0x7FFFFFFF, 1 << 30))).status, Status::NotABitmap);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
 }
 
 TEST_F(BitmapFile, negativeWidthAndTruncatedDataNeverCrash) {
@@ -106,9 +105,7 @@ TEST_F(BitmapFile, negativeWidthAndTruncatedDataNeverCrash) {
 TEST_F(BitmapFile, fileAboveTheSizeBoundIsNotRead) {
     const std::string big = write("big.bmp", bmpBytes(2, 2));
     ASSERT_EQ(::truncate(big.c_str(), versino::kMaxBitmapFileBytes + 1), 0);
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(loadBitmap(big).status, Status::NotABitmap);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
 }
 
 TEST_F(BitmapFile, missingFileCannotBeOpened) {
