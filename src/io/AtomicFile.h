@@ -83,7 +83,8 @@ private:
     void openInPlace();
     void commitInPlace();
     void reserve(off_t oldSize, off_t newSize);
-    bool copyToCache();
+    bool copyToCache(const struct stat& held);
+    [[noreturn]] void failReplaced(const char* what);
 
     FileOps& ops_;
     QString target_;      // `path` with every symbolic link followed
