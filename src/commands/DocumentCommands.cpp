@@ -1,5 +1,6 @@
 #include "commands/DocumentCommands.h"
 
+#include "commands/RecoveryCopy.h"
 #include "formats/ChordPro.h"
 #include "formats/ChordSheet.h"
 #include "document/Cp1252.h"
@@ -165,6 +166,20 @@ void DocumentCommands::openPath(const QString& path) {
     run(hooks_.songReplaced);
     if (copyUnreadable)
         throw FileError(*copyUnreadable, " (" + copy->path.toStdString() + ")");
+}
+
+void DocumentCommands::restore(const RecoveryOffer& offer) {
+    try {
+        ReadLayoutFile(doc_, offer.copyPath);
+    } catch (const FileError& e) {
+        throw FileError(e, " (" + offer.copyPath.toStdString() + ")");
+    }
+    setFile(offer.songPath, offer.shownName.isEmpty() ? QString::fromLatin1(kUntitled) : offer.shownName);
+    stamp_ = offer.songPath.isEmpty() ? std::nullopt : stampOf(offer.songPath);
+    run(hooks_.focusTitel);
+    run(hooks_.updateFieldFonts);
+    doc_.Modified = true;
+    run(hooks_.songReplaced);
 }
 
 void DocumentCommands::openImported(const QString& path, const QString& report) {

@@ -71,6 +71,9 @@ public:
     // The name of the copy of `target` in the cache folder: the song's own name with a short mark
     // of its folder, so that songs of the same name in different folders keep apart. One per song.
     static QString cacheCopyName(const QString& target);
+    // Creates `folder` and its missing parents, private to the user; true when it exists and is the
+    // user's alone (nobody else may write into it), as the cache folder must be to be used.
+    static bool makePrivateFolder(const QString& folder);
     // The copy of the file at `path` left by an in-place write that did not finish, if there is one.
     static std::optional<BackupCopy> backupCopyOf(const QString& path);
 

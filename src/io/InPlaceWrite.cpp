@@ -84,6 +84,11 @@ QString AtomicFile::cacheCopyName(const QString& target) {
     return QFile::decodeName(fitName(base, reserved) + tail);
 }
 
+bool AtomicFile::makePrivateFolder(const QString& folder) {
+    const QByteArray name = native(QDir::cleanPath(folder));
+    return makeFolders(name) && isPrivateFolder(name);
+}
+
 std::optional<BackupCopy> AtomicFile::backupCopyOf(const QString& path) {
     QString target;
     try {
