@@ -427,7 +427,7 @@ void AtomicFile::commit() {
     committed_ = true;
     // A copy left by an earlier in-place write that did not finish is older than what the file
     // now holds.
-    ::unlink(backupCopyPath(target_).constData());
+    removeBackupCopy(target_);
 }
 
 void writeFileAtomically(const QString& path, std::string_view bytes, FileOps& ops) {

@@ -31,6 +31,10 @@ public:
 struct BackupCopy {
     QString path;
     QDateTime made;
+    // Whether the file itself holds the whole new content (the write got that far and was only
+    // stopped before it removed the copy): then the copy is the older version. Unknown for a copy
+    // that was made without a record of the new content.
+    std::optional<bool> fileIsWhole;
 };
 
 // Replaces a file's content so that, whatever fails, the file holds either its old content or the

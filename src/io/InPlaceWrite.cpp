@@ -5,7 +5,11 @@
 #include "io/FileError.h"
 #include "io/WriterSupport.h"
 
+#include "io/RegularFile.h"
+
+#include <QCryptographicHash>
 #include <QDir>
+#include <QList>
 #include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
@@ -84,6 +88,45 @@ QString AtomicFile::cacheCopyName(const QString& target) {
     return QFile::decodeName(fitName(base, reserved) + tail);
 }
 
+QByteArray writer::contentRecord(std::string_view bytes) {
+    return QByteArray::number(qulonglong(bytes.size())) + ' ' +
+           QCryptographicHash::hash(QByteArrayView(bytes.data(), qsizetype(bytes.size())), QCryptographicHash::Sha1)
+               .toHex() +
+           '\n';
+}
+
+void writer::removeBackupCopy(const QString& target) {
+    const QByteArray copy = backupCopyPath(target);
+    ::unlink(copy.constData());
+    ::unlink(contentRecordPath(copy).constData());
+}
+
+namespace {
+
+// Whether the file at `path` holds exactly the content that `record` describes.
+std::optional<bool> matchesRecord(const QString& path, const QByteArray& record) {
+    std::string recorded;
+    RegularFile in(QFile::decodeName(record));
+    if (in.error() != 0 || in.read(recorded, 256) != 0)
+        return std::nullopt;
+    const QList<QByteArray> parts = QByteArray::fromStdString(recorded).trimmed().split(' ');
+    bool ok = false;
+    const qulonglong size = parts.value(0).toULongLong(&ok);
+    if (parts.size() != 2 || !ok)
+        return std::nullopt;
+    RegularFile file(path);
+    if (file.error() != 0)
+        return false;
+    if (qulonglong(file.status().st_size) != size)
+        return false;
+    std::string content;
+    if (file.read(content, std::size_t(size) + 1) != 0)
+        return std::nullopt;
+    return contentRecord(content).trimmed() == QByteArray::fromStdString(recorded).trimmed();
+}
+
+} // namespace
+
 bool AtomicFile::makePrivateFolder(const QString& folder) {
     const QByteArray name = native(QDir::cleanPath(folder));
     return makeFolders(name) && isPrivateFolder(name);
@@ -101,7 +144,8 @@ std::optional<BackupCopy> AtomicFile::backupCopyOf(const QString& path) {
     if (!isPrivateFolder(native(cacheFolder())) || ::lstat(copy.constData(), &st) != 0 ||
         !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
         return std::nullopt;
-    return BackupCopy{QFile::decodeName(copy), QFileInfo(QFile::decodeName(copy)).lastModified()};
+    return BackupCopy{QFile::decodeName(copy), QFileInfo(QFile::decodeName(copy)).lastModified(),
+                      matchesRecord(target, contentRecordPath(copy))};
 }
 
 namespace {
@@ -176,10 +220,19 @@ void AtomicFile::commitInPlace() {
         reserve(oldSize, newSize);
     } catch (const FileError&) {
         if (!hadCopy)
-            ::unlink(copy.constData());
+            removeBackupCopy(target_);
         discard();
         committed_ = true;
         throw;
+    }
+
+    // What the file will hold, recorded beside the copy: a write stopped after the last byte
+    // leaves a whole file, and the copy is then the older version. Without the record the file
+    // is only ever said to be possibly torn.
+    try {
+        writeFileAtomically(QFile::decodeName(contentRecordPath(copy)), contentRecord(buffer_).toStdString());
+    } catch (const FileError&) {
+        ::unlink(contentRecordPath(copy).constData());
     }
 
     // From here on the file is changed; any failure leaves the copy for the user.
@@ -214,7 +267,7 @@ void AtomicFile::commitInPlace() {
                         " (" + target_.toStdString() +
                             " was replaced by another file while it was written, so the song is not in it; " +
                             kept + ")");
-    ::unlink(copy.constData());
+    removeBackupCopy(target_);
 }
 
 // Makes room for `newSize` bytes before anything of the file is overwritten. Where the file system
