@@ -8,7 +8,9 @@
 #include "formats/ChordProNames.h"
 #include "formats/ChordProText.h"
 #include "io/RegularFile.h"
+#include "music/SongNotation.h"
 
+#include <QStringList>
 #include <algorithm>
 #include <optional>
 #include <unordered_map>
@@ -101,10 +103,30 @@ private:
         }
         const std::string_view t = ascii::trimSpaces(line);
         if (t.size() >= 2 && t.front() == '{' && t.back() == '}') {
-            directive(t);
+            // "{chorus}{chorus}": each directive of the line is carried out.
+            for (std::string_view one : directivesOf(t))
+                directive(one);
             return;
         }
         lyric(convertLine(line, changes_, germanNames_, true));
+    }
+
+    // The directives of a line that starts with "{" and ends with "}": several when it is a row
+    // of them ("{chorus} {chorus}"), else the whole line as one.
+    static std::vector<std::string_view> directivesOf(std::string_view t) {
+        std::vector<std::string_view> out;
+        std::size_t pos = 0;
+        while (pos < t.size()) {
+            const std::size_t close = t.find('}', pos);
+            if (t[pos] != '{' || close == std::string_view::npos ||
+                t.substr(pos + 1, close - pos - 1).find('{') != std::string_view::npos)
+                return {t};
+            out.push_back(t.substr(pos, close - pos + 1));
+            pos = close + 1;
+            while (pos < t.size() && ascii::isSpaceOrTab(t[pos]))
+                ++pos;
+        }
+        return out;
     }
 
     // Text of a directive, as it goes into a field: markup removed, "<" kept as text.
@@ -181,6 +203,8 @@ private:
             {kSecondChorus, &Importer::onSecondChorus},
             {kUnplaced, &Importer::onUnplaced},
             {"sov", &Importer::onSection},
+            {"meta", &Importer::onMeta},
+            {kSecondChorusBefore, &Importer::onSecondChorus},
         };
         if (const auto h = kHandlers.find(name); h != kHandlers.end())
             return h->second;
@@ -264,6 +288,20 @@ private:
         seenLyric_ = true;
         if (!c.text.empty())
             drop(QStringLiteral("Abschnittsbezeichnungen"));
+    }
+    // "{meta: title Name}": the metadata every program reads, as the directive of its name.
+    void onMeta(const Call& c) {
+        std::size_t i = 0;
+        while (i < c.value.size() && !ascii::isSpaceOrTab(c.value[i]))
+            ++i;
+        Call inner;
+        inner.name = ascii::lower(c.value.substr(0, i));
+        inner.value = ascii::trimSpaces(c.value.substr(i));
+        inner.text = std::string(ascii::trimSpaces(plain(inner.value)));
+        if (inner.name == "title" || inner.name == "subtitle" || inner.name == "artist" || inner.name == "capo")
+            (this->*handlerOf(inner.name))(inner);
+        else
+            drop(QStringLiteral("Angabe {meta: %1}").arg(latin(inner.name)));
     }
     void onMetaData(const Call& c) { drop(QStringLiteral("Angabe {%1}").arg(latin(c.name))); }
     void onUnknown(const Call& c) { drop(QStringLiteral("Anweisung {%1}").arg(latin(c.name))); }
@@ -399,6 +437,11 @@ private:
                 nameThirdChorus(body);
                 lastChorus_ = LastChorus::Lines;
                 lastChorusLines_ = body;
+            } else {
+                // The bridge field holds a second chorus: the bridge stays in the lyrics under a
+                // label, and the report says so.
+                lines::add(text(FieldId::Text), envLabel_.empty() ? std::string("Bridge:") : envLabel_ + ':');
+                ++bridgesAsText_;
             }
             for (const std::string& l : lines::split(body))
                 lines::add(text(FieldId::Text), l);
@@ -410,13 +453,17 @@ private:
             lines::add(text(FieldId::Text), notation::directiveLine(call));
     }
 
+    // Remembers the first few choruses that stand in the lyrics by their label or first line;
+    // report() names them in one sentence, so that many of them cost no more than one each.
     void nameThirdChorus(const std::string& body) {
+        if (++chorusesAsText_ > 3)
+            return;
         QString name = latin(envLabel_);
         if (name.isEmpty())
             name = latin(notation::lyricText(std::string_view(body).substr(0, body.find_first_of("\r\n")))).trimmed();
         if (name.size() > 40)
             name = name.left(39) + QChar(0x2026);
-        note(QStringLiteral("Ein weiterer Refrain steht als Strophe im Text: \u201E%1\u201C").arg(name));
+        chorusNames_ << QStringLiteral("\u201E%1\u201C").arg(name);
     }
 
     // "{chorus}" repeats the chorus defined most recently before it.
@@ -446,6 +493,20 @@ private:
     }
 
     void report() {
+        if (chorusesAsText_ == 1)
+            note(QStringLiteral("Ein weiterer Refrain steht als Strophe im Text: %1").arg(chorusNames_.front()));
+        else if (chorusesAsText_ > 1)
+            note(QStringLiteral("%1 weitere Refrains stehen als Strophe im Text: %2%3")
+                     .arg(chorusesAsText_)
+                     .arg(chorusNames_.join(QStringLiteral(", ")))
+                     .arg(chorusesAsText_ > chorusNames_.size() ? QStringLiteral(" \u2026") : QString()));
+        if (bridgesAsText_ == 1)
+            note(QStringLiteral("Eine Bridge steht mit der Zeile \u201EBridge:\u201C als Strophe im Text "
+                                "(das Bridge-Feld hat schon den zweiten Refrain)"));
+        else if (bridgesAsText_ > 1)
+            note(QStringLiteral("%1 Bridges stehen mit der Zeile \u201EBridge:\u201C als Strophen im Text "
+                                "(das Bridge-Feld hat schon den zweiten Refrain)")
+                     .arg(bridgesAsText_));
         if (changes_.lessThan > 0)
             note(QStringLiteral("%1 \u00D7 \u201E<\u201C im Text als \u201E\u2039\u201C \u00FCbernommen "
                                 "(\u201E<\u201C beginnt in Versino einen Akkord)")
@@ -464,7 +525,21 @@ private:
         std::string& lyrics = text(FieldId::Text);
         while (lines::dropEmptyLastLine(lyrics)) {
         }
+        decideNotation();
         report();
+    }
+
+    // Chords from elsewhere are international unless the file shows German; the song keeps which
+    // one was taken, and the report tells it where it was a guess that changes a chord.
+    void decideNotation() {
+        if (germanNames_.active())
+            return; // Versino's own export of a German song
+        const std::vector<std::string_view> texts = {text(FieldId::Text), text(FieldId::Refrain),
+                                                     text(FieldId::Bridge)};
+        const transpose::Notation notation = transpose::importedNotation(texts);
+        transpose::markImportedNotation(content_.options, notation, texts);
+        if (transpose::notationMatters(texts))
+            note(assumedNotationNote(notation));
     }
 
     LayoutContent content_;
@@ -479,6 +554,9 @@ private:
     Env resumeEnv_ = Env::None;
     std::string envLabel_;
     LastChorus lastChorus_ = LastChorus::None;
+    int chorusesAsText_ = 0;
+    QStringList chorusNames_;
+    int bridgesAsText_ = 0;
     std::string lastChorusLines_;
     TextChanges changes_;
     GermanNames germanNames_;

@@ -1,10 +1,12 @@
 #include "formats/ChordPro.h"
 
+#include "document/AsciiText.h"
 #include "document/Cp1252.h"
 #include "document/Notation.h"
 #include "formats/ChordProNames.h"
 #include "formats/ChordProText.h"
 #include "io/AtomicFile.h"
+#include "music/SongNotation.h"
 #include "music/Transpose.h"
 
 // Writing ChordPro: the fields as directives, the lyrics with their chorus and bridge environments.
@@ -78,7 +80,9 @@ std::string format(const SongDocument& doc) {
     };
     putText("title", doc.TitelEdit().text());
     putText("subtitle", doc.InterpretEdit().text());
-    putText("capo", doc.KapoEdit().text());
+    // A blank capo is no capo: "{capo:  }" would be one to other programs.
+    if (!ascii::trimSpaces(doc.KapoEdit().text()).empty())
+        putText("capo", doc.KapoEdit().text());
     putText("comment", doc.VorspielEdit().text());
     const auto font = [&out](std::string_view kind, const FontSetting& f) {
         writeDirective(out, std::string(kind) + "font", f.name);
@@ -93,7 +97,7 @@ std::string format(const SongDocument& doc) {
     const std::string chorus = doc.RefrainEdit().text();
     const std::string bridge = doc.BridgeEdit().text();
     const std::string lyrics = doc.TextEdit().text();
-    ChordNames names(transpose::guessNotation({lyrics, chorus, bridge}) == transpose::Notation::German);
+    ChordNames names(transpose::songNotation(doc) == transpose::Notation::German);
     std::string body;
     bool chorusWritten = false, bridgeWritten = false;
     // "{chorus}" repeats the chorus written last, so another chorus in between is written again.
