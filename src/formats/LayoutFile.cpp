@@ -67,6 +67,8 @@ void apply(SongDocument& doc, LayoutContent&& content) {
 constexpr std::string_view kPagesKey = "Seiten: ";
 constexpr std::string_view kDiagramsKey = "Griffbilder: ";
 constexpr std::string_view kFingeringKey = "Griff: ";
+constexpr std::string_view kNotationKey = "Notation: ";
+constexpr std::string_view kInternational = "international";
 
 bool knownInstrument(std::string_view name) {
     return name == "gitarre" || name == "ukulele" || name == "klavier";
@@ -83,6 +85,8 @@ std::string formatOptions(const SongOptions& options) {
         out.append(kDiagramsKey).append(options.diagrams).append(kCrLf);
     for (const std::string& fingering : options.fingerings)
         out.append(kFingeringKey).append(fingering).append(kCrLf);
+    if (options.international)
+        out.append(kNotationKey).append(kInternational).append(kCrLf);
     return out;
 }
 
@@ -108,6 +112,8 @@ std::string readOptions(TextReader& in, SongOptions& options) {
         } else if (auto fingering = value(kFingeringKey)) {
             if (!fingering->empty())
                 options.fingerings.emplace_back(*fingering);
+        } else if (auto notation = value(kNotationKey)) {
+            options.international = *notation == kInternational;
         }
     }
     return std::string();

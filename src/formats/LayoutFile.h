@@ -33,6 +33,7 @@ struct LayoutContent {
 //   Seiten: 2
 //   Griffbilder: gitarre
 //   Griff: Am base-fret 1 frets x 0 2 2 1 0
+//   Notation: international
 // A reader that does not know the section reads past its lines like any line that is no tag. The
 // section ends at an empty line, a tag or the end of the data; unknown keys and values are skipped.
 inline constexpr std::string_view kOptionsTag = "[Optionen]";

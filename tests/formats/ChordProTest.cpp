@@ -317,9 +317,14 @@ TEST(ChordProImport, chorusRecallsTheLatestAndAThirdIsNamed) {
     doc.TextEdit().setText(">>Refrain\r\n>>Refrain2\r\n>>Refrain\r\n>>Refrain\r\n>>Refrain2\r\n>>Refrain2\r\n");
     const std::string cho = chordpro::format(doc);
     const std::string one = "{start_of_chorus}\neins\n{end_of_chorus}\n";
-    const std::string two = "{x_versino_refrain2}\n{start_of_chorus}\nzwei\n{end_of_chorus}\n";
+    const std::string two = "{x_versino_second_chorus}\n{start_of_chorus}\nzwei\n{end_of_chorus}\n";
     EXPECT_EQ(cho.substr(cho.find("\n\n") + 2), one + two + one + "{chorus}\n" + two + "{chorus}\n");
     EXPECT_EQ(field(imported(cho), FieldId::Text), doc.TextEdit().text());
+    // Exports written before, with the second chorus named with a digit, read the same.
+    std::string before = cho;
+    for (std::size_t at; (at = before.find("x_versino_second_chorus")) != std::string::npos;)
+        before.replace(at, 23, "x_versino_refrain2");
+    EXPECT_EQ(field(imported(before), FieldId::Text), doc.TextEdit().text());
 }
 
 TEST(ChordProImport, fontsApplyOnlyBeforeTheFirstLyricLine) {
