@@ -143,8 +143,9 @@ std::vector<RecoveryOffer> RecoveryStore::claimLeftCopies() {
         if (fd < 0)
             continue; // its editor runs, or another one is asking about it
         const QFileInfo copy(pathOf(id, kCopyExtension));
-        QFile names(pathOf(id, kNameExtension));
-        if (!copy.isFile() || !names.open(QIODevice::ReadOnly)) {
+        RegularFile names(pathOf(id, kNameExtension));
+        std::string namesText;
+        if (!copy.isFile() || names.error() != 0 || names.read(namesText, 64 * 1024) != 0) {
             struct stat st {};
             // An editor that ended before it wrote a copy leaves only its lock.
             if (!copy.exists() && ::fstat(fd, &st) == 0 && ::time(nullptr) - st.st_mtime > kBareLockStaleSeconds)
@@ -152,7 +153,7 @@ std::vector<RecoveryOffer> RecoveryStore::claimLeftCopies() {
             ::close(fd);
             continue;
         }
-        const QStringList lines = QString::fromUtf8(names.read(64 * 1024)).split(QLatin1Char('\n'));
+        const QStringList lines = QString::fromStdString(namesText).split(QLatin1Char('\n'));
         claims_[id] = fd;
         RecoveryOffer offer;
         offer.id = id;

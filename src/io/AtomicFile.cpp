@@ -188,7 +188,7 @@ bool writeFully(FileOps& ops, int fd, const char* p, std::size_t left, off_t off
 }
 
 void syncFolder(const QByteArray& folder) {
-    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
