@@ -78,8 +78,8 @@ bool isChordSuffix(std::string_view suffix) {
     std::size_t run = 0;
     while (run < suffix.size() && std::isalpha(static_cast<unsigned char>(suffix[run])))
         ++run;
-    static constexpr std::array<std::string_view, 13> kWords = {
-        "maj", "Maj", "min", "sus", "dim", "aug", "add", "moll", "dur", "m", "M", "o", "j"};
+    static constexpr std::array<std::string_view, 14> kWords = {
+        "maj", "Maj", "min", "sus", "dim", "aug", "add", "moll", "dur", "m", "M", "o", "j", "mi"};
     // Which prefixes of the letters the words can spell, so that "mmaj" and "madd" are found too.
     std::vector<std::size_t> reachable(run + 1, 0);
     reachable[0] = 1;
