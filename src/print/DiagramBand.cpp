@@ -146,16 +146,26 @@ int placeDiagramBand(PrintSurface& s, ComposedPage& page, const FontSetting& cho
                      const std::vector<music::SongChord>& chords, const DiagramBandPlace& place) {
     selectFont(s, chordFont);
     const int nameHeight = s.textHeight("ABCdefg");
-    // The base fret's number stands left of the figure, in the room every diagram keeps for it.
-    const int numberRoom = instrument == Instrument::Piano ? 0 : s.textWidth("15") + kFretNumberGap;
+    // The base fret's number stands left of the figure beside its first row, in the room every
+    // diagram keeps for the widest number; a large chord font makes the row as tall as it needs.
+    int numberRoom = 0;
+    if (instrument != Instrument::Piano) {
+        for (int fret = 2; fret <= music::kHighestFret; ++fret)
+            numberRoom = std::max(numberRoom, s.textWidth(std::to_string(fret)));
+        numberRoom += kFretNumberGap;
+    }
     const PageBox figure = diagramFigureSize(instrument);
     const int figureWidth = figure.right - figure.left;
     const int figureHeight = figure.bottom - figure.top;
-    const int rowHeight = nameHeight + kNameGap + figureHeight;
+    const int numberDown = kMarkerRow + std::max(0, (kFretGap - nameHeight) / 2);
+    const int rowHeight = nameHeight + kNameGap + std::max(figureHeight, numberDown + nameHeight);
     Figure draw(page);
 
+    // Below every cell drawn so far: a tall header text can reach lower than the lyrics.
     int x = place.left;
     int rowTop = place.top;
+    for (const PlacedText& t : page.texts)
+        rowTop = std::max(rowTop, advance(t.y, t.height));
     int bottom = INT_MIN;
     bool full = false;
     for (const music::SongChord& chord : chords) {
@@ -193,8 +203,7 @@ int placeDiagramBand(PrintSurface& s, ComposedPage& page, const FontSetting& cho
             const int base = music::baseFret(*chord.fingering, rowsOf(instrument));
             if (base > 1) {
                 const std::string number = std::to_string(base);
-                const int numberY = figureTop + kMarkerRow + kFretGap / 2 - nameHeight / 2;
-                s.drawText(figureLeft - kFretNumberGap - s.textWidth(number), numberY, number);
+                s.drawText(figureLeft - kFretNumberGap - s.textWidth(number), figureTop + numberDown, number);
             }
         }
         bottom = std::max(bottom, rowTop + rowHeight);
