@@ -13,12 +13,12 @@ namespace versino::cli {
 
 const char* const kSynopsis =
     "Usage: versino-print [-o BOOK.pdf|PAGE.png] [--paper a4|letter] [--dpi N|--size N] [--fit]\n"
-    "                     [--transpose N [--notation de|en]] SONG...\n"
-    "       versino-print -o SONG.cho|SONG.vsn [--transpose N [--notation de|en]] SONG\n"
+    "                     [--transpose N [--notation de|en]] [--diagrams INSTRUMENT] SONG...\n"
+    "       versino-print -o SONG.cho|SONG.vsn [--transpose N [--notation de|en]]\n"
+    "                     [--diagrams INSTRUMENT] SONG\n"
     "       versino-print -o BOOK.pdf --book [--title TEXT] [--index] [--lyrics-only] [--fit]\n"
-    "                     SONG...|LIST.vsl...\n"
-    "       versino-print --check [--paper a4|letter] [--fit] SONG...\n"
-    "       Every form also takes --diagrams gitarre|ukulele|klavier|aus.\n"
+    "                     [--diagrams INSTRUMENT] SONG...|LIST.vsl...\n"
+    "       versino-print --check [--paper a4|letter] [--fit] [--diagrams INSTRUMENT] SONG...\n"
     "\n";
 
 namespace {
