@@ -81,6 +81,9 @@ void writeDiagrams(std::string& out, const SongDocument& doc, bool german) {
             writeDirective(out, "define", music::formatDefinition(name, *c.fingering));
             names.push_back(std::move(name));
         }
+    } else if (!options.fingerings.empty()) {
+        // Its own fingerings without diagrams: they would otherwise turn them on when read back.
+        writeDirective(out, "diagrams", "off");
     }
     for (const std::string& own : options.fingerings) {
         const std::optional<music::Definition> d = music::parseDefinition(own);
