@@ -4,7 +4,7 @@
 #   make test SANITIZE=1   builds in build-asan with AddressSanitizer and UBSan and runs the suite there
 #   make bench             builds optimised and runs the benchmarks (by hand, never part of the tests)
 #   make fuzz              builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS
-#   make package           builds optimised in build-package and makes versino_VERSION_ARCH.deb there
+#   make package           builds in build-package (stripped, no tests) and makes versino_VERSION_ARCH.deb there
 
 SANITIZE ?= 0
 FUZZ_SECONDS ?= 60
@@ -62,7 +62,7 @@ fuzz: deps
 # dependencies with dpkg-shlibdeps.
 package: DEPS_FOR = --package
 package: deps
-	@cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DVERSINO_TESTS=OFF >/dev/null
+	@cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVERSINO_TESTS=OFF >/dev/null
 	@cmake --build build-package -j $(JOBS)
 	@cd build-package && cpack -G DEB
 

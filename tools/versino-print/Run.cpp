@@ -115,6 +115,8 @@ bool Run::load(const QString& path, SongDocument& doc) {
     }
     if (o_.lyricsOnly)
         removeChords(doc);
+    if (o_.diagrams)
+        overrideDiagrams(doc, *o_.diagrams);
     if (o_.transpose != 0) {
         transpose::Options how = transposePreset(doc);
         how.semitones = o_.transpose;
@@ -282,6 +284,7 @@ int Run::book() {
     options.firstLines = o_.index;
     options.lyricsOnly = o_.lyricsOnly;
     options.fit = o_.fit;
+    options.diagrams = o_.diagrams;
     for (BookSong& song : source.songs) {
         if (o_.transpose != 0) {
             transpose::Options how = transposePreset(*song.doc);
