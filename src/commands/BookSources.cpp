@@ -1,5 +1,6 @@
 #include "commands/BookSources.h"
 
+#include "commands/FileQuestions.h"
 #include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
 #include "commands/SongOpener.h"
@@ -48,20 +49,26 @@ QString BookSong::performer() const {
 }
 
 void addSongFile(BookSource& source, const QString& path, int line, const QString& listFile) {
+    const QString where =
+        line > 0 && !listFile.isEmpty() ? QStringLiteral("%1:%2: ").arg(listFile).arg(line) : QString();
+    // A NUL byte ends a name for the system: the line would name another file than it shows.
+    if (path.contains(QChar(0))) {
+        source.problems.push_back(where + QString(path).replace(QChar(0), QStringLiteral("\\0")) +
+                                  QStringLiteral(": Die Zeile enth\u00E4lt ein NUL-Byte, das in keinem Dateinamen stehen kann."));
+        return;
+    }
     try {
         OpenedFile opened = openSongFile(path);
         // The song may be torn by a save in place that did not finish; its whole version waits in
         // the editor's cache, and the editor offers it at the next Open.
-        if (opened.backup)
-            source.notes.push_back(path + QStringLiteral(": ") + QString::fromUtf8(kUnfinishedSaveNote).arg(opened.backup->path));
+        if (const QString note = backupCopyNote(path); !note.isEmpty())
+            source.notes.push_back(note);
         for (OpenedSong& song : opened.songs) {
             if (!song.report.empty())
                 source.notes.push_back(path + QStringLiteral(": ") + song.report.line());
             source.songs.push_back(BookSong{path, line, std::move(song.doc), {}, false});
         }
     } catch (const FileError& e) {
-        const QString where =
-            line > 0 && !listFile.isEmpty() ? QStringLiteral("%1:%2: ").arg(listFile).arg(line) : QString();
         source.problems.push_back(where + path + QStringLiteral(": ") + QString::fromStdString(e.what()));
     }
 }
@@ -112,9 +119,19 @@ void removeChords(SongDocument& doc) {
 
 std::vector<QString> findingLines(const QString& file, const std::vector<PageFinding>& findings) {
     std::vector<QString> out;
-    for (const PageFinding& f : findings)
+    for (const PageFinding& f : findings) {
+        // A picture that is missing or no BMP is reported by the print that leaves it out, once.
+        if (f.kind == PageFindingKind::PictureUnreadable)
+            continue;
         out.push_back(QStringLiteral("%1:%2: %3").arg(file).arg(f.line).arg(f.text));
+    }
     return out;
+}
+
+void overrideDiagrams(SongDocument& doc, const std::string& instrument) {
+    SongOptions options = doc.options();
+    options.diagrams = instrument;
+    doc.setOptions(std::move(options));
 }
 
 std::vector<QString> prepareBookSong(BookSong& song, const BookOptions& options, PrintSurface& metrics) {
@@ -125,6 +142,8 @@ std::vector<QString> prepareBookSong(BookSong& song, const BookOptions& options,
     }
     if (options.lyricsOnly)
         removeChords(*song.doc);
+    if (options.diagrams)
+        overrideDiagrams(*song.doc, *options.diagrams);
     if (options.fit) {
         song.fitted = true;
         const FitOutcome fit = fitToOnePage(*song.doc, metrics);

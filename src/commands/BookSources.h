@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,13 @@ struct BookOptions {
     bool firstLines = false;  // "Liedanfänge" after the songs
     bool lyricsOnly = false;  // chord rows left out
     bool fit = false;         // each song fitted to its page as "Auf eine Seite einpassen" does
+    // The chord diagrams of every song: "gitarre", "ukulele", "klavier", or "" for none; unset,
+    // each song shows its own choice.
+    std::optional<std::string> diagrams;
 };
+
+// Gives the song the diagrams of `instrument` ("" for none) for this print, whatever it chose.
+void overrideDiagrams(SongDocument& doc, const std::string& instrument);
 
 // One song of the book.
 struct BookSong {
@@ -64,7 +71,8 @@ void removeChords(SongDocument& doc);
 // fitting cannot make it fit or the song has no lyrics (it is then left out of the book).
 std::vector<QString> prepareBookSong(BookSong& song, const BookOptions& options, PrintSurface& metrics);
 
-// The page check's findings as `versino-print --check` lists them: "FILE:LINE: text".
+// The page check's findings as `versino-print --check` lists them: "FILE:LINE: text", for a print
+// that follows. A picture that cannot be shown is left to the print, which reports it once.
 std::vector<QString> findingLines(const QString& file, const std::vector<PageFinding>& findings);
 
 // The first line of the song's lyrics and of its chorus, without chords and directives.

@@ -1,5 +1,6 @@
 #include "commands/DocumentCommands.h"
 
+#include "commands/RecoveryCopy.h"
 #include "formats/ChordPro.h"
 #include "formats/ChordSheet.h"
 #include "document/Cp1252.h"
@@ -121,58 +122,61 @@ void DocumentCommands::openAsked(const QString& path) {
 }
 
 void DocumentCommands::openPath(const QString& path) {
-    // The whole file is read into staging documents first: a failure leaves everything as it was,
-    // the name and caption included. A layout file keeps the style sets of the fonts in use.
-    const SongFormat format = songFormatOf(path);
-    if (format != SongFormat::Layout) {
-        OpenedFile opened = openSongFile(path, format, fontsOf(doc_));
+    // A save in place that did not finish may have left the file torn, so badly that it does not
+    // read at all; its copy is offered then too. Where the copy may be the only whole version it
+    // stays, whatever the answer, until the file is saved again (the writer removes it then).
+    const std::optional<BackupCopy> copy = AtomicFile::backupCopyOf(path);
+    const bool useCopy = copy && dialogs_.askYesNo(restoreQuestion(QFileInfo(path).fileName(), *copy));
+    if (copy && !useCopy && copy->fileIsWhole.value_or(false))
+        QFile::remove(copy->path); // the file is whole and newer: the copy is only the older version
+    const QString source = useCopy ? copy->path : path;
+    // The copy keeps the file's extension, so it is read as the file would be; the song belongs
+    // to the file all the same.
+    if (const SongFormat format = songFormatOf(path); format != SongFormat::Layout) {
+        OpenedFile opened = openSongFile(source, format, fontsOf(doc_));
         openImported(path, opened);
         return;
     }
-    // A save in place that did not finish may have left the file torn, so badly that it does not
-    // read at all; its copy is offered then too.
-    const std::optional<BackupCopy> copy = AtomicFile::backupCopyOf(path);
-    std::optional<FileError> unreadable;
+    // The file is read whole into a staging document first: a failure leaves everything as it was,
+    // the name and caption included. A size or colour that is no number costs only that value:
+    // the song opens with the default there, and the message names the line.
+    std::vector<QString> numberNotes;
     try {
-        doc_.copySongFrom(*openSongFile(path, format, fontsOf(doc_)).songs.front().doc);
+        ReadLayoutFile(doc_, source, &numberNotes);
     } catch (const FileError& e) {
-        if (!copy)
-            throw;
-        unreadable = e;
+        if (useCopy)
+            throw FileError(e, " (" + copy->path.toStdString() + ")");
+        throw;
     }
-    bool restored = false;
-    std::optional<FileError> copyUnreadable;
-    if (copy) {
-        const QString question =
-            QString::fromUtf8(kRestoreQuestion).arg(QFileInfo(path).fileName(), backupDate(copy->made));
-        if (dialogs_.askYesNo(question)) {
-            try {
-                doc_.copySongFrom(*openSongFile(copy->path, SongFormat::Layout, fontsOf(doc_)).songs.front().doc);
-                restored = true;
-            } catch (const FileError& e) {
-                copyUnreadable = e;
-            }
-        }
-        // A copy that cannot be read stays where it is, for the user to look at.
-        if (!copyUnreadable)
-            QFile::remove(copy->path);
-    }
-    if (unreadable && !restored)
-        throw copyUnreadable ? *copyUnreadable : *unreadable;
     setFile(QFileInfo(path).absoluteFilePath(), path);
     stamp_ = stampOf(filePath_);
     run(hooks_.focusTitel);
     run(hooks_.updateFieldFonts);
-    doc_.Modified = restored;
+    doc_.Modified = useCopy;
     run(hooks_.songReplaced);
-    if (copyUnreadable)
-        throw FileError(*copyUnreadable, " (" + copy->path.toStdString() + ")");
+    if (!numberNotes.empty())
+        dialogs_.message(QStringList(numberNotes.begin(), numberNotes.end()).join(QLatin1Char('\n')));
+}
+
+void DocumentCommands::restore(const RecoveryOffer& offer) {
+    try {
+        ReadLayoutFile(doc_, offer.copyPath);
+    } catch (const FileError& e) {
+        throw FileError(e, " (" + offer.copyPath.toStdString() + ")");
+    }
+    setFile(offer.songPath, offer.shownName.isEmpty() ? QString::fromLatin1(kUntitled) : offer.shownName);
+    stamp_ = offer.songPath.isEmpty() ? std::nullopt : stampOf(offer.songPath);
+    run(hooks_.focusTitel);
+    run(hooks_.updateFieldFonts);
+    doc_.Modified = true;
+    run(hooks_.songReplaced);
 }
 
 void DocumentCommands::openImported(const QString& path, OpenedFile& opened) {
     // The editor holds one song: the first of the file; the others are named in the report.
     OpenedSong& song = opened.songs.front();
     doc_.copySongFrom(*song.doc);
+    doc_.folder = QFileInfo(path).absolutePath();
     QString report = song.report.message;
     if (opened.songs.size() > 1) {
         const QString others = QString::fromUtf8(kOtherSongsOfFile).arg(opened.songs.size());

@@ -41,10 +41,6 @@ struct ImportReport {
     QString line() const;
 };
 
-// The note beside a layout file whose save in place did not finish; %1 is the copy kept aside.
-inline const char* const kUnfinishedSaveNote =
-    "Ein Speichern dieses Songs wurde nicht beendet; der Song, wie er davor war, liegt als %1 bereit";
-
 struct OpenedSong {
     std::unique_ptr<SongDocument> doc; // in memory; DocumentName is the file's path as given
     ImportReport report;

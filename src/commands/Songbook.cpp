@@ -1,5 +1,6 @@
 #include "commands/Songbook.h"
 
+#include "document/ShownText.h"
 #include "commands/PrintCommand.h"
 #include "document/Cp1252.h"
 #include "io/FileError.h"
@@ -65,7 +66,7 @@ BookResult printBook(const std::vector<BookSong>& songs, const BookOptions& opti
     const auto draw = [](PrintSurface& s, const ComposedPage& page) { drawPage(page, s); };
     if (titlePages && step()) {
         PrintSurface& s = nextPage();
-        draw(s, composeTitlePage(s, options.title));
+        draw(s, composeTitlePage(s, shownTitle(options.title)));
     }
     for (int p = 0; p < contentsLayout.pages && !result.cancelled && step(); ++p) {
         if (p == 0)
@@ -81,6 +82,10 @@ BookResult printBook(const std::vector<BookSong>& songs, const BookOptions& opti
         draw(s, page);
         if (const std::optional<QString> error = pictureErrorText(*printed[i]->doc, page.report))
             result.pictureErrors.push_back(printed[i]->file + QStringLiteral(": ") + *error);
+        else if (page.report.picture == PageReport::Picture::NotABitmap)
+            result.pictureErrors.push_back(
+                printed[i]->file + QStringLiteral(": \"%1\" is no valid BMP picture; the page is printed without it")
+                                       .arg(cp1252::toUnicode(printed[i]->doc->GraphikEdit().text())));
     }
     for (int p = 0; p < registerLayout.pages && !result.cancelled && step(); ++p) {
         if (p == 0)

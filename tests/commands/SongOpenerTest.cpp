@@ -6,6 +6,8 @@
 #include "support/TempDir.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace versino;
@@ -114,6 +116,24 @@ TEST(SongOpener, editorSongFindsItsPictureBesideItsFile) {
     commands.NeuClick();
     doc.GraphikEdit().setText("b.bmp");
     EXPECT_EQ(picturePath(doc), "b.bmp");
+}
+
+// The system reads a name only up to a NUL byte: a line "da.vsn<NUL>x.vsn" must not open da.vsn.
+TEST(SongOpener, lineWithANulByteIsNamedAndLeftOut) {
+    QTemporaryDir dir;
+    QFile song(dir.filePath("da.vsn"));
+    ASSERT_TRUE(song.open(QIODevice::WriteOnly));
+    song.write("[Titel]\r\nDa\r\n[Text]\r\nla\r\n");
+    song.close();
+    QFile list(dir.filePath("buch.vsl"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(QByteArray("da.vsn\0x.vsn\n", 13));
+    list.close();
+    const BookSource source = loadBookSources({dir.filePath("buch.vsl")});
+    EXPECT_TRUE(source.songs.empty());
+    ASSERT_EQ(source.problems.size(), 1u);
+    EXPECT_EQ(source.problems[0], dir.filePath("buch.vsl") + ":1: " + dir.filePath("da.vsn") + "\\0x.vsn: Die Zeile enthält ein NUL-Byte, "
+                                                                       "das in keinem Dateinamen stehen kann.");
 }
 
 } // namespace

@@ -1,4 +1,3 @@
-#include "commands/SongOpener.h"
 #include "formats/LayoutFile.h"
 #include "io/AtomicFile.h"
 #include "print/BmpFiles.h"
@@ -203,6 +202,12 @@ TEST_F(VersinoPrint, unwritableOutputIsReportedInTheFileLayersWords) {
     const ToolRun r = run({"-o", "folder", "one.vsn"});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains("folder: File access denied")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("this is a folder")) << r.err.toStdString();
+    const ToolRun missing = run({"-o", "fehlt/buch.pdf", "one.vsn"});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.err.contains("fehlt/buch.pdf: Invalid filename (the folder " + dir.filePath("fehlt") +
+                                     " does not exist)"))
+        << missing.err.toStdString();
 }
 
 // A book that cannot be written whole leaves the older book byte for byte and no temporary file,
@@ -396,8 +401,8 @@ TEST_F(VersinoPrint, helpAndUsage) {
 
 } // namespace
 
-// A picture that is no valid BMP is named once, in German, as a missing one is; the page is printed
-// without it, and the check names each one too.
+// A picture that is no valid BMP is named, as a missing one is; the page is printed without it, and
+// the check names each one too.
 TEST_F(VersinoPrint, pictureThatIsNoValidBmpIsNamed) {
     QByteArray truncated = bmpBytes(40, 40);
     truncated.chop(truncated.size() / 2);
@@ -412,11 +417,28 @@ TEST_F(VersinoPrint, pictureThatIsNoValidBmpIsNamed) {
         doc.GraphikEdit().setText(dir.filePath(name).toStdString());
         writeBytes(dir.filePath("bild.vsn"), QByteArray::fromStdString(formatLayout(doc)));
         const ToolRun r = run({"-o", "bild.pdf", "bild.vsn"});
-        EXPECT_EQ(r.err.count(QString::fromUtf8("bild.vsn:1: Die Bilddatei enthält kein BMP-Bild")), 1)
+        EXPECT_TRUE(r.err.contains("bild.vsn: \"" + dir.filePath(name) + "\" is no valid BMP picture"))
             << r.err.toStdString();
-        EXPECT_FALSE(r.err.contains("BMP picture")) << r.err.toStdString();
         EXPECT_EQ(pagesOf(pdf("bild.pdf")), 1);
         EXPECT_TRUE(run({"--check", "bild.vsn"}).out.contains(QString::fromUtf8("enthält kein BMP-Bild")));
+    }
+}
+
+// A picture that is missing or no BMP is reported once per print of its song, in a single print
+// and in a book alike.
+TEST_F(VersinoPrint, pictureThatCannotBeShownIsReportedOnce) {
+    writeBytes(dir.filePath("leer.bmp"), {});
+    for (const char* picture : {"fehlt.bmp", "leer.bmp"}) {
+        SCOPED_TRACE(picture);
+        SongDocument doc;
+        doc.InstallDefaultFonts();
+        doc.TextEdit().setText("<G>Zeile\r\n");
+        doc.GraphikEdit().setText(dir.filePath(picture).toStdString());
+        writeBytes(dir.filePath("bild.vsn"), QByteArray::fromStdString(formatLayout(doc)));
+        for (const QStringList& args : {QStringList{"-o", "bild.pdf", "bild.vsn"}, QStringList{"-o", "buch.pdf", "--book", "bild.vsn"}}) {
+            const ToolRun r = run(args);
+            EXPECT_EQ(r.err.count(dir.filePath(picture)), 1) << r.err.toStdString();
+        }
     }
 }
 
@@ -428,12 +450,28 @@ TEST_F(VersinoPrint, backupCopyOfAnUnfinishedSaveIsNamed) {
     QFile::setPermissions(cache, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CACHE_HOME", dir.filePath("cache"));
-    EXPECT_FALSE(run({"--check", "lied.vsn"}, env).err.contains("nicht beendet"));
+    EXPECT_FALSE(run({"--check", "lied.vsn"}, env).err.contains("Sicherungskopie"));
     const QString copy = cache + "/" + AtomicFile::cacheCopyName(dir.filePath("lied.vsn"));
     writeBytes(copy, "[Titel]\r\nLied\r\n");
     const ToolRun r = run({"--check", "lied.vsn"}, env);
-    EXPECT_TRUE(r.err.contains("lied.vsn: " + QString::fromUtf8(kUnfinishedSaveNote).arg(copy)))
+    // In the same words for one song as for a book.
+    EXPECT_TRUE(r.err.contains(QString::fromUtf8("versino-print: \u201Elied.vsn\u201C: eine Sicherungskopie vom ")) &&
+                r.err.contains(" liegt in " + copy + QString::fromUtf8("; die Datei selbst ist vielleicht unvollst\u00E4ndig.")))
         << r.err.toStdString();
+    // A book and a song list that contain the song name the copy too, and print the song.
+    writeBytes(dir.filePath("liste.vsl"), "lied.vsn\n");
+    for (const QStringList& args : {QStringList{"-o", "buch.pdf", "--book", "lied.vsn"}, QStringList{"-o", "liste.pdf", "liste.vsl"}}) {
+        const ToolRun book = run(args, env);
+        EXPECT_EQ(book.exitCode, 0) << book.err.toStdString();
+        EXPECT_TRUE(book.err.contains(QString::fromUtf8("„lied.vsn“: eine Sicherungskopie vom ")) &&
+                    book.err.contains(copy + "; die Datei selbst ist vielleicht unvollständig."))
+            << book.err.toStdString();
+    }
+    // A ChordPro file written in place is no different.
+    writeBytes(dir.filePath("lied.cho"), "{title: Lied}\na\n");
+    const QString choCopy = cache + "/" + AtomicFile::cacheCopyName(dir.filePath("lied.cho"));
+    writeBytes(choCopy, "{title: Lied}\n");
+    EXPECT_TRUE(run({"--check", "lied.cho"}, env).err.contains(" liegt in " + choCopy));
 }
 
 // Songs named by relative paths from another folder: the song is read where it is named, its

@@ -14,11 +14,12 @@ namespace versino::cli {
 
 const char* const kSynopsis =
     "Aufruf: versino-print [-o BUCH.pdf|SEITE.png] [--paper a4|letter] [--dpi N|--size N] [--fit]\n"
-    "                      [--transpose N [--notation de|en]] SONG...\n"
-    "        versino-print -o SONG.cho|SONG.vsn [--transpose N [--notation de|en]] SONG\n"
+    "                      [--transpose N [--notation de|en]] [--diagrams INSTRUMENT] SONG...\n"
+    "        versino-print -o SONG.cho|SONG.vsn [--transpose N [--notation de|en]]\n"
+    "                      [--diagrams INSTRUMENT] SONG\n"
     "        versino-print -o BUCH.pdf --book [--title TEXT] [--index] [--lyrics-only] [--fit]\n"
-    "                      SONG...|LISTE.vsl...\n"
-    "        versino-print --check [--paper a4|letter] [--fit] SONG...\n"
+    "                      [--diagrams INSTRUMENT] SONG...|LISTE.vsl...\n"
+    "        versino-print --check [--paper a4|letter] [--fit] [--diagrams INSTRUMENT] SONG...\n"
     "\n";
 
 namespace {
@@ -118,10 +119,14 @@ struct OptionTable {
                              "Text"};
     QCommandLineOption index{"index", "F\u00FCgt dem Liederbuch ein Register der Liedanf\u00E4nge an."};
     QCommandLineOption lyricsOnly{"lyrics-only", "L\u00E4sst jeden Akkord weg: nur der Text."};
+    QCommandLineOption diagrams{"diagrams", "Griffbilder unter dem Text jedes Songs f\u00FCr dieses Instrument, "
+                                            "oder keine (aus), gleich was die Songs gew\u00E4hlt haben; eine "
+                                            "ChordPro-Datei bekommt ein {define} je gezeigtem Akkord.",
+                                "gitarre|ukulele|klavier|aus"};
 
     QList<QCommandLineOption> all() const {
         return {help, version, output, paper, dpi, size, check, fit, transpose, notation, book, title, index,
-                lyricsOnly};
+                lyricsOnly, diagrams};
     }
 };
 
@@ -206,6 +211,7 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     const QCommandLineOption& bookOption = table.book;
     const QCommandLineOption& indexOption = table.index;
     const QCommandLineOption& lyricsOnlyOption = table.lyricsOnly;
+    const QCommandLineOption& diagramsOption = table.diagrams;
     parser.addOptions(table.all());
     parser.addPositionalArgument("SONG", QString(), "SONG...");
     if (!parser.parse(arguments)) {
@@ -258,6 +264,15 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
         o.notation = notation == QLatin1String("de") ? transpose::Notation::German
                                                      : transpose::Notation::International;
     }
+    if (parser.isSet(diagramsOption)) {
+        const QString instrument = parser.value(diagramsOption);
+        if (instrument != QLatin1String("gitarre") && instrument != QLatin1String("ukulele") &&
+            instrument != QLatin1String("klavier") && instrument != QLatin1String("aus")) {
+            fail(QStringLiteral("unbekannte Griffbilder \u201E%1\u201C (gitarre, ukulele, klavier oder aus)").arg(instrument));
+            return std::nullopt;
+        }
+        o.diagrams = instrument == QLatin1String("aus") ? std::string() : instrument.toStdString();
+    }
     if (parser.isSet(outputOption)) {
         if (o.check) {
             fail(QStringLiteral("--check schreibt nichts und nimmt daher kein -o"));
@@ -267,7 +282,15 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
         // A folder is refused in the file layer's words, whatever its name ends with, before the
         // extension is looked at.
         if (QFileInfo(o.outputFile).isDir()) {
-            fail(fileErrorText(o.outputFile, FileError(FileError::Kind::AccessDenied)));
+            fail(fileErrorText(o.outputFile, FileError(FileError(FileError::Kind::AccessDenied),
+                                                       " (this is a folder: name a file to write)")));
+            return std::nullopt;
+        }
+        // Nothing is created on the way: a missing folder is said to be missing, before any song is read.
+        if (const QFileInfo folder(QFileInfo(o.outputFile).absolutePath()); !folder.exists()) {
+            fail(fileErrorText(o.outputFile,
+                               FileError(FileError(FileError::Kind::InvalidFilename),
+                                         " (the folder " + folder.filePath().toStdString() + " does not exist)")));
             return std::nullopt;
         }
         const std::optional<Output> output = outputByExtension(o.outputFile);

@@ -18,6 +18,7 @@
 #include "platform/ImagePrinter.h"
 #include "platform/QtBookPrinter.h"
 #include "platform/QtPrinter.h"
+#include "print/ComposedPage.h"
 #include "print/PageCheck.h"
 
 #include <QDir>
@@ -100,6 +101,8 @@ void Run::transposed(SongDocument& doc) const {
 void Run::prepare(BookSong& song) {
     if (o_.lyricsOnly)
         removeChords(*song.doc);
+    if (o_.diagrams)
+        overrideDiagrams(*song.doc, *o_.diagrams);
     transposed(*song.doc);
     if (o_.fit) {
         const FitOutcome fit = fitToOnePage(*song.doc, page());
@@ -115,15 +118,22 @@ bool Run::printOne(const BookSong& song, Printer& printer, const QString& output
     if (singlePdf_)
         singlePdf_->setTitle(cp1252::toUnicode(doc.TitelEdit().text()));
     StderrReports reports(song.file);
+    bool notABitmap = false;
     const auto warnFindings = [&](const ComposedPage& page) {
         for (const QString& line : findingLines(song.file, CheckPage(page)))
             std::fprintf(stderr, "%s\n", qPrintable(line));
+        notABitmap = page.report.picture == PageReport::Picture::NotABitmap;
     };
     try {
         DruckenClick(doc, reports, printer, QString(), warnFindings);
     } catch (const FileError& e) {
         reports.error(fileErrorText(output, e));
     }
+    // The page leaves out a picture that is no valid BMP without a word; here it is named once, as
+    // a picture that cannot be opened is.
+    if (notABitmap)
+        fail(song.file + QStringLiteral(": \"%1\" is no valid BMP picture; the page is printed without it")
+                             .arg(cp1252::toUnicode(picturePath(doc))));
     return !reports.reported();
 }
 
@@ -247,6 +257,7 @@ int Run::book() {
     options.firstLines = o_.index;
     options.lyricsOnly = o_.lyricsOnly;
     options.fit = o_.fit;
+    options.diagrams = o_.diagrams;
     for (BookSong& song : source.songs) {
         transposed(*song.doc);
         for (const QString& line : prepareBookSong(song, options, page()))
