@@ -34,6 +34,8 @@ struct Options {
     std::optional<QString> title;
     int transpose = 0;
     std::optional<transpose::Notation> notation;
+    // -d FOLDER: every song of every file converted into the folder, as `output` (Layout or ChordPro).
+    QString folder;
 };
 
 // What the command line asks for besides work on songs.
