@@ -110,6 +110,12 @@ std::vector<QString> findingLines(const QString& file, const std::vector<PageFin
     return out;
 }
 
+void overrideDiagrams(SongDocument& doc, const std::string& instrument) {
+    SongOptions options = doc.options();
+    options.diagrams = instrument;
+    doc.setOptions(std::move(options));
+}
+
 std::vector<QString> prepareBookSong(BookSong& song, const BookOptions& options, PrintSurface& metrics) {
     std::vector<QString> lines;
     if (!song.printable()) {
@@ -118,6 +124,8 @@ std::vector<QString> prepareBookSong(BookSong& song, const BookOptions& options,
     }
     if (options.lyricsOnly)
         removeChords(*song.doc);
+    if (options.diagrams)
+        overrideDiagrams(*song.doc, *options.diagrams);
     if (options.fit) {
         song.fitted = true;
         const FitOutcome fit = fitToOnePage(*song.doc, metrics);

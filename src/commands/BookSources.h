@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,13 @@ struct BookOptions {
     bool firstLines = false;  // "Liedanfänge" after the songs
     bool lyricsOnly = false;  // chord rows left out
     bool fit = false;         // each song fitted to its page as "Auf eine Seite einpassen" does
+    // The chord diagrams of every song: "gitarre", "ukulele", "klavier", or "" for none; unset,
+    // each song shows its own choice.
+    std::optional<std::string> diagrams;
 };
+
+// Gives the song the diagrams of `instrument` ("" for none) for this print, whatever it chose.
+void overrideDiagrams(SongDocument& doc, const std::string& instrument);
 
 // A relative picture path of a song names a file beside the song file: it is made absolute
 // against the song file's folder, so the page finds the picture whatever folder is current.

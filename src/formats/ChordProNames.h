@@ -27,6 +27,8 @@ inline constexpr std::string_view kSecondChorus = "x_versino_second_chorus";
 inline constexpr std::string_view kSecondChorusBefore = "x_versino_refrain2";
 // Put before an environment that fills its field without a place in the lyrics.
 inline constexpr std::string_view kUnplaced = "x_versino_unplaced";
+// "{x_versino_diagrams: klavier}": the instrument of the song's chord diagrams.
+inline constexpr std::string_view kDiagrams = "x_versino_diagrams";
 // "{x_versino_notation: de ...}": the chords were German names, written in international ones.
 inline constexpr std::string_view kNotation = "x_versino_notation";
 // ChordPro's sign for diminished chords ("[C#°7]"), in Windows-1252. In the song notation the
@@ -105,6 +107,7 @@ private:
 class ChordNames {
 public:
     explicit ChordNames(bool german) : german_(german) {}
+    bool german() const { return german_; }
 
     std::string exported(std::string_view name) {
         std::string out(name);

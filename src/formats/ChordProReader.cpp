@@ -1,4 +1,5 @@
 #include "formats/ChordPro.h"
+#include "music/Fingering.h"
 
 #include "document/AsciiText.h"
 #include "document/Cp1252.h"
@@ -187,6 +188,10 @@ private:
             {kClosingRemark, &Importer::onClosingRemark},
             {kPicture, &Importer::onPicture},
             {kNotation, &Importer::onNotation},
+            {kDiagrams, &Importer::onVersinoDiagrams},
+            {"define", &Importer::onDefine},
+            {"chord", &Importer::onDefine},
+            {"diagrams", &Importer::onDiagrams},
             {"image", &Importer::onImage},
             {"new_song", &Importer::onNewSong},
             {"ns", &Importer::onNewSong},
@@ -237,6 +242,32 @@ private:
     }
     void onPicture(const Call& c) { single(FieldId::Graphik, std::string(c.value), QStringLiteral("weitere Bilder")); }
     void onNotation(const Call& c) { readNotation(c.value); }
+    // "{define: Am base-fret 1 frets x 0 2 2 1 0}" and "{chord: ...}": a fingering of the song's
+    // own, kept as written; one that names no frets Versino can read is left out.
+    void onDefine(const Call& c) {
+        const std::optional<music::Definition> d = music::parseDefinition(c.value);
+        if (!d) {
+            drop(QStringLiteral("Griffdefinitionen ohne lesbare Bünde"));
+            return;
+        }
+        std::vector<std::string>& own = content_.options.fingerings;
+        const std::string text(c.value);
+        if (std::find(own.begin(), own.end(), text) == own.end())
+            own.push_back(text);
+        if (!definedStrings_)
+            definedStrings_ = d->fingering.frets.size();
+    }
+    void onDiagrams(const Call& c) {
+        if (ascii::lower(c.value) == "off")
+            diagramsOff_ = true;
+    }
+    void onVersinoDiagrams(const Call& c) {
+        const std::string value = ascii::lower(c.value);
+        if (value == "gitarre" || value == "ukulele" || value == "klavier" || value.empty())
+            versinoDiagrams_ = value;
+        else
+            drop(QStringLiteral("Anweisung {%1}").arg(latin(kDiagrams)));
+    }
     void onImage(const Call& c) { image(std::string(c.value)); }
     void onFont(const Call& c) { font(c.name, std::string(c.value)); }
     void onNewSong(const Call&) {
@@ -521,7 +552,22 @@ private:
             drop(QStringLiteral("Textauszeichnungen (fett, kursiv \u2026)"), changes_.markup);
     }
 
+    // The song's own fingerings show as diagrams of their instrument, unless the file turns
+    // diagrams off; Versino's own directive says which instrument it was.
+    void settleDiagrams() {
+        std::string& diagrams = content_.options.diagrams;
+        if (diagramsOff_)
+            diagrams.clear();
+        else if (versinoDiagrams_)
+            diagrams = *versinoDiagrams_;
+        else if (definedStrings_ == 6)
+            diagrams = "gitarre";
+        else if (definedStrings_ == 4)
+            diagrams = "ukulele";
+    }
+
     void finish() {
+        settleDiagrams();
         std::string& lyrics = text(FieldId::Text);
         while (lines::dropEmptyLastLine(lyrics)) {
         }
@@ -560,6 +606,9 @@ private:
     std::string lastChorusLines_;
     TextChanges changes_;
     GermanNames germanNames_;
+    std::optional<std::size_t> definedStrings_; // strings of the first own fingering
+    std::optional<std::string> versinoDiagrams_;
+    bool diagramsOff_ = false;
 };
 
 } // namespace

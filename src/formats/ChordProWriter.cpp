@@ -6,8 +6,11 @@
 #include "formats/ChordProNames.h"
 #include "formats/ChordProText.h"
 #include "io/AtomicFile.h"
+#include "music/SongDiagrams.h"
 #include "music/SongNotation.h"
 #include "music/Transpose.h"
+
+#include <algorithm>
 
 // Writing ChordPro: the fields as directives, the lyrics with their chorus and bridge environments.
 namespace versino::chordpro {
@@ -61,6 +64,35 @@ void writeEnvironment(std::string& out, std::string_view kind, std::string_view 
     out += "{end_of_";
     out += kind;
     out += "}\n";
+}
+
+// The song's diagrams for other programs: the instrument, a definition for every chord the page
+// shows a diagram of (the song's own fingering or the one the page draws), then the song's own
+// definitions of chords it does not show. Nothing for a song without either.
+void writeDiagrams(std::string& out, const SongDocument& doc, bool german) {
+    const SongOptions& options = doc.options();
+    std::vector<std::string> names;
+    if (const std::optional<music::Instrument> instrument = music::instrumentOf(options.diagrams)) {
+        writeDirective(out, kDiagrams, options.diagrams);
+        for (const music::SongChord& c : music::songDiagrams(doc, *instrument)) {
+            if (!c.fingering)
+                continue;
+            std::string name = c.name;
+            if (german)
+                name = transpose::internationalName(c.name, transpose::Notation::German).value_or(c.name);
+            writeDirective(out, "define", music::formatDefinition(name, *c.fingering));
+            names.push_back(std::move(name));
+        }
+    } else if (!options.fingerings.empty()) {
+        // Its own fingerings without diagrams: they would otherwise turn them on when read back.
+        writeDirective(out, "diagrams", "off");
+    }
+    for (const std::string& own : options.fingerings) {
+        const std::optional<music::Definition> d = music::parseDefinition(own);
+        if (d && std::find(names.begin(), names.end(), d->name) != names.end())
+            continue;
+        writeDirective(out, "define", own);
+    }
 }
 
 } // namespace
@@ -149,6 +181,7 @@ std::string format(const SongDocument& doc) {
         body += "{" + std::string(kUnplaced) + "}\n";
         writeEnvironment(body, "bridge", bridge, names);
     }
+    writeDiagrams(out, doc, names.german());
     put(kNotation, names.directive());
     out += '\n';
     out += body;

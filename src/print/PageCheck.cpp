@@ -1,5 +1,6 @@
 #include "print/PageCheck.h"
 
+#include "document/Cp1252.h"
 #include "document/Notation.h"
 #include "print/ComposedPage.h"
 
@@ -111,6 +112,15 @@ std::vector<PageFinding> CheckPage(const ComposedPage& page) {
     addOpenChords(out, report.chorusLines, FieldId::Refrain);
     addOpenChords(out, report.bridgeLines, FieldId::Bridge);
 
+    for (const PageReport::Diagram& d : report.diagramsLeftOut)
+        out.push_back({PageFindingKind::DiagramNoRoom, d.field, d.line,
+                       QStringLiteral("Das Griffbild f\u00FCr \u201E%1\u201C hat auf der Seite keinen Platz mehr und fehlt.")
+                           .arg(cp1252::toUnicode(d.chord))});
+    for (const PageReport::Diagram& d : report.chordsWithoutDiagram)
+        out.push_back({PageFindingKind::NoDiagram, d.field, d.line,
+                       QStringLiteral("F\u00FCr den Akkord \u201E%1\u201C gibt es kein Griffbild.")
+                           .arg(cp1252::toUnicode(d.chord))});
+
     switch (report.picture) {
     case PageReport::Picture::NoRoom:
         out.push_back({PageFindingKind::PictureNoRoom, FieldId::Graphik, 1,
@@ -152,7 +162,8 @@ QString fieldLabel(FieldId field) {
 
 bool runsOffPage(const std::vector<PageFinding>& findings) {
     return std::any_of(findings.begin(), findings.end(), [](const PageFinding& f) {
-        return f.kind == PageFindingKind::BelowPage || f.kind == PageFindingKind::PastRightEdge;
+        return f.kind == PageFindingKind::BelowPage || f.kind == PageFindingKind::PastRightEdge ||
+               f.kind == PageFindingKind::DiagramNoRoom;
     });
 }
 

@@ -1,4 +1,5 @@
 #include "ui/Arbeitsblatt.h"
+#include "ui/DiagramMenu.h"
 
 #include "ui_Arbeitsblatt.h"
 
@@ -216,6 +217,8 @@ void TWorkingForm::setupMenu() {
     wire(ui_->Rueckgaengig, &QAction::triggered, &TWorkingForm::RueckgaengigClick);
     wire(ui_->Wiederherstellen, &QAction::triggered, &TWorkingForm::WiederherstellenClick);
     connect(ui_->Bearbeiten1, &QMenu::aboutToShow, this, &TWorkingForm::updateUndoItems);
+    // After the defined items: the song's chord diagrams.
+    addDiagramMenu(*ui_->Bearbeiten1, [this]() -> versino::SongDocument& { return *doc_; });
     // Find and replace is not offered: the item stays greyed for the whole run.
     ui_->Ersetzen->setEnabled(false);
 }

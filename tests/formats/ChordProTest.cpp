@@ -426,3 +426,50 @@ TEST(ChordProRoundTrip, importExportImportGivesTheSameSong) {
         ASSERT_EQ(again.fonts, first.fonts) << song;
     }
 }
+
+// Definitions are the song's own fingerings: kept as written, shown on the instrument their
+// strings name unless the file turns diagrams off, and written back with a definition for every
+// chord the page shows, in the international names other programs read.
+TEST(ChordProDiagrams, definitionsComeInAsTheSongsFingeringsAndGoBackOut) {
+    struct Case {
+        const char* song;
+        const char* diagrams;
+        std::size_t own;
+        int dropped;
+    };
+    const Case cases[] = {
+        {"{define: Am base-fret 1 frets x 0 2 2 1 0}\n[Am]la\n", "gitarre", 1, 0},
+        {"{chord: C base-fret 1 frets 0 0 0 3}\n[C]la\n", "ukulele", 1, 0},
+        {"{define: Am base-fret 1 frets x 0 2 2 1 0}\n{diagrams: off}\n[Am]la\n", "", 1, 0},
+        {"{x_versino_diagrams: klavier}\n[Am]la\n", "klavier", 0, 0},
+        {"{define: Am frets}\n{chord: Am}\n[Am]la\n", "", 0, 2},
+        {"[Am]la\n", "", 0, 0},
+    };
+    for (const Case& c : cases) {
+        const chordpro::Import in = chordpro::parse(c.song, kDefaults);
+        EXPECT_EQ(in.content.options.diagrams, c.diagrams) << c.song;
+        EXPECT_EQ(in.content.options.fingerings.size(), c.own) << c.song;
+        EXPECT_EQ(droppedCount(in.dropped, QStringLiteral("Griffdefinitionen ohne lesbare Bünde")), c.dropped)
+            << c.song;
+    }
+
+    SongDocument doc;
+    doc.InstallDefaultFonts();
+    doc.TextEdit().setText("<H7>eins <fis>zwei <Am>drei\r\n");
+    const std::string plain = chordpro::format(doc);
+    EXPECT_EQ(plain.find("{define"), std::string::npos);
+    EXPECT_EQ(plain.find("x_versino_diagrams"), std::string::npos);
+    SongOptions options;
+    options.diagrams = "gitarre";
+    options.fingerings = {"Am base-fret 5 frets 1 3 3 1 1 1", "G base-fret 1 frets 3 2 0 0 0 3"};
+    doc.setOptions(options);
+    const std::string out = chordpro::format(doc);
+    for (const char* line : {"{x_versino_diagrams: gitarre}\n", "{define: B7 base-fret 1 frets x 2 1 2 0 2}\n",
+                             "{define: F#m base-fret 1 frets 2 4 4 2 2 2}\n",
+                             "{define: Am base-fret 5 frets 1 3 3 1 1 1}\n",
+                             "{define: G base-fret 1 frets 3 2 0 0 0 3}\n"})
+        EXPECT_NE(out.find(line), std::string::npos) << line << out;
+    const chordpro::Import back = chordpro::parse(out, kDefaults);
+    EXPECT_EQ(back.content.options.diagrams, "gitarre");
+    EXPECT_EQ(back.content.options.fingerings.size(), 4u);
+}

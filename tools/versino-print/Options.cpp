@@ -13,12 +13,14 @@ namespace versino::cli {
 
 const char* const kSynopsis =
     "Usage: versino-print [-o BOOK.pdf|PAGE.png] [--paper a4|letter] [--dpi N|--size N] [--fit]\n"
-    "                     [--transpose N [--notation de|en]] SONG...\n"
-    "       versino-print -o SONG.cho|SONG.vsn [--transpose N [--notation de|en]] SONG\n"
-    "       versino-print -d FOLDER [--to vsn|cho] [--transpose N [--notation de|en]] SONG...\n"
+    "                     [--transpose N [--notation de|en]] [--diagrams INSTRUMENT] SONG...\n"
+    "       versino-print -o SONG.cho|SONG.vsn [--transpose N [--notation de|en]]\n"
+    "                     [--diagrams INSTRUMENT] SONG\n"
+    "       versino-print -d FOLDER [--to vsn|cho] [--transpose N [--notation de|en]]\n"
+    "                     [--diagrams INSTRUMENT] SONG...\n"
     "       versino-print -o BOOK.pdf --book [--title TEXT] [--index] [--lyrics-only] [--fit]\n"
-    "                     SONG...|LIST.vsl...\n"
-    "       versino-print --check [--paper a4|letter] [--fit] SONG...\n"
+    "                     [--diagrams INSTRUMENT] SONG...|LIST.vsl...\n"
+    "       versino-print --check [--paper a4|letter] [--fit] [--diagrams INSTRUMENT] SONG...\n"
     "\n";
 
 namespace {
@@ -111,12 +113,16 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     const QCommandLineOption titleOption("title", "The songbook's title (a title page and the PDF's title).", "text");
     const QCommandLineOption indexOption("index", "Add a register of the songs' first lines to the songbook.");
     const QCommandLineOption lyricsOnlyOption("lyrics-only", "Leave out every chord: words only.");
+    const QCommandLineOption diagramsOption(
+        "diagrams", "Chord diagrams below each song's lyrics for this instrument, or none (aus), whatever the "
+                    "songs chose; a ChordPro file gets a {define} for each shown chord.",
+        "gitarre|ukulele|klavier|aus");
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     parser.addOptions({outputOption, paperOption, dpiOption, sizeOption, checkOption, fitOption, transposeOption,
-                       notationOption, bookOption, titleOption, indexOption, lyricsOnlyOption, folderOption,
-                       toOption});
+                       notationOption, bookOption, titleOption, indexOption, lyricsOnlyOption, diagramsOption,
+                       folderOption, toOption});
     parser.addPositionalArgument("SONG",
                                  "Songs to print: layout files, ChordPro files, chord sheets (.txt) or song lists (.vsl).",
                                  "SONG...");
@@ -169,6 +175,15 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
         }
         o.notation = notation == QLatin1String("de") ? transpose::Notation::German
                                                      : transpose::Notation::International;
+    }
+    if (parser.isSet(diagramsOption)) {
+        const QString instrument = parser.value(diagramsOption);
+        if (instrument != QLatin1String("gitarre") && instrument != QLatin1String("ukulele") &&
+            instrument != QLatin1String("klavier") && instrument != QLatin1String("aus")) {
+            fail(QStringLiteral("unknown diagrams \"%1\" (gitarre, ukulele, klavier or aus)").arg(instrument));
+            return std::nullopt;
+        }
+        o.diagrams = instrument == QLatin1String("aus") ? std::string() : instrument.toStdString();
     }
     if (parser.isSet(outputOption)) {
         if (o.check) {

@@ -132,6 +132,8 @@ void Run::read(const QString& path, bool every, std::vector<std::unique_ptr<Song
 void Run::prepare(const QString& path, SongDocument& doc) {
     if (o_.lyricsOnly)
         removeChords(doc);
+    if (o_.diagrams)
+        overrideDiagrams(doc, *o_.diagrams);
     if (o_.transpose != 0) {
         transpose::Options how = transposePreset(doc);
         how.semitones = o_.transpose;
@@ -360,6 +362,7 @@ int Run::book() {
     options.firstLines = o_.index;
     options.lyricsOnly = o_.lyricsOnly;
     options.fit = o_.fit;
+    options.diagrams = o_.diagrams;
     for (BookSong& song : source.songs) {
         if (o_.transpose != 0) {
             transpose::Options how = transposePreset(*song.doc);
