@@ -1,5 +1,6 @@
 #include "commands/BookSources.h"
 
+#include "commands/FileQuestions.h"
 #include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
 #include "document/AsciiText.h"
@@ -58,6 +59,8 @@ BookSource loadBookSources(const QStringList& files) {
             if (!s.leftOut.isEmpty())
                 source.problems.push_back(s.file + QStringLiteral(": ") + s.leftOut.replace(QLatin1Char('\n'), QLatin1String("; ")));
             anchorPicture(*s.doc, s.file);
+            if (const QString note = backupCopyNote(s.file); !note.isEmpty())
+                source.notes.push_back(note);
             source.songs.push_back(
                 BookSong{s.file, QFileInfo(s.file).absolutePath(), s.line, std::move(s.doc), {}, false});
         }
@@ -105,8 +108,12 @@ void removeChords(SongDocument& doc) {
 
 std::vector<QString> findingLines(const QString& file, const std::vector<PageFinding>& findings) {
     std::vector<QString> out;
-    for (const PageFinding& f : findings)
+    for (const PageFinding& f : findings) {
+        // A picture that is missing or no BMP is reported by the print that leaves it out, once.
+        if (f.kind == PageFindingKind::PictureUnreadable)
+            continue;
         out.push_back(QStringLiteral("%1:%2: %3").arg(file).arg(f.line).arg(f.text));
+    }
     return out;
 }
 

@@ -59,6 +59,9 @@ struct BookSource {
     QString title;
     std::vector<BookSong> songs;
     std::vector<QString> problems; // files that could not be read, one line each
+    // Songs that a save in place did not finish writing: where the copy of their last whole
+    // version lies, and whether the file itself is whole. Read all the same; one line each.
+    std::vector<QString> notes;
 };
 BookSource loadBookSources(const QStringList& files);
 
@@ -71,7 +74,8 @@ void removeChords(SongDocument& doc);
 // fitting cannot make it fit or the song has no lyrics (it is then left out of the book).
 std::vector<QString> prepareBookSong(BookSong& song, const BookOptions& options, PrintSurface& metrics);
 
-// The page check's findings as `versino-print --check` lists them: "FILE:LINE: text".
+// The page check's findings as `versino-print --check` lists them: "FILE:LINE: text", for a print
+// that follows. A picture that cannot be shown is left to the print, which reports it once.
 std::vector<QString> findingLines(const QString& file, const std::vector<PageFinding>& findings);
 
 // The first line of the song's lyrics and of its chorus, without chords and directives.

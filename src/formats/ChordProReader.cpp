@@ -20,6 +20,11 @@
 namespace versino::chordpro {
 namespace {
 
+// The sizes a ChordPro file may set: from the smallest the page draws to the largest at which a
+// glyph at the printer's 600 dots per inch stays within the font engine's pixel sizes.
+constexpr std::int32_t kMinImportedSize = 1;
+constexpr std::int32_t kMaxImportedSize = 1638;
+
 class Importer {
 public:
     explicit Importer(const std::array<FontSetting, 4>& fonts) { content_.fonts = fonts; }
@@ -419,8 +424,13 @@ private:
             if (!value.empty())
                 setting.name = value;
         } else if (attr == "size") {
-            if (const std::optional<std::int32_t> size = parseInt(value); size && *size > 0)
+            const std::optional<std::int32_t> size = parseInt(value);
+            if (size && *size >= kMinImportedSize && *size <= kMaxImportedSize)
                 setting.size = *size;
+            else if (size)
+                drop(QStringLiteral("Schriftgrößen außerhalb von %1 bis %2 Punkt")
+                         .arg(kMinImportedSize)
+                         .arg(kMaxImportedSize));
             else
                 drop(QStringLiteral("Schriftgrößen, die keine ganzen Punktzahlen sind"));
         } else if (const std::optional<std::int32_t> colour = parseColour(value)) {

@@ -336,6 +336,27 @@ TEST(ChordProImport, fontsApplyOnlyBeforeTheFirstLyricLine) {
     EXPECT_EQ(droppedCount(in.dropped, "Schriftangaben mitten im Song"), 2);
 }
 
+// A size is taken when it is a whole number the page can draw; otherwise the report says which
+// rule it broke, with the real bounds.
+TEST(ChordProImport, sizesOutsideTheBoundsOrNotWholeAreNamedAsSuch) {
+    const char* outside = "Schriftgrößen außerhalb von 1 bis 1638 Punkt";
+    const char* notWhole = "Schriftgrößen, die keine ganzen Punktzahlen sind";
+    struct Case {
+        const char* value;
+        int size;           // the lyrics font's size after the import
+        const char* report; // nullptr: taken
+    };
+    for (const Case& c : {Case{"1", 1, nullptr}, Case{"1638", 1638, nullptr}, Case{"0", kDefaults[2].size, outside},
+                          Case{"-4", kDefaults[2].size, outside}, Case{"1639", kDefaults[2].size, outside},
+                          Case{"12.5", kDefaults[2].size, notWhole}, Case{"zwölf", kDefaults[2].size, notWhole}}) {
+        SCOPED_TRACE(c.value);
+        const chordpro::Import in = chordpro::parse(std::string("{textsize: ") + c.value + "}\n[C]La\n", kDefaults);
+        EXPECT_EQ(in.content.fonts[2].size, c.size);
+        for (const char* text : {outside, notWhole})
+            EXPECT_EQ(droppedCount(in.dropped, text), c.report == text ? 1 : 0) << text;
+    }
+}
+
 TEST(ChordProImport, readsEveryEncodingAndLineEndAndNamesWhatItReplaced) {
     const QString song = QStringLiteral("{title: \u017Bal}\n[Am]\u0142\u0105ka \u0151\n[C]Ende\n");
     const auto bytes = [](const QByteArray& b) { return std::string(b.constData(), std::size_t(b.size())); };

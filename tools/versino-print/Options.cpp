@@ -194,7 +194,15 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
         // A folder is refused in the file layer's words, whatever its name ends with, before the
         // extension is looked at.
         if (QFileInfo(o.outputFile).isDir()) {
-            fail(fileErrorText(o.outputFile, FileError(FileError::Kind::AccessDenied)));
+            fail(fileErrorText(o.outputFile, FileError(FileError(FileError::Kind::AccessDenied),
+                                                       " (this is a folder: name a file to write)")));
+            return std::nullopt;
+        }
+        // Nothing is created on the way: a missing folder is said to be missing, before any song is read.
+        if (const QFileInfo folder(QFileInfo(o.outputFile).absolutePath()); !folder.exists()) {
+            fail(fileErrorText(o.outputFile,
+                               FileError(FileError(FileError::Kind::InvalidFilename),
+                                         " (the folder " + folder.filePath().toStdString() + " does not exist)")));
             return std::nullopt;
         }
         const std::optional<Output> output = outputByExtension(o.outputFile);

@@ -103,13 +103,14 @@ void Run::read(const QString& path, bool every, std::vector<std::unique_ptr<Song
     if (chordpro::isChordProFile(path)) {
         if (!every) {
             reportDropped(path, chordpro::ReadChordProFile(fresh(), path));
-            return;
-        }
-        std::vector<chordpro::Import> imports = chordpro::parseSongs(
-            readRegularFile(path), {defaultTitelFont(), defaultInterpretFont(), defaultTextFont(), defaultAkkordFont()});
-        for (chordpro::Import& in : imports) {
-            reportDropped(path, in.dropped);
-            applyLayoutContent(fresh(), std::move(in.content));
+        } else {
+            std::vector<chordpro::Import> imports =
+                chordpro::parseSongs(readRegularFile(path), {defaultTitelFont(), defaultInterpretFont(),
+                                                             defaultTextFont(), defaultAkkordFont()});
+            for (chordpro::Import& in : imports) {
+                reportDropped(path, in.dropped);
+                applyLayoutContent(fresh(), std::move(in.content));
+            }
         }
     } else if (chordsheet::isChordSheetFile(path)) {
         // Always a chord sheet: a lyric line "[Refrain]" must not make it a layout file.
@@ -119,13 +120,16 @@ void Run::read(const QString& path, bool every, std::vector<std::unique_ptr<Song
                          qPrintable(note.section(QLatin1Char('\n'), 1).replace(QLatin1Char('\n'), QLatin1String("; "))));
     } else {
         ReadLayoutFile(fresh(), path);
-        // The song may be torn by a save in place that did not finish; its whole version waits
-        // in the editor's cache, and the editor offers it at the next Open.
-        if (const auto copy = AtomicFile::backupCopyOf(path))
-            std::fprintf(stderr, "versino-print: %s: a save of this song did not finish; the song as it was "
-                                 "before is kept as %s\n",
-                         qPrintable(path), qPrintable(copy->path));
     }
+    // The song may be torn by a save in place that did not finish; its whole version waits
+    // in the editor's cache, and the editor offers it at the next Open.
+    if (const auto copy = AtomicFile::backupCopyOf(path))
+        std::fprintf(stderr, "versino-print: %s: a save of this song did not finish; the song as it was "
+                             "before is kept as %s (%s)\n",
+                     qPrintable(path), qPrintable(copy->path),
+                     !copy->fileIsWhole   ? "the file itself may be torn"
+                     : *copy->fileIsWhole ? "the file itself is whole and newer"
+                                          : "the file itself is torn");
 }
 
 // Leaves out the chords, transposes and fits the song as asked.
@@ -357,6 +361,8 @@ int Run::book() {
     bool allRead = source.problems.empty();
     for (const QString& problem : source.problems)
         fail(problem);
+    for (const QString& note : source.notes)
+        std::fprintf(stderr, "versino-print: %s\n", qPrintable(note));
     BookOptions options;
     options.title = o_.title.value_or(source.title);
     options.firstLines = o_.index;
