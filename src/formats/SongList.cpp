@@ -103,6 +103,13 @@ SongList parse(std::string_view bytes, const QString& folder) {
             list.title = after(line, kTitlePrefix);
             continue;
         }
+        if (line.startsWith(QLatin1String(kOptionPrefix))) {
+            const QString option = line.mid(int(std::strlen(kOptionPrefix)));
+            const qsizetype equals = option.indexOf(QLatin1Char('='));
+            if (equals > 0)
+                list.options.emplace_back(option.left(equals).trimmed(), option.mid(equals + 1).trimmed());
+            continue;
+        }
         // Options belong to the entry just above; before any entry they are comments.
         if (line.startsWith(QLatin1String(kTransposePrefix)) && !list.entries.empty()) {
             if (const std::optional<int> n = readTranspose(after(line, kTransposePrefix)))
@@ -129,6 +136,8 @@ std::string format(const SongList& list, const QString& folder) {
     QString text;
     if (!list.title.isEmpty())
         text += QLatin1String(kTitlePrefix) + QLatin1Char(' ') + list.title + QLatin1Char('\n');
+    for (const auto& [key, value] : list.options)
+        text += QLatin1String(kOptionPrefix) + QLatin1Char(' ') + key + QLatin1Char('=') + value + QLatin1Char('\n');
     const QDir dir(folder);
     for (const Entry& e : list.entries) {
         QString path = dir.relativeFilePath(e.path);

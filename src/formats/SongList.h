@@ -11,7 +11,8 @@
 
 // The song list (.vsl): the songs of a book in their order, as plain UTF-8 text with one path per
 // line, relative to the list's own folder or absolute. Empty lines and lines beginning with "#"
-// are ignored; a first line "#Titel: NAME" gives the book's title.
+// are ignored; a first line "#Titel: NAME" gives the book's title. A line "#Option: KEY=VALUE" keeps
+// one of the book's options; older readers take it for a comment and skip it.
 //
 // A list is also the running order of an evening (a set list). Its entries may carry options on
 // lines of their own directly below them, so that a list read by an older Versino still names the
@@ -30,6 +31,7 @@ inline const char* const kPathPrefix = "#Pfad:";
 inline const char* const kTransposePrefix = "#Transponieren:";
 inline const char* const kNotePrefix = "#Notiz:";
 inline constexpr int kMaxTranspose = 11;
+inline const char* const kOptionPrefix = "#Option:";
 
 struct Entry {
     Entry() = default;
@@ -52,6 +54,8 @@ QString transposeText(int semitones);
 struct SongList {
     QString title;
     std::vector<Entry> entries;
+    // The book's options in the order the list gives them; written after the title line.
+    std::vector<std::pair<QString, QString>> options;
 };
 
 // Reads list bytes; relative paths are taken within `folder`.
