@@ -2,6 +2,7 @@
 
 #include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
+#include "commands/SetList.h"
 #include "document/Cp1252.h"
 #include "document/Notation.h"
 #include "formats/SongList.h"
@@ -64,7 +65,8 @@ BookSource loadBookSources(const QStringList& files) {
                 source.problems.push_back(s.file + QStringLiteral(": ") + s.leftOut.replace(QLatin1Char('\n'), QLatin1String("; ")));
             anchorPicture(*s.doc, s.file);
             source.songs.push_back(
-                BookSong{s.file, QFileInfo(s.file).absolutePath(), s.line, std::move(s.doc), {}, false});
+                BookSong{s.file, QFileInfo(s.file).absolutePath(), s.line, std::move(s.doc), {}, false, 0, {}, {}});
+            source.songs.back().key = keyText(*source.songs.back().doc, 0);
         }
     };
     for (const QString& file : files) {
@@ -78,7 +80,19 @@ BookSource loadBookSources(const QStringList& files) {
             }
             if (source.title.isEmpty())
                 source.title = list.title;
-            take(songlist::loadSongs(list.entries, file, source.problems));
+            // One entry at a time, so that each song takes its entry's transposition and note (a
+            // ChordPro file may hold several songs).
+            for (const songlist::Entry& entry : list.entries) {
+                const std::size_t first = source.songs.size();
+                take(songlist::loadSongs({entry}, file, source.problems));
+                for (std::size_t i = first; i < source.songs.size(); ++i) {
+                    BookSong& song = source.songs[i];
+                    song.transpose = entry.transpose;
+                    song.note = entry.note;
+                    transposeForEntry(*song.doc, entry.transpose);
+                    song.key = keyText(*song.doc, entry.transpose);
+                }
+            }
         } else {
             take(songlist::loadSongs({{file, 0}}, QString(), source.problems));
         }

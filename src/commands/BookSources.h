@@ -24,6 +24,9 @@ struct BookOptions {
     bool firstLines = false;  // "Liedanfänge" after the songs
     bool lyricsOnly = false;  // chord rows left out
     bool fit = false;         // each song fitted to its page as "Auf eine Seite einpassen" does
+    // The contents as a set list's running order: in the list's order, each song with its number
+    // and its key ("7. Heimweg  G (+2)") instead of its performer.
+    bool runningOrder = false;
 };
 
 // A relative picture path of a song names a file beside the song file: it is made absolute
@@ -38,6 +41,10 @@ struct BookSong {
     std::unique_ptr<SongDocument> doc;
     std::vector<PageFinding> findings; // what the page cannot hold, as the song will print
     bool fitted = false;               // fit lowered its sizes (or tried to)
+    // What the set list's entry asks: the song is already transposed by `transpose` semitones.
+    int transpose = 0;
+    QString note;
+    QString key; // the first chord after transposition, "G (+2)"
 
     // The song as the contents list it: its title, or its file name when it has none.
     QString listTitle() const;

@@ -33,6 +33,7 @@ const std::vector<BookSwitch>& bookSwitches() {
         {"Liedanfaenge", "&Liedanf\u00E4nge", "FirstLinesBox", &BookOptions::firstLines},
         {"NurText", "&Nur Text", "LyricsOnlyBox", &BookOptions::lyricsOnly},
         {"Einpassen", "Jeden Song &einpassen", "FitBox", &BookOptions::fit},
+        {"Ablauf", "Nu&mmer und Tonart im Inhalt", "RunningOrderBox", &BookOptions::runningOrder},
     };
     return switches;
 }
@@ -118,7 +119,7 @@ SongbookRow SongbookCommands::makeRow(const QString& path, QStringList& problems
     QStringList titles, performers;
     bool fits = true;
     for (songlist::LoadedSong& s : songs) {
-        BookSong song{s.file, QFileInfo(s.file).absolutePath(), 0, std::move(s.doc), {}, false};
+        BookSong song{s.file, QFileInfo(s.file).absolutePath(), 0, std::move(s.doc), {}, false, 0, {}, {}};
         anchorPicture(*song.doc, song.file);
         fits = fits && song.printable() && !runsOffPage(CheckPage(*song.doc, metrics()));
         titles << song.listTitle();

@@ -16,7 +16,8 @@ const char* const kSynopsis =
     "                     [--transpose N [--notation de|en]] SONG...\n"
     "       versino-print -o SONG.cho|SONG.vsn [--transpose N [--notation de|en]] SONG\n"
     "       versino-print -o BOOK.pdf --book [--title TEXT] [--index] [--lyrics-only] [--fit]\n"
-    "                     SONG...|LIST.vsl...\n"
+    "                     [--running-order] SONG...|LIST.vsl...\n"
+    "       versino-print -o ORDER.pdf --setlist [--title TEXT] LIST.vsl...\n"
     "       versino-print --check [--paper a4|letter] [--fit] SONG...\n"
     "\n";
 
@@ -104,11 +105,17 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     const QCommandLineOption titleOption("title", "The songbook's title (a title page and the PDF's title).", "text");
     const QCommandLineOption indexOption("index", "Add a register of the songs' first lines to the songbook.");
     const QCommandLineOption lyricsOnlyOption("lyrics-only", "Leave out every chord: words only.");
+    const QCommandLineOption setlistOption(
+        "setlist", "Print the running order of the songs on one page in large type: number, title, key "
+                   "and note of each (a song list's entries give transposition and note).");
+    const QCommandLineOption runningOrderOption(
+        "running-order", "List the songbook's contents in the songs' order, with number and key.");
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     parser.addOptions({outputOption, paperOption, dpiOption, sizeOption, checkOption, fitOption, transposeOption,
-                       notationOption, bookOption, titleOption, indexOption, lyricsOnlyOption});
+                       notationOption, bookOption, titleOption, indexOption, lyricsOnlyOption, setlistOption,
+                       runningOrderOption});
     parser.addPositionalArgument("SONG",
                                  "Songs to print: layout files, ChordPro files, chord sheets (.txt) or song lists (.vsl).",
                                  "SONG...");
@@ -129,8 +136,10 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     o.fit = parser.isSet(fitOption);
     o.index = parser.isSet(indexOption);
     o.lyricsOnly = parser.isSet(lyricsOnlyOption);
+    o.setlist = parser.isSet(setlistOption);
+    o.runningOrder = parser.isSet(runningOrderOption);
     // A song list makes a book, except for --check, which checks the list's songs.
-    o.book = parser.isSet(bookOption) || parser.isSet(titleOption) || o.index ||
+    o.book = parser.isSet(bookOption) || parser.isSet(titleOption) || o.index || o.runningOrder ||
              (!o.check && std::any_of(o.songs.begin(), o.songs.end(),
                                       [](const QString& f) { return songlist::isSongListFile(f); }));
     if (parser.isSet(titleOption))
@@ -179,7 +188,11 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
             return std::nullopt;
         o.output = *output;
     }
-    if (o.book && (o.check || (o.output != Output::Pdf && o.output != Output::Printer))) {
+    if (o.setlist && (o.check || (o.output != Output::Pdf && o.output != Output::Printer))) {
+        fail(QStringLiteral("a running order is a PDF file (-o ORDER.pdf) or goes to the printer"));
+        return std::nullopt;
+    }
+    if (o.book && !o.setlist && (o.check || (o.output != Output::Pdf && o.output != Output::Printer))) {
         fail(QStringLiteral("a songbook is a PDF file (-o BOOK.pdf) or goes to the printer"));
         return std::nullopt;
     }

@@ -9,6 +9,8 @@
 
 #include <memory>
 
+#include "commands/BookSources.h"
+
 namespace versino {
 class PdfBookPrinter;
 class Printer;
@@ -27,9 +29,12 @@ public:
     int convert();
     int print();
     int book();
+    int setlist();
 
 private:
     bool load(const QString& path, SongDocument& doc);
+    // The songs of a book or running order, transposed as their entries and --transpose ask.
+    BookSource loadBook();
     bool printOne(const QString& path, Printer& printer, const QString& output);
     // One line on a terminal that is rewritten for each step; nothing into logs or pipes.
     static bool showProgress();
