@@ -66,7 +66,8 @@ QString SongbookRow::fitText() const {
     return QStringLiteral("\u2013");
 }
 
-SongbookCommands::SongbookCommands(Dialogs& dialogs, Hooks hooks) : dialogs_(dialogs), hooks_(std::move(hooks)) {}
+SongbookCommands::SongbookCommands(Dialogs& dialogs, Hooks hooks)
+    : dialogs_(dialogs), hooks_(std::move(hooks)) {}
 
 SongbookCommands::~SongbookCommands() = default;
 
@@ -92,7 +93,8 @@ void SongbookCommands::setOptions(const BookOptions& options) {
 }
 
 QString SongbookCommands::caption() const {
-    const QString name = listFile_.isEmpty() ? QString::fromLatin1(kUntitled) : QFileInfo(listFile_).fileName();
+    const QString name =
+        listFile_.isEmpty() ? QString::fromLatin1(kUntitled) : QFileInfo(listFile_).fileName();
     return QStringLiteral("Liederbuch - [%1]").arg(name);
 }
 
@@ -221,7 +223,8 @@ bool SongbookCommands::openList(const QString& path) {
         rows_.push_back(makeRow(e.path, problems));
         // Named by the list's line, as versino-print names it.
         for (qsizetype i = before; i < problems.size(); ++i)
-            problems[i] = QStringLiteral("%1:%2: %3").arg(QFileInfo(path).fileName()).arg(e.line).arg(problems[i]);
+            problems[i] =
+                QStringLiteral("%1:%2: %3").arg(QFileInfo(path).fileName()).arg(e.line).arg(problems[i]);
     }
     options_ = BookOptions{};
     options_.title = list.title;
@@ -236,8 +239,8 @@ bool SongbookCommands::openList(const QString& path) {
 void SongbookCommands::OeffnenClick() {
     if (modified_ && !closeQuery())
         return;
-    const std::optional<QString> path =
-        dialogs_.openFile({QString::fromLatin1(songlist::kExtension), QString::fromUtf8(songlist::kFilter), QString()});
+    const std::optional<QString> path = dialogs_.openFile(
+        {QString::fromLatin1(songlist::kExtension), QString::fromUtf8(songlist::kFilter), QString()});
     if (path)
         openList(*path);
 }
@@ -263,8 +266,9 @@ bool SongbookCommands::SpeichernClick() {
     if (!listFile_.isEmpty())
         return writeList(listFile_);
     const QString name = suggestedFileName(options_.title);
-    const FileDialogOptions ask{QString::fromLatin1(songlist::kExtension), QString::fromUtf8(songlist::kFilter),
-                                (name.isEmpty() ? QString::fromLatin1(kUntitled) : name) + QStringLiteral(".vsl")};
+    const FileDialogOptions ask{
+        QString::fromLatin1(songlist::kExtension), QString::fromUtf8(songlist::kFilter),
+        (name.isEmpty() ? QString::fromLatin1(kUntitled) : name) + QStringLiteral(".vsl")};
     for (;;) {
         const std::optional<QString> path = dialogs_.saveFile(ask);
         if (!path)
@@ -305,7 +309,8 @@ void SongbookCommands::ExportPdfClick(const BookProgress& progress) {
     QString name = suggestedFileName(options_.title);
     if (name.isEmpty())
         name = listFile_.isEmpty() ? QString::fromLatin1(kUntitled) : QFileInfo(listFile_).completeBaseName();
-    const FileDialogOptions ask{extension, QString::fromLatin1(kPdfFilter), name + QLatin1Char('.') + extension};
+    const FileDialogOptions ask{extension, QString::fromLatin1(kPdfFilter),
+                                name + QLatin1Char('.') + extension};
     std::optional<QString> path;
     // Nein to replacing an existing file asks for another name.
     do {
@@ -325,7 +330,8 @@ void SongbookCommands::ExportPdfClick(const BookProgress& progress) {
         return;
     if (!result.pictureErrors.empty())
         dialogs_.error(result.pictureErrors.front());
-    QString text = QString::fromUtf8(kSongbookExported).arg(QFileInfo(*path).absoluteFilePath()).arg(result.pages);
+    QString text =
+        QString::fromUtf8(kSongbookExported).arg(QFileInfo(*path).absoluteFilePath()).arg(result.pages);
     if (!tooLong.empty()) {
         text += QLatin1Char('\n') + QString::fromUtf8(kSongbookTooLong);
         for (const QString& line : tooLong)

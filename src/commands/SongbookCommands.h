@@ -98,7 +98,8 @@ public:
     void ExportPdfClick(const BookProgress& progress = {});
     // The book as one job on `printer`, handed on by `finish`; a printer error is reported, "no
     // default printer" in the window's words. `jobName()` names the job.
-    void DruckenClick(Printer& printer, const std::function<void()>& finish, const BookProgress& progress = {});
+    void DruckenClick(Printer& printer, const std::function<void()>& finish,
+                      const BookProgress& progress = {});
     QString jobName() const;
     // True when the list may close: asks to save unsaved changes.
     bool closeQuery();

@@ -35,7 +35,8 @@ QPushButton* button(const QString& text, const char* name, QWidget* parent) {
 
 } // namespace
 
-TLiederbuchForm::TLiederbuchForm(Dialogs& dialogs, std::function<void(const QString&)> openSong, QWidget* parent)
+TLiederbuchForm::TLiederbuchForm(Dialogs& dialogs, std::function<void(const QString&)> openSong,
+                                 QWidget* parent)
     : QWidget(parent, Qt::Window), dialogs_(dialogs), guard_(dialogs), openSong_(std::move(openSong)),
       commands_(dialogs, {[this] { showCommands(); }}) {
     setObjectName(QStringLiteral("LiederbuchForm"));
@@ -94,11 +95,13 @@ void TLiederbuchForm::setupWidgets() {
         row->addWidget(b);
         connect(b, &QPushButton::clicked, this, [this, handler] { guard_.run(handler); });
     };
-    add(button(QStringLiteral("&Hinzuf\u00FCgen . . ."), "AddBtn", this), [this] { commands_.HinzufuegenClick(); });
+    add(button(QStringLiteral("&Hinzuf\u00FCgen . . ."), "AddBtn", this),
+        [this] { commands_.HinzufuegenClick(); });
     add(button(QStringLiteral("&Entfernen"), "RemoveBtn", this), [this] { removeSelected(); });
     add(button(QStringLiteral("Nach &oben"), "UpBtn", this), [this] { moveCurrent(-1); });
     add(button(QStringLiteral("Nach &unten"), "DownBtn", this), [this] { moveCurrent(1); });
-    add(button(QStringLiteral("Nach Titel &sortieren"), "SortBtn", this), [this] { commands_.sortByTitle(); });
+    add(button(QStringLiteral("Nach Titel &sortieren"), "SortBtn", this),
+        [this] { commands_.sortByTitle(); });
     side->addSpacing(12);
     // One check box per book option, in the order the commands list them.
     for (const BookSwitch& s : bookSwitches()) {
@@ -145,6 +148,10 @@ void TLiederbuchForm::setupShortcuts() {
     down->setContext(Qt::WindowShortcut);
     connect(up, &QShortcut::activated, this, [this] { moveCurrent(-1); });
     connect(down, &QShortcut::activated, this, [this] { moveCurrent(1); });
+    // On a small screen the windows overlap: one key brings the main window to the front.
+    auto* main = new QShortcut(QKeySequence(Qt::Key_F6), this);
+    main->setContext(Qt::WindowShortcut);
+    connect(main, &QShortcut::activated, this, &TLiederbuchForm::returnFocus);
 }
 
 void TLiederbuchForm::showCommands() {
@@ -233,8 +240,9 @@ void TLiederbuchForm::exportPdf() {
     std::unique_ptr<QProgressDialog> progress;
     commands_.ExportPdfClick([this, &progress](int done, int total) {
         if (!progress) {
-            progress = std::make_unique<QProgressDialog>(QStringLiteral("Das Liederbuch wird erstellt \u2026"),
-                                                         QStringLiteral("Abbrechen"), 0, total, this);
+            progress =
+                std::make_unique<QProgressDialog>(QStringLiteral("Das Liederbuch wird erstellt \u2026"),
+                                                  QStringLiteral("Abbrechen"), 0, total, this);
             progress->setWindowTitle(QStringLiteral("Liederbuch"));
             progress->setWindowModality(Qt::WindowModal);
             progress->setMinimumDuration(300);
@@ -248,8 +256,9 @@ void TLiederbuchForm::exportPdf() {
 
 void TLiederbuchForm::print() {
     QtBookPrinter printer(commands_.jobName());
-    commands_.DruckenClick(printer, [&printer] { printer.finish(); },
-                           [this](int done, int total) { return progress(done, total); });
+    commands_.DruckenClick(
+        printer, [&printer] { printer.finish(); },
+        [this](int done, int total) { return progress(done, total); });
 }
 
 bool TLiederbuchForm::closeQuery() {

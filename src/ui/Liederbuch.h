@@ -29,7 +29,8 @@ public:
     enum Column { TitleColumn, PerformerColumn, FileColumn, FitsColumn };
 
     // `openSong` opens a song in the main window (with its save prompt).
-    TLiederbuchForm(Dialogs& dialogs, std::function<void(const QString&)> openSong, QWidget* parent = nullptr);
+    TLiederbuchForm(Dialogs& dialogs, std::function<void(const QString&)> openSong,
+                    QWidget* parent = nullptr);
     ~TLiederbuchForm() override;
 
     // Reads the list at `path` into the window; false after a reported file error.
@@ -43,6 +44,8 @@ public:
 signals:
     // Before each page of an export or print: what is done and what there is to do.
     void bookProgress(int done, int total);
+    // The user asked for the main window (F6).
+    void returnFocus();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
