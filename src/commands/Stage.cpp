@@ -3,7 +3,6 @@
 #include "commands/SetList.h"
 #include "commands/Songbook.h"
 #include "document/Cp1252.h"
-#include "formats/SongList.h"
 #include "io/FileError.h"
 #include "platform/PainterSurface.h"
 #include "platform/QtPrinter.h"
@@ -72,14 +71,22 @@ std::vector<StageSong> loadStageSongs(const QStringList& files, std::vector<QStr
             problems.push_back(file + QStringLiteral(": ") + QString::fromStdString(e.what()));
             continue;
         }
-        // One entry at a time, so that each song keeps its entry's options (a ChordPro file may
-        // hold several songs).
-        for (const songlist::Entry& entry : list.entries)
-            for (songlist::LoadedSong& s : songlist::loadSongs({entry}, file, problems)) {
-                anchorPicture(*s.doc, s.file);
-                addSong(songs, std::move(s.doc), s.file, &entry);
-            }
+        for (StageSong& song : loadStageEntries(list.entries, file, problems))
+            songs.push_back(std::move(song));
     }
+    return songs;
+}
+
+std::vector<StageSong> loadStageEntries(const std::vector<songlist::Entry>& entries, const QString& listFile,
+                                        std::vector<QString>& problems) {
+    std::vector<StageSong> songs;
+    // One entry at a time, so that each song keeps its entry's options (a ChordPro file may hold
+    // several songs).
+    for (const songlist::Entry& entry : entries)
+        for (songlist::LoadedSong& s : songlist::loadSongs({entry}, listFile, problems)) {
+            anchorPicture(*s.doc, s.file);
+            addSong(songs, std::move(s.doc), s.file, &entry);
+        }
     return songs;
 }
 

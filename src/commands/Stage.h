@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/SongDocument.h"
+#include "formats/SongList.h"
 #include "platform/PrintSurface.h"
 #include "print/ComposedPage.h"
 #include "print/PageCheck.h"
@@ -41,6 +42,9 @@ StageSong stageSong(const SongDocument& doc, const QString& file, int transpose 
 // The songs that files name: each entry of a song list with its options, and song files.
 // `problems` gets a line for each file that cannot be read.
 std::vector<StageSong> loadStageSongs(const QStringList& files, std::vector<QString>& problems);
+// The songs of set-list entries, each with its entry's options; `listFile` names them in problems.
+std::vector<StageSong> loadStageEntries(const std::vector<songlist::Entry>& entries, const QString& listFile,
+                                        std::vector<QString>& problems);
 
 // A song's page as the stage shows it: composed once, checked, and drawn at the size last asked for.
 struct StagePage {

@@ -1,7 +1,10 @@
 #include "commands/RunningOrder.h"
 #include "commands/Songbook.h"
+#include "commands/SongbookCommands.h"
 
 #include "support/FakeSurface.h"
+#include "support/GuiApp.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +93,36 @@ TEST(SetListBook, songsAreTransposedAndTheContentsFollowTheRunningOrder) {
             EXPECT_EQ(at("G (+2)"), std::ptrdiff_t(texts.size()));
         }
     }
+}
+
+// The songbook window's rows carry each entry's transposition and note: shown as the key they
+// give, changed, saved into the list and read back as they were.
+TEST(SetListBook, rowsKeepTheirEntriesOptionsThroughSaveAndOpen) {
+    versino::testing::guiApp();
+    TempDir dir;
+    writeAll(dir.str("zebra.vsn"), "[Titel]\r\nZebra\r\n[Text]\r\n<F>weit\r\n");
+    writeAll(dir.str("adler.vsn"), "[Titel]\r\nAdler\r\n[Text]\r\n<a>hoch\r\n");
+    writeAll(dir.str("abend.vsl"), "zebra.vsn\n#Transponieren: +2\n#Notiz: leise\nadler.vsn\n");
+    versino::testing::ScriptedDialogs dialogs;
+    SongbookCommands commands(dialogs, {[] {}});
+    ASSERT_TRUE(commands.openList(dir.path("abend.vsl")));
+    ASSERT_EQ(commands.rows().size(), 2u);
+    EXPECT_EQ(commands.rows()[0].key, "G (+2)");
+    EXPECT_EQ(commands.rows()[0].note, "leise");
+    EXPECT_EQ(commands.rows()[1].key, "a");
+    commands.setEntry(1, 30, " Capo 3!\n");
+    EXPECT_EQ(commands.rows()[1].key, "gis (+11)");
+    EXPECT_EQ(commands.rows()[1].note, "Capo 3!");
+    EXPECT_TRUE(commands.isModified());
+    ASSERT_TRUE(commands.SpeichernClick());
+    EXPECT_EQ(versino::testing::readAll(dir.str("abend.vsl")),
+              "zebra.vsn\n#Transponieren: +2\n#Notiz: leise\nadler.vsn\n#Transponieren: +11\n#Notiz: Capo 3!\n");
+    SongbookCommands again(dialogs, {[] {}});
+    ASSERT_TRUE(again.openList(dir.path("abend.vsl")));
+    const std::vector<songlist::Entry> entries = again.entries(1);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].transpose, 11);
+    EXPECT_EQ(entries[0].note, "Capo 3!");
 }
 
 } // namespace

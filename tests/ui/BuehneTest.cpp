@@ -1,14 +1,21 @@
 #include "print/PagePainting.h"
 #include "ui/Buehne.h"
 
+#include "formats/LayoutFile.h"
+#include "ui/Liederbuch.h"
+
 #include "support/TempDir.h"
+#include "FormFixture.h"
 #include "UiTestSupport.h"
 
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QPushButton>
 #include <QSettings>
+#include <QTest>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 using namespace versino;
@@ -140,6 +147,53 @@ TEST_F(Buehne, wholePageIsThePrintedPageScaled) {
     EXPECT_EQ(part, printed);
     // Outside the page the stage is black.
     EXPECT_EQ(shown.pixel(2, 2), qRgb(0, 0, 0));
+    stage->close();
+}
+
+class StageWindows : public versino::testing::FormFixture {
+protected:
+    StageWindows() { QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path()); }
+    static TBuehneForm* openStage() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* stage = qobject_cast<TBuehneForm*>(w); stage && stage->isVisible())
+                return stage;
+        return nullptr;
+    }
+    TempDir config;
+};
+
+TEST_F(StageWindows, editorShowsItsSongAndTheSongbookItsListFromTheCurrentSong) {
+    doc().TitelEdit().setText("Im Editor");
+    doc().TextEdit().setText("<C>la\r\n");
+    action("Buehnenansicht")->trigger();
+    TBuehneForm* fromEditor = openStage();
+    ASSERT_TRUE(fromEditor);
+    EXPECT_EQ(fromEditor->windowTitle(), QString::fromUtf8("Versino – Bühne – 1/1 Im Editor"));
+    fromEditor->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    TempDir dir;
+    for (const char* title : {"Zebra", "Adler", "Berg"}) {
+        SongDocument song;
+        song.InstallDefaultFonts();
+        song.TitelEdit().setText(title);
+        song.TextEdit().setText("<F>weit\r\n");
+        versino::testing::writeAll(dir.str(QString::fromLatin1(title) + ".vsn"), formatLayout(song));
+    }
+    versino::testing::writeAll(dir.str("abend.vsl"),
+                               "Zebra.vsn\nAdler.vsn\n#Transponieren: +2\n#Notiz: leise\nBerg.vsn\n");
+    action("Liederbuch")->trigger();
+    ui::TLiederbuchForm* book = form->songbook();
+    ASSERT_TRUE(book->openList(dir.path("abend.vsl")));
+    auto* list = book->findChild<QTreeWidget*>("SongList");
+    EXPECT_EQ(list->topLevelItem(0)->text(ui::TLiederbuchForm::KeyColumn), "F");
+    EXPECT_EQ(list->topLevelItem(1)->text(ui::TLiederbuchForm::KeyColumn), "G (+2)");
+    EXPECT_EQ(list->topLevelItem(1)->text(ui::TLiederbuchForm::NoteColumn), "leise");
+    list->setCurrentItem(list->topLevelItem(1));
+    QTest::mouseClick(book->findChild<QPushButton*>("BuehneBtn"), Qt::LeftButton);
+    TBuehneForm* stage = openStage();
+    ASSERT_TRUE(stage);
+    EXPECT_EQ(stage->model().barText(), QString::fromUtf8("1/2 · Adler · G (+2) · Als Nächstes: Berg"));
     stage->close();
 }
 
