@@ -1,4 +1,3 @@
-#include "print/PagePainting.h"
 #include "ui/Buehne.h"
 
 #include "formats/LayoutFile.h"
@@ -130,24 +129,6 @@ TEST_F(Buehne, twoSongsOnlyOnAWideScreen) {
         EXPECT_EQ(stage->model().mode() == StageModel::Mode::TwoSongs, c.two) << c.size.width();
         stage->close();
     }
-}
-
-// The page on the stage is the printed page scaled: the page area, in its middle, shows the
-// image of the composed page at the screen's height.
-TEST_F(Buehne, wholePageIsThePrintedPageScaled) {
-    auto* stage = new TBuehneForm(evening());
-    stage->resize(1600, 900);
-    stage->show();
-    const QImage shown = stage->grabPageArea();
-    const ComposedPage& page = stage->model().page(0).page;
-    const QSize size = QSize(page.width, page.height).scaled(shown.size(), Qt::KeepAspectRatio);
-    const QImage printed = pageImage(page, size).convertToFormat(QImage::Format_RGB32);
-    const QImage part = shown.copy((shown.width() - size.width()) / 2, (shown.height() - size.height()) / 2,
-                                   size.width(), size.height()).convertToFormat(QImage::Format_RGB32);
-    EXPECT_EQ(part, printed);
-    // Outside the page the stage is black.
-    EXPECT_EQ(shown.pixel(2, 2), qRgb(0, 0, 0));
-    stage->close();
 }
 
 class StageWindows : public versino::testing::FormFixture {
