@@ -152,8 +152,9 @@ bool StageModel::jumpTo(int index) {
 }
 
 StageModel::Outcome StageModel::keyPress(int key, bool autoRepeat, std::uint64_t timestamp) {
+    // Events without a timestamp (0) cannot be told apart by it.
     const bool repeat = autoRepeat || held_.count(key) != 0 ||
-                        (released_.count(key) != 0 && released_[key] == timestamp);
+                        (timestamp != 0 && released_.count(key) != 0 && released_[key] == timestamp);
     held_.insert(key);
     released_.erase(key);
     if (repeat)
@@ -209,14 +210,19 @@ void StageModel::keyRelease(int key, bool autoRepeat, std::uint64_t timestamp) {
     released_[key] = timestamp;
 }
 
+void StageModel::forgetHeldKeys() {
+    held_.clear();
+    released_.clear();
+}
+
 StagePage& StageModel::page(int index) {
     auto it = pages_.find(index);
     if (it != pages_.end())
         return it->second;
+    keepAround(index);
     StagePage& made = pages_[index];
     made.page = composePage(*songs_[std::size_t(index)].doc, measures_);
     made.findings = CheckPage(made.page);
-    keepAround();
     return made;
 }
 
@@ -232,9 +238,9 @@ const QImage& StageModel::image(int index, QSize size, bool night) {
     return p.image;
 }
 
-void StageModel::keepAround() {
-    // The view, the song before it and the two after it (three in two-song mode); the nearest
-    // win when more are composed than that.
+void StageModel::keepAround(int coming) {
+    // The view, the song before it and the two after it (three in two-song mode), and room for
+    // the page about to be composed; the nearest win when more are composed than that.
     const int ahead = mode_ == Mode::TwoSongs ? 3 : 2;
     for (auto it = pages_.begin(); it != pages_.end();) {
         if (it->first < current_ - 1 || it->first > current_ + ahead)
@@ -242,7 +248,8 @@ void StageModel::keepAround() {
         else
             ++it;
     }
-    while (pages_.size() > kMaxComposed) {
+    const std::size_t room = coming >= 0 && !pages_.count(coming) ? kMaxComposed - 1 : kMaxComposed;
+    while (pages_.size() > room) {
         auto far = std::max_element(pages_.begin(), pages_.end(), [this](const auto& a, const auto& b) {
             return std::abs(a.first - current_) < std::abs(b.first - current_);
         });

@@ -89,9 +89,11 @@ public:
     // A key as Qt names it (Qt::Key), with the event's auto-repeat mark and timestamp. A key held
     // down turns once: auto-repeated presses, a press while the key is down, and a press that
     // comes with the same timestamp as the key's last release (how X11 repeats a held key) are
-    // ignored. Digits collect a number that Return jumps to.
+    // ignored (a timestamp of 0 says nothing). Digits collect a number that Return jumps to.
     Outcome keyPress(int key, bool autoRepeat = false, std::uint64_t timestamp = 0);
     void keyRelease(int key, bool autoRepeat = false, std::uint64_t timestamp = 0);
+    // Keys held down are forgotten (the window lost the keyboard and will not see their release).
+    void forgetHeldKeys();
     // The digits typed so far.
     const QString& typedNumber() const { return typed_; }
 
@@ -112,7 +114,7 @@ public:
 
 private:
     bool halves() const { return mode_ == Mode::PageWidth; }
-    void keepAround();
+    void keepAround(int coming = -1);
 
     std::vector<StageSong> songs_;
     PageMeasures& measures_;

@@ -276,6 +276,12 @@ void TBuehneForm::keyReleaseEvent(QKeyEvent* event) {
     event->accept();
 }
 
+void TBuehneForm::focusOutEvent(QFocusEvent* event) {
+    // A key released while another window had the keyboard would otherwise count as held.
+    model_->forgetHeldKeys();
+    QWidget::focusOutEvent(event);
+}
+
 void TBuehneForm::tapped(int x, int width) {
     const bool moved = x * 3 >= width * 2 ? model_->forward() : x * 3 < width ? model_->back() : false;
     if (moved)

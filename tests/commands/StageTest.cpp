@@ -96,11 +96,17 @@ TEST_F(Stage, heldKeyTurnsOnceOnItsPress) {
                             {true, false, 530}, {false, false, 700}}, 1},
         {"press while down", {{true, false, 10}, {true, false, 400}}, 1},
         {"two treads", {{true, false, 10}, {false, false, 90}, {true, false, 300}, {false, false, 380}}, 2},
+        // Synthetic events without timestamps are taken as they come.
+        {"untimed taps", {{true, false, 0}, {false, false, 0}, {true, false, 0}, {false, false, 0}}, 2},
         {"two treads, then held",
          {{true, false, 10}, {false, false, 90}, {true, false, 91}, {false, false, 600}, {true, false, 600}}, 2},
     };
     for (const Case& c : cases) {
         StageModel stage(songs(10), metrics);
+        // A key still down when the window lost the keyboard is not held any more.
+        stage.keyPress(Qt::Key_PageDown, false, 1);
+        stage.forgetHeldKeys();
+        stage.jumpTo(0);
         for (const Event& e : c.events) {
             if (e.press)
                 stage.keyPress(Qt::Key_PageDown, e.autoRepeat, e.time);
