@@ -4,6 +4,7 @@
 #include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
 #include "commands/SetList.h"
+#include "document/AsciiText.h"
 #include "document/Cp1252.h"
 #include "document/Notation.h"
 #include "formats/SongList.h"
@@ -16,14 +17,8 @@ namespace versino {
 
 namespace {
 
-std::string trimmedLine(std::string s) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!s.empty() && blank(s.back()))
-        s.pop_back();
-    std::size_t start = 0;
-    while (start < s.size() && blank(s[start]))
-        ++start;
-    return s.substr(start);
+std::string trimmedLine(std::string_view s) {
+    return std::string(ascii::trimSpaces(s));
 }
 
 std::string firstLyricLine(const std::vector<std::string>& lines) {

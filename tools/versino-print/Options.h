@@ -37,6 +37,8 @@ struct Options {
     std::optional<QString> title;
     int transpose = 0;
     std::optional<transpose::Notation> notation;
+    // -d FOLDER: every song of every file converted into the folder, as `output` (Layout or ChordPro).
+    QString folder;
     // --diagrams: the instrument of every song's chord diagrams, "" for none (aus).
     std::optional<std::string> diagrams;
 };

@@ -65,6 +65,8 @@ int main(int argc, char** argv) {
         return run.setlist();
     if (options->book)
         return run.book();
+    if (!options->folder.isEmpty())
+        return run.convertAll();
     if (options->output == Output::ChordPro || options->output == Output::Layout)
         return run.convert();
     return run.print();
