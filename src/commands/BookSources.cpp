@@ -3,6 +3,7 @@
 #include "commands/FileQuestions.h"
 #include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
+#include "commands/SetList.h"
 #include "document/AsciiText.h"
 #include "document/Cp1252.h"
 #include "document/Notation.h"
@@ -62,7 +63,8 @@ BookSource loadBookSources(const QStringList& files) {
             if (const QString note = backupCopyNote(s.file); !note.isEmpty())
                 source.notes.push_back(note);
             source.songs.push_back(
-                BookSong{s.file, QFileInfo(s.file).absolutePath(), s.line, std::move(s.doc), {}, false});
+                BookSong{s.file, QFileInfo(s.file).absolutePath(), s.line, std::move(s.doc), {}, false, 0, {}, {}});
+            source.songs.back().key = keyText(*source.songs.back().doc, 0);
         }
     };
     for (const QString& file : files) {
@@ -76,7 +78,19 @@ BookSource loadBookSources(const QStringList& files) {
             }
             if (source.title.isEmpty())
                 source.title = list.title;
-            take(songlist::loadSongs(list.entries, file, source.problems));
+            // One entry at a time, so that each song takes its entry's transposition and note (a
+            // ChordPro file may hold several songs).
+            for (const songlist::Entry& entry : list.entries) {
+                const std::size_t first = source.songs.size();
+                take(songlist::loadSongs({entry}, file, source.problems));
+                for (std::size_t i = first; i < source.songs.size(); ++i) {
+                    BookSong& song = source.songs[i];
+                    song.transpose = entry.transpose;
+                    song.note = entry.note;
+                    transposeForEntry(*song.doc, entry.transpose);
+                    song.key = keyText(*song.doc, entry.transpose);
+                }
+            }
         } else {
             take(songlist::loadSongs({{file, 0}}, QString(), source.problems));
         }

@@ -19,7 +19,8 @@ const char* const kSynopsis =
     "       versino-print -d FOLDER [--to vsn|cho] [--transpose N [--notation de|en]]\n"
     "                     [--diagrams INSTRUMENT] SONG...\n"
     "       versino-print -o BOOK.pdf --book [--title TEXT] [--index] [--lyrics-only] [--fit]\n"
-    "                     [--diagrams INSTRUMENT] SONG...|LIST.vsl...\n"
+    "                     [--diagrams INSTRUMENT] [--running-order] SONG...|LIST.vsl...\n"
+    "       versino-print -o ORDER.pdf --setlist [--title TEXT] LIST.vsl...\n"
     "       versino-print --check [--paper a4|letter] [--fit] [--diagrams INSTRUMENT] SONG...\n"
     "\n";
 
@@ -117,12 +118,17 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
         "diagrams", "Chord diagrams below each song's lyrics for this instrument, or none (aus), whatever the "
                     "songs chose; a ChordPro file gets a {define} for each shown chord.",
         "gitarre|ukulele|klavier|aus");
+    const QCommandLineOption setlistOption(
+        "setlist", "Print the running order of the songs on one page in large type: number, title, key "
+                   "and note of each (a song list's entries give transposition and note).");
+    const QCommandLineOption runningOrderOption(
+        "running-order", "List the songbook's contents in the songs' order, with number and key.");
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     parser.addOptions({outputOption, paperOption, dpiOption, sizeOption, checkOption, fitOption, transposeOption,
                        notationOption, bookOption, titleOption, indexOption, lyricsOnlyOption, diagramsOption,
-                       folderOption, toOption});
+                       folderOption, toOption, setlistOption, runningOrderOption});
     parser.addPositionalArgument("SONG",
                                  "Songs to print: layout files, ChordPro files, chord sheets (.txt) or song lists (.vsl).",
                                  "SONG...");
@@ -143,8 +149,10 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     o.fit = parser.isSet(fitOption);
     o.index = parser.isSet(indexOption);
     o.lyricsOnly = parser.isSet(lyricsOnlyOption);
+    o.setlist = parser.isSet(setlistOption);
+    o.runningOrder = parser.isSet(runningOrderOption);
     // A song list makes a book, except for --check, which checks the list's songs.
-    o.book = parser.isSet(bookOption) || parser.isSet(titleOption) || o.index ||
+    o.book = parser.isSet(bookOption) || parser.isSet(titleOption) || o.index || o.runningOrder ||
              (!o.check && std::any_of(o.songs.begin(), o.songs.end(),
                                       [](const QString& f) { return songlist::isSongListFile(f); }));
     if (parser.isSet(titleOption))
@@ -231,7 +239,11 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
         }
         o.output = to == QLatin1String("cho") ? Output::ChordPro : Output::Layout;
     }
-    if (o.book && (o.check || (o.output != Output::Pdf && o.output != Output::Printer))) {
+    if (o.setlist && (o.check || (o.output != Output::Pdf && o.output != Output::Printer))) {
+        fail(QStringLiteral("a running order is a PDF file (-o ORDER.pdf) or goes to the printer"));
+        return std::nullopt;
+    }
+    if (o.book && !o.setlist && (o.check || (o.output != Output::Pdf && o.output != Output::Printer))) {
         fail(QStringLiteral("a songbook is a PDF file (-o BOOK.pdf) or goes to the printer"));
         return std::nullopt;
     }

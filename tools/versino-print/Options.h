@@ -32,6 +32,8 @@ struct Options {
     bool book = false;
     bool index = false;
     bool lyricsOnly = false;
+    bool setlist = false;      // the running order on one page instead of the songs
+    bool runningOrder = false; // the book's contents in the list's order, with number and key
     std::optional<QString> title;
     int transpose = 0;
     std::optional<transpose::Notation> notation;

@@ -4,6 +4,8 @@
 
 #include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
+#include "commands/RunningOrder.h"
+#include "commands/SetList.h"
 #include "commands/Songbook.h"
 #include "commands/TransposeCommand.h"
 #include "document/Cp1252.h"
@@ -356,26 +358,56 @@ int Run::print() {
 }
 
 // The songbook: every song read first (the contents need them all), then the pages.
-int Run::book() {
+BookSource Run::loadBook() {
     BookSource source = loadBookSources(o_.songs);
-    bool allRead = source.problems.empty();
     for (const QString& problem : source.problems)
         fail(problem);
     for (const QString& note : source.notes)
         std::fprintf(stderr, "versino-print: %s\n", qPrintable(note));
+    if (o_.transpose != 0)
+        for (BookSong& song : source.songs) {
+            transpose::Options how = transposePreset(*song.doc);
+            how.semitones = o_.transpose;
+            how.notation = o_.notation.value_or(how.notation);
+            transposeSong(*song.doc, how);
+            song.key = keyText(*song.doc, song.transpose + o_.transpose);
+        }
+    return source;
+}
+
+int Run::setlist() {
+    BookSource source = loadBook();
+    const bool allRead = source.problems.empty();
+    const QString title = o_.title.value_or(source.title);
+    if (o_.output == Output::Pdf) {
+        if (const std::optional<QString> error = writeRunningOrderPdf(source.songs, title, o_.outputFile, o_.paper)) {
+            fail(o_.outputFile + QStringLiteral(": ") + *error);
+            return kTrouble;
+        }
+    } else {
+        QtBookPrinter printer(title.isEmpty() ? QString::fromUtf8(kRunningOrderHeading) : title);
+        try {
+            printRunningOrder(source.songs, title, printer);
+            printer.finish();
+        } catch (const PrinterError& e) {
+            fail(QString::fromStdString(e.what()));
+            return kTrouble;
+        }
+    }
+    return allRead ? kAllDone : kTrouble;
+}
+
+int Run::book() {
+    BookSource source = loadBook();
+    bool allRead = source.problems.empty();
     BookOptions options;
     options.title = o_.title.value_or(source.title);
     options.firstLines = o_.index;
     options.lyricsOnly = o_.lyricsOnly;
     options.fit = o_.fit;
+    options.runningOrder = o_.runningOrder;
     options.diagrams = o_.diagrams;
     for (BookSong& song : source.songs) {
-        if (o_.transpose != 0) {
-            transpose::Options how = transposePreset(*song.doc);
-            how.semitones = o_.transpose;
-            how.notation = o_.notation.value_or(how.notation);
-            transposeSong(*song.doc, how);
-        }
         for (const QString& line : prepareBookSong(song, options, page()))
             std::fprintf(stderr, "%s\n", qPrintable(line));
     }

@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+#include "commands/BookSources.h"
+
 namespace versino {
 class PdfBookPrinter;
 class Printer;
@@ -29,9 +31,12 @@ public:
     int convertAll();
     int print();
     int book();
+    int setlist();
 
 private:
     bool load(const QString& path, SongDocument& doc);
+    // The songs of a book or running order, transposed as their entries and --transpose ask.
+    BookSource loadBook();
     // Every song of a file (a ChordPro file may hold several), read, transposed and fitted as
     // asked; empty after a reported file error.
     std::vector<std::unique_ptr<SongDocument>> loadEvery(const QString& path);

@@ -61,6 +61,8 @@ int main(int argc, char** argv) {
     Run run(*options);
     if (options->check)
         return run.check();
+    if (options->setlist)
+        return run.setlist();
     if (options->book)
         return run.book();
     if (!options->folder.isEmpty())
