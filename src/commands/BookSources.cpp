@@ -3,7 +3,9 @@
 #include "commands/FileQuestions.h"
 #include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
+#include "commands/SetList.h"
 #include "commands/SongOpener.h"
+#include "document/AsciiText.h"
 #include "document/Cp1252.h"
 #include "document/Notation.h"
 #include "formats/SongList.h"
@@ -16,14 +18,8 @@ namespace versino {
 
 namespace {
 
-std::string trimmedLine(std::string s) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!s.empty() && blank(s.back()))
-        s.pop_back();
-    std::size_t start = 0;
-    while (start < s.size() && blank(s[start]))
-        ++start;
-    return s.substr(start);
+std::string trimmedLine(std::string_view s) {
+    return std::string(ascii::trimSpaces(s));
 }
 
 std::string firstLyricLine(const std::vector<std::string>& lines) {
@@ -48,7 +44,8 @@ QString BookSong::performer() const {
     return cp1252::toUnicode(doc->InterpretEdit().text());
 }
 
-void addSongFile(BookSource& source, const QString& path, int line, const QString& listFile) {
+void addSongFile(BookSource& source, const QString& path, int line, const QString& listFile, int transpose,
+                 const QString& note) {
     const QString where =
         line > 0 && !listFile.isEmpty() ? QStringLiteral("%1:%2: ").arg(listFile).arg(line) : QString();
     // A NUL byte ends a name for the system: the line would name another file than it shows.
@@ -66,7 +63,10 @@ void addSongFile(BookSource& source, const QString& path, int line, const QStrin
         for (OpenedSong& song : opened.songs) {
             if (!song.report.empty())
                 source.notes.push_back(path + QStringLiteral(": ") + song.report.line());
-            source.songs.push_back(BookSong{path, line, std::move(song.doc), {}, false});
+            source.songs.push_back(BookSong{path, line, std::move(song.doc), {}, false, transpose, note, {}});
+            BookSong& added = source.songs.back();
+            transposeForEntry(*added.doc, transpose);
+            added.key = keyText(*added.doc, transpose);
         }
     } catch (const FileError& e) {
         source.problems.push_back(where + path + QStringLiteral(": ") + QString::fromStdString(e.what()));
@@ -89,8 +89,9 @@ BookSource loadBookSources(const QStringList& files) {
         }
         if (source.title.isEmpty())
             source.title = list.title;
+        // Each song takes its entry's transposition and note (a ChordPro file may hold several).
         for (const songlist::Entry& entry : list.entries)
-            addSongFile(source, entry.path, entry.line, file);
+            addSongFile(source, entry.path, entry.line, file, entry.transpose, entry.note);
     }
     return source;
 }

@@ -28,6 +28,9 @@ struct BookOptions {
     // The chord diagrams of every song: "gitarre", "ukulele", "klavier", or "" for none; unset,
     // each song shows its own choice.
     std::optional<std::string> diagrams;
+    // The contents as a set list's running order: in the list's order, each song with its number
+    // and its key ("7. Heimweg  G (+2)") instead of its performer.
+    bool runningOrder = false;
 };
 
 // Gives the song the diagrams of `instrument` ("" for none) for this print, whatever it chose.
@@ -40,6 +43,10 @@ struct BookSong {
     std::unique_ptr<SongDocument> doc;
     std::vector<PageFinding> findings; // what the page cannot hold, as the song will print
     bool fitted = false;               // fit lowered its sizes (or tried to)
+    // What the set list's entry asks: the song is already transposed by `transpose` semitones.
+    int transpose = 0;
+    QString note;
+    QString key; // the first chord after transposition, "G (+2)"
 
     // The song as the contents list it: its title, or its file name when it has none.
     QString listTitle() const;
@@ -60,7 +67,8 @@ BookSource loadBookSources(const QStringList& files);
 
 // Adds every song of the file at `path`; a file that cannot be read is one problem, named
 // "LIST:LINE: FILE: why" when the song list `listFile` names it on `line`, else "FILE: why".
-void addSongFile(BookSource& source, const QString& path, int line = 0, const QString& listFile = QString());
+void addSongFile(BookSource& source, const QString& path, int line = 0, const QString& listFile = QString(),
+                 int transpose = 0, const QString& note = QString());
 
 // A copy of the song with each lyric, chorus and bridge line without its chords; a line that held
 // only chords is left out, so that the page shows no trace of chords.

@@ -1,5 +1,6 @@
 #include "commands/SongbookCommands.h"
 
+#include "commands/SetList.h"
 #include "commands/SongOpener.h"
 
 #include "commands/DocumentCommands.h"
@@ -35,6 +36,7 @@ const std::vector<BookSwitch>& bookSwitches() {
         {"Liedanfaenge", "&Liedanf\u00E4nge", "FirstLinesBox", &BookOptions::firstLines},
         {"NurText", "&Nur Text", "LyricsOnlyBox", &BookOptions::lyricsOnly},
         {"Einpassen", "Jeden Song &einpassen", "FitBox", &BookOptions::fit},
+        {"Ablauf", "Nu&mmer und Tonart im Inhalt", "RunningOrderBox", &BookOptions::runningOrder},
     };
     return switches;
 }
@@ -78,7 +80,8 @@ QString SongbookRow::fitText() const {
     return QStringLiteral("\u2013");
 }
 
-SongbookCommands::SongbookCommands(Dialogs& dialogs, Hooks hooks) : dialogs_(dialogs), hooks_(std::move(hooks)) {}
+SongbookCommands::SongbookCommands(Dialogs& dialogs, Hooks hooks)
+    : dialogs_(dialogs), hooks_(std::move(hooks)) {}
 
 SongbookCommands::~SongbookCommands() = default;
 
@@ -104,7 +107,8 @@ void SongbookCommands::setOptions(const BookOptions& options) {
 }
 
 QString SongbookCommands::caption() const {
-    const QString name = listFile_.isEmpty() ? QString::fromLatin1(kUntitled) : QFileInfo(listFile_).fileName();
+    const QString name =
+        listFile_.isEmpty() ? QString::fromLatin1(kUntitled) : QFileInfo(listFile_).fileName();
     return QStringLiteral("Liederbuch - [%1]").arg(name);
 }
 
@@ -115,11 +119,15 @@ QStringList SongbookCommands::songFiles() const {
     return files;
 }
 
-SongbookRow SongbookCommands::makeRow(const QString& path, QStringList& problems) {
+SongbookRow SongbookCommands::makeRow(const QString& path, QStringList& problems, int transpose,
+                                      const QString& note) {
     SongbookRow row;
     row.path = path;
+    row.transpose = std::clamp(transpose, -songlist::kMaxTranspose, songlist::kMaxTranspose);
+    row.note = songlist::cleanNote(note);
+    // The page checked is the page the book prints: transposed as the entry asks.
     BookSource source;
-    addSongFile(source, path);
+    addSongFile(source, path, 0, QString(), row.transpose, row.note);
     if (source.songs.empty()) {
         row.title = QString::fromUtf8(kSongbookUnreadableTitle);
         for (const QString& e : source.problems) {
@@ -131,6 +139,8 @@ SongbookRow SongbookCommands::makeRow(const QString& path, QStringList& problems
     QStringList titles, performers;
     bool fits = true;
     for (const BookSong& song : source.songs) {
+        if (titles.isEmpty())
+            row.key = song.key;
         fits = fits && song.printable() && !runsOffPage(CheckPage(*song.doc, metrics()));
         titles << song.listTitle();
         if (!song.performer().isEmpty())
@@ -158,7 +168,7 @@ bool SongbookCommands::refresh(const QString& path) {
     QStringList ignored; // the row itself shows that the file cannot be read now
     for (SongbookRow& row : rows_)
         if (row.path == absolute) {
-            row = makeRow(absolute, ignored);
+            row = makeRow(absolute, ignored, row.transpose, row.note);
             found = true;
         }
     if (found)
@@ -228,10 +238,11 @@ bool SongbookCommands::openList(const QString& path) {
     QStringList problems;
     for (const songlist::Entry& e : list.entries) {
         const qsizetype before = problems.size();
-        rows_.push_back(makeRow(e.path, problems));
+        rows_.push_back(makeRow(e.path, problems, e.transpose, e.note));
         // Named by the list's line, as versino-print names it.
         for (qsizetype i = before; i < problems.size(); ++i)
-            problems[i] = QStringLiteral("%1:%2: %3").arg(QFileInfo(path).fileName()).arg(e.line).arg(problems[i]);
+            problems[i] =
+                QStringLiteral("%1:%2: %3").arg(QFileInfo(path).fileName()).arg(e.line).arg(problems[i]);
     }
     options_ = BookOptions{};
     options_.title = list.title;
@@ -246,8 +257,8 @@ bool SongbookCommands::openList(const QString& path) {
 void SongbookCommands::OeffnenClick() {
     if (modified_ && !closeQuery())
         return;
-    const std::optional<QString> path =
-        dialogs_.openFile({QString::fromLatin1(songlist::kExtension), QString::fromUtf8(songlist::kFilter), QString()});
+    const std::optional<QString> path = dialogs_.openFile(
+        {QString::fromLatin1(songlist::kExtension), QString::fromUtf8(songlist::kFilter), QString()});
     if (path)
         openList(*path);
 }
@@ -256,8 +267,7 @@ bool SongbookCommands::writeList(const QString& path) {
     songlist::SongList list;
     list.title = options_.title.trimmed();
     list.options = bookOptionValues(options_);
-    for (const QString& file : songFiles())
-        list.entries.push_back({file, 0});
+    list.entries = entries();
     try {
         songlist::WriteSongListFile(list, path);
     } catch (const FileError& e) {
@@ -273,8 +283,9 @@ bool SongbookCommands::SpeichernClick() {
     if (!listFile_.isEmpty())
         return writeList(listFile_);
     const QString name = suggestedFileName(options_.title);
-    const FileDialogOptions ask{QString::fromLatin1(songlist::kExtension), QString::fromUtf8(songlist::kFilter),
-                                (name.isEmpty() ? QString::fromLatin1(kUntitled) : name) + QStringLiteral(".vsl")};
+    const FileDialogOptions ask{
+        QString::fromLatin1(songlist::kExtension), QString::fromUtf8(songlist::kFilter),
+        (name.isEmpty() ? QString::fromLatin1(kUntitled) : name) + QStringLiteral(".vsl")};
     for (;;) {
         const std::optional<QString> path = dialogs_.saveFile(ask);
         if (!path)
@@ -291,8 +302,40 @@ void SongbookCommands::HinzufuegenClick() {
         addSongs(*paths);
 }
 
+void SongbookCommands::setEntry(int row, int transpose, const QString& note) {
+    if (row < 0 || row >= int(rows_.size()))
+        return;
+    transpose = std::clamp(transpose, -songlist::kMaxTranspose, songlist::kMaxTranspose);
+    const QString clean = songlist::cleanNote(note);
+    SongbookRow& r = rows_[std::size_t(row)];
+    if (r.transpose == transpose && r.note == clean)
+        return;
+    QStringList ignored; // the row itself shows a file that cannot be read
+    r = makeRow(r.path, ignored, transpose, clean);
+    setModified(true);
+}
+
+std::vector<songlist::Entry> SongbookCommands::entries(int fromRow) const {
+    std::vector<songlist::Entry> out;
+    for (std::size_t i = std::size_t(std::max(0, fromRow)); i < rows_.size(); ++i)
+        out.emplace_back(rows_[i].path, 0, rows_[i].transpose, rows_[i].note);
+    return out;
+}
+
 std::vector<BookSong> SongbookCommands::readBook(std::vector<QString>& tooLong) {
-    BookSource source = loadBookSources(songFiles());
+    // Row by row, so that each song takes its row's transposition and note.
+    BookSource source;
+    for (const SongbookRow& row : rows_) {
+        BookSource one = loadBookSources({row.path});
+        source.problems.insert(source.problems.end(), one.problems.begin(), one.problems.end());
+        for (BookSong& song : one.songs) {
+            transposeForEntry(*song.doc, row.transpose);
+            song.transpose = row.transpose;
+            song.note = row.note;
+            song.key = keyText(*song.doc, row.transpose);
+            source.songs.push_back(std::move(song));
+        }
+    }
     for (BookSong& song : source.songs) {
         std::vector<QString> lines = prepareBookSong(song, options_, metrics());
         if (song.printable() && !song.fits())
@@ -312,7 +355,8 @@ void SongbookCommands::ExportPdfClick(const BookProgress& progress) {
     QString name = suggestedFileName(options_.title);
     if (name.isEmpty())
         name = listFile_.isEmpty() ? QString::fromLatin1(kUntitled) : QFileInfo(listFile_).completeBaseName();
-    const FileDialogOptions ask{extension, QString::fromLatin1(kPdfFilter), name + QLatin1Char('.') + extension};
+    const FileDialogOptions ask{extension, QString::fromLatin1(kPdfFilter),
+                                name + QLatin1Char('.') + extension};
     std::optional<QString> path;
     // Nein to replacing an existing file asks for another name.
     do {
@@ -332,7 +376,8 @@ void SongbookCommands::ExportPdfClick(const BookProgress& progress) {
         return;
     if (!result.pictureErrors.empty())
         dialogs_.error(result.pictureErrors.front());
-    QString text = QString::fromUtf8(kSongbookExported).arg(QFileInfo(*path).absoluteFilePath()).arg(result.pages);
+    QString text =
+        QString::fromUtf8(kSongbookExported).arg(QFileInfo(*path).absoluteFilePath()).arg(result.pages);
     if (!tooLong.empty()) {
         text += QLatin1Char('\n') + QString::fromUtf8(kSongbookTooLong);
         for (const QString& line : tooLong)

@@ -8,6 +8,7 @@
 #include "document/SongDocument.h"
 #include "platform/Dialogs.h"
 #include "ui/ErrorGuard.h"
+#include "ui/PreviewPlacement.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -70,6 +71,8 @@ public:
     void ExportPdfClick();
     void BeendenClick();
     void ExportChordProClick();
+    // Datei > Bühnenansicht: the current song full screen, as it prints.
+    void BuehnenansichtClick();
     // Datei > Liederbuch: the songbook window beside this one.
     void LiederbuchClick();
     bool FormCloseQuery();
@@ -129,8 +132,9 @@ private:
     void setupMenu();
     void setupButtons();
     void insertDirective(const char* line);
-    // Puts the preview beside the window (see previewPlacement).
-    void placePreview();
+    // Puts the preview or the songbook window beside this window and the `other` one when it is
+    // open, moving this window to make room where that helps (see placeWindow).
+    void placeSideWindow(QWidget* window, const versino::ui::WindowWish& wish, const QWidget* other);
     // The lyric field in screen coordinates.
     QRect lyricField() const;
     // The undo and redo items name the step they would take and are enabled only when it can be taken.

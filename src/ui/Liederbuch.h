@@ -27,10 +27,11 @@ public:
     inline static const char* const kNotReadable = kSongbookNotReadable;
 
     // Columns of the song list.
-    enum Column { TitleColumn, PerformerColumn, FileColumn, FitsColumn };
+    enum Column { TitleColumn, PerformerColumn, FileColumn, FitsColumn, KeyColumn, NoteColumn };
 
     // `openSong` opens a song in the main window (with its save prompt).
-    TLiederbuchForm(Dialogs& dialogs, std::function<void(const QString&)> openSong, QWidget* parent = nullptr);
+    TLiederbuchForm(Dialogs& dialogs, std::function<void(const QString&)> openSong,
+                    QWidget* parent = nullptr);
     ~TLiederbuchForm() override;
 
     // Reads the list at `path` into the window; false after a reported file error.
@@ -44,6 +45,8 @@ public:
 signals:
     // Before each page of an export or print: what is done and what there is to do.
     void bookProgress(int done, int total);
+    // The user asked for the main window (F6).
+    void returnFocus();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -58,6 +61,8 @@ private:
     // After a drag: hands the rows' new order to the commands.
     void takeDraggedOrder();
     void exportPdf();
+    // The stage view of the list from the current song on.
+    void showStage();
     void print();
     bool progress(int done, int total);
 

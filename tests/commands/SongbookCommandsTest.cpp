@@ -67,10 +67,19 @@ TEST_F(Book, rowsMoveReorderSortAndGoWithoutTheWindow) {
     const Step steps[] = {
         {[&] { EXPECT_EQ(commands.move(0, 1), 1); }, {ast, "Berg", "Lang"}},
         {[&] { EXPECT_EQ(commands.move(2, 1), 2) << "the last row stays"; }, {ast, "Berg", "Lang"}},
-        {[&] { commands.reorder({2, 0, 1}); }, {"Lang", ast, "Berg"}},
-        {[&] { commands.reorder({0, 0, 1}); }, {"Lang", ast, "Berg"}}, // no permutation: ignored
+        {[&] {
+             commands.reorder({2, 0, 1});
+         },
+         {"Lang", ast, "Berg"}},
+        {[&] {
+             commands.reorder({0, 0, 1});
+         },
+         {"Lang", ast, "Berg"}}, // no permutation: ignored
         {[&] { commands.sortByTitle(); }, {ast, "Berg", "Lang"}},
-        {[&] { commands.remove({2, 0, 2}); }, {"Berg"}},
+        {[&] {
+             commands.remove({2, 0, 2});
+         },
+         {"Berg"}},
     };
     for (const Step& s : steps) {
         s.act();
@@ -108,7 +117,8 @@ TEST_F(Book, everyCombinationOfOptionsSurvivesTheListFile) {
         EXPECT_EQ(readAll(dir.str("buch.vsl")) == "#Titel: Buch\nberg.vsn\n", defaults) << bits;
     }
     // Lines of a later version, or values this one does not know, leave the options as they are.
-    writeAll(dir.str("neu.vsl"), "#Option: Inhalt=vielleicht\n#Option: Farbe=blau\n#Option: NurText=ja\nberg.vsn\n");
+    writeAll(dir.str("neu.vsl"),
+             "#Option: Inhalt=vielleicht\n#Option: Farbe=blau\n#Option: NurText=ja\nberg.vsn\n");
     ASSERT_TRUE(commands.openList(dir.path("neu.vsl")));
     EXPECT_TRUE(commands.options().contents);
     EXPECT_TRUE(commands.options().lyricsOnly);
@@ -137,7 +147,8 @@ TEST_F(Book, exportSaysWhereTheBookWentAndWhatDoesNotFitAndNeinAsksAgain) {
     ASSERT_TRUE(QFile::exists(dir.path("buch.pdf")));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     const QString said = dialogs.messages[0];
-    EXPECT_TRUE(said.startsWith(QString::fromUtf8("Das Liederbuch steht in „") + dir.path("buch.pdf") + "“ ("))
+    EXPECT_TRUE(
+        said.startsWith(QString::fromUtf8("Das Liederbuch steht in „") + dir.path("buch.pdf") + "“ ("))
         << said.toStdString();
     EXPECT_TRUE(said.contains(QString::fromUtf8(kSongbookTooLong) + "\n" + dir.path("lang.vsn") + ":"))
         << said.toStdString();

@@ -17,8 +17,11 @@ const char* const kSynopsis =
     "                      [--transpose N [--notation de|en]] [--diagrams INSTRUMENT] SONG...\n"
     "        versino-print -o SONG.cho|SONG.vsn [--transpose N [--notation de|en]]\n"
     "                      [--diagrams INSTRUMENT] SONG\n"
+    "        versino-print -d ORDNER [--to vsn|cho] [--transpose N [--notation de|en]]\n"
+    "                      [--diagrams INSTRUMENT] SONG...\n"
     "        versino-print -o BUCH.pdf --book [--title TEXT] [--index] [--lyrics-only] [--fit]\n"
-    "                      [--diagrams INSTRUMENT] SONG...|LISTE.vsl...\n"
+    "                      [--diagrams INSTRUMENT] [--running-order] SONG...|LISTE.vsl...\n"
+    "        versino-print -o FOLGE.pdf --setlist [--title TEXT] LISTE.vsl...\n"
     "        versino-print --check [--paper a4|letter] [--fit] [--diagrams INSTRUMENT] SONG...\n"
     "\n";
 
@@ -123,10 +126,20 @@ struct OptionTable {
                                             "oder keine (aus), gleich was die Songs gew\u00E4hlt haben; eine "
                                             "ChordPro-Datei bekommt ein {define} je gezeigtem Akkord.",
                                 "gitarre|ukulele|klavier|aus"};
+    QCommandLineOption folder{{"d", "folder"},
+                              "Wandelt jeden Song jeder Datei in einem Lauf in ORDNER um: NAME.vsn (oder "
+                              "NAME.cho mit --to cho); eine Datei mit mehreren Songs gibt NAME-1, NAME-2 ...",
+                              "Ordner"};
+    QCommandLineOption to{"to", "Das Format, in das -d umwandelt: vsn (Vorgabe) oder cho.", "vsn|cho"};
+    QCommandLineOption setlist{"setlist", "Druckt die Spielfolge der Songs auf eine Seite in gro\u00DFer Schrift: "
+                                          "Nummer, Titel, Tonart und Notiz jedes Songs (die Eintr\u00E4ge einer "
+                                          "Songliste geben Transposition und Notiz)."};
+    QCommandLineOption runningOrder{"running-order", "Zeigt den Inhalt des Liederbuchs in der Reihenfolge der "
+                                                     "Songs, mit Nummer und Tonart."};
 
     QList<QCommandLineOption> all() const {
-        return {help, version, output, paper, dpi, size, check, fit, transpose, notation, book, title, index,
-                lyricsOnly, diagrams};
+        return {help,  version, output, paper, dpi,     size,   check,   fit,     transpose,   notation,
+                book,  title,   index,  lyricsOnly, diagrams, folder, to, setlist, runningOrder};
     }
 };
 
@@ -214,6 +227,10 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     const QCommandLineOption& diagramsOption = table.diagrams;
     parser.addOptions(table.all());
     parser.addPositionalArgument("SONG", QString(), "SONG...");
+    const QCommandLineOption& folderOption = table.folder;
+    const QCommandLineOption& toOption = table.to;
+    const QCommandLineOption& setlistOption = table.setlist;
+    const QCommandLineOption& runningOrderOption = table.runningOrder;
     if (!parser.parse(arguments)) {
         fail(parseErrorText(parser));
         return std::nullopt;
@@ -231,8 +248,10 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     o.fit = parser.isSet(fitOption);
     o.index = parser.isSet(indexOption);
     o.lyricsOnly = parser.isSet(lyricsOnlyOption);
+    o.setlist = parser.isSet(setlistOption);
+    o.runningOrder = parser.isSet(runningOrderOption);
     // A song list makes a book, except for --check, which checks the list's songs.
-    o.book = parser.isSet(bookOption) || parser.isSet(titleOption) || o.index ||
+    o.book = parser.isSet(bookOption) || parser.isSet(titleOption) || o.index || o.runningOrder ||
              (!o.check && std::any_of(o.songs.begin(), o.songs.end(),
                                       [](const QString& f) { return songlist::isSongListFile(f); }));
     if (parser.isSet(titleOption))
@@ -298,7 +317,32 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
             return std::nullopt;
         o.output = *output;
     }
-    if (o.book && (o.check || (o.output != Output::Pdf && o.output != Output::Printer))) {
+    if (parser.isSet(toOption) && !parser.isSet(folderOption)) {
+        fail(QStringLiteral("--to geh\u00F6rt zu -d ORDNER"));
+        return std::nullopt;
+    }
+    if (parser.isSet(folderOption)) {
+        if (parser.isSet(outputOption) || o.check || o.book) {
+            fail(QStringLiteral("-d ORDNER wandelt Songs um: es nimmt kein -o, --check oder --book"));
+            return std::nullopt;
+        }
+        o.folder = parser.value(folderOption);
+        if (!QFileInfo(o.folder).isDir()) {
+            fail(QStringLiteral("%1: kein solcher Ordner").arg(o.folder));
+            return std::nullopt;
+        }
+        const QString to = parser.value(toOption).toLower();
+        if (!to.isEmpty() && to != QLatin1String("vsn") && to != QLatin1String("cho")) {
+            fail(QStringLiteral("unbekanntes Format \u201E%1\u201C f\u00FCr --to (vsn oder cho)").arg(parser.value(toOption)));
+            return std::nullopt;
+        }
+        o.output = to == QLatin1String("cho") ? Output::ChordPro : Output::Layout;
+    }
+    if (o.setlist && (o.check || (o.output != Output::Pdf && o.output != Output::Printer))) {
+        fail(QStringLiteral("eine Spielfolge ist eine PDF-Datei (-o FOLGE.pdf) oder geht an den Drucker"));
+        return std::nullopt;
+    }
+    if (o.book && !o.setlist && (o.check || (o.output != Output::Pdf && o.output != Output::Printer))) {
         fail(QStringLiteral("ein Liederbuch ist eine PDF-Datei (-o BUCH.pdf) oder geht an den Drucker"));
         return std::nullopt;
     }

@@ -1,7 +1,6 @@
 // The work of versino-print on its songs.
 
 #include "Run.h"
-
 #include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
 #include "commands/Songbook.h"
@@ -20,11 +19,13 @@
 #include "platform/QtPrinter.h"
 #include "print/ComposedPage.h"
 #include "print/PageCheck.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <cstdio>
 #include <unistd.h>
+#include "commands/RunningOrder.h"
+#include "commands/SetList.h"
+#include "io/RegularFile.h"
 
 namespace versino::cli {
 
@@ -187,6 +188,41 @@ int Run::convert() {
     return kAllDone;
 }
 
+// "-d FOLDER": each song of each file into the folder, in one process.
+int Run::convertAll() {
+    const QString extension = o_.output == Output::ChordPro ? QString::fromLatin1(chordpro::kExtension)
+                                                            : QStringLiteral("vsn");
+    const QDir folder(o_.folder);
+    bool allOk = true;
+    for (int i = 0; i < int(o_.songs.size()); ++i) {
+        progress(i);
+        const QString& path = o_.songs[i];
+        BookSource source;
+        allOk = read({path}, source) && allOk;
+        if (source.songs.empty())
+            continue;
+        const QString base = QFileInfo(path).completeBaseName();
+        const std::size_t count = source.songs.size();
+        for (std::size_t k = 0; k < count; ++k) {
+            BookSong& song = source.songs[k];
+            prepare(song);
+            const QString name = count == 1 ? QStringLiteral("%1.%2").arg(base, extension)
+                                            : QStringLiteral("%1-%2.%3").arg(base).arg(k + 1).arg(extension);
+            const QString out = folder.filePath(name);
+            try {
+                if (o_.output == Output::ChordPro)
+                    chordpro::WriteChordProFile(*song.doc, out);
+                else
+                    WriteLayoutFile(*song.doc, out);
+            } catch (const FileError& e) {
+                fail(fileErrorText(out, e));
+                allOk = false;
+            }
+        }
+    }
+    return allOk ? kAllDone : kTrouble;
+}
+
 // One job per song on the default printer, one PDF book, or one PNG image per song.
 int Run::print() {
     std::unique_ptr<PdfBookPrinter> book;
@@ -249,17 +285,50 @@ int Run::print() {
 }
 
 // The songbook: every song read first (the contents need them all), then the pages.
-int Run::book() {
+BookSource Run::loadBook() {
     BookSource source = loadBookSources(o_.songs);
-    const bool allRead = named(source);
+    named(source);
+    if (o_.transpose != 0)
+        for (BookSong& song : source.songs) {
+            transposed(*song.doc);
+            song.key = keyText(*song.doc, song.transpose + o_.transpose);
+        }
+    return source;
+}
+
+int Run::setlist() {
+    BookSource source = loadBook();
+    const bool allRead = source.problems.empty();
+    const QString title = o_.title.value_or(source.title);
+    if (o_.output == Output::Pdf) {
+        if (const std::optional<QString> error = writeRunningOrderPdf(source.songs, title, o_.outputFile, o_.paper)) {
+            fail(o_.outputFile + QStringLiteral(": ") + *error);
+            return kTrouble;
+        }
+    } else {
+        QtBookPrinter printer(title.isEmpty() ? QString::fromUtf8(kRunningOrderHeading) : title);
+        try {
+            printRunningOrder(source.songs, title, printer);
+            printer.finish();
+        } catch (const PrinterError& e) {
+            fail(QString::fromStdString(e.what()));
+            return kTrouble;
+        }
+    }
+    return allRead ? kAllDone : kTrouble;
+}
+
+int Run::book() {
+    BookSource source = loadBook();
+    bool allRead = source.problems.empty();
     BookOptions options;
     options.title = o_.title.value_or(source.title);
     options.firstLines = o_.index;
     options.lyricsOnly = o_.lyricsOnly;
     options.fit = o_.fit;
+    options.runningOrder = o_.runningOrder;
     options.diagrams = o_.diagrams;
     for (BookSong& song : source.songs) {
-        transposed(*song.doc);
         for (const QString& line : prepareBookSong(song, options, page()))
             std::fprintf(stderr, "%s\n", qPrintable(line));
     }

@@ -8,6 +8,9 @@
 #include "platform/PageMetrics.h"
 
 #include <memory>
+#include <vector>
+
+#include "commands/BookSources.h"
 
 namespace versino {
 struct BookSong;
@@ -27,8 +30,10 @@ public:
 
     int check();
     int convert();
+    int convertAll();
     int print();
     int book();
+    int setlist();
 
 private:
     // Every song of each file through the one opener; false when a file could not be read. Both
@@ -39,6 +44,8 @@ private:
     void prepare(BookSong& song);
     void transposed(SongDocument& doc) const;
     bool printOne(const BookSong& song, Printer& printer, const QString& output);
+    // The songs of a book or running order, transposed as their entries and --transpose ask.
+    BookSource loadBook();
     // One line on a terminal that is rewritten for each step; nothing into logs or pipes.
     static bool showProgress();
     void progress(int i) const;
