@@ -1,0 +1,175 @@
+#include "commands/BookPages.h"
+
+#include "document/Cp1252.h"
+#include "document/SongDocument.h"
+#include "print/ComposedPage.h"
+
+#include <QCollator>
+#include <QLocale>
+#include <algorithm>
+#include <numeric>
+
+namespace versino::book {
+
+namespace {
+
+// Device units at the 600 dots per inch of every printed page.
+constexpr int mm(double millimetres) {
+    return int(millimetres * 600.0 / 25.4 + 0.999);
+}
+constexpr int kMargin = mm(20);
+// The page number keeps at least this far from the paper's edges (5 mm and a little more).
+constexpr int kNumberMargin = mm(6);
+// A page number keeps this clear of anything the song draws.
+constexpr int kNumberGap = mm(1);
+constexpr int kColumnGap = mm(10);
+
+const FontSetting kHeadingFont{"Arial", 1, 0, 20};
+const FontSetting kEntryFont{"Arial", 0, 0, 11};
+const FontSetting kPerformerFont{"Arial", 2, 0x606060, 10};
+const FontSetting kNumberFont{"Arial", 0, 0, 10};
+const FontSetting kBookTitleFont{"Arial", 1, 0, 32};
+
+void useFont(PrintSurface& s, const FontSetting& f) {
+    s.setFontName(f.name);
+    s.setFontSize(f.size);
+    s.setFontStyle(f.style);
+    s.setFontColor(f.color);
+}
+
+bool meets(const PageBox& a, const PageBox& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// The longest start of `text` that is at most `width` wide.
+std::string cutToWidth(PrintSurface& s, std::string text, int width) {
+    if (s.textWidth(text) <= width)
+        return text;
+    std::size_t low = 0, high = text.size();
+    while (low < high) {
+        const std::size_t mid = (low + high + 1) / 2;
+        if (s.textWidth(std::string_view(text).substr(0, mid)) + s.textWidth("\x85") <= width)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    text.resize(low);
+    return text + "\x85"; // "…"
+}
+
+} // namespace
+
+// Sorts the way a German reader looks things up: Ä with A, ß as ss, case ignored.
+void sortGerman(std::vector<ListEntry>& entries) {
+    QCollator collator{QLocale(QLocale::German, QLocale::Germany)};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(entries.size());
+    for (const ListEntry& e : entries)
+        keys.push_back(collator.sortKey(cp1252::toUnicode(e.text)));
+    std::vector<std::size_t> order(entries.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return keys[a].compare(keys[b]) < 0;
+    });
+    std::vector<ListEntry> sorted;
+    sorted.reserve(entries.size());
+    for (std::size_t i : order)
+        sorted.push_back(std::move(entries[i]));
+    entries = std::move(sorted);
+}
+
+ListLayout layoutList(PrintSurface& s, std::size_t count) {
+    ListLayout l;
+    useFont(s, kHeadingFont);
+    const int headingHeight = s.textHeight("Inhalt");
+    useFont(s, kEntryFont);
+    l.rowHeight = s.textHeight("ABCdefg") * 6 / 5;
+    l.firstRowY = kMargin + headingHeight + l.rowHeight;
+    l.rowsPerColumn = std::max(1, (s.pageHeight() - kMargin - l.firstRowY) / std::max(1, l.rowHeight));
+    l.columns = count <= std::size_t(l.rowsPerColumn) ? 1 : 2;
+    const std::size_t perPage = std::size_t(l.rowsPerColumn * l.columns);
+    l.pages = count == 0 ? 0 : int((count + perPage - 1) / perPage);
+    return l;
+}
+
+// One row: the text (and performer) from the left, dot leaders, the number at the right.
+void drawRow(PrintSurface& s, const ListEntry& e, int left, int right, int y) {
+    useFont(s, kNumberFont);
+    const std::string number = std::to_string(e.page);
+    useFont(s, kEntryFont);
+    const int numberWidth = s.textWidth(number);
+    const int dotWidth = std::max(1, s.textWidth("."));
+    const int textRoom = right - left - numberWidth - 4 * dotWidth;
+    FontSetting font = kEntryFont;
+    if (e.italic)
+        font.style = 2;
+    useFont(s, font);
+    const std::string text = cutToWidth(s, e.text, textRoom);
+    s.drawText(left, y, text);
+    int x = left + s.textWidth(text);
+    if (!e.second.empty()) {
+        // On the title's baseline, near enough: the ascent is about four fifths of a cell.
+        const int titleHeight = s.textHeight(text);
+        useFont(s, kPerformerFont);
+        const int lift = titleHeight - s.textHeight(e.second);
+        const int gap = s.textWidth("  ");
+        if (x + gap + s.textWidth("\x85") < left + textRoom) {
+            const std::string second = cutToWidth(s, e.second, left + textRoom - x - gap);
+            s.drawText(x + gap, y + std::max(0, lift * 4 / 5), second);
+            x += gap + s.textWidth(second);
+        }
+    }
+    useFont(s, kEntryFont);
+    const int dotsStart = x + dotWidth;
+    const int dotsEnd = right - numberWidth - dotWidth;
+    if (dotsEnd > dotsStart) {
+        std::string dots(std::size_t((dotsEnd - dotsStart) / dotWidth), '.');
+        while (!dots.empty() && s.textWidth(dots) > dotsEnd - dotsStart)
+            dots.pop_back();
+        s.drawText(dotsEnd - s.textWidth(dots), y, dots);
+    }
+    s.drawText(right - numberWidth, y, number);
+}
+
+void drawListPage(PrintSurface& s, const char* heading, const std::vector<ListEntry>& entries, const ListLayout& l,
+                  int pageIndex) {
+    useFont(s, kHeadingFont);
+    s.drawText(kMargin, kMargin, cp1252::fromUnicode(QString::fromUtf8(heading)));
+    const int width = s.pageWidth() - 2 * kMargin;
+    const int columnWidth = l.columns == 1 ? width : (width - kColumnGap) / 2;
+    const std::size_t perPage = std::size_t(l.rowsPerColumn * l.columns);
+    const std::size_t first = std::size_t(pageIndex) * perPage;
+    for (std::size_t i = first; i < std::min(entries.size(), first + perPage); ++i) {
+        const int column = int((i - first) / std::size_t(l.rowsPerColumn));
+        const int row = int((i - first) % std::size_t(l.rowsPerColumn));
+        const int left = kMargin + column * (columnWidth + kColumnGap);
+        drawRow(s, entries[i], left, left + columnWidth, l.firstRowY + row * l.rowHeight);
+    }
+}
+
+void drawTitlePage(PrintSurface& s, const QString& title) {
+    useFont(s, kBookTitleFont);
+    const std::string text = cutToWidth(s, cp1252::fromUnicode(title), s.pageWidth() - 2 * kMargin);
+    s.drawText((s.pageWidth() - s.textWidth(text)) / 2, s.pageHeight() / 3, text);
+}
+
+// The page number in the bottom outer corner, else the top outer corner, where it covers nothing
+// the song draws; else nowhere. Outer: right on odd pages, left on even ones.
+void drawPageNumber(PrintSurface& s, const ComposedPage& page, int number) {
+    useFont(s, kNumberFont);
+    const std::string text = std::to_string(number);
+    const int w = s.textWidth(text), h = s.textHeight(text);
+    const int x = number % 2 == 1 ? s.pageWidth() - kNumberMargin - w : kNumberMargin;
+    const std::vector<PageBox> taken = page.occupied();
+    for (const int y : {s.pageHeight() - kNumberMargin - h, kNumberMargin}) {
+        const PageBox clear{x - kNumberGap, y - kNumberGap, x + w + kNumberGap, y + h + kNumberGap};
+        if (std::none_of(taken.begin(), taken.end(), [&](const PageBox& b) { return meets(b, clear); })) {
+            s.drawText(x, y, text);
+            return;
+        }
+    }
+}
+
+} // namespace versino::book

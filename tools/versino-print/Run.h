@@ -1,0 +1,47 @@
+#pragma once
+
+// Running versino-print over its songs once the command line is read: checking, converting,
+// printing and making books.
+
+#include "Options.h"
+
+#include "platform/PageMetrics.h"
+
+#include <memory>
+
+namespace versino {
+class PdfBookPrinter;
+class Printer;
+class PrintSurface;
+class SongDocument;
+} // namespace versino
+
+namespace versino::cli {
+
+// Everything that runs over the songs one by one.
+class Run {
+public:
+    explicit Run(const Options& options) : o_(options) {}
+
+    int check();
+    int convert();
+    int print();
+    int book();
+
+private:
+    bool load(const QString& path, SongDocument& doc);
+    bool printOne(const QString& path, Printer& printer, const QString& output);
+    // One line on a terminal that is rewritten for each step; nothing into logs or pipes.
+    static bool showProgress();
+    void progress(int i) const;
+    // Names a song that the paper cannot hold, as --check lists it; the song is still printed.
+    void warnFindings(const QString& path, const SongDocument& doc);
+    // The page the songs are laid out on, made when first needed.
+    PrintSurface& page();
+
+    const Options& o_;
+    std::unique_ptr<PageMetrics> metrics_;
+    PdfBookPrinter* singlePdf_ = nullptr; // a PDF of one song carries the song's title
+};
+
+} // namespace versino::cli
