@@ -231,7 +231,8 @@ void PageComposer::compose() {
     page_.height = s_.pageHeight();
     snap_ = TakePrintSnapshot(doc_);
     printHeader();
-    printCapo();
+    if (snap_.capoLine)
+        printCapo();
     measureRows();
     printRemark();
     printBody();
@@ -660,6 +661,7 @@ PrintSnapshot TakePrintSnapshot(const SongDocument& doc) {
     s.bridgeLines = doc.BridgeEdit().lineList();
     s.lyricLines = doc.TextEdit().lineList();
     s.pictureFile = doc.GraphikEdit().text();
+    s.capoLine = !doc.forAudience;
     return s;
 }
 
