@@ -7,6 +7,7 @@
 #include <QCollator>
 #include <QLocale>
 #include <algorithm>
+#include <limits>
 #include <numeric>
 
 namespace versino::book {
@@ -70,9 +71,8 @@ void sortGerman(std::vector<ListEntry>& entries) {
         keys.push_back(collator.sortKey(cp1252::toUnicode(e.text)));
     std::vector<std::size_t> order(entries.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return keys[a].compare(keys[b]) < 0;
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return keys[a].compare(keys[b]) < 0; });
     std::vector<ListEntry> sorted;
     sorted.reserve(entries.size());
     for (std::size_t i : order)
@@ -133,8 +133,8 @@ void drawRow(PrintSurface& s, const ListEntry& e, int left, int right, int y) {
     s.drawText(right - numberWidth, y, number);
 }
 
-void drawListPage(PrintSurface& s, const char* heading, const std::vector<ListEntry>& entries, const ListLayout& l,
-                  int pageIndex) {
+void drawListPage(PrintSurface& s, const char* heading, const std::vector<ListEntry>& entries,
+                  const ListLayout& l, int pageIndex) {
     useFont(s, kHeadingFont);
     s.drawText(kMargin, kMargin, cp1252::fromUnicode(QString::fromUtf8(heading)));
     const int width = s.pageWidth() - 2 * kMargin;
@@ -149,10 +149,78 @@ void drawListPage(PrintSurface& s, const char* heading, const std::vector<ListEn
     }
 }
 
+namespace {
+
+// The title's words in lines at most `width` wide, filled greedily; nothing when a word alone is
+// wider or when more than `maxLines` lines would be needed.
+std::vector<std::string> wrapWords(PrintSurface& s, const std::string& text, int width,
+                                   std::size_t maxLines) {
+    std::vector<std::string> lines;
+    std::string line;
+    const int blank = s.textWidth(" ");
+    int lineWidth = 0;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t start = text.find_first_not_of(' ', pos);
+        if (start == std::string::npos)
+            break;
+        const std::size_t end = std::min(text.find(' ', start), text.size());
+        const std::string_view word = std::string_view(text).substr(start, end - start);
+        pos = end;
+        const int w = s.textWidth(word);
+        if (w > width)
+            return {};
+        if (!line.empty() && lineWidth + blank + w <= width) {
+            line += ' ';
+            line += word;
+            lineWidth += blank + w;
+            continue;
+        }
+        if (!line.empty())
+            lines.push_back(std::move(line));
+        if (lines.size() >= maxLines)
+            return {};
+        line.assign(word);
+        lineWidth = w;
+    }
+    if (!line.empty())
+        lines.push_back(std::move(line));
+    return lines;
+}
+
+} // namespace
+
 void drawTitlePage(PrintSurface& s, const QString& title) {
-    useFont(s, kBookTitleFont);
-    const std::string text = cutToWidth(s, cp1252::fromUnicode(title), s.pageWidth() - 2 * kMargin);
-    s.drawText((s.pageWidth() - s.textWidth(text)) / 2, s.pageHeight() / 3, text);
+    const std::string text = cp1252::fromUnicode(title);
+    const int width = s.pageWidth() - 2 * kMargin;
+    const int top = s.pageHeight() / 3;
+    const int room = s.pageHeight() - kMargin - top;
+    // The title's own size while its lines fit below a third of the page; a title too long for
+    // that gets smaller, a point at a time, and is never cut.
+    FontSetting font = kBookTitleFont;
+    std::vector<std::string> lines;
+    int lineHeight = 1;
+    for (; font.size >= 1; --font.size) {
+        useFont(s, font);
+        lineHeight = std::max(1, s.textHeight("Ag"));
+        lines = wrapWords(s, text, width, std::size_t(std::max(1, room / lineHeight)));
+        if (!lines.empty() || text.find_first_not_of(' ') == std::string::npos)
+            break;
+    }
+    if (font.size < 1) {
+        // Too long for the page even at one point: as much as the page holds, whole words.
+        font.size = 1;
+        useFont(s, font);
+        lines = wrapWords(s, text.substr(0, std::size_t(room / lineHeight) * std::size_t(width)), width,
+                          std::numeric_limits<std::size_t>::max());
+    }
+    int y = top;
+    for (const std::string& line : lines) {
+        if (y + lineHeight > s.pageHeight())
+            break;
+        s.drawText((s.pageWidth() - s.textWidth(line)) / 2, y, line);
+        y += lineHeight;
+    }
 }
 
 // The page number in the bottom outer corner, else the top outer corner, where it covers nothing

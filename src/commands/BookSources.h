@@ -56,7 +56,9 @@ struct BookSource {
 BookSource loadBookSources(const QStringList& files);
 
 // A copy of the song with each lyric, chorus and bridge line without its chords; a line that held
-// only chords is left out, so that the page shows no trace of chords.
+// only chords is left out, and so is the capo line, so that the page shows no trace of chords. A
+// chorus's and a bridge's first line keeps an empty chord row, so that the block's heading stands
+// level with its words as on the song page.
 void removeChords(SongDocument& doc);
 
 // Readies a song for its page: words only and fitting as `options` ask, then the page check on

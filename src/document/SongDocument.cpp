@@ -40,6 +40,7 @@ void SongDocument::copySongFrom(const SongDocument& other) {
     TextFont = other.TextFont;
     AkkordFont = other.AkkordFont;
     options_ = other.options_;
+    forAudience = other.forAudience;
 }
 
 void SongDocument::setOptions(SongOptions options) {

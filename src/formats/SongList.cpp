@@ -38,6 +38,13 @@ SongList parse(std::string_view bytes, const QString& folder) {
             list.title = line.mid(int(std::strlen(kTitlePrefix))).trimmed();
             continue;
         }
+        if (line.startsWith(QLatin1String(kOptionPrefix))) {
+            const QString option = line.mid(int(std::strlen(kOptionPrefix)));
+            const qsizetype equals = option.indexOf(QLatin1Char('='));
+            if (equals > 0)
+                list.options.emplace_back(option.left(equals).trimmed(), option.mid(equals + 1).trimmed());
+            continue;
+        }
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
         list.entries.push_back({QDir::cleanPath(dir.absoluteFilePath(line)), number});
@@ -49,6 +56,8 @@ std::string format(const SongList& list, const QString& folder) {
     QString text;
     if (!list.title.isEmpty())
         text += QLatin1String(kTitlePrefix) + QLatin1Char(' ') + list.title + QLatin1Char('\n');
+    for (const auto& [key, value] : list.options)
+        text += QLatin1String(kOptionPrefix) + QLatin1Char(' ') + key + QLatin1Char('=') + value + QLatin1Char('\n');
     const QDir dir(folder);
     for (const Entry& e : list.entries) {
         QString path = dir.relativeFilePath(e.path);

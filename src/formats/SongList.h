@@ -6,16 +6,19 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // The song list (.vsl): the songs of a book in their order, as plain UTF-8 text with one path per
 // line, relative to the list's own folder or absolute. Empty lines and lines beginning with "#"
-// are ignored; a first line "#Titel: NAME" gives the book's title.
+// are ignored; a first line "#Titel: NAME" gives the book's title. A line "#Option: KEY=VALUE" keeps
+// one of the book's options; older readers take it for a comment and skip it.
 namespace versino::songlist {
 
 inline const char* const kExtension = "vsl";
 inline const char* const kFilter = "Liederb\u00FCcher (*.vsl)|*.vsl";
 inline const char* const kTitlePrefix = "#Titel:";
+inline const char* const kOptionPrefix = "#Option:";
 
 struct Entry {
     QString path; // absolute
@@ -25,6 +28,8 @@ struct Entry {
 struct SongList {
     QString title;
     std::vector<Entry> entries;
+    // The book's options in the order the list gives them; written after the title line.
+    std::vector<std::pair<QString, QString>> options;
 };
 
 // Reads list bytes; relative paths are taken within `folder`.

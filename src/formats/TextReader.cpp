@@ -1,11 +1,11 @@
 #include "formats/TextReader.h"
 
+#include "document/AsciiText.h"
+
 #include <cstring>
 
 namespace versino {
 namespace {
-
-bool isBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9')
@@ -50,12 +50,12 @@ void TextReader::skipRestOfLine() {
 }
 
 std::optional<std::int32_t> TextReader::readNumber() {
-    while (pos_ < data_.size() && data_[pos_] != kEof && isBlank(data_[pos_]))
+    while (pos_ < data_.size() && data_[pos_] != kEof && ascii::isSpaceOrControl(data_[pos_]))
         ++pos_;
     if (atEnd())
         return 0;
     const std::size_t start = pos_;
-    while (pos_ < data_.size() && pos_ - start < 32 && !isBlank(data_[pos_]))
+    while (pos_ < data_.size() && pos_ - start < 32 && !ascii::isSpaceOrControl(data_[pos_]))
         ++pos_;
     const std::string_view token = data_.substr(start, pos_ - start);
     skipRestOfLine();

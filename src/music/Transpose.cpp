@@ -1,5 +1,6 @@
 #include "music/Transpose.h"
 
+#include "document/AsciiText.h"
 #include "document/Notation.h"
 
 #include <algorithm>
@@ -25,9 +26,9 @@ int mod12(int v) {
     return ((v % 12) + 12) % 12;
 }
 
-bool isUpper(char c) { return c >= 'A' && c <= 'Z'; }
-char toUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
-char toLower(char c) { return isUpper(c) ? char(c - 'A' + 'a') : c; }
+using ascii::isUpper;
+using ascii::toLower;
+using ascii::toUpper;
 
 std::optional<Note> parseNote(std::string_view s, Notation notation) {
     if (s.empty())

@@ -254,7 +254,8 @@ void PageComposer::compose() {
         measureRows();
     } else {
         printHeader();
-        printCapo();
+        if (snap_.capoLine)
+            printCapo();
         measureRows();
         printRemark();
     }
@@ -744,6 +745,7 @@ PrintSnapshot TakePrintSnapshot(const SongDocument& doc) {
     s.bridgeLines = doc.BridgeEdit().lineList();
     s.lyricLines = doc.TextEdit().lineList();
     s.pictureFile = doc.GraphikEdit().text();
+    s.capoLine = !doc.forAudience;
     return s;
 }
 

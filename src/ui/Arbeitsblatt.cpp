@@ -277,22 +277,28 @@ void TWorkingForm::SeitenvorschauClick() {
     // Once placed, the preview opens again where the user has put it, as long as that leaves the
     // beginnings of the lyric lines in view.
     if (fresh || (!preview_->isVisible() && coversLyricStarts(preview_->frameGeometry(), lyricField())))
-        placePreview();
+        if (const QScreen* s = screen())
+            placeSideWindow(preview_, ui::previewWish(s->availableGeometry()), songbook_);
     preview_->show();
     preview_->raise();
     preview_->activateWindow();
 }
 
-void TWorkingForm::placePreview() {
+void TWorkingForm::placeSideWindow(QWidget* window, const ui::WindowWish& wish, const QWidget* other) {
     const QScreen* s = screen();
     if (!s)
         return;
-    const QRect frame = previewPlacement(s->availableGeometry(), frameGeometry(), lyricField());
-    // The window manager draws the same frame around the preview as around this window.
+    std::vector<QRect> open;
+    if (other && other->isVisible())
+        open.push_back(other->frameGeometry());
+    const ui::Placement p = ui::placeWindow(s->availableGeometry(), frameGeometry(), lyricField(), open, wish);
+    // The window manager draws the same frame around the new window as around this one.
     const QMargins decoration(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
                               frameGeometry().right() - geometry().right(),
                               frameGeometry().bottom() - geometry().bottom());
-    preview_->setGeometry(frame.marginsRemoved(decoration));
+    if (p.mainFrame != frameGeometry().topLeft())
+        move(p.mainFrame);
+    window->setGeometry(p.frame.marginsRemoved(decoration));
 }
 
 QRect TWorkingForm::lyricField() const {
@@ -307,17 +313,8 @@ void TWorkingForm::LiederbuchClick() {
             raise();
             activateWindow();
         }, this);
-        // Beside the main window, on the side with more room; where the screen is too narrow for
-        // both, it stays on the screen and covers as little of the main window as it can.
-        const QRect frame = frameGeometry();
-        if (const QScreen* s = screen()) {
-            const QRect room = s->availableGeometry();
-            const int w = songbook_->frameGeometry().width();
-            const bool right = room.right() - frame.right() >= frame.left() - room.left();
-            int x = right ? frame.right() + 8 : frame.left() - 8 - w;
-            x = std::clamp(x, room.left(), std::max(room.left(), room.right() - w));
-            songbook_->move(x, frame.top());
-        }
+        connect(songbook_, &ui::TLiederbuchForm::returnFocus, this, &TWorkingForm::bringUp);
+        placeSideWindow(songbook_, ui::songbookWish(), preview_);
     }
     songbook_->show();
     songbook_->raise();

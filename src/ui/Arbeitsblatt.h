@@ -8,6 +8,7 @@
 #include "document/SongDocument.h"
 #include "platform/Dialogs.h"
 #include "ui/ErrorGuard.h"
+#include "ui/PreviewPlacement.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -128,8 +129,9 @@ private:
     void setupMenu();
     void setupButtons();
     void insertDirective(const char* line);
-    // Puts the preview beside the window (see previewPlacement).
-    void placePreview();
+    // Puts the preview or the songbook window beside this window and the `other` one when it is
+    // open, moving this window to make room where that helps (see placeWindow).
+    void placeSideWindow(QWidget* window, const versino::ui::WindowWish& wish, const QWidget* other);
     // The lyric field in screen coordinates.
     QRect lyricField() const;
     // The undo and redo items name the step they would take and are enabled only when it can be taken.

@@ -1,4 +1,5 @@
 #include "ui/PagePreview.h"
+#include "ui/PreviewPlacement.h"
 
 #include "print/PagePainting.h"
 #include "print/SongPages.h"
@@ -167,6 +168,10 @@ void PagePreview::setupWidgets() {
     auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     close->setContext(Qt::WindowShortcut);
     connect(close, &QShortcut::activated, this, &QWidget::close);
+    // On a small screen the windows overlap: one key brings the main window to the front.
+    auto* main = new QShortcut(QKeySequence(Qt::Key_F6), this);
+    main->setContext(Qt::WindowShortcut);
+    connect(main, &QShortcut::activated, this, &PagePreview::returnFocus);
 }
 
 void PagePreview::activateFinding(int index) {
@@ -201,10 +206,15 @@ void PagePreview::showEvent(QShowEvent* event) {
     if (stale_)
         refresh();
     QWidget::showEvent(event);
-    // The first showing fits the whole page into the window, once the window has its size.
+    // The first showing fits the whole page into the window, once the window has its size; where
+    // the whole page would be too small to read (a low screen), the page's width fills the window.
     if (!shown_) {
         shown_ = true;
-        QTimer::singleShot(0, this, &PagePreview::showWholePage);
+        QTimer::singleShot(0, this, [this] {
+            showWholePage();
+            if (pageSize().width() * view_->scale() < kReadablePageWidth)
+                showPageWidth();
+        });
     }
 }
 

@@ -43,9 +43,11 @@ TEST(SongList, writtenListReadsBackAsItWas) {
     for (const char* p : {"/home/u/lieder/a.vsn", "/home/u/lieder/sub/b.cho", "/home/u/x.vsn", "/opt/y/z.vsn",
                           "/home/u/lieder/#raute.vsn", "/home/u/lieder/ leer.vsn", "/home/u/lieder/ü ß.vsn"})
         list.entries.push_back({QString::fromUtf8(p), 0});
+    list.options = {{"Inhalt", "nein"}, {QString::fromUtf8("Liedanfänge"), "ja"}, {"Leer", ""}};
     for (const QString folder : {"/home/u/lieder", "/", "/tmp/other"}) {
         const songlist::SongList back = songlist::parse(songlist::format(list, folder), folder);
         EXPECT_EQ(back.title, list.title);
+        EXPECT_EQ(back.options, list.options);
         ASSERT_EQ(back.entries.size(), list.entries.size()) << folder.toStdString();
         for (std::size_t i = 0; i < list.entries.size(); ++i)
             EXPECT_EQ(back.entries[i].path, list.entries[i].path) << folder.toStdString();

@@ -1,0 +1,374 @@
+#include "commands/SongbookCommands.h"
+
+#include "commands/DocumentCommands.h"
+#include "commands/FileQuestions.h"
+#include "commands/PrintCommand.h"
+#include "formats/ChordPro.h"
+#include "formats/SongList.h"
+#include "io/FileError.h"
+#include "platform/PageMetrics.h"
+
+#include <QCollator>
+#include <QFileInfo>
+#include <QLocale>
+#include <algorithm>
+#include <numeric>
+
+namespace versino {
+
+namespace {
+
+const QString kYes = QStringLiteral("ja");
+const QString kNo = QStringLiteral("nein");
+
+QString joinedProblems(const QStringList& problems) {
+    return QString::fromUtf8(kSongbookNotReadable) + QLatin1Char('\n') + problems.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+const std::vector<BookSwitch>& bookSwitches() {
+    static const std::vector<BookSwitch> switches = {
+        {"Inhalt", "&Inhaltsverzeichnis", "ContentsBox", &BookOptions::contents},
+        {"Liedanfaenge", "&Liedanf\u00E4nge", "FirstLinesBox", &BookOptions::firstLines},
+        {"NurText", "&Nur Text", "LyricsOnlyBox", &BookOptions::lyricsOnly},
+        {"Einpassen", "Jeden Song &einpassen", "FitBox", &BookOptions::fit},
+    };
+    return switches;
+}
+
+std::vector<std::pair<QString, QString>> bookOptionValues(const BookOptions& options) {
+    const BookOptions defaults;
+    std::vector<std::pair<QString, QString>> values;
+    for (const BookSwitch& s : bookSwitches())
+        if (options.*s.member != defaults.*s.member)
+            values.emplace_back(QString::fromLatin1(s.key), options.*s.member ? kYes : kNo);
+    return values;
+}
+
+void applyBookOptionValues(BookOptions& options, const std::vector<std::pair<QString, QString>>& values) {
+    for (const auto& [key, value] : values)
+        for (const BookSwitch& s : bookSwitches())
+            if (key == QLatin1String(s.key) && (value == kYes || value == kNo))
+                options.*s.member = value == kYes;
+}
+
+QString SongbookRow::fitText() const {
+    switch (fits) {
+    case Fit::Yes:
+        return kYes;
+    case Fit::No:
+        return kNo;
+    case Fit::Unknown:
+        break;
+    }
+    return QStringLiteral("\u2013");
+}
+
+SongbookCommands::SongbookCommands(Dialogs& dialogs, Hooks hooks)
+    : dialogs_(dialogs), hooks_(std::move(hooks)) {}
+
+SongbookCommands::~SongbookCommands() = default;
+
+void SongbookCommands::notify() const {
+    if (hooks_.changed)
+        hooks_.changed();
+}
+
+void SongbookCommands::setModified(bool modified) {
+    modified_ = modified;
+    notify();
+}
+
+PrintSurface& SongbookCommands::metrics() {
+    if (!metrics_)
+        metrics_ = std::make_unique<PageMetrics>();
+    return metrics_->surface();
+}
+
+void SongbookCommands::setOptions(const BookOptions& options) {
+    options_ = options;
+    setModified(true);
+}
+
+QString SongbookCommands::caption() const {
+    const QString name =
+        listFile_.isEmpty() ? QString::fromLatin1(kUntitled) : QFileInfo(listFile_).fileName();
+    return QStringLiteral("Liederbuch - [%1]").arg(name);
+}
+
+QStringList SongbookCommands::songFiles() const {
+    QStringList files;
+    for (const SongbookRow& row : rows_)
+        files << row.path;
+    return files;
+}
+
+SongbookRow SongbookCommands::makeRow(const QString& path, QStringList& problems) {
+    SongbookRow row;
+    row.path = path;
+    std::vector<QString> errors;
+    std::vector<songlist::LoadedSong> songs = songlist::loadSongs({{path, 0}}, QString(), errors);
+    if (songs.empty()) {
+        row.title = QString::fromUtf8(kSongbookUnreadableTitle);
+        for (const QString& e : errors) {
+            row.problem = e;
+            problems << e;
+        }
+        return row;
+    }
+    QStringList titles, performers;
+    bool fits = true;
+    for (songlist::LoadedSong& s : songs) {
+        BookSong song{s.file, QFileInfo(s.file).absolutePath(), 0, std::move(s.doc), {}, false};
+        anchorPicture(*song.doc, song.file);
+        fits = fits && song.printable() && !runsOffPage(CheckPage(*song.doc, metrics()));
+        titles << song.listTitle();
+        if (!song.performer().isEmpty())
+            performers << song.performer();
+    }
+    row.title = titles.join(QStringLiteral(" / "));
+    row.performer = performers.join(QStringLiteral(" / "));
+    row.fits = fits ? SongbookRow::Fit::Yes : SongbookRow::Fit::No;
+    return row;
+}
+
+void SongbookCommands::addSongs(const QStringList& paths) {
+    QStringList problems;
+    for (const QString& path : paths)
+        rows_.push_back(makeRow(QFileInfo(path).absoluteFilePath(), problems));
+    if (!paths.isEmpty())
+        setModified(true);
+    if (!problems.isEmpty())
+        dialogs_.error(joinedProblems(problems));
+}
+
+bool SongbookCommands::refresh(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    bool found = false;
+    QStringList ignored; // the row itself shows that the file cannot be read now
+    for (SongbookRow& row : rows_)
+        if (row.path == absolute) {
+            row = makeRow(absolute, ignored);
+            found = true;
+        }
+    if (found)
+        notify();
+    return found;
+}
+
+void SongbookCommands::remove(std::vector<int> rows) {
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    bool removed = false;
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+        if (*it >= 0 && *it < int(rows_.size())) {
+            rows_.erase(rows_.begin() + *it);
+            removed = true;
+        }
+    if (removed)
+        setModified(true);
+}
+
+int SongbookCommands::move(int row, int by) {
+    const int to = row + by;
+    if (row < 0 || row >= int(rows_.size()) || to < 0 || to >= int(rows_.size()) || by == 0)
+        return row;
+    SongbookRow moved = std::move(rows_[std::size_t(row)]);
+    rows_.erase(rows_.begin() + row);
+    rows_.insert(rows_.begin() + to, std::move(moved));
+    setModified(true);
+    return to;
+}
+
+void SongbookCommands::reorder(const std::vector<int>& order) {
+    std::vector<int> sorted = order;
+    std::sort(sorted.begin(), sorted.end());
+    std::vector<int> identity(rows_.size());
+    std::iota(identity.begin(), identity.end(), 0);
+    if (sorted != identity || order == identity)
+        return;
+    std::vector<SongbookRow> next;
+    next.reserve(rows_.size());
+    for (int i : order)
+        next.push_back(std::move(rows_[std::size_t(i)]));
+    rows_ = std::move(next);
+    setModified(true);
+}
+
+void SongbookCommands::sortByTitle() {
+    QCollator collator{QLocale(QLocale::German, QLocale::Germany)};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    std::stable_sort(rows_.begin(), rows_.end(), [&](const SongbookRow& a, const SongbookRow& b) {
+        return collator.compare(a.title, b.title) < 0;
+    });
+    if (rows_.size() > 1)
+        setModified(true);
+}
+
+bool SongbookCommands::openList(const QString& path) {
+    songlist::SongList list;
+    try {
+        list = songlist::ReadSongListFile(path);
+    } catch (const FileError& e) {
+        dialogs_.error(path + QStringLiteral(": ") + QString::fromStdString(e.what()));
+        return false;
+    }
+    rows_.clear();
+    QStringList problems;
+    for (const songlist::Entry& e : list.entries) {
+        const qsizetype before = problems.size();
+        rows_.push_back(makeRow(e.path, problems));
+        // Named by the list's line, as versino-print names it.
+        for (qsizetype i = before; i < problems.size(); ++i)
+            problems[i] =
+                QStringLiteral("%1:%2: %3").arg(QFileInfo(path).fileName()).arg(e.line).arg(problems[i]);
+    }
+    options_ = BookOptions{};
+    options_.title = list.title;
+    applyBookOptionValues(options_, list.options);
+    listFile_ = QFileInfo(path).absoluteFilePath();
+    setModified(false);
+    if (!problems.isEmpty())
+        dialogs_.error(joinedProblems(problems));
+    return true;
+}
+
+void SongbookCommands::OeffnenClick() {
+    if (modified_ && !closeQuery())
+        return;
+    const std::optional<QString> path = dialogs_.openFile(
+        {QString::fromLatin1(songlist::kExtension), QString::fromUtf8(songlist::kFilter), QString()});
+    if (path)
+        openList(*path);
+}
+
+bool SongbookCommands::writeList(const QString& path) {
+    songlist::SongList list;
+    list.title = options_.title.trimmed();
+    list.options = bookOptionValues(options_);
+    for (const QString& file : songFiles())
+        list.entries.push_back({file, 0});
+    try {
+        songlist::WriteSongListFile(list, path);
+    } catch (const FileError& e) {
+        dialogs_.error(path + QStringLiteral(": ") + QString::fromStdString(e.what()));
+        return false;
+    }
+    listFile_ = QFileInfo(path).absoluteFilePath();
+    setModified(false);
+    return true;
+}
+
+bool SongbookCommands::SpeichernClick() {
+    if (!listFile_.isEmpty())
+        return writeList(listFile_);
+    const QString name = suggestedFileName(options_.title);
+    const FileDialogOptions ask{
+        QString::fromLatin1(songlist::kExtension), QString::fromUtf8(songlist::kFilter),
+        (name.isEmpty() ? QString::fromLatin1(kUntitled) : name) + QStringLiteral(".vsl")};
+    for (;;) {
+        const std::optional<QString> path = dialogs_.saveFile(ask);
+        if (!path)
+            return false;
+        if (mayReplace(dialogs_, *path))
+            return writeList(*path);
+    }
+}
+
+void SongbookCommands::HinzufuegenClick() {
+    const QString filter = QStringLiteral("Songs (*.vsn *.cho *.crd *.chopro *.chordpro *.pro)|"
+                                          "*.vsn;*.cho;*.crd;*.chopro;*.chordpro;*.pro|") +
+                           QString::fromLatin1(kLayoutFilter) + QLatin1Char('|') +
+                           QString::fromUtf8(chordpro::kOpenFilter);
+    if (const std::optional<QStringList> paths =
+            dialogs_.openFiles({QString::fromLatin1(kLayoutExtension), filter, QString()}))
+        addSongs(*paths);
+}
+
+std::vector<BookSong> SongbookCommands::readBook(std::vector<QString>& tooLong) {
+    BookSource source = loadBookSources(songFiles());
+    for (BookSong& song : source.songs) {
+        std::vector<QString> lines = prepareBookSong(song, options_, metrics());
+        if (song.printable() && !song.fits())
+            tooLong.insert(tooLong.end(), lines.begin(), lines.end());
+    }
+    if (!source.problems.empty()) {
+        QStringList lines;
+        for (const QString& p : source.problems)
+            lines << p;
+        dialogs_.error(joinedProblems(lines));
+    }
+    return std::move(source.songs);
+}
+
+void SongbookCommands::ExportPdfClick(const BookProgress& progress) {
+    const QString extension = QString::fromLatin1(kPdfExtension);
+    QString name = suggestedFileName(options_.title);
+    if (name.isEmpty())
+        name = listFile_.isEmpty() ? QString::fromLatin1(kUntitled) : QFileInfo(listFile_).completeBaseName();
+    const FileDialogOptions ask{extension, QString::fromLatin1(kPdfFilter),
+                                name + QLatin1Char('.') + extension};
+    std::optional<QString> path;
+    // Nein to replacing an existing file asks for another name.
+    do {
+        path = dialogs_.saveFile(ask);
+        if (!path)
+            return;
+    } while (!mayReplace(dialogs_, *path));
+    std::vector<QString> tooLong;
+    const std::vector<BookSong> songs = readBook(tooLong);
+    BookResult result;
+    const std::optional<QString> error = writeBookPdf(songs, options_, *path, result, progress);
+    if (error) {
+        dialogs_.error(*error);
+        return;
+    }
+    if (result.cancelled)
+        return;
+    if (!result.pictureErrors.empty())
+        dialogs_.error(result.pictureErrors.front());
+    QString text =
+        QString::fromUtf8(kSongbookExported).arg(QFileInfo(*path).absoluteFilePath()).arg(result.pages);
+    if (!tooLong.empty()) {
+        text += QLatin1Char('\n') + QString::fromUtf8(kSongbookTooLong);
+        for (const QString& line : tooLong)
+            text += QLatin1Char('\n') + line;
+    }
+    dialogs_.message(text);
+}
+
+QString SongbookCommands::jobName() const {
+    return options_.title.isEmpty() ? caption() : options_.title;
+}
+
+void SongbookCommands::DruckenClick(Printer& printer, const std::function<void()>& finish,
+                                    const BookProgress& progress) {
+    std::vector<QString> tooLong;
+    const std::vector<BookSong> songs = readBook(tooLong);
+    try {
+        printBook(songs, options_, printer, progress);
+        if (finish)
+            finish();
+    } catch (const PrinterError& e) {
+        const bool noPrinter = std::string_view(e.what()) == kNoDefaultPrinter;
+        dialogs_.error(noPrinter ? QString::fromUtf8(kNoPrinterMessage) : QString::fromStdString(e.what()));
+    }
+}
+
+bool SongbookCommands::closeQuery() {
+    if (!modified_)
+        return true;
+    switch (dialogs_.confirm(QString::fromUtf8(kSongbookSavePrompt), true)) {
+    case MsgButton::Yes:
+        return SpeichernClick();
+    case MsgButton::No:
+        setModified(false);
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace versino

@@ -1,0 +1,162 @@
+// The songbook's commands without a window: the list's rows, its options in the list file, the
+// fit column after a song changed, and what the export says.
+#include "commands/SongbookCommands.h"
+#include "formats/LayoutFile.h"
+#include "formats/SongList.h"
+
+#include "support/GuiApp.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempDir.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace versino;
+using versino::testing::readAll;
+using versino::testing::ScriptedDialogs;
+using versino::testing::TempDir;
+using versino::testing::writeAll;
+
+namespace {
+
+class Book : public ::testing::Test {
+protected:
+    Book() : commands(dialogs, {[this] { ++changes; }}) {
+        versino::testing::guiApp();
+        song("berg.vsn", "Berg", 1);
+        song("ast.vsn", "\xC4st", 1);
+        song("lang.vsn", "Lang", 80);
+    }
+
+    void song(const QString& name, const std::string& title, int lines) {
+        SongDocument doc;
+        doc.InstallDefaultFonts();
+        doc.TitelEdit().setText(title);
+        std::string lyrics;
+        for (int i = 0; i < lines; ++i)
+            lines::add(lyrics, "<C>Zeile");
+        doc.TextEdit().setText(lyrics);
+        writeAll(dir.str(name), formatLayout(doc));
+    }
+    QStringList titles() const {
+        QStringList t;
+        for (const SongbookRow& r : commands.rows())
+            t << r.title;
+        return t;
+    }
+    void addAll() { commands.addSongs({dir.path("berg.vsn"), dir.path("ast.vsn"), dir.path("lang.vsn")}); }
+
+    TempDir dir;
+    ScriptedDialogs dialogs;
+    int changes = 0;
+    SongbookCommands commands;
+};
+
+TEST_F(Book, rowsMoveReorderSortAndGoWithoutTheWindow) {
+    addAll();
+    EXPECT_EQ(titles(), (QStringList{"Berg", QString::fromUtf8("Äst"), "Lang"}));
+    EXPECT_EQ(commands.rows()[0].fitText(), "ja");
+    EXPECT_EQ(commands.rows()[2].fitText(), "nein");
+    EXPECT_TRUE(commands.isModified());
+
+    struct Step {
+        std::function<void()> act;
+        QStringList after;
+    };
+    const QString ast = QString::fromUtf8("Äst");
+    const Step steps[] = {
+        {[&] { EXPECT_EQ(commands.move(0, 1), 1); }, {ast, "Berg", "Lang"}},
+        {[&] { EXPECT_EQ(commands.move(2, 1), 2) << "the last row stays"; }, {ast, "Berg", "Lang"}},
+        {[&] {
+             commands.reorder({2, 0, 1});
+         },
+         {"Lang", ast, "Berg"}},
+        {[&] {
+             commands.reorder({0, 0, 1});
+         },
+         {"Lang", ast, "Berg"}}, // no permutation: ignored
+        {[&] { commands.sortByTitle(); }, {ast, "Berg", "Lang"}},
+        {[&] {
+             commands.remove({2, 0, 2});
+         },
+         {"Berg"}},
+    };
+    for (const Step& s : steps) {
+        s.act();
+        EXPECT_EQ(titles(), s.after);
+    }
+    commands.addSongs({dir.path("fehlt.vsn")});
+    EXPECT_EQ(commands.rows().back().title, QString::fromUtf8(kSongbookUnreadableTitle));
+    EXPECT_EQ(commands.rows().back().fitText(), QString::fromUtf8("–"));
+    ASSERT_EQ(dialogs.errors.size(), 1u);
+}
+
+// Every combination of the yes/no options comes back from the list file as it was saved; the
+// defaults add no line, so such a list is written as before.
+TEST_F(Book, everyCombinationOfOptionsSurvivesTheListFile) {
+    const std::vector<BookSwitch>& switches = bookSwitches();
+    for (unsigned bits = 0; bits < (1u << switches.size()); ++bits) {
+        SongbookCommands saving(dialogs, {});
+        saving.addSongs({dir.path("berg.vsn")});
+        BookOptions o;
+        o.title = "Buch";
+        for (std::size_t i = 0; i < switches.size(); ++i)
+            o.*switches[i].member = (bits >> i) & 1u;
+        saving.setOptions(o);
+        dialogs.saveAnswers = {dir.path("buch.vsl")};
+        dialogs.yesNoAnswers = {true};
+        ASSERT_TRUE(saving.SpeichernClick());
+
+        SongbookCommands reading(dialogs, {});
+        ASSERT_TRUE(reading.openList(dir.path("buch.vsl")));
+        for (const BookSwitch& s : switches)
+            EXPECT_EQ(reading.options().*s.member, o.*s.member) << s.key << " in combination " << bits;
+        EXPECT_EQ(reading.options().title, "Buch");
+        EXPECT_FALSE(reading.isModified());
+        const bool defaults = bookOptionValues(o).empty();
+        EXPECT_EQ(readAll(dir.str("buch.vsl")) == "#Titel: Buch\nberg.vsn\n", defaults) << bits;
+    }
+    // Lines of a later version, or values this one does not know, leave the options as they are.
+    writeAll(dir.str("neu.vsl"),
+             "#Option: Inhalt=vielleicht\n#Option: Farbe=blau\n#Option: NurText=ja\nberg.vsn\n");
+    ASSERT_TRUE(commands.openList(dir.path("neu.vsl")));
+    EXPECT_TRUE(commands.options().contents);
+    EXPECT_TRUE(commands.options().lyricsOnly);
+    EXPECT_EQ(commands.songFiles(), QStringList{dir.path("berg.vsn")});
+}
+
+TEST_F(Book, aSongSavedAgainIsCheckedAgain) {
+    addAll();
+    const int before = changes;
+    song("lang.vsn", "Lang", 3);
+    EXPECT_TRUE(commands.refresh(dir.path("lang.vsn")));
+    EXPECT_EQ(commands.rows()[2].fitText(), "ja");
+    EXPECT_GT(changes, before) << "the window is told";
+    EXPECT_FALSE(commands.refresh(dir.path("anders.vsn")));
+}
+
+TEST_F(Book, exportSaysWhereTheBookWentAndWhatDoesNotFitAndNeinAsksAgain) {
+    addAll();
+    writeAll(dir.str("alt.pdf"), "alt");
+    dialogs.saveAnswers = {dir.path("alt.pdf"), dir.path("buch.pdf")};
+    dialogs.yesNoAnswers = {false};
+    commands.ExportPdfClick();
+    EXPECT_EQ(readAll(dir.str("alt.pdf")), "alt");
+    EXPECT_EQ(dialogs.saveRequests.size(), 2u) << "Nein goes back to the file dialog";
+    EXPECT_TRUE(dialogs.saveRequests[0].initialName == QStringLiteral("unbenannt.pdf"));
+    ASSERT_TRUE(QFile::exists(dir.path("buch.pdf")));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    const QString said = dialogs.messages[0];
+    EXPECT_TRUE(
+        said.startsWith(QString::fromUtf8("Das Liederbuch steht in „") + dir.path("buch.pdf") + "“ ("))
+        << said.toStdString();
+    EXPECT_TRUE(said.contains(QString::fromUtf8(kSongbookTooLong) + "\n" + dir.path("lang.vsn") + ":"))
+        << said.toStdString();
+    EXPECT_FALSE(said.contains("berg.vsn")) << "a song that fits is not named";
+
+    dialogs.saveAnswers = {std::nullopt};
+    commands.ExportPdfClick();
+    EXPECT_EQ(dialogs.messages.size(), 1u) << "a cancelled dialog writes and says nothing";
+}
+
+} // namespace
