@@ -24,6 +24,9 @@ struct BookOptions {
     bool firstLines = false;  // "Liedanfänge" after the songs
     bool lyricsOnly = false;  // chord rows left out
     bool fit = false;         // each song fitted to its page as "Auf eine Seite einpassen" does
+    bool keepOrder = true;    // a song of two pages leaves the page before it blank rather than
+                              // letting a later one-page song move forward into it
+    bool booklet = false;     // the PDF as an A5 booklet: A4 landscape sheets in folding order
 };
 
 // A relative picture path of a song names a file beside the song file: it is made absolute

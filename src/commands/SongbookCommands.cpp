@@ -1,5 +1,6 @@
 #include "commands/SongbookCommands.h"
 
+#include "commands/Booklet.h"
 #include "commands/DocumentCommands.h"
 #include "commands/FileQuestions.h"
 #include "commands/PrintCommand.h"
@@ -33,6 +34,8 @@ const std::vector<BookSwitch>& bookSwitches() {
         {"Liedanfaenge", "&Liedanf\u00E4nge", "FirstLinesBox", &BookOptions::firstLines},
         {"NurText", "&Nur Text", "LyricsOnlyBox", &BookOptions::lyricsOnly},
         {"Einpassen", "Jeden Song &einpassen", "FitBox", &BookOptions::fit},
+        {"Reihenfolge", "&Reihenfolge der Liste beibehalten", "KeepOrderBox", &BookOptions::keepOrder},
+        {"Heft", "&A5-Heft", "BookletBox", &BookOptions::booklet},
     };
     return switches;
 }
@@ -320,7 +323,9 @@ void SongbookCommands::ExportPdfClick(const BookProgress& progress) {
     std::vector<QString> tooLong;
     const std::vector<BookSong> songs = readBook(tooLong);
     BookResult result;
-    const std::optional<QString> error = writeBookPdf(songs, options_, *path, result, progress);
+    const std::optional<QString> error =
+        options_.booklet ? writeSheetsPdf(songs, options_, *path, SheetLayout::Booklet, result, progress)
+                         : writeBookPdf(songs, options_, *path, result, progress);
     if (error) {
         dialogs_.error(*error);
         return;

@@ -31,6 +31,10 @@ struct Options {
     bool book = false;
     bool index = false;
     bool lyricsOnly = false;
+    // 2: a song that does not fit on one page continues on a second; 1: one page; unset: as the file says.
+    std::optional<int> pages;
+    enum class Sheets { Pages, Booklet, TwoUp };
+    Sheets sheets = Sheets::Pages; // a book on landscape sheets of two pages a side
     std::optional<QString> title;
     int transpose = 0;
     std::optional<transpose::Notation> notation;

@@ -2,6 +2,7 @@
 
 #include "Run.h"
 
+#include "commands/Booklet.h"
 #include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
 #include "commands/Songbook.h"
@@ -51,6 +52,14 @@ private:
 };
 
 } // namespace
+
+void Run::setPages(SongDocument& doc) const {
+    if (!o_.pages)
+        return;
+    SongOptions options = doc.options();
+    options.pages = *o_.pages;
+    doc.setOptions(std::move(options));
+}
 
 bool Run::showProgress() {
     static const bool terminal = ::isatty(STDERR_FILENO) == 1;
@@ -112,6 +121,7 @@ bool Run::load(const QString& path, SongDocument& doc) {
     }
     if (o_.lyricsOnly)
         removeChords(doc);
+    setPages(doc);
     if (o_.transpose != 0) {
         transpose::Options how = transposePreset(doc);
         how.semitones = o_.transpose;
@@ -278,6 +288,7 @@ int Run::book() {
     options.lyricsOnly = o_.lyricsOnly;
     options.fit = o_.fit;
     for (BookSong& song : source.songs) {
+        setPages(*song.doc);
         if (o_.transpose != 0) {
             transpose::Options how = transposePreset(*song.doc);
             how.semitones = o_.transpose;
@@ -299,7 +310,12 @@ int Run::book() {
     if (o_.output == Output::Pdf) {
         std::optional<QString> error;
         try {
-            error = writeBookPdf(source.songs, options, o_.outputFile, result, progress, o_.paper);
+            if (o_.sheets == Options::Sheets::Pages)
+                error = writeBookPdf(source.songs, options, o_.outputFile, result, progress, o_.paper);
+            else
+                error = writeSheetsPdf(source.songs, options, o_.outputFile,
+                                       o_.sheets == Options::Sheets::Booklet ? SheetLayout::Booklet : SheetLayout::TwoUp,
+                                       result, progress, o_.paper);
         } catch (const FileError& e) {
             error = QString::fromStdString(e.what());
         }

@@ -30,6 +30,8 @@ public:
 
 private:
     bool load(const QString& path, SongDocument& doc);
+    // The song's pages as --pages asks; left as the file says without it.
+    void setPages(SongDocument& doc) const;
     bool printOne(const QString& path, Printer& printer, const QString& output);
     // One line on a terminal that is rewritten for each step; nothing into logs or pipes.
     static bool showProgress();
