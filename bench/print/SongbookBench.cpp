@@ -1,6 +1,7 @@
 // Times a 1,000-song book with contents and first-line register made by versino-print as one
 // process, beside chordii with its table of contents (-i) plus ps2pdf on ChordPro copies of the
-// same songs, in the same run. Reports wall and CPU time and the peak memory of each.
+// same songs, in the same run, and the same book as an A5 booklet. Reports wall and CPU time and the
+// peak memory of each.
 
 #include "document/Cp1252.h"
 #include "formats/LayoutFile.h"
@@ -137,6 +138,13 @@ int main(int argc, char** argv) {
     };
     row("versino-print -o buch.pdf --index buch.vsl", versino);
     std::printf("  (%d pages)\n", pagesOf(dir.filePath("buch.pdf")));
+    // The same book as an A5 booklet: the same composed pages, replayed scaled onto A4 landscape sheets.
+    const Figures booklet =
+        measure(3, {VERSINO_PRINT_EXE, "-o", "heft.pdf", "--booklet", "--index", "buch.vsl"}, dir.path());
+    row("versino-print -o heft.pdf --booklet ...", booklet);
+    std::printf("  (%d sheet sides)\n", pagesOf(dir.filePath("heft.pdf")));
+    std::printf("  booklet / A4 book: wall %.2f, cpu %.2f\n", booklet.wallMs / versino.wallMs,
+                booklet.cpuMs / versino.cpuMs);
     // --versino-only leaves out the reference, which takes minutes.
     if (app.arguments().contains("--versino-only"))
         return 0;

@@ -48,7 +48,7 @@ void PageRecorder::drawText(int x, int y, std::string_view text) {
     if (pages_.empty())
         startPage();
     if (!text.empty())
-        pages_.back().texts.push_back({x, y, m_.textWidth(text), m_.textHeight(text), font_, std::string(text)});
+        pages_.back().texts.push_back({x, y, 0, 0, font_, std::string(text)});
 }
 
 void PageRecorder::stretchDraw(const PageBox& box, const Bitmap& bitmap) {

@@ -29,7 +29,9 @@ std::vector<SheetSide> twoUpSides(int pages);
 std::vector<int> sideOfPages(const std::vector<SheetSide>& sides, int pages);
 
 // A recorder of pages: a surface that measures with `measures` and keeps what is drawn on it as a
-// composed page, so that a page drawn once can be replayed, scaled, wherever it is wanted.
+// composed page, so that a page drawn once can be replayed, scaled, wherever it is wanted. Replaying
+// needs only where each text stands and in which font, so the texts it keeps are not measured again
+// (their width and height are 0) and the recorded pages have no report.
 class PageRecorder final : public PrintSurface {
 public:
     explicit PageRecorder(PageMeasures& measures) : m_(measures) {}
