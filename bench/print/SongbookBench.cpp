@@ -1,7 +1,7 @@
 // Times a 1,000-song book with contents and first-line register made by versino-print as one
 // process, beside chordii with its table of contents (-i) plus ps2pdf on ChordPro copies of the
-// same songs, in the same run, and the same book as an A5 booklet. Reports wall and CPU time and the
-// peak memory of each.
+// same songs, in the same run. Reports wall and CPU time and the peak memory of each, what guitar
+// chord diagrams below every song add to the book, and the same book as an A5 booklet.
 
 #include "document/Cp1252.h"
 #include "formats/LayoutFile.h"
@@ -138,6 +138,13 @@ int main(int argc, char** argv) {
     };
     row("versino-print -o buch.pdf --index buch.vsl", versino);
     std::printf("  (%d pages)\n", pagesOf(dir.filePath("buch.pdf")));
+    // The same book with a guitar diagram per chord below each song's lyrics.
+    const Figures guitar = measure(
+        3, {VERSINO_PRINT_EXE, "-o", "gitarre.pdf", "--index", "--diagrams", "gitarre", "buch.vsl"}, dir.path());
+    row("  the same with --diagrams gitarre", guitar);
+    std::printf("  (%d pages; diagrams cost %+.1f %% wall, %+.1f %% cpu time)\n", pagesOf(dir.filePath("gitarre.pdf")),
+                100.0 * (guitar.wallMs - versino.wallMs) / versino.wallMs,
+                100.0 * (guitar.cpuMs - versino.cpuMs) / versino.cpuMs);
     // The same book as an A5 booklet: the same composed pages, replayed scaled onto A4 landscape sheets.
     const Figures booklet =
         measure(3, {VERSINO_PRINT_EXE, "-o", "heft.pdf", "--booklet", "--index", "buch.vsl"}, dir.path());

@@ -1,5 +1,7 @@
 #include "platform/PainterSurface.h"
 
+#include <QPen>
+
 #include "document/Cp1252.h"
 #include "document/SongDocument.h"
 #include "platform/Bitmap.h"
@@ -56,7 +58,7 @@ const QFont& PainterSurface::font() {
         auto it = fonts_.find(key);
         if (it == fonts_.end()) {
             const QFont f = resolveFont();
-            it = fonts_.emplace(std::move(key), ResolvedFont{f, QFontMetrics(f, painter_.device())}).first;
+            it = fonts_.emplace(std::move(key), ResolvedFont{f, QFontMetrics(f, painter_.device()), {}}).first;
         }
         current_ = &it->second;
         fontDirty_ = false;
@@ -89,7 +91,25 @@ const QFontMetrics& PainterSurface::metrics() {
 }
 
 int PainterSurface::textWidth(std::string_view text) {
-    return metrics().horizontalAdvance(cp1252::toUnicode(text));
+    font();
+    auto& widths = current_->widths;
+    // Long texts are rarely measured twice, and the memory stays bounded however long a run is.
+    constexpr std::size_t kLongestKept = 256;
+    constexpr std::size_t kMostKept = 1 << 16;
+    if (text.size() > kLongestKept)
+        return current_->metrics.horizontalAdvance(cp1252::toUnicode(text));
+    const std::string key(text);
+    if (auto it = widths.find(key); it != widths.end())
+        return it->second;
+    if (widthsKept_ >= kMostKept) {
+        for (auto& [fontKey, resolved] : fonts_)
+            resolved.widths.clear();
+        widthsKept_ = 0;
+    }
+    const int width = current_->metrics.horizontalAdvance(cp1252::toUnicode(text));
+    widths.emplace(key, width);
+    ++widthsKept_;
+    return width;
 }
 
 int PainterSurface::textHeight(std::string_view) {
@@ -115,6 +135,38 @@ void PainterSurface::stretchDraw(const PageBox& box, const Bitmap& bitmap) {
     if (bitmap.image().isNull())
         return;
     painter_.drawImage(QRect(box.left, box.top, box.right - box.left, box.bottom - box.top), bitmap.image());
+}
+
+void PainterSurface::drawShape(const PageShape& shape) {
+    const PageBox& b = shape.box;
+    const QColor colour = shape.white ? Qt::white : Qt::black;
+    const QRect rect(b.left, b.top, b.right - b.left, b.bottom - b.top);
+    painter_.save();
+    switch (shape.kind) {
+    case PageShape::Kind::Line:
+        painter_.setPen(QPen(colour, shape.pen, Qt::SolidLine, Qt::FlatCap));
+        painter_.drawLine(b.left, b.top, b.right, b.bottom);
+        break;
+    case PageShape::Kind::Box:
+        painter_.fillRect(rect, colour);
+        break;
+    case PageShape::Kind::Frame:
+        painter_.setPen(QPen(colour, shape.pen));
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawRect(rect);
+        break;
+    case PageShape::Kind::Dot:
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(colour);
+        painter_.drawEllipse(rect);
+        break;
+    case PageShape::Kind::Ring:
+        painter_.setPen(QPen(colour, shape.pen));
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawEllipse(rect);
+        break;
+    }
+    painter_.restore();
 }
 
 } // namespace versino

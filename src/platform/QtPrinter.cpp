@@ -1,5 +1,7 @@
 #include "platform/QtPrinter.h"
 
+#include "document/ShownText.h"
+
 #include "platform/AtomicFileDevice.h"
 #include "platform/PainterSurface.h"
 
@@ -75,7 +77,7 @@ PdfBookPrinter::PdfBookPrinter(const QString& fileName, QPageSize::PageSizeId pa
 }
 
 void PdfBookPrinter::setTitle(const QString& title) {
-    title_ = title;
+    title_ = shownTitle(title);
     if (writer_)
         static_cast<QPdfWriter*>(writer_.get())->setTitle(title);
 }
