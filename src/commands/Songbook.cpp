@@ -99,7 +99,7 @@ BookResult printBook(const std::vector<BookSong>& songs, const BookOptions& opti
         }
         if (const std::optional<QString> error = pictureErrorText(*printed[i]->doc, pages.back().report))
             result.pictureErrors.push_back(printed[i]->file + QStringLiteral(": ") + *error);
-        else if (page.report.picture == PageReport::Picture::NotABitmap)
+        else if (pages.back().report.picture == PageReport::Picture::NotABitmap)
             result.pictureErrors.push_back(
                 printed[i]->file + QStringLiteral(": \"%1\" is no valid BMP picture; the page is printed without it")
                                        .arg(cp1252::toUnicode(printed[i]->doc->GraphikEdit().text())));
