@@ -32,6 +32,8 @@ struct Options {
     bool book = false;
     bool index = false;
     bool lyricsOnly = false;
+    bool setlist = false;      // the running order on one page instead of the songs
+    bool runningOrder = false; // the book's contents in the list's order, with number and key
     // 2: a song that does not fit on one page continues on a second; 1: one page; unset: as the file says.
     std::optional<int> pages;
     enum class Sheets { Pages, Booklet, TwoUp };
@@ -39,6 +41,8 @@ struct Options {
     std::optional<QString> title;
     int transpose = 0;
     std::optional<transpose::Notation> notation;
+    // -d FOLDER: every song of every file converted into the folder, as `output` (Layout or ChordPro).
+    QString folder;
     // --diagrams: the instrument of every song's chord diagrams, "" for none (aus).
     std::optional<std::string> diagrams;
 };
