@@ -8,6 +8,7 @@
 #include "document/AsciiText.h"
 #include "document/Cp1252.h"
 #include "document/Notation.h"
+#include "formats/ChordSheetLines.h"
 #include "formats/SongList.h"
 #include "io/FileError.h"
 
@@ -22,12 +23,14 @@ std::string trimmedLine(std::string_view s) {
     return std::string(ascii::trimSpaces(s));
 }
 
+// The first sung line: directive lines, labels ("[Strophe 1]", "Refrain:", "Intro"), lines of
+// chords alone and other lines that are no text to sing (tablature, a capo note) are passed by.
 std::string firstLyricLine(const std::vector<std::string>& lines) {
     for (const std::string& line : lines) {
         if (notation::directiveOf(line) != notation::Directive::None)
             continue;
         std::string text = trimmedLine(notation::lyricText(line));
-        if (!text.empty())
+        if (!text.empty() && chordsheet::classify(text) == chordsheet::Kind::Text)
             return text;
     }
     return {};
@@ -97,22 +100,30 @@ BookSource loadBookSources(const QStringList& files) {
 }
 
 void removeChords(SongDocument& doc) {
+    // The audience does not play: no capo line either.
+    doc.forAudience = true;
     for (MultiLineField* lyrics : {&doc.RefrainEdit(), &doc.BridgeEdit(), &doc.TextEdit()}) {
         MultiLineField& field = *lyrics;
+        const bool block = lyrics != &doc.TextEdit();
         const std::string before = field.text();
         std::string after;
         after.reserve(before.size());
         for (const std::string& line : field.lineList()) {
+            // A block's heading stands level with the words of a first line that has a chord row;
+            // an empty chord keeps that row (drawing nothing), so the heading stays on the first
+            // line's words as on the song page.
+            const char* firstOfBlock = block && after.empty() ? "<>" : "";
             if (notation::directiveOf(line) != notation::Directive::None || !notation::hasChord(line)) {
-                lines::add(after, line);
+                lines::add(after, (line.empty() ? "" : firstOfBlock) + line);
                 continue;
             }
             const std::string words = notation::lyricText(line);
             if (!trimmedLine(words).empty())
-                lines::add(after, words);
+                lines::add(after, firstOfBlock + words);
         }
         // A final line break stays as it was.
-        if (!before.empty() && before.back() != '\n' && after.size() >= 2 && after.compare(after.size() - 2, 2, "\r\n") == 0)
+        if (!before.empty() && before.back() != '\n' && after.size() >= 2 &&
+            after.compare(after.size() - 2, 2, "\r\n") == 0)
             after.resize(after.size() - 2);
         field.setText(after);
     }

@@ -31,6 +31,9 @@ struct BookOptions {
     // The contents as a set list's running order: in the list's order, each song with its number
     // and its key ("7. Heimweg  G (+2)") instead of its performer.
     bool runningOrder = false;
+    bool keepOrder = true;    // a song of two pages leaves the page before it blank rather than
+                              // letting a later one-page song move forward into it
+    bool booklet = false;     // the PDF as an A5 booklet: A4 landscape sheets in folding order
 };
 
 // Gives the song the diagrams of `instrument` ("" for none) for this print, whatever it chose.
@@ -71,7 +74,9 @@ void addSongFile(BookSource& source, const QString& path, int line = 0, const QS
                  int transpose = 0, const QString& note = QString());
 
 // A copy of the song with each lyric, chorus and bridge line without its chords; a line that held
-// only chords is left out, so that the page shows no trace of chords.
+// only chords is left out, and so is the capo line, so that the page shows no trace of chords. A
+// chorus's and a bridge's first line keeps an empty chord row, so that the block's heading stands
+// level with its words as on the song page.
 void removeChords(SongDocument& doc);
 
 // Readies a song for its page: words only and fitting as `options` ask, then the page check on

@@ -20,10 +20,11 @@ inline const char* const kPdfExtension = "pdf";
 inline const char* const kPdfFilter = "PDF-Dokumente (*.pdf)|*.pdf";
 
 struct ComposedPage;
-// Called with a song's page once it is composed, before it is drawn.
+// Called with each of a song's pages once it is composed, before it is drawn.
 using PageComposed = std::function<void(const ComposedPage&)>;
 
-// One job with one page on `printer`: portrait, begin, compose, end. Throws PrinterError before the
+// One job on `printer`: portrait, begin, compose, end; its one page, or the song's two pages when
+// it continues on a second one. Throws PrinterError before the
 // job starts. Returns the picture file's open error, which the caller reports after the page is
 // finished.
 PageReport PrintSong(const SongDocument& doc, Printer& printer, const PageComposed& composed = {});

@@ -65,6 +65,7 @@ void SongDocument::copySongFrom(const SongDocument& other) {
     AkkordFont = other.AkkordFont;
     options_ = other.options_;
     folder = other.folder;
+    forAudience = other.forAudience;
 }
 
 void SongDocument::setOptions(SongOptions options) {

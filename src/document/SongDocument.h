@@ -134,6 +134,9 @@ public:
     // "unbenannt" (exactly, case-sensitive) while the song is untitled; otherwise the file's path or name.
     QString DocumentName = QString::fromLatin1(kUntitled);
     bool Modified = false;
+    // A copy of the song for the audience (a songbook's words-only page): its page has no capo line.
+    // Never stored.
+    bool forAudience = false;
     // Called after every change of a field, once Modified is set (a page preview follows the song).
     std::function<void()> onFieldChange;
 
@@ -143,7 +146,7 @@ public:
     void ClearTexts();
     // Face name, size, style set and colour of all four settings to their defaults.
     void InstallDefaultFonts();
-    // The nine texts, the four font settings, the options and the folder of `other`, each field read once: composing from
+    // The nine texts, the four font settings, the options, the folder and forAudience of `other`, each field read once: composing from
     // such a copy splits plain text instead of walking an editor's blocks again and again.
     void copySongFrom(const SongDocument& other);
 

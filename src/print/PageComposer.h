@@ -25,6 +25,7 @@ struct PrintSnapshot {
     std::vector<std::string> bridgeLines;
     std::vector<std::string> lyricLines;
     std::string pictureFile;
+    bool capoLine = true; // false on a page for the audience
 };
 
 PrintSnapshot TakePrintSnapshot(const SongDocument& doc);

@@ -1,4 +1,5 @@
 #include "print/BmpFiles.h"
+#include "commands/BookSources.h"
 #include "commands/PrintCommand.h"
 #include "print/ComposedPage.h"
 #include "print/PageComposer.h"
@@ -228,6 +229,30 @@ INSTANTIATE_TEST_SUITE_P(Directives, Block,
                          ::testing::Values(BlockCase{">>Refrain", "Refrain:", 9 * 13, "chorus one"},
                                            BlockCase{">>Refrain2", "Refrain:", 9 * 13, "bridge one"},
                                            BlockCase{">>Bridge", "Bridge:", 8 * 13, "bridge one"}));
+
+// Words only: each heading on its block's first row of words, whether that line had chords or
+// not, and no capo line.
+TEST_F(Page, wordsOnlyKeepsEachHeadingLevelWithItsBlocksFirstLine) {
+    fill(doc.RefrainEdit(), {"<G>chorus one", "<C>chorus two"});
+    fill(doc.BridgeEdit(), {"bridge one", "<D>bridge two"});
+    doc.KapoEdit().setText("3");
+    lyrics({">>Refrain", "x", ">>Bridge"});
+    removeChords(doc);
+    FakeSurface measures;
+    const ComposedPage page = composePage(doc, measures);
+    const auto yOf = [&](const std::string& text) {
+        for (const PlacedText& t : page.texts)
+            if (t.text == text)
+                return t.y;
+        ADD_FAILURE() << text << " is not on the page";
+        return -1;
+    };
+    EXPECT_EQ(yOf("Refrain:"), yOf("chorus one"));
+    EXPECT_EQ(yOf("Bridge:"), yOf("bridge one"));
+    EXPECT_EQ(yOf("chorus two"), yOf("chorus one") + T);
+    for (const PlacedText& t : page.texts)
+        EXPECT_EQ(t.text.find("Kapo"), std::string::npos);
+}
 
 // The heading stands C below the block's row and is T high; with no lines below it, the next
 // row starts at the heading's bottom instead of inside it.

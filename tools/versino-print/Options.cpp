@@ -22,7 +22,9 @@ const char* const kSynopsis =
     "        versino-print -o BUCH.pdf --book [--title TEXT] [--index] [--lyrics-only] [--fit]\n"
     "                      [--diagrams INSTRUMENT] [--running-order] SONG...|LISTE.vsl...\n"
     "        versino-print -o FOLGE.pdf --setlist [--title TEXT] LISTE.vsl...\n"
+    "        versino-print -o BUCH.pdf --booklet|--2-up [Buchoptionen] SONG...|LISTE.vsl...\n"
     "        versino-print --check [--paper a4|letter] [--fit] [--diagrams INSTRUMENT] SONG...\n"
+    "        (jede Form nimmt --pages 2)\n"
     "\n";
 
 namespace {
@@ -46,7 +48,10 @@ const char* const kDescription =
     "Ein Liederbuch (--book, oder eine Songliste .vsl unter den Songs) hat eine Titelseite, wenn es\n"
     "einen Titel hat, das Inhaltsverzeichnis, die Songs mit Seitenzahlen, mit --index ein Register\n"
     "der Liedanf\u00E4nge, und PDF-Lesezeichen. Songs, die sich nicht lesen lassen, werden gemeldet\n"
-    "und ausgelassen (Status 2).\n";
+    "und ausgelassen (Status 2). Ein Song von zwei Seiten beginnt auf einer linken (geraden) Seite.\n"
+    "--booklet macht daraus ein A5-Heft auf A4-Querformatbogen (mit --paper letter: halbes Letter auf\n"
+    "Letter), beidseitig zu drucken, zu falten und zu heften; --2-up setzt zwei Seiten je Seite in\n"
+    "Lesereihenfolge.\n";
 
 } // namespace
 
@@ -137,9 +142,18 @@ struct OptionTable {
     QCommandLineOption runningOrder{"running-order", "Zeigt den Inhalt des Liederbuchs in der Reihenfolge der "
                                                      "Songs, mit Nummer und Tonart."};
 
+    QCommandLineOption pages{"pages", "2: Zeilen, die nicht auf die Seite passen, gehen auf einer zweiten Seite "
+                                      "weiter; 1: eine Seite; ohne die Option, wie jeder Song es w\u00E4hlt.",
+                             "1|2"};
+    QCommandLineOption booklet{"booklet", "Macht das Liederbuch zu einem A5-Heft: zwei Seiten je Seite von "
+                                          "A4-Querformatbogen, in der Reihenfolge zum Falten und Heften."};
+    QCommandLineOption twoUp{"2-up", "Setzt das Liederbuch mit zwei Seiten je Seite auf Querformatbogen, in "
+                                     "Lesereihenfolge."};
+
     QList<QCommandLineOption> all() const {
-        return {help,  version, output, paper, dpi,     size,   check,   fit,     transpose,   notation,
-                book,  title,   index,  lyricsOnly, diagrams, folder, to, setlist, runningOrder};
+        return {help,     version, output, paper,      dpi,      size,   check, fit,     transpose,
+                notation, book,    title,  index,      lyricsOnly, diagrams, folder, to, setlist,
+                runningOrder, pages, booklet, twoUp};
     }
 };
 
@@ -231,6 +245,9 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     const QCommandLineOption& toOption = table.to;
     const QCommandLineOption& setlistOption = table.setlist;
     const QCommandLineOption& runningOrderOption = table.runningOrder;
+    const QCommandLineOption& pagesOption = table.pages;
+    const QCommandLineOption& bookletOption = table.booklet;
+    const QCommandLineOption& twoUpOption = table.twoUp;
     if (!parser.parse(arguments)) {
         fail(parseErrorText(parser));
         return std::nullopt;
@@ -248,10 +265,23 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     o.fit = parser.isSet(fitOption);
     o.index = parser.isSet(indexOption);
     o.lyricsOnly = parser.isSet(lyricsOnlyOption);
+    if (parser.isSet(bookletOption) && parser.isSet(twoUpOption)) {
+        fail(QStringLiteral("--booklet und --2-up schlie\u00DFen einander aus"));
+        return std::nullopt;
+    }
+    o.sheets = parser.isSet(bookletOption) ? Options::Sheets::Booklet
+               : parser.isSet(twoUpOption) ? Options::Sheets::TwoUp
+                                           : Options::Sheets::Pages;
+    if (parser.isSet(pagesOption)) {
+        const std::optional<int> pages = number("pages", parser.value(pagesOption), 1, 2);
+        if (!pages)
+            return std::nullopt;
+        o.pages = pages;
+    }
     o.setlist = parser.isSet(setlistOption);
     o.runningOrder = parser.isSet(runningOrderOption);
     // A song list makes a book, except for --check, which checks the list's songs.
-    o.book = parser.isSet(bookOption) || parser.isSet(titleOption) || o.index || o.runningOrder ||
+    o.book = parser.isSet(bookOption) || parser.isSet(titleOption) || o.index || o.runningOrder || o.sheets != Options::Sheets::Pages ||
              (!o.check && std::any_of(o.songs.begin(), o.songs.end(),
                                       [](const QString& f) { return songlist::isSongListFile(f); }));
     if (parser.isSet(titleOption))
@@ -344,6 +374,10 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     }
     if (o.book && !o.setlist && (o.check || (o.output != Output::Pdf && o.output != Output::Printer))) {
         fail(QStringLiteral("ein Liederbuch ist eine PDF-Datei (-o BUCH.pdf) oder geht an den Drucker"));
+        return std::nullopt;
+    }
+    if (o.sheets != Options::Sheets::Pages && o.output != Output::Pdf) {
+        fail(QStringLiteral("--booklet und --2-up machen eine PDF-Datei (-o BUCH.pdf)"));
         return std::nullopt;
     }
     if ((o.dpi || o.size) && o.output != Output::Png) {

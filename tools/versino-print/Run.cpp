@@ -1,6 +1,8 @@
 // The work of versino-print on its songs.
 
 #include "Run.h"
+
+#include "commands/Booklet.h"
 #include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
 #include "commands/Songbook.h"
@@ -57,6 +59,14 @@ private:
 
 } // namespace
 
+void Run::setPages(SongDocument& doc) const {
+    if (!o_.pages)
+        return;
+    SongOptions options = doc.options();
+    options.pages = *o_.pages;
+    doc.setOptions(std::move(options));
+}
+
 bool Run::showProgress() {
     static const bool terminal = ::isatty(STDERR_FILENO) == 1;
     return terminal;
@@ -104,6 +114,7 @@ void Run::prepare(BookSong& song) {
         removeChords(*song.doc);
     if (o_.diagrams)
         overrideDiagrams(*song.doc, *o_.diagrams);
+    setPages(*song.doc);
     transposed(*song.doc);
     if (o_.fit) {
         const FitOutcome fit = fitToOnePage(*song.doc, page());
@@ -329,6 +340,7 @@ int Run::book() {
     options.runningOrder = o_.runningOrder;
     options.diagrams = o_.diagrams;
     for (BookSong& song : source.songs) {
+        setPages(*song.doc);
         for (const QString& line : prepareBookSong(song, options, page()))
             std::fprintf(stderr, "%s\n", qPrintable(line));
     }
@@ -344,7 +356,12 @@ int Run::book() {
     if (o_.output == Output::Pdf) {
         std::optional<QString> error;
         try {
-            error = writeBookPdf(source.songs, options, o_.outputFile, result, progress, o_.paper);
+            if (o_.sheets == Options::Sheets::Pages)
+                error = writeBookPdf(source.songs, options, o_.outputFile, result, progress, o_.paper);
+            else
+                error = writeSheetsPdf(source.songs, options, o_.outputFile,
+                                       o_.sheets == Options::Sheets::Booklet ? SheetLayout::Booklet : SheetLayout::TwoUp,
+                                       result, progress, o_.paper);
         } catch (const FileError& e) {
             error = QString::fromStdString(e.what());
         }

@@ -46,6 +46,8 @@ private:
     bool printOne(const BookSong& song, Printer& printer, const QString& output);
     // The songs of a book or running order, transposed as their entries and --transpose ask.
     BookSource loadBook();
+    // The song's pages as --pages asks; left as the file says without it.
+    void setPages(SongDocument& doc) const;
     // One line on a terminal that is rewritten for each step; nothing into logs or pipes.
     static bool showProgress();
     void progress(int i) const;

@@ -1,12 +1,13 @@
-#include "print/BookPages.h"
+#include "commands/BookPages.h"
 
 #include "document/Cp1252.h"
 #include "document/SongDocument.h"
-#include "print/SelectFont.h"
+#include "print/ComposedPage.h"
 
 #include <QCollator>
 #include <QLocale>
 #include <algorithm>
+#include <limits>
 #include <numeric>
 
 namespace versino::book {
@@ -30,30 +31,11 @@ const FontSetting kPerformerFont{"Arial", 2, 0x606060, 10};
 const FontSetting kNumberFont{"Arial", 0, 0, 10};
 const FontSetting kBookTitleFont{"Arial", 1, 0, 32};
 
-// Composes texts onto a page: each placed with its cell as measured in the font chosen last.
-class PageBuilder {
-public:
-    PageBuilder(PageMeasures& measures, ComposedPage& page) : m_(measures), page_(page) {}
-    void use(const FontSetting& font) {
-        selectFont(m_, font);
-        font_ = font;
-    }
-    void text(int x, int y, std::string text) {
-        const int width = m_.textWidth(text), height = m_.textHeight(text);
-        page_.texts.push_back({x, y, width, height, font_, std::move(text)});
-    }
-
-private:
-    PageMeasures& m_;
-    ComposedPage& page_;
-    FontSetting font_;
-};
-
-ComposedPage emptyPage(const PageMeasures& m) {
-    ComposedPage page;
-    page.width = m.pageWidth();
-    page.height = m.pageHeight();
-    return page;
+void useFont(PrintSurface& s, const FontSetting& f) {
+    s.setFontName(f.name);
+    s.setFontSize(f.size);
+    s.setFontStyle(f.style);
+    s.setFontColor(f.color);
 }
 
 bool meets(const PageBox& a, const PageBox& b) {
@@ -61,7 +43,7 @@ bool meets(const PageBox& a, const PageBox& b) {
 }
 
 // The longest start of `text` that is at most `width` wide.
-std::string cutToWidth(PageMeasures& s, std::string text, int width) {
+std::string cutToWidth(PrintSurface& s, std::string text, int width) {
     if (s.textWidth(text) <= width)
         return text;
     std::size_t low = 0, high = text.size();
@@ -89,9 +71,8 @@ void sortGerman(std::vector<ListEntry>& entries) {
         keys.push_back(collator.sortKey(cp1252::toUnicode(e.text)));
     std::vector<std::size_t> order(entries.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return keys[a].compare(keys[b]) < 0;
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return keys[a].compare(keys[b]) < 0; });
     std::vector<ListEntry> sorted;
     sorted.reserve(entries.size());
     for (std::size_t i : order)
@@ -99,11 +80,11 @@ void sortGerman(std::vector<ListEntry>& entries) {
     entries = std::move(sorted);
 }
 
-ListLayout layoutList(PageMeasures& s, std::size_t count) {
+ListLayout layoutList(PrintSurface& s, std::size_t count) {
     ListLayout l;
-    selectFont(s, kHeadingFont);
+    useFont(s, kHeadingFont);
     const int headingHeight = s.textHeight("Inhalt");
-    selectFont(s, kEntryFont);
+    useFont(s, kEntryFont);
     l.rowHeight = s.textHeight("ABCdefg") * 6 / 5;
     l.firstRowY = kMargin + headingHeight + l.rowHeight;
     l.rowsPerColumn = std::max(1, (s.pageHeight() - kMargin - l.firstRowY) / std::max(1, l.rowHeight));
@@ -113,55 +94,49 @@ ListLayout layoutList(PageMeasures& s, std::size_t count) {
     return l;
 }
 
-namespace {
-
 // One row: the text (and performer) from the left, dot leaders, the number at the right.
-void composeRow(PageMeasures& s, PageBuilder& b, const ListEntry& e, int left, int right, int y) {
-    selectFont(s, kNumberFont);
+void drawRow(PrintSurface& s, const ListEntry& e, int left, int right, int y) {
+    useFont(s, kNumberFont);
     const std::string number = std::to_string(e.page);
-    b.use(kEntryFont);
+    useFont(s, kEntryFont);
     const int numberWidth = s.textWidth(number);
     const int dotWidth = std::max(1, s.textWidth("."));
     const int textRoom = right - left - numberWidth - 4 * dotWidth;
     FontSetting font = kEntryFont;
     if (e.italic)
         font.style = 2;
-    b.use(font);
+    useFont(s, font);
     const std::string text = cutToWidth(s, e.text, textRoom);
-    b.text(left, y, text);
+    s.drawText(left, y, text);
     int x = left + s.textWidth(text);
     if (!e.second.empty()) {
         // On the title's baseline, near enough: the ascent is about four fifths of a cell.
         const int titleHeight = s.textHeight(text);
-        b.use(kPerformerFont);
+        useFont(s, kPerformerFont);
         const int lift = titleHeight - s.textHeight(e.second);
         const int gap = s.textWidth("  ");
         if (x + gap + s.textWidth("\x85") < left + textRoom) {
             const std::string second = cutToWidth(s, e.second, left + textRoom - x - gap);
-            b.text(x + gap, y + std::max(0, lift * 4 / 5), second);
+            s.drawText(x + gap, y + std::max(0, lift * 4 / 5), second);
             x += gap + s.textWidth(second);
         }
     }
-    b.use(kEntryFont);
+    useFont(s, kEntryFont);
     const int dotsStart = x + dotWidth;
     const int dotsEnd = right - numberWidth - dotWidth;
     if (dotsEnd > dotsStart) {
         std::string dots(std::size_t((dotsEnd - dotsStart) / dotWidth), '.');
         while (!dots.empty() && s.textWidth(dots) > dotsEnd - dotsStart)
             dots.pop_back();
-        b.text(dotsEnd - s.textWidth(dots), y, dots);
+        s.drawText(dotsEnd - s.textWidth(dots), y, dots);
     }
-    b.text(right - numberWidth, y, number);
+    s.drawText(right - numberWidth, y, number);
 }
 
-} // namespace
-
-ComposedPage composeListPage(PageMeasures& s, const char* heading, const std::vector<ListEntry>& entries,
-                             const ListLayout& l, int pageIndex) {
-    ComposedPage page = emptyPage(s);
-    PageBuilder b(s, page);
-    b.use(kHeadingFont);
-    b.text(kMargin, kMargin, cp1252::fromUnicode(QString::fromUtf8(heading)));
+void drawListPage(PrintSurface& s, const char* heading, const std::vector<ListEntry>& entries,
+                  const ListLayout& l, int pageIndex) {
+    useFont(s, kHeadingFont);
+    s.drawText(kMargin, kMargin, cp1252::fromUnicode(QString::fromUtf8(heading)));
     const int width = s.pageWidth() - 2 * kMargin;
     const int columnWidth = l.columns == 1 ? width : (width - kColumnGap) / 2;
     const std::size_t perPage = std::size_t(l.rowsPerColumn * l.columns);
@@ -170,31 +145,96 @@ ComposedPage composeListPage(PageMeasures& s, const char* heading, const std::ve
         const int column = int((i - first) / std::size_t(l.rowsPerColumn));
         const int row = int((i - first) % std::size_t(l.rowsPerColumn));
         const int left = kMargin + column * (columnWidth + kColumnGap);
-        composeRow(s, b, entries[i], left, left + columnWidth, l.firstRowY + row * l.rowHeight);
+        drawRow(s, entries[i], left, left + columnWidth, l.firstRowY + row * l.rowHeight);
     }
-    return page;
 }
 
-ComposedPage composeTitlePage(PageMeasures& s, const QString& title) {
-    ComposedPage page = emptyPage(s);
-    PageBuilder b(s, page);
-    b.use(kBookTitleFont);
-    const std::string text = cutToWidth(s, cp1252::fromUnicode(title), s.pageWidth() - 2 * kMargin);
-    b.text((s.pageWidth() - s.textWidth(text)) / 2, s.pageHeight() / 3, text);
-    return page;
+namespace {
+
+// The title's words in lines at most `width` wide, filled greedily; nothing when a word alone is
+// wider or when more than `maxLines` lines would be needed.
+std::vector<std::string> wrapWords(PrintSurface& s, const std::string& text, int width,
+                                   std::size_t maxLines) {
+    std::vector<std::string> lines;
+    std::string line;
+    const int blank = s.textWidth(" ");
+    int lineWidth = 0;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t start = text.find_first_not_of(' ', pos);
+        if (start == std::string::npos)
+            break;
+        const std::size_t end = std::min(text.find(' ', start), text.size());
+        const std::string_view word = std::string_view(text).substr(start, end - start);
+        pos = end;
+        const int w = s.textWidth(word);
+        if (w > width)
+            return {};
+        if (!line.empty() && lineWidth + blank + w <= width) {
+            line += ' ';
+            line += word;
+            lineWidth += blank + w;
+            continue;
+        }
+        if (!line.empty())
+            lines.push_back(std::move(line));
+        if (lines.size() >= maxLines)
+            return {};
+        line.assign(word);
+        lineWidth = w;
+    }
+    if (!line.empty())
+        lines.push_back(std::move(line));
+    return lines;
 }
 
-void addPageNumber(ComposedPage& page, PageMeasures& s, int number) {
-    PageBuilder b(s, page);
-    b.use(kNumberFont);
+} // namespace
+
+void drawTitlePage(PrintSurface& s, const QString& title) {
+    const std::string text = cp1252::fromUnicode(title);
+    const int width = s.pageWidth() - 2 * kMargin;
+    const int top = s.pageHeight() / 3;
+    const int room = s.pageHeight() - kMargin - top;
+    // The title's own size while its lines fit below a third of the page; a title too long for
+    // that gets smaller, a point at a time, and is never cut.
+    FontSetting font = kBookTitleFont;
+    std::vector<std::string> lines;
+    int lineHeight = 1;
+    for (; font.size >= 1; --font.size) {
+        useFont(s, font);
+        lineHeight = std::max(1, s.textHeight("Ag"));
+        lines = wrapWords(s, text, width, std::size_t(std::max(1, room / lineHeight)));
+        if (!lines.empty() || text.find_first_not_of(' ') == std::string::npos)
+            break;
+    }
+    if (font.size < 1) {
+        // Too long for the page even at one point: as much as the page holds, whole words.
+        font.size = 1;
+        useFont(s, font);
+        lines = wrapWords(s, text.substr(0, std::size_t(room / lineHeight) * std::size_t(width)), width,
+                          std::numeric_limits<std::size_t>::max());
+    }
+    int y = top;
+    for (const std::string& line : lines) {
+        if (y + lineHeight > s.pageHeight())
+            break;
+        s.drawText((s.pageWidth() - s.textWidth(line)) / 2, y, line);
+        y += lineHeight;
+    }
+}
+
+// The page number in the bottom outer corner, else the top outer corner, where it covers nothing
+// the song draws; else nowhere. Outer: right on odd pages, left on even ones.
+void drawPageNumber(PrintSurface& s, const ComposedPage& page, int number) {
+    useFont(s, kNumberFont);
     const std::string text = std::to_string(number);
     const int w = s.textWidth(text), h = s.textHeight(text);
     const int x = number % 2 == 1 ? s.pageWidth() - kNumberMargin - w : kNumberMargin;
     const std::vector<PageBox> taken = page.occupied();
     for (const int y : {s.pageHeight() - kNumberMargin - h, kNumberMargin}) {
         const PageBox clear{x - kNumberGap, y - kNumberGap, x + w + kNumberGap, y + h + kNumberGap};
-        if (std::none_of(taken.begin(), taken.end(), [&](const PageBox& box) { return meets(box, clear); })) {
-            b.text(x, y, text);
+        if (std::none_of(taken.begin(), taken.end(), [&](const PageBox& b) { return meets(b, clear); })) {
+            s.drawText(x, y, text);
             return;
         }
     }

@@ -1,14 +1,17 @@
 #pragma once
 
-// The songbook's own pages, composed like song pages and drawn by drawPage: the title page, the
-// contents and the register of first lines, and the page number on each song page.
+// The songbook's own pages: the title page, the contents and the register of first lines, and the
+// page number on each song page.
 
 #include "platform/PrintSurface.h"
-#include "print/ComposedPage.h"
 
 #include <QString>
 #include <string>
 #include <vector>
+
+namespace versino {
+struct ComposedPage;
+}
 
 namespace versino::book {
 
@@ -34,17 +37,20 @@ struct ListLayout {
     int pages = 0;
 };
 
-ListLayout layoutList(PageMeasures& measures, std::size_t count);
+ListLayout layoutList(PrintSurface& s, std::size_t count);
+
+// One row: the text (and performer) from the left, dot leaders, the number at the right.
+void drawRow(PrintSurface& s, const ListEntry& e, int left, int right, int y);
 
 // Page `pageIndex` of a list under its heading.
-ComposedPage composeListPage(PageMeasures& measures, const char* heading, const std::vector<ListEntry>& entries,
-                             const ListLayout& layout, int pageIndex);
+void drawListPage(PrintSurface& s, const char* heading, const std::vector<ListEntry>& entries, const ListLayout& l,
+                  int pageIndex);
 
 // The book's title, centred a third down the page.
-ComposedPage composeTitlePage(PageMeasures& measures, const QString& title);
+void drawTitlePage(PrintSurface& s, const QString& title);
 
-// Adds the page number to a song's page: in the bottom outer corner, else the top outer corner,
-// where it covers nothing the song draws; else nowhere. Outer: right on odd pages, left on even ones.
-void addPageNumber(ComposedPage& page, PageMeasures& measures, int number);
+// The page number in the bottom outer corner, else the top outer corner, where it covers nothing
+// the song draws; else nowhere. Outer: right on odd pages, left on even ones.
+void drawPageNumber(PrintSurface& s, const ComposedPage& page, int number);
 
 } // namespace versino::book
