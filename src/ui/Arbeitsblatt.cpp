@@ -321,7 +321,7 @@ void TWorkingForm::LiederbuchClick() {
 }
 
 void TWorkingForm::ExportPdfClick() {
-    versino::ExportPdfClick(*doc_, *dialogs_);
+    versino::ExportPdfClick(*doc_, *dialogs_, commands_->songFolder());
 }
 
 void TWorkingForm::EinpassenClick() {
@@ -337,6 +337,9 @@ void TWorkingForm::EinpassenClick() {
     history_.record(*doc_, before, QStringLiteral("%1 (%2)").arg(QString::fromUtf8(kFitCommandName), fit.message),
                     note);
     setFitNote(note);
+    // Without the preview in view, nothing would show the new sizes: a short message says them.
+    if (!preview_ || !preview_->isVisible())
+        dialogs_->message(note);
 }
 
 void TWorkingForm::RueckgaengigClick() {
