@@ -4,6 +4,7 @@
 #   make test SANITIZE=1   builds in build-asan with AddressSanitizer and UBSan and runs the suite there
 #   make bench             builds optimised and runs the benchmarks (by hand, never part of the tests)
 #   make fuzz              builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS
+#   make package           builds in build-package (stripped, no tests) and makes versino_VERSION_ARCH.deb there
 
 SANITIZE ?= 0
 FUZZ_SECONDS ?= 60
@@ -17,7 +18,7 @@ BUILD ?= build
 CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=RelWithDebInfo
 endif
 
-.PHONY: all deps configure build run test bench fuzz clean
+.PHONY: all deps configure build run test bench fuzz package clean
 
 all: build
 
@@ -57,5 +58,13 @@ fuzz: deps
 	@cmake --build build-fuzz -j $(JOBS) --target fuzzers
 	@scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
 
+# The Debian package, from a build of its own without the test suite; CPack computes the library
+# dependencies with dpkg-shlibdeps.
+package: DEPS_FOR = --package
+package: deps
+	@cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVERSINO_TESTS=OFF >/dev/null
+	@cmake --build build-package -j $(JOBS)
+	@cd build-package && cpack -G DEB
+
 clean:
-	rm -rf build build-asan build-bench build-fuzz
+	rm -rf build build-asan build-bench build-fuzz build-package

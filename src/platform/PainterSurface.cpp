@@ -56,7 +56,7 @@ const QFont& PainterSurface::font() {
         auto it = fonts_.find(key);
         if (it == fonts_.end()) {
             const QFont f = resolveFont();
-            it = fonts_.emplace(std::move(key), ResolvedFont{f, QFontMetrics(f, painter_.device())}).first;
+            it = fonts_.emplace(std::move(key), ResolvedFont{f, QFontMetrics(f, painter_.device()), {}}).first;
         }
         current_ = &it->second;
         fontDirty_ = false;
@@ -89,7 +89,25 @@ const QFontMetrics& PainterSurface::metrics() {
 }
 
 int PainterSurface::textWidth(std::string_view text) {
-    return metrics().horizontalAdvance(cp1252::toUnicode(text));
+    font();
+    auto& widths = current_->widths;
+    // Long texts are rarely measured twice, and the memory stays bounded however long a run is.
+    constexpr std::size_t kLongestKept = 256;
+    constexpr std::size_t kMostKept = 1 << 16;
+    if (text.size() > kLongestKept)
+        return current_->metrics.horizontalAdvance(cp1252::toUnicode(text));
+    const std::string key(text);
+    if (auto it = widths.find(key); it != widths.end())
+        return it->second;
+    if (widthsKept_ >= kMostKept) {
+        for (auto& [fontKey, resolved] : fonts_)
+            resolved.widths.clear();
+        widthsKept_ = 0;
+    }
+    const int width = current_->metrics.horizontalAdvance(cp1252::toUnicode(text));
+    widths.emplace(key, width);
+    ++widthsKept_;
+    return width;
 }
 
 int PainterSurface::textHeight(std::string_view) {

@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QSize>
 #include <map>
+#include <unordered_map>
 #include <string>
 #include <tuple>
 
@@ -61,12 +62,16 @@ private:
             return std::tie(face, points, style) < std::tie(o.face, o.points, o.style);
         }
     };
+    // Widths are kept per font and text: a chorus called three times, a repeated word, and a song
+    // that is checked and then printed are shaped once. Shaping is most of what measuring costs.
     struct ResolvedFont {
         QFont font;
         QFontMetrics metrics;
+        std::unordered_map<std::string, int> widths;
     };
     std::map<FontKey, ResolvedFont> fonts_;
-    const ResolvedFont* current_ = nullptr;
+    ResolvedFont* current_ = nullptr;
+    std::size_t widthsKept_ = 0;
     BitmapCache pictures_;
 };
 
