@@ -4,7 +4,9 @@
 #include "FuzzCheck.h"
 
 #include "formats/ChordPro.h"
+#include "music/Fingering.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -51,11 +53,25 @@ void versino::fuzz::chordProInput(const std::uint8_t* data, std::size_t size) {
         doc.field(kAllFields[i]).setText(first.texts[i]);
     doc.TextFont = first.fonts[2];
     doc.AkkordFont = first.fonts[3];
+    doc.setOptions(first.options);
     const std::string written = chordpro::format(doc);
     const LayoutContent again = chordpro::parse(written, kDefaults).content;
     check(again.texts == first.texts && again.fonts == first.fonts,
           "a song changed through export and import",
           describe(first) + "->\n" + describe(again) + "written:\n" + written);
+    // The song's diagrams and its own fingerings come back; the export may add the fingerings of
+    // the chords it shows.
+    check(again.options.diagrams == first.options.diagrams, "the diagrams changed through export and import",
+          first.options.diagrams + " -> " + again.options.diagrams + "\nwritten:\n" + written);
+    for (const std::string& own : first.options.fingerings)
+        check(std::find(again.options.fingerings.begin(), again.options.fingerings.end(), own) !=
+                  again.options.fingerings.end(),
+              "an own fingering was lost through export and import", own + "\nwritten:\n" + written);
+    // The fingering table's reader takes any bytes.
+    for (music::Instrument i : {music::Instrument::Guitar, music::Instrument::Ukulele}) {
+        const music::TableSummary t = music::readTable(bytes, i);
+        check(t.entries >= 0, "a negative count of table entries", {});
+    }
 }
 
 VERSINO_FUZZ_ENTRY(versino::fuzz::chordProInput)

@@ -123,6 +123,16 @@ void versino::fuzz::pageInput(const std::uint8_t* data, std::size_t size) {
     page.lowestY = 150;
     const PageReport report = versino::testing::composeOnto(page, doc);
     check(report.picture != PageReport::Picture::CannotOpen, "a page without a picture reported a picture error");
+
+    // The same song with chord diagrams: each diagram stands on the page, below the title row.
+    static const char* const kInstruments[] = {"gitarre", "ukulele", "klavier"};
+    SongOptions options;
+    options.diagrams = kInstruments[doc.TextEdit().text().size() % 3];
+    doc.setOptions(options);
+    const ComposedPage withDiagrams = composePage(doc, page);
+    for (const PlacedDiagram& d : withDiagrams.diagrams)
+        check(d.box.left >= 0 && d.box.right <= page.width && d.box.top >= 150 && d.box.bottom <= page.height,
+              "a chord diagram off the page or above the title", d.chord);
 }
 
 VERSINO_FUZZ_ENTRY(versino::fuzz::pageInput)

@@ -1,6 +1,7 @@
 // Times a 1,000-song book with contents and first-line register made by versino-print as one
 // process, beside chordii with its table of contents (-i) plus ps2pdf on ChordPro copies of the
-// same songs, in the same run. Reports wall and CPU time and the peak memory of each.
+// same songs, in the same run. Reports wall and CPU time and the peak memory of each, and what
+// guitar chord diagrams below every song add to the book.
 
 #include "document/Cp1252.h"
 #include "formats/LayoutFile.h"
@@ -137,6 +138,13 @@ int main(int argc, char** argv) {
     };
     row("versino-print -o buch.pdf --index buch.vsl", versino);
     std::printf("  (%d pages)\n", pagesOf(dir.filePath("buch.pdf")));
+    // The same book with a guitar diagram per chord below each song's lyrics.
+    const Figures guitar = measure(
+        3, {VERSINO_PRINT_EXE, "-o", "gitarre.pdf", "--index", "--diagrams", "gitarre", "buch.vsl"}, dir.path());
+    row("  the same with --diagrams gitarre", guitar);
+    std::printf("  (%d pages; diagrams cost %+.1f %% wall, %+.1f %% cpu time)\n", pagesOf(dir.filePath("gitarre.pdf")),
+                100.0 * (guitar.wallMs - versino.wallMs) / versino.wallMs,
+                100.0 * (guitar.cpuMs - versino.cpuMs) / versino.cpuMs);
     // --versino-only leaves out the reference, which takes minutes.
     if (app.arguments().contains("--versino-only"))
         return 0;

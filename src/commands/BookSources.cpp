@@ -1,5 +1,6 @@
 #include "commands/BookSources.h"
 
+#include "commands/FileQuestions.h"
 #include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
 #include "document/Cp1252.h"
@@ -67,6 +68,8 @@ BookSource loadBookSources(const QStringList& files) {
                 source.problems.push_back(s.file + QStringLiteral(": ") +
                                           s.leftOut.replace(QLatin1Char('\n'), QLatin1String("; ")));
             anchorPicture(*s.doc, s.file);
+            if (const QString note = backupCopyNote(s.file); !note.isEmpty())
+                source.notes.push_back(note);
             source.songs.push_back(
                 BookSong{s.file, QFileInfo(s.file).absolutePath(), s.line, std::move(s.doc), {}, false});
         }
@@ -122,9 +125,19 @@ void removeChords(SongDocument& doc) {
 
 std::vector<QString> findingLines(const QString& file, const std::vector<PageFinding>& findings) {
     std::vector<QString> out;
-    for (const PageFinding& f : findings)
+    for (const PageFinding& f : findings) {
+        // A picture that is missing or no BMP is reported by the print that leaves it out, once.
+        if (f.kind == PageFindingKind::PictureUnreadable)
+            continue;
         out.push_back(QStringLiteral("%1:%2: %3").arg(file).arg(f.line).arg(f.text));
+    }
     return out;
+}
+
+void overrideDiagrams(SongDocument& doc, const std::string& instrument) {
+    SongOptions options = doc.options();
+    options.diagrams = instrument;
+    doc.setOptions(std::move(options));
 }
 
 std::vector<QString> prepareBookSong(BookSong& song, const BookOptions& options, PrintSurface& metrics) {
@@ -135,6 +148,8 @@ std::vector<QString> prepareBookSong(BookSong& song, const BookOptions& options,
     }
     if (options.lyricsOnly)
         removeChords(*song.doc);
+    if (options.diagrams)
+        overrideDiagrams(*song.doc, *options.diagrams);
     if (options.fit) {
         song.fitted = true;
         const FitOutcome fit = fitToOnePage(*song.doc, metrics);

@@ -1,6 +1,7 @@
 #include "commands/DocumentCommands.h"
 #include "commands/PrintCommand.h"
 
+#include "commands/RecoveryCopy.h"
 #include "formats/ChordPro.h"
 #include "formats/ChordSheet.h"
 #include "document/Cp1252.h"
@@ -119,54 +120,56 @@ void DocumentCommands::openAsked(const QString& path) {
 }
 
 void DocumentCommands::openPath(const QString& path) {
+    // A save in place that did not finish may have left the file torn, so badly that it does not
+    // read at all; its copy is offered then too. Where the copy may be the only whole version it
+    // stays, whatever the answer, until the file is saved again (the writer removes it then).
+    const std::optional<BackupCopy> copy = AtomicFile::backupCopyOf(path);
+    const bool useCopy = copy && dialogs_.askYesNo(restoreQuestion(QFileInfo(path).fileName(), *copy));
+    if (copy && !useCopy && copy->fileIsWhole.value_or(false))
+        QFile::remove(copy->path); // the file is whole and newer: the copy is only the older version
+    const QString source = useCopy ? copy->path : path;
+    // The copy keeps the file's extension, so it is read as the file would be.
     if (chordpro::isChordProFile(path)) {
-        openImported(path, chordpro::droppedMessage(chordpro::ReadChordProFile(doc_, path)));
+        openImported(path, chordpro::droppedMessage(chordpro::ReadChordProFile(doc_, source)));
         return;
     }
     if (chordsheet::isChordSheetFile(path)) {
-        openImported(path, chordsheet::ReadChordSheetFile(doc_, path).message());
+        openImported(path, chordsheet::ReadChordSheetFile(doc_, source).message());
         return;
     }
-    // A save in place that did not finish may have left the file torn, so badly that it does not
-    // read at all; its copy is offered then too.
-    const std::optional<BackupCopy> copy = AtomicFile::backupCopyOf(path);
-    std::optional<FileError> unreadable;
     // The file is read whole into a staging document first: a failure leaves everything as it was,
-    // the name and caption included.
+    // the name and caption included. A size or colour that is no number costs only that value:
+    // the song opens with the default there, and the message names the line.
+    std::vector<QString> numberNotes;
     try {
-        ReadLayoutFile(doc_, path);
+        ReadLayoutFile(doc_, source, &numberNotes);
     } catch (const FileError& e) {
-        if (!copy)
-            throw;
-        unreadable = e;
+        if (useCopy)
+            throw FileError(e, " (" + copy->path.toStdString() + ")");
+        throw;
     }
-    bool restored = false;
-    std::optional<FileError> copyUnreadable;
-    if (copy) {
-        const QString question =
-            QString::fromUtf8(kRestoreQuestion).arg(QFileInfo(path).fileName(), backupDate(copy->made));
-        if (dialogs_.askYesNo(question)) {
-            try {
-                ReadLayoutFile(doc_, copy->path);
-                restored = true;
-            } catch (const FileError& e) {
-                copyUnreadable = e;
-            }
-        }
-        // A copy that cannot be read stays where it is, for the user to look at.
-        if (!copyUnreadable)
-            QFile::remove(copy->path);
-    }
-    if (unreadable && !restored)
-        throw copyUnreadable ? *copyUnreadable : *unreadable;
     setFile(QFileInfo(path).absoluteFilePath(), path);
     stamp_ = stampOf(filePath_);
     run(hooks_.focusTitel);
     run(hooks_.updateFieldFonts);
-    doc_.Modified = restored;
+    doc_.Modified = useCopy;
     run(hooks_.songReplaced);
-    if (copyUnreadable)
-        throw FileError(*copyUnreadable, " (" + copy->path.toStdString() + ")");
+    if (!numberNotes.empty())
+        dialogs_.message(QStringList(numberNotes.begin(), numberNotes.end()).join(QLatin1Char('\n')));
+}
+
+void DocumentCommands::restore(const RecoveryOffer& offer) {
+    try {
+        ReadLayoutFile(doc_, offer.copyPath);
+    } catch (const FileError& e) {
+        throw FileError(e, " (" + offer.copyPath.toStdString() + ")");
+    }
+    setFile(offer.songPath, offer.shownName.isEmpty() ? QString::fromLatin1(kUntitled) : offer.shownName);
+    stamp_ = offer.songPath.isEmpty() ? std::nullopt : stampOf(offer.songPath);
+    run(hooks_.focusTitel);
+    run(hooks_.updateFieldFonts);
+    doc_.Modified = true;
+    run(hooks_.songReplaced);
 }
 
 void DocumentCommands::openImported(const QString& path, const QString& report) {

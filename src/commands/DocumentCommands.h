@@ -10,6 +10,8 @@
 
 namespace versino {
 
+struct RecoveryOffer;
+
 inline const char* const kSavePrompt = "Wollen Sie die Datei vor dem Schließen speichern?";
 inline const char* const kLayoutExtension = "vsn";
 inline const char* const kLayoutFilter = "Text Layouts (*.vsn)|*.vsn";
@@ -47,6 +49,12 @@ public:
     // Open of a file chosen elsewhere (a songbook's list): the save prompt as Open asks it, then
     // openPath.
     void openAsked(const QString& path);
+    // Puts a recovery copy left by an editor that ended without saving into the fields: the song
+    // belongs to the file it belonged to then (none for an untitled one) and has unsaved changes.
+    // A copy that does not read leaves the document as it was and escapes as FileError.
+    void restore(const RecoveryOffer& offer);
+    // The file Save writes to; empty while the song is untitled or imported.
+    const QString& filePath() const { return filePath_; }
     // Both return false when nothing was saved because the user said so: the save dialog was
     // cancelled, or replacing a file, or overwriting changes made outside Versino, was refused.
     bool SpeichernClick();

@@ -1,5 +1,7 @@
 #include "commands/FileQuestions.h"
 
+#include "io/AtomicFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <sys/stat.h>
@@ -32,6 +34,23 @@ std::optional<FileStamp> stampOf(const QString& path) {
 
 QString backupDate(const QDateTime& made) {
     return made.toLocalTime().toString(QStringLiteral("dd.MM.yyyy, HH:mm 'Uhr'"));
+}
+
+QString restoreQuestion(const QString& fileName, const BackupCopy& copy) {
+    const char* text = !copy.fileIsWhole ? kRestoreUnknownQuestion : *copy.fileIsWhole ? kRestoreOlderQuestion
+                                                                                       : kRestoreTornQuestion;
+    return QString::fromUtf8(text).arg(fileName, backupDate(copy.made));
+}
+
+QString backupCopyNote(const QString& path) {
+    const std::optional<BackupCopy> copy = AtomicFile::backupCopyOf(path);
+    if (!copy)
+        return {};
+    const char* state = !copy->fileIsWhole ? "vielleicht unvollst\u00E4ndig"
+                        : *copy->fileIsWhole ? "vollst\u00E4ndig und neuer"
+                                             : "unvollst\u00E4ndig";
+    return QString::fromUtf8(kBackupCopyNote)
+        .arg(QFileInfo(path).fileName(), backupDate(copy->made), copy->path, QString::fromUtf8(state));
 }
 
 } // namespace versino

@@ -19,9 +19,28 @@ inline const char* const kChangedOutsideQuestion =
 inline const char* const kRemovedOutsideQuestion =
     "Die Datei \u201E%1\u201C wurde au\u00DFerhalb von Versino ge\u00E4ndert: sie ist gel\u00F6scht oder "
     "verschoben worden. M\u00F6chten Sie sie neu speichern?";
+// The backup copy of an in-place save that did not finish, offered at Open. Which question is
+// asked depends on whether the file itself is whole; a copy that may be the only whole version is
+// kept whatever the answer, until the file is saved again.
 inline const char* const kRestoreQuestion =
     "Von \u201E%1\u201C gibt es eine Sicherungskopie vom %2, die nach einem abgebrochenen Speichern "
     "\u00FCbrig blieb. Wiederherstellen?";
+inline const char* const kRestoreTornQuestion =
+    "Von \u201E%1\u201C gibt es eine Sicherungskopie vom %2, die nach einem abgebrochenen Speichern "
+    "\u00FCbrig blieb. Die Datei selbst ist unvollst\u00E4ndig; die Kopie ist die letzte ganze Fassung und "
+    "bleibt erhalten, bis die Datei wieder gespeichert ist. Wiederherstellen?";
+inline const char* const kRestoreUnknownQuestion =
+    "Von \u201E%1\u201C gibt es eine Sicherungskopie vom %2, die nach einem abgebrochenen Speichern "
+    "\u00FCbrig blieb. Ob die Datei selbst vollst\u00E4ndig ist, l\u00E4sst sich nicht sagen; die Kopie "
+    "bleibt erhalten, bis die Datei wieder gespeichert ist. Wiederherstellen?";
+inline const char* const kRestoreOlderQuestion =
+    "Von \u201E%1\u201C gibt es eine \u00E4ltere Sicherungskopie vom %2, die nach einem abgebrochenen "
+    "Speichern \u00FCbrig blieb; die Datei selbst ist vollst\u00E4ndig und neuer. Die \u00E4ltere Fassung "
+    "wiederherstellen? (Mit \u201ENein\u201C wird die Kopie gel\u00F6scht.)";
+// A book or a song list that takes a song with such a copy says so: %1 the song, %2 the copy's
+// date, %3 the copy, %4 what the file itself is.
+inline const char* const kBackupCopyNote =
+    "\u201E%1\u201C: eine Sicherungskopie vom %2 liegt in %3; die Datei selbst ist %4.";
 
 // A file chosen in a save dialog may be written: it does not exist yet, or the user agreed to
 // replace it.
@@ -49,5 +68,11 @@ std::optional<FileStamp> stampOf(const QString& path);
 
 // The date of a backup copy as the restore question shows it.
 QString backupDate(const QDateTime& made);
+
+struct BackupCopy;
+// The question Open asks about `copy` of the file named `fileName`.
+QString restoreQuestion(const QString& fileName, const BackupCopy& copy);
+// The note a book or a song list gives about a song at `path` that has such a copy; empty when it has none.
+QString backupCopyNote(const QString& path);
 
 } // namespace versino

@@ -1,5 +1,7 @@
 #include "commands/Songbook.h"
 
+#include "document/ShownText.h"
+
 #include "commands/BookPages.h"
 #include "commands/PrintCommand.h"
 #include "document/Cp1252.h"
@@ -62,7 +64,7 @@ BookResult printBook(const std::vector<BookSong>& songs, const BookOptions& opti
     };
 
     if (titlePages && step())
-        drawTitlePage(nextPage(), options.title);
+        drawTitlePage(nextPage(), shownTitle(options.title));
     for (int p = 0; p < contentsLayout.pages && !result.cancelled && step(); ++p) {
         if (p == 0)
             result.outline.push_back({QString::fromUtf8(kContentsHeading), result.pages});
@@ -76,6 +78,10 @@ BookResult printBook(const std::vector<BookSong>& songs, const BookOptions& opti
         drawPageNumber(s, page, result.pages);
         if (const std::optional<QString> error = pictureErrorText(*printed[i]->doc, page.report))
             result.pictureErrors.push_back(printed[i]->file + QStringLiteral(": ") + *error);
+        else if (page.report.picture == PageReport::Picture::NotABitmap)
+            result.pictureErrors.push_back(
+                printed[i]->file + QStringLiteral(": \"%1\" is no valid BMP picture; the page is printed without it")
+                                       .arg(cp1252::toUnicode(printed[i]->doc->GraphikEdit().text())));
     }
     for (int p = 0; p < registerLayout.pages && !result.cancelled && step(); ++p) {
         if (p == 0)

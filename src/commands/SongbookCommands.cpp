@@ -43,6 +43,9 @@ std::vector<std::pair<QString, QString>> bookOptionValues(const BookOptions& opt
     for (const BookSwitch& s : bookSwitches())
         if (options.*s.member != defaults.*s.member)
             values.emplace_back(QString::fromLatin1(s.key), options.*s.member ? kYes : kNo);
+    if (options.diagrams)
+        values.emplace_back(QString::fromLatin1(kDiagramsKey),
+                            options.diagrams->empty() ? QStringLiteral("aus") : QString::fromStdString(*options.diagrams));
     return values;
 }
 
@@ -51,6 +54,14 @@ void applyBookOptionValues(BookOptions& options, const std::vector<std::pair<QSt
         for (const BookSwitch& s : bookSwitches())
             if (key == QLatin1String(s.key) && (value == kYes || value == kNo))
                 options.*s.member = value == kYes;
+    for (const auto& [key, value] : values)
+        if (key == QLatin1String(kDiagramsKey)) {
+            if (value == QLatin1String("aus"))
+                options.diagrams = std::string();
+            else if (value == QLatin1String("gitarre") || value == QLatin1String("ukulele") ||
+                     value == QLatin1String("klavier"))
+                options.diagrams = value.toStdString();
+        }
 }
 
 QString SongbookRow::fitText() const {

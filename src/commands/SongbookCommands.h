@@ -32,6 +32,9 @@ struct BookSwitch {
     bool BookOptions::*member;
 };
 const std::vector<BookSwitch>& bookSwitches();
+// The list's option line for the diagrams of every song: "gitarre", "ukulele", "klavier" or "aus";
+// without it each song shows its own choice.
+inline const char* const kDiagramsKey = "Griffbilder";
 
 // The options as the list's key/value pairs (only those that differ from the defaults), and back:
 // pairs with unknown keys or values are left as they were, so a list written by a later version

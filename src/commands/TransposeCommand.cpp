@@ -1,5 +1,7 @@
 #include "commands/TransposeCommand.h"
 
+#include "music/SongNotation.h"
+
 #include <array>
 
 namespace versino {
@@ -11,11 +13,8 @@ constexpr std::array<FieldId, 3> kChordFields = {FieldId::Text, FieldId::Refrain
 } // namespace
 
 transpose::Options transposePreset(const SongDocument& doc) {
-    std::array<std::string, 3> texts;
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        texts[i] = doc.field(kChordFields[i]).text();
     transpose::Options preset;
-    preset.notation = transpose::guessNotation({texts[0], texts[1], texts[2]});
+    preset.notation = transpose::songNotation(doc);
     preset.spelling = transpose::Spelling::Automatic;
     return preset;
 }
@@ -35,6 +34,7 @@ transpose::Count transposeSong(SongDocument& doc, const transpose::Options& opti
         texts[i] = doc.field(kChordFields[i]).text();
     transpose::Options resolved = options;
     resolved.spelling = transpose::resolveSpelling({texts[0], texts[1], texts[2]}, options);
+    resolved.bassFromChord = options.bassFromChord || options.spelling == transpose::Spelling::Automatic;
     if (!resolved.germanForms)
         resolved.germanForms = transpose::resolveForms({texts[0], texts[1], texts[2]}, options.notation);
     transpose::Count count;
@@ -47,11 +47,15 @@ transpose::Count transposeSong(SongDocument& doc, const transpose::Options& opti
 }
 
 void TransponierenClick(SongDocument& doc, Dialogs& dialogs) {
-    const std::optional<transpose::Options> choice =
-        dialogs.askTranspose(transposePreset(doc), unrecognisedChords(doc));
+    const transpose::Count before = unrecognisedChords(doc);
+    const std::optional<transpose::Options> choice = dialogs.askTranspose(transposePreset(doc), before);
     if (!choice || choice->semitones == 0)
         return;
     const transpose::Count count = transposeSong(doc, *choice);
+    // The dialog has named the chords it does not know; only a different count (another notation
+    // chosen there) is worth a second word.
+    if (count.unrecognised == before.unrecognised)
+        return;
     if (count.unrecognised == 1)
         dialogs.message(QStringLiteral("1 Akkord wurde nicht erkannt und blieb unverändert."));
     else if (count.unrecognised > 1)

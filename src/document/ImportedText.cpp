@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 #include <QStringList>
 #include <algorithm>
+#include <vector>
 
 namespace versino::cp1252 {
 
@@ -37,6 +38,57 @@ char special(char32_t c) {
     case U'\u2002': case U'\u2003': case U'\u2009': case U'\u202F': return ' ';
     default: return 0;
     }
+}
+
+// Cyrillic and Greek letters drawn like Latin ones ("mothеr" with a Cyrillic "е"), and the
+// triangle of a major seventh ("CΔ7"), as the Latin letter a Latin word means by them.
+char latinLookAlike(char32_t c) {
+    switch (c) {
+    case U'а': return 'a'; case U'е': return 'e'; case U'о': return 'o'; case U'р': return 'p';
+    case U'с': return 'c'; case U'у': return 'y'; case U'х': return 'x'; case U'і': return 'i';
+    case U'ј': return 'j'; case U'ѕ': return 's'; case U'ԁ': return 'd'; case U'ԛ': return 'q';
+    case U'ԝ': return 'w'; case U'һ': return 'h';
+    case U'А': return 'A'; case U'В': return 'B'; case U'Е': return 'E'; case U'К': return 'K';
+    case U'М': return 'M'; case U'Н': return 'H'; case U'О': return 'O'; case U'Р': return 'P';
+    case U'С': return 'C'; case U'Т': return 'T'; case U'Х': return 'X'; case U'І': return 'I';
+    case U'Ј': return 'J'; case U'Ѕ': return 'S';
+    case U'ο': return 'o'; case U'α': return 'a'; case U'ν': return 'v'; case U'ρ': return 'p';
+    case U'ι': return 'i'; case U'κ': return 'k'; case U'τ': return 't'; case U'υ': return 'u';
+    case U'Α': return 'A'; case U'Β': return 'B'; case U'Ε': return 'E'; case U'Ζ': return 'Z';
+    case U'Η': return 'H'; case U'Ι': return 'I'; case U'Κ': return 'K'; case U'Μ': return 'M';
+    case U'Ν': return 'N'; case U'Ο': return 'O'; case U'Ρ': return 'P'; case U'Τ': return 'T';
+    case U'Υ': return 'Y'; case U'Χ': return 'X';
+    case U'Δ': case U'\u2206': return 'j'; // "Cj7" is the major seventh the triangle means
+    default: return 0;
+    }
+}
+
+bool isLatinLetter(char32_t c) {
+    return (c < 0x80 && ((c | 0x20) >= 'a' && (c | 0x20) <= 'z')) || (c >= 0xC0 && c < 0x250 && c != 0xD7 && c != 0xF7);
+}
+
+bool isLetterOrLookAlike(char32_t c) {
+    return isLatinLetter(c) || latinLookAlike(c) != 0 || QChar::isLetter(c);
+}
+
+// For each character, whether it stands in a word (a run of letters) that has a Latin letter.
+std::vector<bool> inLatinWords(const QList<uint>& chars) {
+    std::vector<bool> latin(std::size_t(chars.size()), false);
+    qsizetype i = 0;
+    while (i < chars.size()) {
+        if (!isLetterOrLookAlike(chars[i])) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i;
+        bool any = false;
+        while (end < chars.size() && isLetterOrLookAlike(chars[end]))
+            any = any || isLatinLetter(chars[end++]);
+        for (qsizetype k = i; k < end; ++k)
+            latin[std::size_t(k)] = any;
+        i = end;
+    }
+    return latin;
 }
 
 } // namespace
@@ -77,6 +129,7 @@ ImportedText importUnicode(const QString& text) {
     ImportedText out;
     out.text.reserve(std::size_t(text.size()));
     const QList<uint> chars = text.toUcs4();
+    std::vector<bool> latinWords;
     for (qsizetype i = 0; i < chars.size(); ++i) {
         const char32_t c = chars[i];
         if (c == U'\r') {
@@ -89,11 +142,21 @@ ImportedText importUnicode(const QString& text) {
             out.text += char(c);
             continue;
         }
-        if (representable(c)) {
+        // Every kind of blank (no-break, thin, hair space) is a blank.
+        const bool space = QChar::category(c) == QChar::Separator_Space;
+        if (representable(c) && !space) {
             out.text += nearestCharacter(c);
             continue;
         }
-        const char to = nearestCharacter(c);
+        char to = space ? ' ' : 0;
+        if (!to && latinLookAlike(c)) {
+            if (latinWords.empty())
+                latinWords = inLatinWords(chars);
+            if (latinWords[std::size_t(i)])
+                to = latinLookAlike(c);
+        }
+        if (!to)
+            to = nearestCharacter(c);
         out.text += to;
         auto it = std::find_if(out.replaced.begin(), out.replaced.end(), [c](const Replacement& r) { return r.from == c; });
         if (it == out.replaced.end())

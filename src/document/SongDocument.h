@@ -72,10 +72,14 @@ struct SongOptions {
     // The song's own fingerings, each as a ChordPro definition without braces
     // ("Am base-fret 1 frets x 0 2 2 1 0"), in the order they were given.
     std::vector<std::string> fingerings;
+    // The chords are in international notation ("B" is the note below C) however they are spelled:
+    // set for songs from elsewhere whose chords the German rule would read otherwise.
+    bool international = false;
 
-    bool isDefault() const { return pages == 1 && diagrams.empty() && fingerings.empty(); }
+    bool isDefault() const { return pages == 1 && diagrams.empty() && fingerings.empty() && !international; }
     bool operator==(const SongOptions& o) const {
-        return pages == o.pages && diagrams == o.diagrams && fingerings == o.fingerings;
+        return pages == o.pages && diagrams == o.diagrams && fingerings == o.fingerings &&
+               international == o.international;
     }
     bool operator!=(const SongOptions& o) const { return !(*this == o); }
 };

@@ -4,6 +4,14 @@
 
 namespace versino::chordpro {
 
+QString assumedNotationNote(transpose::Notation notation) {
+    return notation == transpose::Notation::International
+               ? QStringLiteral("Akkorde in internationaler Schreibweise gelesen: \u201EB\u201C ist das deutsche "
+                                "\u201EH\u201C, \u201EBb\u201C das deutsche \u201EB\u201C")
+               : QStringLiteral("Akkorde in deutscher Schreibweise gelesen: \u201EH\u201C ist das internationale "
+                                "\u201EB\u201C, \u201EB\u201C das internationale \u201EBb\u201C");
+}
+
 std::string encodeName(std::string_view name) {
     std::string out;
     for (char c : name) {

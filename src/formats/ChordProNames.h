@@ -3,6 +3,7 @@
 #include "music/Transpose.h"
 #include "document/Notation.h"
 
+#include <QString>
 #include <algorithm>
 #include <charconv>
 #include <map>
@@ -20,14 +21,22 @@ namespace versino::chordpro {
 inline constexpr std::string_view kClosingRemark = "x_versino_nachspiel";
 inline constexpr std::string_view kPicture = "x_versino_graphik";
 // Put before a chorus environment that fills the second field, called by ">>Refrain2".
-inline constexpr std::string_view kSecondChorus = "x_versino_refrain2";
+// Names without digits: a strict reader refuses "x_versino_refrain2", the name written before,
+// which is still read.
+inline constexpr std::string_view kSecondChorus = "x_versino_second_chorus";
+inline constexpr std::string_view kSecondChorusBefore = "x_versino_refrain2";
 // Put before an environment that fills its field without a place in the lyrics.
 inline constexpr std::string_view kUnplaced = "x_versino_unplaced";
+// "{x_versino_diagrams: klavier}": the instrument of the song's chord diagrams.
+inline constexpr std::string_view kDiagrams = "x_versino_diagrams";
 // "{x_versino_notation: de ...}": the chords were German names, written in international ones.
 inline constexpr std::string_view kNotation = "x_versino_notation";
 // ChordPro's sign for diminished chords ("[C#°7]"), in Windows-1252. In the song notation the
 // same character starts a chord's raised part, so it never passes into a chord unchanged.
 inline constexpr char kDegree = '\xB0';
+
+// The sentence of an import report that tells which notation a song's chords were read in.
+QString assumedNotationNote(transpose::Notation notation);
 
 // Names in the notation directive's table: blanks, tabs, "=", "%", "@" and "}" written as %XX.
 std::string encodeName(std::string_view name);
@@ -98,6 +107,7 @@ private:
 class ChordNames {
 public:
     explicit ChordNames(bool german) : german_(german) {}
+    bool german() const { return german_; }
 
     std::string exported(std::string_view name) {
         std::string out(name);

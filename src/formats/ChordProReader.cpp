@@ -1,4 +1,5 @@
 #include "formats/ChordPro.h"
+#include "music/Fingering.h"
 
 #include "document/AsciiText.h"
 #include "document/Cp1252.h"
@@ -8,7 +9,9 @@
 #include "formats/ChordProNames.h"
 #include "formats/ChordProText.h"
 #include "io/RegularFile.h"
+#include "music/SongNotation.h"
 
+#include <QStringList>
 #include <algorithm>
 #include <optional>
 #include <unordered_map>
@@ -16,6 +19,11 @@
 // Reading ChordPro: each line converted into the song notation, each directive carried out.
 namespace versino::chordpro {
 namespace {
+
+// The sizes a ChordPro file may set: from the smallest the page draws to the largest at which a
+// glyph at the printer's 600 dots per inch stays within the font engine's pixel sizes.
+constexpr std::int32_t kMinImportedSize = 1;
+constexpr std::int32_t kMaxImportedSize = 1638;
 
 class Importer {
 public:
@@ -101,10 +109,30 @@ private:
         }
         const std::string_view t = ascii::trimSpaces(line);
         if (t.size() >= 2 && t.front() == '{' && t.back() == '}') {
-            directive(t);
+            // "{chorus}{chorus}": each directive of the line is carried out.
+            for (std::string_view one : directivesOf(t))
+                directive(one);
             return;
         }
         lyric(convertLine(line, changes_, germanNames_, true));
+    }
+
+    // The directives of a line that starts with "{" and ends with "}": several when it is a row
+    // of them ("{chorus} {chorus}"), else the whole line as one.
+    static std::vector<std::string_view> directivesOf(std::string_view t) {
+        std::vector<std::string_view> out;
+        std::size_t pos = 0;
+        while (pos < t.size()) {
+            const std::size_t close = t.find('}', pos);
+            if (t[pos] != '{' || close == std::string_view::npos ||
+                t.substr(pos + 1, close - pos - 1).find('{') != std::string_view::npos)
+                return {t};
+            out.push_back(t.substr(pos, close - pos + 1));
+            pos = close + 1;
+            while (pos < t.size() && ascii::isSpaceOrTab(t[pos]))
+                ++pos;
+        }
+        return out;
     }
 
     // Text of a directive, as it goes into a field: markup removed, "<" kept as text.
@@ -165,6 +193,10 @@ private:
             {kClosingRemark, &Importer::onClosingRemark},
             {kPicture, &Importer::onPicture},
             {kNotation, &Importer::onNotation},
+            {kDiagrams, &Importer::onVersinoDiagrams},
+            {"define", &Importer::onDefine},
+            {"chord", &Importer::onDefine},
+            {"diagrams", &Importer::onDiagrams},
             {"image", &Importer::onImage},
             {"new_song", &Importer::onNewSong},
             {"ns", &Importer::onNewSong},
@@ -181,6 +213,8 @@ private:
             {kSecondChorus, &Importer::onSecondChorus},
             {kUnplaced, &Importer::onUnplaced},
             {"sov", &Importer::onSection},
+            {"meta", &Importer::onMeta},
+            {kSecondChorusBefore, &Importer::onSecondChorus},
         };
         if (const auto h = kHandlers.find(name); h != kHandlers.end())
             return h->second;
@@ -213,6 +247,32 @@ private:
     }
     void onPicture(const Call& c) { single(FieldId::Graphik, std::string(c.value), QStringLiteral("weitere Bilder")); }
     void onNotation(const Call& c) { readNotation(c.value); }
+    // "{define: Am base-fret 1 frets x 0 2 2 1 0}" and "{chord: ...}": a fingering of the song's
+    // own, kept as written; one that names no frets Versino can read is left out.
+    void onDefine(const Call& c) {
+        const std::optional<music::Definition> d = music::parseDefinition(c.value);
+        if (!d) {
+            drop(QStringLiteral("Griffdefinitionen ohne lesbare Bünde"));
+            return;
+        }
+        std::vector<std::string>& own = content_.options.fingerings;
+        const std::string text(c.value);
+        if (std::find(own.begin(), own.end(), text) == own.end())
+            own.push_back(text);
+        if (!definedStrings_)
+            definedStrings_ = d->fingering.frets.size();
+    }
+    void onDiagrams(const Call& c) {
+        if (ascii::lower(c.value) == "off")
+            diagramsOff_ = true;
+    }
+    void onVersinoDiagrams(const Call& c) {
+        const std::string value = ascii::lower(c.value);
+        if (value == "gitarre" || value == "ukulele" || value == "klavier" || value.empty())
+            versinoDiagrams_ = value;
+        else
+            drop(QStringLiteral("Anweisung {%1}").arg(latin(kDiagrams)));
+    }
     void onImage(const Call& c) { image(std::string(c.value)); }
     void onFont(const Call& c) { font(c.name, std::string(c.value)); }
     void onNewSong(const Call&) {
@@ -264,6 +324,20 @@ private:
         seenLyric_ = true;
         if (!c.text.empty())
             drop(QStringLiteral("Abschnittsbezeichnungen"));
+    }
+    // "{meta: title Name}": the metadata every program reads, as the directive of its name.
+    void onMeta(const Call& c) {
+        std::size_t i = 0;
+        while (i < c.value.size() && !ascii::isSpaceOrTab(c.value[i]))
+            ++i;
+        Call inner;
+        inner.name = ascii::lower(c.value.substr(0, i));
+        inner.value = ascii::trimSpaces(c.value.substr(i));
+        inner.text = std::string(ascii::trimSpaces(plain(inner.value)));
+        if (inner.name == "title" || inner.name == "subtitle" || inner.name == "artist" || inner.name == "capo")
+            (this->*handlerOf(inner.name))(inner);
+        else
+            drop(QStringLiteral("Angabe {meta: %1}").arg(latin(inner.name)));
     }
     void onMetaData(const Call& c) { drop(QStringLiteral("Angabe {%1}").arg(latin(c.name))); }
     void onUnknown(const Call& c) { drop(QStringLiteral("Anweisung {%1}").arg(latin(c.name))); }
@@ -350,8 +424,13 @@ private:
             if (!value.empty())
                 setting.name = value;
         } else if (attr == "size") {
-            if (const std::optional<std::int32_t> size = parseInt(value); size && *size > 0)
+            const std::optional<std::int32_t> size = parseInt(value);
+            if (size && *size >= kMinImportedSize && *size <= kMaxImportedSize)
                 setting.size = *size;
+            else if (size)
+                drop(QStringLiteral("Schriftgrößen außerhalb von %1 bis %2 Punkt")
+                         .arg(kMinImportedSize)
+                         .arg(kMaxImportedSize));
             else
                 drop(QStringLiteral("Schriftgrößen, die keine ganzen Punktzahlen sind"));
         } else if (const std::optional<std::int32_t> colour = parseColour(value)) {
@@ -399,6 +478,11 @@ private:
                 nameThirdChorus(body);
                 lastChorus_ = LastChorus::Lines;
                 lastChorusLines_ = body;
+            } else {
+                // The bridge field holds a second chorus: the bridge stays in the lyrics under a
+                // label, and the report says so.
+                lines::add(text(FieldId::Text), envLabel_.empty() ? std::string("Bridge:") : envLabel_ + ':');
+                ++bridgesAsText_;
             }
             for (const std::string& l : lines::split(body))
                 lines::add(text(FieldId::Text), l);
@@ -410,13 +494,17 @@ private:
             lines::add(text(FieldId::Text), notation::directiveLine(call));
     }
 
+    // Remembers the first few choruses that stand in the lyrics by their label or first line;
+    // report() names them in one sentence, so that many of them cost no more than one each.
     void nameThirdChorus(const std::string& body) {
+        if (++chorusesAsText_ > 3)
+            return;
         QString name = latin(envLabel_);
         if (name.isEmpty())
             name = latin(notation::lyricText(std::string_view(body).substr(0, body.find_first_of("\r\n")))).trimmed();
         if (name.size() > 40)
             name = name.left(39) + QChar(0x2026);
-        note(QStringLiteral("Ein weiterer Refrain steht als Strophe im Text: \u201E%1\u201C").arg(name));
+        chorusNames_ << QStringLiteral("\u201E%1\u201C").arg(name);
     }
 
     // "{chorus}" repeats the chorus defined most recently before it.
@@ -446,6 +534,20 @@ private:
     }
 
     void report() {
+        if (chorusesAsText_ == 1)
+            note(QStringLiteral("Ein weiterer Refrain steht als Strophe im Text: %1").arg(chorusNames_.front()));
+        else if (chorusesAsText_ > 1)
+            note(QStringLiteral("%1 weitere Refrains stehen als Strophe im Text: %2%3")
+                     .arg(chorusesAsText_)
+                     .arg(chorusNames_.join(QStringLiteral(", ")))
+                     .arg(chorusesAsText_ > chorusNames_.size() ? QStringLiteral(" \u2026") : QString()));
+        if (bridgesAsText_ == 1)
+            note(QStringLiteral("Eine Bridge steht mit der Zeile \u201EBridge:\u201C als Strophe im Text "
+                                "(das Bridge-Feld hat schon den zweiten Refrain)"));
+        else if (bridgesAsText_ > 1)
+            note(QStringLiteral("%1 Bridges stehen mit der Zeile \u201EBridge:\u201C als Strophen im Text "
+                                "(das Bridge-Feld hat schon den zweiten Refrain)")
+                     .arg(bridgesAsText_));
         if (changes_.lessThan > 0)
             note(QStringLiteral("%1 \u00D7 \u201E<\u201C im Text als \u201E\u2039\u201C \u00FCbernommen "
                                 "(\u201E<\u201C beginnt in Versino einen Akkord)")
@@ -460,11 +562,40 @@ private:
             drop(QStringLiteral("Textauszeichnungen (fett, kursiv \u2026)"), changes_.markup);
     }
 
+    // The song's own fingerings show as diagrams of their instrument, unless the file turns
+    // diagrams off; Versino's own directive says which instrument it was.
+    void settleDiagrams() {
+        std::string& diagrams = content_.options.diagrams;
+        if (diagramsOff_)
+            diagrams.clear();
+        else if (versinoDiagrams_)
+            diagrams = *versinoDiagrams_;
+        else if (definedStrings_ == 6)
+            diagrams = "gitarre";
+        else if (definedStrings_ == 4)
+            diagrams = "ukulele";
+    }
+
     void finish() {
+        settleDiagrams();
         std::string& lyrics = text(FieldId::Text);
         while (lines::dropEmptyLastLine(lyrics)) {
         }
+        decideNotation();
         report();
+    }
+
+    // Chords from elsewhere are international unless the file shows German; the song keeps which
+    // one was taken, and the report tells it where it was a guess that changes a chord.
+    void decideNotation() {
+        if (germanNames_.active())
+            return; // Versino's own export of a German song
+        const std::vector<std::string_view> texts = {text(FieldId::Text), text(FieldId::Refrain),
+                                                     text(FieldId::Bridge)};
+        const transpose::Notation notation = transpose::importedNotation(texts);
+        transpose::markImportedNotation(content_.options, notation, texts);
+        if (transpose::notationMatters(texts))
+            note(assumedNotationNote(notation));
     }
 
     LayoutContent content_;
@@ -479,9 +610,15 @@ private:
     Env resumeEnv_ = Env::None;
     std::string envLabel_;
     LastChorus lastChorus_ = LastChorus::None;
+    int chorusesAsText_ = 0;
+    QStringList chorusNames_;
+    int bridgesAsText_ = 0;
     std::string lastChorusLines_;
     TextChanges changes_;
     GermanNames germanNames_;
+    std::optional<std::size_t> definedStrings_; // strings of the first own fingering
+    std::optional<std::string> versinoDiagrams_;
+    bool diagramsOff_ = false;
 };
 
 } // namespace

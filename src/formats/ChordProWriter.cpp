@@ -1,11 +1,16 @@
 #include "formats/ChordPro.h"
 
+#include "document/AsciiText.h"
 #include "document/Cp1252.h"
 #include "document/Notation.h"
 #include "formats/ChordProNames.h"
 #include "formats/ChordProText.h"
 #include "io/AtomicFile.h"
+#include "music/SongNotation.h"
+#include "music/SongDiagrams.h"
 #include "music/Transpose.h"
+
+#include <algorithm>
 
 // Writing ChordPro: the fields as directives, the lyrics with their chorus and bridge environments.
 namespace versino::chordpro {
@@ -61,6 +66,35 @@ void writeEnvironment(std::string& out, std::string_view kind, std::string_view 
     out += "}\n";
 }
 
+// The song's diagrams for other programs: the instrument, a definition for every chord the page
+// shows a diagram of (the song's own fingering or the one the page draws), then the song's own
+// definitions of chords it does not show. Nothing for a song without either.
+void writeDiagrams(std::string& out, const SongDocument& doc, bool german) {
+    const SongOptions& options = doc.options();
+    std::vector<std::string> names;
+    if (const std::optional<music::Instrument> instrument = music::instrumentOf(options.diagrams)) {
+        writeDirective(out, kDiagrams, options.diagrams);
+        for (const music::SongChord& c : music::songDiagrams(doc, *instrument)) {
+            if (!c.fingering)
+                continue;
+            std::string name = c.name;
+            if (german)
+                name = transpose::internationalName(c.name, transpose::Notation::German).value_or(c.name);
+            writeDirective(out, "define", music::formatDefinition(name, *c.fingering));
+            names.push_back(std::move(name));
+        }
+    } else if (!options.fingerings.empty()) {
+        // Its own fingerings without diagrams: they would otherwise turn them on when read back.
+        writeDirective(out, "diagrams", "off");
+    }
+    for (const std::string& own : options.fingerings) {
+        const std::optional<music::Definition> d = music::parseDefinition(own);
+        if (d && std::find(names.begin(), names.end(), d->name) != names.end())
+            continue;
+        writeDirective(out, "define", own);
+    }
+}
+
 } // namespace
 
 std::string format(const SongDocument& doc) {
@@ -78,7 +112,9 @@ std::string format(const SongDocument& doc) {
     };
     putText("title", doc.TitelEdit().text());
     putText("subtitle", doc.InterpretEdit().text());
-    putText("capo", doc.KapoEdit().text());
+    // A blank capo is no capo: "{capo:  }" would be one to other programs.
+    if (!ascii::trimSpaces(doc.KapoEdit().text()).empty())
+        putText("capo", doc.KapoEdit().text());
     putText("comment", doc.VorspielEdit().text());
     const auto font = [&out](std::string_view kind, const FontSetting& f) {
         writeDirective(out, std::string(kind) + "font", f.name);
@@ -93,7 +129,7 @@ std::string format(const SongDocument& doc) {
     const std::string chorus = doc.RefrainEdit().text();
     const std::string bridge = doc.BridgeEdit().text();
     const std::string lyrics = doc.TextEdit().text();
-    ChordNames names(transpose::guessNotation({lyrics, chorus, bridge}) == transpose::Notation::German);
+    ChordNames names(transpose::songNotation(doc) == transpose::Notation::German);
     std::string body;
     bool chorusWritten = false, bridgeWritten = false;
     // "{chorus}" repeats the chorus written last, so another chorus in between is written again.
@@ -145,6 +181,7 @@ std::string format(const SongDocument& doc) {
         body += "{" + std::string(kUnplaced) + "}\n";
         writeEnvironment(body, "bridge", bridge, names);
     }
+    writeDiagrams(out, doc, names.german());
     put(kNotation, names.directive());
     out += '\n';
     out += body;

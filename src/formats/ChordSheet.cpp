@@ -4,6 +4,7 @@
 #include "document/Notation.h"
 #include "formats/ChordSheetLines.h"
 #include "io/RegularFile.h"
+#include "music/SongNotation.h"
 #include "music/Transpose.h"
 
 #include <QFileInfo>
@@ -69,25 +70,41 @@ std::string merge(std::string_view chords, std::string_view text, Report& report
     return out;
 }
 
+// A row of chords without text below it keeps its spacing ("G  Em  G  Em"), from the first chord.
 std::string chordsAlone(std::string_view chords, Report& report) {
     std::string out;
+    int end = -1; // the column after the symbol before
     for (const Symbol& s : symbolsOf(chords)) {
-        if (!out.empty())
-            out += ' ';
+        if (end >= 0)
+            out.append(std::size_t(std::max(1, s.column - end)), ' ');
         appendChordName(out, s.text, report);
+        end = s.column + int(s.text.size());
     }
     return out;
 }
 
-// Drops control characters but tab from each line, counting them.
+// The length of the web's chord markup at `at` ("[ch]", "[/ch]", "[tab]", "[/tab]"), else 0.
+std::size_t markupAt(std::string_view text, std::size_t at) {
+    for (std::string_view tag : {"[ch]", "[/ch]", "[tab]", "[/tab]"})
+        if (text.substr(at, tag.size()) == tag)
+            return tag.size();
+    return 0;
+}
+
+// Drops control characters but tab from each line, counting them, and the chord markup of sheets
+// from the web, whose columns are counted without it.
 std::vector<std::string_view> splitLines(std::string& text, Report& report) {
     std::size_t w = 0;
-    for (char c : text) {
+    for (std::size_t r = 0; r < text.size(); ++r) {
+        const char c = text[r];
         const auto b = static_cast<unsigned char>(c);
-        if ((b < 32 && c != '\t' && c != '\n') || b == 127)
+        if ((b < 32 && c != '\t' && c != '\n') || b == 127) {
             ++report.controlCharacters;
-        else
+        } else if (const std::size_t tag = c == '[' ? markupAt(text, r) : 0) {
+            r += tag - 1;
+        } else {
             text[w++] = c;
+        }
     }
     text.resize(w);
     std::vector<std::string_view> lines;
@@ -125,6 +142,8 @@ Converted convert(const std::vector<std::string_view>& lines, const std::vector<
             ++report.diagramLines;
             leftOut = true;
             continue;
+        case Kind::Underline: // part of the label above
+            continue;
         case Kind::Capo: // it is in the capo field
             leftOut = true;
             continue;
@@ -155,11 +174,23 @@ Converted convert(const std::vector<std::string_view>& lines, const std::vector<
     return out;
 }
 
+bool isUnderline(std::string_view line) {
+    const std::string_view t = ascii::trimSpaces(line);
+    return t.size() >= 3 && t.find_first_not_of(t[0]) == std::string_view::npos &&
+           (t[0] == '-' || t[0] == '=' || t[0] == '_');
+}
+
 std::vector<Kind> classifyAll(const std::vector<std::string_view>& lines) {
     std::vector<Kind> kinds;
     kinds.reserve(lines.size());
-    for (std::string_view l : lines)
+    for (std::string_view l : lines) {
+        // A label's underline ("Chorus:" over "-------") belongs to the label.
+        if (!kinds.empty() && kinds.back() == Kind::Label && isUnderline(l)) {
+            kinds.push_back(Kind::Underline);
+            continue;
+        }
         kinds.push_back(classify(l));
+    }
     return kinds;
 }
 
@@ -257,7 +288,7 @@ bool isChordSheetFile(const QString& path) {
 
 bool Report::empty() const {
     return tablatureLines == 0 && diagramLines == 0 && controlCharacters == 0 && lessThanSigns == 0 &&
-           degreeSigns == 0 && replaced.empty();
+           degreeSigns == 0 && replaced.empty() && !assumedNotation;
 }
 
 QString Report::message() const {
@@ -282,6 +313,12 @@ QString Report::message() const {
                      .arg(degreeSigns);
     if (controlCharacters > 0)
         parts << QStringLiteral("%1 \u00D7 Steuerzeichen entfernt").arg(controlCharacters);
+    if (assumedNotation == transpose::Notation::International)
+        parts << QStringLiteral("Akkorde in internationaler Schreibweise gelesen: \u201EB\u201C ist das deutsche "
+                                "\u201EH\u201C, \u201EBb\u201C das deutsche \u201EB\u201C");
+    else if (assumedNotation == transpose::Notation::German)
+        parts << QStringLiteral("Akkorde in deutscher Schreibweise gelesen: \u201EH\u201C ist das internationale "
+                                "\u201EB\u201C, \u201EB\u201C das internationale \u201EBb\u201C");
     return QStringLiteral("Der Akkordtext wurde nicht ganz unver\u00E4ndert \u00FCbernommen:\n") +
            parts.join(QLatin1Char('\n'));
 }
@@ -334,6 +371,13 @@ Import parse(std::string_view bytes, const QString& fileName, const std::array<F
     Converted converted = convert(lines, kinds, from, report);
     takeChorus(converted, texts[std::size_t(FieldId::Refrain)]);
     texts[std::size_t(FieldId::Text)] = joinLyrics(converted.lines);
+    // Sheets from the web are international unless a chord shows German.
+    const std::vector<std::string_view> chordTexts = {texts[std::size_t(FieldId::Text)],
+                                                      texts[std::size_t(FieldId::Refrain)]};
+    const transpose::Notation notation = transpose::importedNotation(chordTexts);
+    transpose::markImportedNotation(result.content.options, notation, chordTexts);
+    if (transpose::notationMatters(chordTexts))
+        report.assumedNotation = notation;
     return result;
 }
 

@@ -3,6 +3,7 @@
 #include "document/ImportedText.h"
 #include "document/SongDocument.h"
 #include "formats/LayoutFile.h"
+#include "music/Transpose.h"
 
 #include <QString>
 #include <array>
@@ -34,6 +35,8 @@ struct Report {
     int lessThanSigns = 0;     // a "<" of the text, kept as "‹" (the notation has no "<" as text)
     int degreeSigns = 0;       // a "°" in a chord name, kept as "o" ("°" starts a raised part)
     std::vector<cp1252::Replacement> replaced; // characters outside Windows-1252
+    // The notation the chords were read in, when it was a guess that decides a chord on B or H.
+    std::optional<transpose::Notation> assumedNotation;
     bool empty() const;
     // The German report shown after an import or paste; empty when there is nothing to say.
     QString message() const;

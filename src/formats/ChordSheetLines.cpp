@@ -19,11 +19,21 @@ std::vector<std::string_view> words(std::string_view line) {
 // What may follow a chord's root: quality words, alterations, extensions, and the signs chord
 // charts use around them. Anything else ("Am," or "Bass") makes the word lyric text.
 bool isStrictSuffix(std::string_view s) {
-    static constexpr std::string_view kWords[] = {"maj",  "Maj", "MAJ", "min", "sus", "dim", "aug", "add",
-                                                  "moll", "dur", "alt", "m",   "M",   "j",   "o",   "b"};
+    static constexpr std::string_view kWords[] = {"maj", "Maj", "MAJ", "min", "sus", "dim", "aug",
+                                                  "add", "moll", "dur", "alt", "mi",  "ma",  "m",
+                                                  "M",   "j",    "o",   "b"};
     static constexpr std::string_view kSigns = "#+-()/*^'\xB0\xF8"; // "°" and "ø" too
     std::size_t i = 0;
     while (i < s.size()) {
+        // A fret in Roman numerals: "D(II)", "A(VII)".
+        if (s[i] == '(') {
+            const std::size_t close = s.find(')', i);
+            const std::string_view inner = s.substr(i + 1, close == std::string_view::npos ? 0 : close - i - 1);
+            if (!inner.empty() && inner.find_first_not_of("IVX") == std::string_view::npos) {
+                i = close + 1;
+                continue;
+            }
+        }
         if (ascii::isDigit(s[i]) || kSigns.find(s[i]) != std::string_view::npos) {
             ++i;
             continue;
@@ -45,7 +55,7 @@ bool isRealChord(std::string_view w) {
     // An optional chord in parentheses, "(Am)", is a chord written so.
     if (w.size() > 2 && w.front() == '(' && w.back() == ')')
         w = w.substr(1, w.size() - 2);
-    if (w == "N.C." || w == "N.C" || w == "NC" || w == "n.c." || w == "N/C")
+    if (transpose::isNoChord(w))
         return true;
     if (w.empty() || std::string_view("ABCDEFGHabcdefgh").find(w[0]) == std::string_view::npos)
         return false;
@@ -55,7 +65,25 @@ bool isRealChord(std::string_view w) {
 }
 
 bool isBar(std::string_view w) {
-    return !w.empty() && w.find_first_not_of("|:%/.") == std::string_view::npos && w != "." && w != ":";
+    return transpose::isBarSymbol(w);
+}
+
+// Chords in parentheses written together, "(F)(F/C)(D/A)": the end of each but the last, or
+// nothing when the word is not such a row.
+std::vector<std::size_t> gluedChordEnds(std::string_view w) {
+    std::vector<std::size_t> ends;
+    if (w.size() < 6 || w.front() != '(' || w.back() != ')' || w.find(")(") == std::string_view::npos)
+        return ends;
+    std::size_t start = 0;
+    while (start < w.size()) {
+        const std::size_t close = w.find(')', start);
+        if (w[start] != '(' || close == std::string_view::npos || !isRealChord(w.substr(start, close - start + 1)))
+            return {};
+        ends.push_back(close + 1);
+        start = close + 1;
+    }
+    ends.pop_back();
+    return ends;
 }
 
 // "x2", "2x", "(2x)", "(x3)", "x2)" as written at the end of a line of chords.
@@ -64,7 +92,7 @@ bool isRepeatMark(std::string_view w) {
         w.remove_prefix(1);
     if (!w.empty() && w.back() == ')')
         w.remove_suffix(1);
-    if (w.size() < 2)
+    if (w.size() < 2 || w.size() > 3) // "x32010" is a fingering, not thirty-two thousand times
         return false;
     std::string_view digits;
     if (w.front() == 'x' || w.front() == 'X')
@@ -93,7 +121,14 @@ int fingeringPositions(std::string_view w) {
     return parts;
 }
 
-// "Am: x02210", "C x32010  G 320003", "D/F#: 2-x-0-2-3-2".
+// A fingering word without the sign that joins it to its chord: "-x24432", ":x02210".
+std::string_view fingeringOf(std::string_view w) {
+    if (w.size() > 4 && (w.front() == '-' || w.front() == ':'))
+        w.remove_prefix(1);
+    return w;
+}
+
+// "Am: x02210", "C x32010  G 320003", "D/F#: 2-x-0-2-3-2", "Bm -x24432".
 bool isDiagramLine(std::string_view line) {
     // Most lines are lyrics: their first word settles it without splitting the line.
     std::string_view first = line.substr(0, std::min(line.find_first_of(" \t"), line.size()));
@@ -110,10 +145,10 @@ bool isDiagramLine(std::string_view line) {
             name.remove_suffix(1);
         if (!isRealChord(name))
             return false;
-        if (i < w.size() && w[i] == ":")
+        if (i < w.size() && (w[i] == ":" || w[i] == "-")) // "Am: x02210", "C - x32010"
             ++i;
         int positions = 0;
-        for (int p; i < w.size() && (p = fingeringPositions(w[i])) > 0; ++i)
+        for (int p; i < w.size() && (p = fingeringPositions(fingeringOf(w[i]))) > 0; ++i)
             positions += p;
         if (positions < 4)
             return false;
@@ -125,12 +160,16 @@ bool isDiagramLine(std::string_view line) {
 // "e|---3---|", "B|-1h3-|", "|--0--|", "E ----0----".
 bool isTablatureLine(std::string_view t) {
     std::size_t i = 0;
-    bool named = false; // a string's name before a bar: "e|", "G#|"
+    bool named = false;  // a string's name before a bar: "e|", "G#|"
+    bool barred = false; // and the bar itself written
     if (std::string_view("EADGBHeadgbh").find(t[0]) != std::string_view::npos) {
         i = 1;
         if (i < t.size() && (t[i] == '#' || t[i] == 'b'))
             ++i;
         named = i < t.size() && (t[i] == '|' || t[i] == ':');
+        barred = named;
+        // "B--/5--5-8--": the string's name joined to a run of dashes names it as well.
+        named = named || t.substr(i, 2) == "--";
         while (i < t.size() && ascii::isSpaceOrTab(t[i]))
             ++i;
         if (i >= t.size() || (t[i] != '|' && t[i] != ':' && t[i] != '-'))
@@ -139,8 +178,17 @@ bool isTablatureLine(std::string_view t) {
         return false;
     }
     const std::string_view rest = t.substr(i);
-    if (rest.find_first_not_of("-|:0123456789hpbrsxXtvo/\\~^()<>.*= \t") != std::string_view::npos)
-        return false;
+    constexpr std::string_view kMarks = "-|:0123456789hpbrsxXtvo/\\~^()<>.*= \t";
+    if (rest.find_first_not_of(kMarks) != std::string_view::npos) {
+        // After a string's name and its bar, any letters are playing marks: "D|---2L-|".
+        const bool marked = barred && std::count(rest.begin(), rest.end(), '-') >= 3 &&
+                            std::all_of(rest.begin(), rest.end(), [&](char c) {
+                                return kMarks.find(c) != std::string_view::npos ||
+                                       ascii::toLower(c) != ascii::toUpper(c);
+                            });
+        if (!marked)
+            return false;
+    }
     // Without a string's name only a run of dashes tells a tablature from "E - - -" beats.
     return named ? std::count(rest.begin(), rest.end(), '-') >= 2
                  : rest.find("---") != std::string_view::npos;
@@ -159,7 +207,10 @@ bool isChorusWord(const std::string& w) {
     return w == "chorus" || w == "refrain" || w == "ref";
 }
 
+constexpr std::string_view kArabic[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"};
+
 } // namespace
+
 bool chordSymbols(std::string_view line, std::vector<Symbol>* out) {
     bool anyChord = false;
     bool ok = true;
@@ -172,9 +223,24 @@ bool chordSymbols(std::string_view line, std::vector<Symbol>* out) {
         while (tail > lead && (w[tail - 1] == '|' || (tail < w.size() && w[tail - 1] == ':')))
             --tail;
         const std::string_view core = w.substr(lead, tail - lead);
+        if (const std::vector<std::size_t> ends = gluedChordEnds(core); !ends.empty()) {
+            anyChord = true;
+            if (out) {
+                std::size_t from = 0;
+                for (std::size_t end : ends) {
+                    out->push_back({column + int(lead + from), core.substr(from, end - from), true});
+                    from = end;
+                }
+                out->push_back({column + int(lead + from), core.substr(from), true});
+            }
+            return true;
+        }
         bool chord = false;
         if (!core.empty()) {
             chord = isRealChord(core);
+            // "-" holds a beat, "x" marks a muted one: neither is a chord nor text.
+            if (!chord && (core == "x" || core == "X"))
+                return true;
             if (!chord && !isBar(w) && !isRepeatMark(core) && core != "-") {
                 ok = false;
                 return false;
@@ -213,7 +279,19 @@ std::optional<std::string_view> capoOf(std::string_view t) {
     const std::size_t digits = i;
     while (i < t.size() && ascii::isDigit(t[i]))
         ++i;
-    if (i == digits || i - digits > 2)
+    if (i == digits) {
+        // "Capo IV": the fret in Roman numerals, I to XII.
+        static constexpr std::string_view kRoman[] = {"I",   "II",   "III", "IV", "V",  "VI",
+                                                      "VII", "VIII", "IX",  "X",  "XI", "XII"};
+        std::size_t end = i;
+        while (end < t.size() && std::string_view("IVX").find(t[end]) != std::string_view::npos)
+            ++end;
+        const auto found = std::find(std::begin(kRoman), std::end(kRoman), t.substr(i, end - i));
+        if (found == std::end(kRoman) || !ascii::trimSpaces(t.substr(end)).empty())
+            return std::nullopt;
+        return kArabic[std::size_t(found - std::begin(kRoman))];
+    }
+    if (i - digits > 2)
         return std::nullopt;
     const std::string rest = ascii::lower(ascii::trimSpaces(t.substr(i)));
     for (const char* tail : {"", ".", "st", "nd", "rd", "th", "fret", "st fret", "nd fret", "rd fret",

@@ -35,7 +35,7 @@ template <typename Fn> void forEachWord(std::string_view line, Fn&& fn) {
     }
 }
 
-enum class Kind { Blank, Tablature, Diagram, Chords, Label, Text, Capo };
+enum class Kind { Blank, Tablature, Diagram, Chords, Label, Text, Capo, Underline };
 
 // One symbol of a chord line at its column. Bars glued to a chord ("|Am", "G|") stand apart.
 struct Symbol {

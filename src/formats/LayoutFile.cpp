@@ -4,7 +4,9 @@
 #include "io/FileError.h"
 #include "io/RegularFile.h"
 #include "formats/TextReader.h"
+#include "document/Cp1252.h"
 
+#include <algorithm>
 #include <array>
 
 namespace versino {
@@ -65,6 +67,8 @@ void apply(SongDocument& doc, LayoutContent&& content) {
 constexpr std::string_view kPagesKey = "Seiten: ";
 constexpr std::string_view kDiagramsKey = "Griffbilder: ";
 constexpr std::string_view kFingeringKey = "Griff: ";
+constexpr std::string_view kNotationKey = "Notation: ";
+constexpr std::string_view kInternational = "international";
 
 bool knownInstrument(std::string_view name) {
     return name == "gitarre" || name == "ukulele" || name == "klavier";
@@ -81,6 +85,8 @@ std::string formatOptions(const SongOptions& options) {
         out.append(kDiagramsKey).append(options.diagrams).append(kCrLf);
     for (const std::string& fingering : options.fingerings)
         out.append(kFingeringKey).append(fingering).append(kCrLf);
+    if (options.international)
+        out.append(kNotationKey).append(kInternational).append(kCrLf);
     return out;
 }
 
@@ -106,6 +112,8 @@ std::string readOptions(TextReader& in, SongOptions& options) {
         } else if (auto fingering = value(kFingeringKey)) {
             if (!fingering->empty())
                 options.fingerings.emplace_back(*fingering);
+        } else if (auto notation = value(kNotationKey)) {
+            options.international = *notation == kInternational;
         }
     }
     return std::string();
@@ -154,11 +162,39 @@ std::string readSection(TextReader& in, std::string& text) {
     return next;
 }
 
-std::int32_t readNumber(TextReader& in) {
+// What the four fonts of "[Fonts]" are called in a note, in their order.
+constexpr const char* kFontOwners[] = {"des Titels", "des Interpreten", "des Textes", "der Akkorde"};
+
+// The token a failed number read took, found again from where the read began (the reader's rule:
+// characters up to code 32 skipped, then at most 32 characters up to the next such character),
+// and the number of the line it stands on.
+std::pair<std::size_t, std::string_view> badToken(std::string_view data, std::size_t from) {
+    while (from < data.size() && static_cast<unsigned char>(data[from]) <= 32)
+        ++from;
+    std::size_t end = from;
+    while (end < data.size() && end - from < 32 && static_cast<unsigned char>(data[end]) > 32)
+        ++end;
+    const std::size_t line = 1 + std::size_t(std::count(data.begin(), data.begin() + std::ptrdiff_t(from), '\n'));
+    return {line, data.substr(from, end - from)};
+}
+
+// A size or colour of "[Fonts]". Where `notes` is given, a value that is no number takes `fallback`
+// and says so there; otherwise it fails the read as the format defines.
+std::int32_t readFontNumber(TextReader& in, std::size_t font, bool colour, std::int32_t fallback,
+                            std::vector<QString>* notes) {
+    const std::size_t from = in.position();
     const std::optional<std::int32_t> n = in.readNumber();
-    if (!n)
+    if (n)
+        return *n;
+    if (!notes)
         throw FileError(FileError::Kind::InvalidNumber);
-    return *n;
+    const auto [line, token] = badToken(in.data(), from);
+    const QString value = QString::fromUtf8(colour ? "Farbe " : "Schriftgr\u00F6\u00DFe ") +
+                          QString::fromUtf8(kFontOwners[font]);
+    // All four at once, so that a "%1" in the file's token stays as it is.
+    notes->push_back(QString::fromUtf8(kBadFontNumberNote)
+                         .arg(QString::number(line), value, cp1252::toUnicode(token), QString::number(fallback)));
+    return fallback;
 }
 
 } // namespace
@@ -229,6 +265,11 @@ std::string formatLayout(const SongDocument& doc) {
 }
 
 LayoutContent parseLayout(std::string_view bytes, const std::array<FontSetting, 4>& fontsBefore) {
+    return parseLayout(bytes, fontsBefore, nullptr);
+}
+
+LayoutContent parseLayout(std::string_view bytes, const std::array<FontSetting, 4>& fontsBefore,
+                          std::vector<QString>* numberNotes) {
     LayoutContent content;
     content.texts[static_cast<std::size_t>(FieldId::Kapo)] = "0";
     content.fonts = fontsBefore;
@@ -254,10 +295,13 @@ LayoutContent parseLayout(std::string_view bytes, const std::array<FontSetting, 
             }
         }
         if (s == kFontsTag) {
-            for (FontSetting& font : content.fonts) {
+            const std::array<FontSetting, 4> defaults = {defaultTitelFont(), defaultInterpretFont(),
+                                                         defaultTextFont(), defaultAkkordFont()};
+            for (std::size_t f = 0; f < content.fonts.size(); ++f) {
+                FontSetting& font = content.fonts[f];
                 font.name = in.readLine();
-                font.size = readNumber(in);
-                font.color = readNumber(in);
+                font.size = readFontNumber(in, f, false, defaults[f].size, numberNotes);
+                font.color = readFontNumber(in, f, true, defaults[f].color, numberNotes);
             }
             s = in.readLine();
         }
@@ -289,8 +333,8 @@ void applyLayoutContent(SongDocument& doc, LayoutContent&& content) {
     apply(doc, std::move(content));
 }
 
-void ReadLayoutFile(SongDocument& doc, const QString& path) {
-    LayoutContent content = parseLayout(readRegularFile(path), fontsOf(doc));
+void ReadLayoutFile(SongDocument& doc, const QString& path, std::vector<QString>* numberNotes) {
+    LayoutContent content = parseLayout(readRegularFile(path), fontsOf(doc), numberNotes);
     for (FieldId id : kMultiLineFields)
         trimText(content.texts[static_cast<std::size_t>(id)]);
     apply(doc, std::move(content));

@@ -33,6 +33,7 @@ struct LayoutContent {
 //   Seiten: 2
 //   Griffbilder: gitarre
 //   Griff: Am base-fret 1 frets x 0 2 2 1 0
+//   Notation: international
 // A reader that does not know the section reads past its lines like any line that is no tag. The
 // section ends at an empty line, a tag or the end of the data; unknown keys and values are skipped.
 inline constexpr std::string_view kOptionsTag = "[Optionen]";
@@ -44,6 +45,16 @@ inline constexpr std::string_view kOptionsTag = "[Optionen]";
 // a multi-line section, which otherwise ends only at a line that is exactly one of the ten tags. A
 // text line that is a tag followed by blanks loses one blank (the writer adds it). Does not trim.
 LayoutContent parseLayout(std::string_view bytes, const std::array<FontSetting, 4>& fontsBefore);
+
+// A size or colour of "[Fonts]" that is no number, told where `numberNotes` is given: %1 the line,
+// %2 the value ("Schriftgröße des Titels"), %3 what stood there, %4 the default taken instead.
+inline const char* const kBadFontNumberNote =
+    "Zeile %1, %2: \u201E%3\u201C ist keine Zahl. Es gilt die Vorgabe %4.";
+
+// The same, except that where `numberNotes` is given a size or colour that is no number does not
+// fail the read: it takes the default font's value, and a note saying so is added.
+LayoutContent parseLayout(std::string_view bytes, const std::array<FontSetting, 4>& fontsBefore,
+                          std::vector<QString>* numberNotes);
 
 // The same into a document, all or nothing: on an error `doc` is unchanged.
 void parseLayout(std::string_view bytes, SongDocument& doc);
@@ -59,6 +70,7 @@ void WriteLayoutFile(SongDocument& doc, const QString& path);
 // Reads the file into a fresh in-memory document and, only when the whole file was read, hands it
 // to `doc` (texts, and face, size and colour of the fonts) and trims the multi-line fields. On a
 // FileError `doc` is left exactly as it was. Does not touch DocumentName or Modified.
-void ReadLayoutFile(SongDocument& doc, const QString& path);
+// With `numberNotes`, a bad size or colour takes the default as parseLayout says.
+void ReadLayoutFile(SongDocument& doc, const QString& path, std::vector<QString>* numberNotes = nullptr);
 
 } // namespace versino

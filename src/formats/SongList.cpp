@@ -91,6 +91,12 @@ std::vector<LoadedSong> loadSongs(const std::vector<Entry>& entries, const QStri
     for (const Entry& e : entries) {
         const QString where =
             e.line > 0 && !listFile.isEmpty() ? QStringLiteral("%1:%2: ").arg(listFile).arg(e.line) : QString();
+        // A NUL byte ends a name for the system: the line would name another file than it shows.
+        if (e.path.contains(QChar(0))) {
+            problems.push_back(where + QString(e.path).replace(QChar(0), QStringLiteral("\\0")) +
+                               QStringLiteral(": Die Zeile enth\u00E4lt ein NUL-Byte, das in keinem Dateinamen stehen kann."));
+            continue;
+        }
         try {
             if (chordpro::isChordProFile(e.path)) {
                 SongDocument fonts;

@@ -6,6 +6,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QList>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -53,16 +54,35 @@ QByteArray fitName(const QByteArray& name, int reserved) {
 }
 
 // A chain that does not end (a loop) is refused as the kernel refuses it, rather than replacing one
-// of its links. A dangling link yields its missing target, which the save then creates. The rule for
-// sticky folders is the kernel's own (protected_symlinks): there a link is followed only when it is
-// the user's or the folder owner's, so that nobody can point the user's save at a file of theirs.
+// of its links. A dangling link at the end yields its missing target, which the save then creates.
+// Every part of the path is looked at, folders too, the way the kernel walks it (a ".." after a
+// link leaves the link's target): a link planted in a world-writable sticky folder is refused
+// wherever it stands, since a link to a folder redirects the write as surely as a link to the file.
+// The rule for sticky folders is the kernel's own (protected_symlinks): there a link is followed
+// only when it is the user's or the folder owner's.
 QString resolveLinks(const QString& path) {
-    QByteArray current = native(QFileInfo(path).absoluteFilePath());
-    for (int hops = 0; hops < 40; ++hops) {
+    const QByteArray absolute = native(QFileInfo(path).absoluteFilePath());
+    QList<QByteArray> parts = absolute.split('/');
+    std::reverse(parts.begin(), parts.end()); // taken from the back
+    QByteArray done;                          // the resolved folders so far; empty for "/"
+    int hops = 0;
+    while (!parts.isEmpty()) {
+        const QByteArray part = parts.takeLast();
+        if (part.isEmpty() || part == ".")
+            continue;
+        if (part == "..") {
+            done.truncate(std::max<qsizetype>(0, done.lastIndexOf('/')));
+            continue;
+        }
+        const QByteArray current = done + '/' + part;
         struct stat link {};
-        if (::lstat(current.constData(), &link) != 0 || !S_ISLNK(link.st_mode))
-            return QFile::decodeName(current);
-        const QByteArray folder = current.left(std::max<qsizetype>(1, current.lastIndexOf('/')));
+        if (::lstat(current.constData(), &link) != 0 || !S_ISLNK(link.st_mode)) {
+            done = current;
+            continue;
+        }
+        if (++hops > 40)
+            throw FileError::fromErrno(ELOOP, path);
+        const QByteArray folder = done.isEmpty() ? QByteArray("/") : done;
         struct stat dir {};
         if (::stat(folder.constData(), &dir) == 0 && (dir.st_mode & S_ISVTX) && (dir.st_mode & S_IWOTH) &&
             link.st_uid != ::geteuid() && link.st_uid != dir.st_uid)
@@ -72,11 +92,13 @@ QString resolveLinks(const QString& path) {
         if (n < 0)
             throw FileError::fromErrno(errno, path);
         to.truncate(n);
-        if (!to.startsWith('/'))
-            to = folder + '/' + to;
-        current = native(QDir::cleanPath(QFile::decodeName(to)));
+        if (to.startsWith('/'))
+            done.clear();
+        QList<QByteArray> more = to.split('/');
+        for (auto it = more.rbegin(); it != more.rend(); ++it)
+            parts.append(*it);
     }
-    throw FileError::fromErrno(ELOOP, path);
+    return done.isEmpty() ? QStringLiteral("/") : QFile::decodeName(done);
 }
 
 namespace {
@@ -166,7 +188,7 @@ bool writeFully(FileOps& ops, int fd, const char* p, std::size_t left, off_t off
 }
 
 void syncFolder(const QByteArray& folder) {
-    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
@@ -256,6 +278,15 @@ bool copyAttributes(const QByteArray& from, int to) {
     return true;
 }
 
+// A file of another user than the writer and the folder's owner, in a sticky folder that others
+// may write into: what the kernel's protected_regular guards.
+bool isPlantedInSharedFolder(const QByteArray& target, const struct stat& file) {
+    struct stat dir {};
+    const QByteArray folder = target.left(std::max<qsizetype>(1, target.lastIndexOf('/')));
+    return ::stat(folder.constData(), &dir) == 0 && (dir.st_mode & S_ISVTX) &&
+           (dir.st_mode & (S_IWGRP | S_IWOTH)) && file.st_uid != ::geteuid() && file.st_uid != dir.st_uid;
+}
+
 } // namespace
 
 AtomicFile::AtomicFile(const QString& path, FileOps& ops) : ops_(ops), target_(resolveLinks(path)) {
@@ -267,6 +298,14 @@ AtomicFile::AtomicFile(const QString& path, FileOps& ops) : ops_(ops), target_(r
     // /dev/null), and writing into it could block. It is refused as reading refuses it.
     if (exists_ && !S_ISREG(old_.st_mode))
         throw FileError::fromErrno(EACCES, target_);
+
+    // In a shared sticky folder (as /tmp) a file that someone else put there is theirs to read: the
+    // kernel refuses to open it for writing with O_CREAT, and neither path of the writer may go
+    // round that by writing into it or replacing it with a file they could read.
+    if (exists_ && isPlantedInSharedFolder(target, old_))
+        throw FileError(FileError::fromErrno(EACCES, target_),
+                        " (" + target.toStdString() +
+                            " belongs to another user, in a folder that everyone may write into)");
 
     // A file the user may not write stays as it is, although the folder would allow replacing it.
     if (exists_ && ::access(target.constData(), W_OK) != 0)
@@ -388,7 +427,7 @@ void AtomicFile::commit() {
     committed_ = true;
     // A copy left by an earlier in-place write that did not finish is older than what the file
     // now holds.
-    ::unlink(backupCopyPath(target_).constData());
+    removeBackupCopy(target_);
 }
 
 void writeFileAtomically(const QString& path, std::string_view bytes, FileOps& ops) {

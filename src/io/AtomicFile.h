@@ -31,6 +31,10 @@ public:
 struct BackupCopy {
     QString path;
     QDateTime made;
+    // Whether the file itself holds the whole new content (the write got that far and was only
+    // stopped before it removed the copy): then the copy is the older version. Unknown for a copy
+    // that was made without a record of the new content.
+    std::optional<bool> fileIsWhole;
 };
 
 // Replaces a file's content so that, whatever fails, the file holds either its old content or the
@@ -71,6 +75,9 @@ public:
     // The name of the copy of `target` in the cache folder: the song's own name with a short mark
     // of its folder, so that songs of the same name in different folders keep apart. One per song.
     static QString cacheCopyName(const QString& target);
+    // Creates `folder` and its missing parents, private to the user; true when it exists and is the
+    // user's alone (nobody else may write into it), as the cache folder must be to be used.
+    static bool makePrivateFolder(const QString& folder);
     // The copy of the file at `path` left by an in-place write that did not finish, if there is one.
     static std::optional<BackupCopy> backupCopyOf(const QString& path);
 
@@ -83,7 +90,8 @@ private:
     void openInPlace();
     void commitInPlace();
     void reserve(off_t oldSize, off_t newSize);
-    bool copyToCache();
+    bool copyToCache(const struct stat& held);
+    [[noreturn]] void failReplaced(const char* what);
 
     FileOps& ops_;
     QString target_;      // `path` with every symbolic link followed

@@ -5,7 +5,11 @@
 #include "io/FileError.h"
 #include "io/WriterSupport.h"
 
+#include "io/RegularFile.h"
+
+#include <QCryptographicHash>
 #include <QDir>
+#include <QList>
 #include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
@@ -84,6 +88,50 @@ QString AtomicFile::cacheCopyName(const QString& target) {
     return QFile::decodeName(fitName(base, reserved) + tail);
 }
 
+QByteArray writer::contentRecord(std::string_view bytes) {
+    return QByteArray::number(qulonglong(bytes.size())) + ' ' +
+           QCryptographicHash::hash(QByteArrayView(bytes.data(), qsizetype(bytes.size())), QCryptographicHash::Sha1)
+               .toHex() +
+           '\n';
+}
+
+void writer::removeBackupCopy(const QString& target) {
+    const QByteArray copy = backupCopyPath(target);
+    ::unlink(copy.constData());
+    ::unlink(contentRecordPath(copy).constData());
+}
+
+namespace {
+
+// Whether the file at `path` holds exactly the content that `record` describes.
+std::optional<bool> matchesRecord(const QString& path, const QByteArray& record) {
+    std::string recorded;
+    RegularFile in(QFile::decodeName(record));
+    if (in.error() != 0 || in.read(recorded, 256) != 0)
+        return std::nullopt;
+    const QList<QByteArray> parts = QByteArray::fromStdString(recorded).trimmed().split(' ');
+    bool ok = false;
+    const qulonglong size = parts.value(0).toULongLong(&ok);
+    if (parts.size() != 2 || !ok)
+        return std::nullopt;
+    RegularFile file(path);
+    if (file.error() != 0)
+        return false;
+    if (qulonglong(file.status().st_size) != size)
+        return false;
+    std::string content;
+    if (file.read(content, std::size_t(size) + 1) != 0)
+        return std::nullopt;
+    return contentRecord(content).trimmed() == QByteArray::fromStdString(recorded).trimmed();
+}
+
+} // namespace
+
+bool AtomicFile::makePrivateFolder(const QString& folder) {
+    const QByteArray name = native(QDir::cleanPath(folder));
+    return makeFolders(name) && isPrivateFolder(name);
+}
+
 std::optional<BackupCopy> AtomicFile::backupCopyOf(const QString& path) {
     QString target;
     try {
@@ -96,52 +144,130 @@ std::optional<BackupCopy> AtomicFile::backupCopyOf(const QString& path) {
     if (!isPrivateFolder(native(cacheFolder())) || ::lstat(copy.constData(), &st) != 0 ||
         !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
         return std::nullopt;
-    return BackupCopy{QFile::decodeName(copy), QFileInfo(QFile::decodeName(copy)).lastModified()};
+    return BackupCopy{QFile::decodeName(copy), QFileInfo(QFile::decodeName(copy)).lastModified(),
+                      matchesRecord(target, contentRecordPath(copy))};
 }
+
+namespace {
+
+// Opens `path` without following a link and without blocking (a FIFO or device swapped in for the
+// file would otherwise hold the open, or every read, for good), and accepts only a regular file
+// that is `expected`. Returns the descriptor, in blocking mode again, or -1 with errno set.
+int openSameRegular(const QByteArray& path, int flags, const struct stat& expected) {
+    const int fd = ::open(path.constData(), flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    int err = 0;
+    if (::fstat(fd, &st) != 0)
+        err = errno;
+    else if (!S_ISREG(st.st_mode))
+        err = EACCES;
+    else if (!sameFile(st, expected))
+        err = EBUSY;
+    else if (const int fl = ::fcntl(fd, F_GETFL); fl < 0 || ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK) != 0)
+        err = errno;
+    if (err == 0)
+        return fd;
+    ::close(fd);
+    errno = err;
+    return -1;
+}
+
+// True when the name still names the file open at `fd`.
+bool stillNamed(const QByteArray& path, int fd) {
+    struct stat held {};
+    struct stat named {};
+    return ::fstat(fd, &held) == 0 && ::lstat(path.constData(), &named) == 0 && sameFile(held, named);
+}
+
+} // namespace
 
 void AtomicFile::openInPlace() {
     // Not touched yet: the new content is held back until commit() has kept a copy of the old one
-    // and knows the new one fits.
-    fd_ = ::open(native(target_).constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    // and knows the new one fits. The file must be the one judged when the writer began.
+    fd_ = openSameRegular(native(target_), O_WRONLY, old_);
+    if (fd_ < 0 && errno == EBUSY)
+        failReplaced("nothing was written");
     if (fd_ < 0)
         throw FileError::fromErrno(errno, target_);
 }
 
+// Another file now stands under the target's name (it was renamed away, or replaced by something
+// else): writing on into the old one would put the song where the name no longer leads.
+void AtomicFile::failReplaced(const char* what) {
+    discard();
+    committed_ = true;
+    throw FileError(FileError::fromErrno(EBUSY, target_),
+                    " (" + target_.toStdString() + " was replaced by another file while it was written; " + what +
+                        ")");
+}
+
 void AtomicFile::commitInPlace() {
+    const QByteArray target = native(target_);
     struct stat st {};
     if (::fstat(fd_, &st) != 0)
         fail(errno);
+    if (!stillNamed(target, fd_))
+        failReplaced("nothing was written");
     const off_t oldSize = st.st_size;
     const auto newSize = static_cast<off_t>(buffer_.size());
 
     const QByteArray copy = backupCopyPath(target_);
     bool hadCopy = false;
     try {
-        hadCopy = copyToCache();
+        hadCopy = copyToCache(st);
         reserve(oldSize, newSize);
     } catch (const FileError&) {
         if (!hadCopy)
-            ::unlink(copy.constData());
+            removeBackupCopy(target_);
         discard();
         committed_ = true;
         throw;
     }
 
+    // What the file will hold, recorded beside the copy: a write stopped after the last byte
+    // leaves a whole file, and the copy is then the older version. Without the record the file
+    // is only ever said to be possibly torn.
+    try {
+        writeFileAtomically(QFile::decodeName(contentRecordPath(copy)), contentRecord(buffer_).toStdString());
+    } catch (const FileError&) {
+        ::unlink(contentRecordPath(copy).constData());
+    }
+
     // From here on the file is changed; any failure leaves the copy for the user.
     int err = 0;
-    if (!writeFully(ops_, fd_, buffer_.data(), buffer_.size(), 0) || ::ftruncate(fd_, newSize) != 0 ||
-        (::fsync(fd_) != 0 && errno != EINVAL))
+    off_t written = 0;
+    while (err == 0 && written < newSize) {
+        const auto piece = static_cast<std::size_t>(std::min<off_t>(newSize - written, off_t(kBufferSize)));
+        if (!writeFully(ops_, fd_, buffer_.data() + written, piece, written))
+            err = errno;
+        else
+            written += off_t(piece);
+    }
+    if (err != 0) {
+        // The room reserved past the old end holds nothing of either version: cut it back.
+        while (::ftruncate(fd_, std::max(oldSize, written)) != 0 && errno == EINTR) {
+        }
+    } else if (::ftruncate(fd_, newSize) != 0 || (::fsync(fd_) != 0 && errno != EINVAL)) {
         err = errno;
+    }
+    const bool named = stillNamed(target, fd_);
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0 && err == 0)
         err = errno;
     discard();
     committed_ = true;
+    const std::string kept = "the old file is kept as " + QFile::decodeName(copy).toStdString();
     if (err != 0)
-        throw FileError(FileError::fromErrno(err, target_),
-                        " (the old file is kept as " + QFile::decodeName(copy).toStdString() + ")");
-    ::unlink(copy.constData());
+        throw FileError(FileError::fromErrno(err, target_), " (" + kept + ")");
+    if (!named)
+        throw FileError(FileError::fromErrno(EBUSY, target_),
+                        " (" + target_.toStdString() +
+                            " was replaced by another file while it was written, so the song is not in it; " +
+                            kept + ")");
+    removeBackupCopy(target_);
 }
 
 // Makes room for `newSize` bytes before anything of the file is overwritten. Where the file system
@@ -178,7 +304,7 @@ void AtomicFile::reserve(off_t oldSize, off_t newSize) {
 // A copy that is already there was left by a write that did not finish: it, not the file, is the
 // last whole version, so it is kept as it is and true returned. Throws FileError with the reason
 // why no copy could be kept.
-bool AtomicFile::copyToCache() {
+bool AtomicFile::copyToCache(const struct stat& held) {
     const QByteArray folder = native(cacheFolder());
     const QString folderFile = QFile::decodeName(folder) + QStringLiteral("/x");
     if (!makeFolders(folder)) {
@@ -196,7 +322,10 @@ bool AtomicFile::copyToCache() {
     const QByteArray prefix = kTempPrefix + copy.mid(copy.lastIndexOf('/') + 1) + '-';
     removeStaleTemps(folder, prefix);
 
-    const int in = ::open(native(target_).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    // The copy is of the file being written, read through its name without blocking.
+    const int in = openSameRegular(native(target_), O_RDONLY, held);
+    if (in < 0 && errno == EBUSY)
+        failReplaced("nothing was written");
     if (in < 0) {
         const int err = errno;
         throw FileError(FileError::fromErrno(err, target_), noCopyRemark(folder));

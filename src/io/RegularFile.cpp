@@ -12,6 +12,11 @@ namespace versino {
 
 RegularFile::RegularFile(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
+    // The system would read the name only up to a NUL byte, and so open another file.
+    if (name.contains('\0')) {
+        error_ = ENOENT;
+        return;
+    }
     fd_ = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd_ < 0) {
         error_ = errno;

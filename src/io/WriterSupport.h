@@ -53,5 +53,13 @@ void syncFolder(const QByteArray& folder);
 
 // The path of the copy of `target` (links already followed) in the cache folder.
 QByteArray backupCopyPath(const QString& target);
+// Beside the copy: the size and hash of the content an in-place write is putting into the file,
+// so that a later Open can tell a torn file from a whole one.
+inline QByteArray contentRecordPath(const QByteArray& copy) {
+    return copy + ".sum";
+}
+QByteArray contentRecord(std::string_view bytes);
+// Removes the copy of `target` and its record.
+void removeBackupCopy(const QString& target);
 
 } // namespace versino::writer

@@ -78,8 +78,9 @@ bool isChordSuffix(std::string_view suffix) {
     std::size_t run = 0;
     while (run < suffix.size() && std::isalpha(static_cast<unsigned char>(suffix[run])))
         ++run;
-    static constexpr std::array<std::string_view, 13> kWords = {
-        "maj", "Maj", "min", "sus", "dim", "aug", "add", "moll", "dur", "m", "M", "o", "j"};
+    // "mi" is the Czech and Slovak minor ("Ami", "Hmi7"), "ma" a short major seventh ("Bbma7").
+    static constexpr std::array<std::string_view, 15> kWords = {
+        "maj", "Maj", "min", "sus", "dim", "aug", "add", "moll", "dur", "mi", "ma", "m", "M", "o", "j"};
     // Which prefixes of the letters the words can spell, so that "mmaj" and "madd" are found too.
     std::vector<std::size_t> reachable(run + 1, 0);
     reachable[0] = 1;
@@ -110,7 +111,66 @@ bool sharpKey(int majorKey, bool fromMinor) {
 }
 
 bool minorSuffix(std::string_view suffix) {
-    return !suffix.empty() && suffix[0] == 'm' && suffix.substr(0, 3) != "maj";
+    return !suffix.empty() && suffix[0] == 'm' && suffix.substr(0, 2) != "ma";
+}
+
+// The Czech and Slovak minor: "mi", "mi7", but not "min".
+bool czechMinor(std::string_view suffix) {
+    return suffix.substr(0, 2) == "mi" && suffix.substr(0, 3) != "min";
+}
+
+// The letter (0 C .. 6 B) a pitch class is written with: a black key takes the letter below it
+// when sharp, the one above when flat.
+int letterOf(int pitchClass, bool sharp) {
+    static constexpr std::array<int, 12> kNatural = {0, -1, 1, -1, 2, 3, -1, 4, -1, 5, -1, 6};
+    const int pc = mod12(pitchClass);
+    if (kNatural[std::size_t(pc)] >= 0)
+        return kNatural[std::size_t(pc)];
+    return kNatural[std::size_t(mod12(pc + (sharp ? -1 : 1)))];
+}
+
+constexpr std::array<int, 7> kLetterPitch = {0, 2, 4, 5, 7, 9, 11};
+
+// How many letters above its root a tone of the chord is written, for a tone `interval`
+// semitones above it; nothing when the tone is not one of the chord's own.
+std::optional<int> chordToneSteps(const Chord& chord, int interval) {
+    const std::string_view s = chord.suffix;
+    const bool minor = chord.lowerCase || minorSuffix(s);
+    const bool dim = s.find("dim") != std::string_view::npos || (!s.empty() && (s[0] == 'o' || s[0] == '\xF8'));
+    const bool aug = s.find("aug") != std::string_view::npos || s.find('+') != std::string_view::npos;
+    const bool seventh = s.find('7') != std::string_view::npos;
+    const bool majorSeventh = seventh && (s.find("maj") != std::string_view::npos || s.find("ma") == 0 ||
+                                          s.find('M') != std::string_view::npos || s.find('j') != std::string_view::npos);
+    switch (interval) {
+    case 0: return 0;
+    case 3: return minor || dim ? std::optional<int>(2) : std::nullopt;
+    case 4: return !minor && !dim ? std::optional<int>(2) : std::nullopt;
+    case 6: return dim ? std::optional<int>(4) : std::nullopt;
+    case 7: return !dim && !aug ? std::optional<int>(4) : std::nullopt;
+    case 8: return aug ? std::optional<int>(4) : std::nullopt;
+    case 10: return seventh && !majorSeventh ? std::optional<int>(6) : std::nullopt;
+    case 11: return majorSeventh ? std::optional<int>(6) : std::nullopt;
+    default: return std::nullopt;
+    }
+}
+
+// Whether a bass that is a tone of its chord is written with a sharp, spelled from the chord's
+// root ("D/F#": the third of D is an F); nothing when it is no chord tone or needs a double
+// accidental, and the key decides.
+std::optional<bool> bassSharpFromChord(const Chord& chord, int root, bool rootSharp, int bass) {
+    const std::optional<int> steps = chordToneSteps(chord, mod12(bass - root));
+    if (!steps)
+        return std::nullopt;
+    const int letter = (letterOf(root, rootSharp) + *steps) % 7;
+    int accidental = mod12(bass - kLetterPitch[std::size_t(letter)]);
+    if (accidental > 6)
+        accidental -= 12;
+    const bool black = letterOf(bass, true) != letterOf(bass, false);
+    if (!black) // a white key is written the same either way, unless it needs an accidental ("E#")
+        return accidental == 0 ? std::optional<bool>(rootSharp) : std::nullopt;
+    if (accidental != 1 && accidental != -1)
+        return std::nullopt;
+    return accidental > 0;
 }
 
 bool isMinor(const Chord& chord) { return chord.lowerCase || minorSuffix(chord.suffix); }
@@ -131,9 +191,11 @@ std::string writeChord(const Chord& chord, const Options& options, bool sharp, b
     out += chord.suffix;
     if (chord.bass) {
         const int bass = mod12(*chord.bass + options.semitones);
+        const bool fromChord = options.bassFromChord || options.spelling == Spelling::Automatic;
+        const bool bassSharp = fromChord ? bassSharpFromChord(chord, root, sharp, bass).value_or(sharp) : sharp;
         out += '/';
-        out += noteName(bass, options.notation, sharp, formsOf(bass, chord.bassAccidental, chord.bassGermanForms),
-                        chord.bassLowerCase);
+        out += noteName(bass, options.notation, bassSharp,
+                        formsOf(bass, chord.bassAccidental, chord.bassGermanForms), chord.bassLowerCase);
     }
     return out;
 }
@@ -207,6 +269,25 @@ std::optional<Chord> parseChord(std::string_view text, Notation notation) {
     return chord;
 }
 
+bool isNoChord(std::string_view text) {
+    return text == "N.C." || text == "N.C" || text == "NC" || text == "n.c." || text == "N/C";
+}
+
+bool isBarSymbol(std::string_view text) {
+    return !text.empty() && text.find_first_not_of("|:%/.") == std::string_view::npos && text != "." &&
+           text != ":";
+}
+
+bool showsGerman(std::string_view name) {
+    const std::optional<Chord> chord = parseChord(name, Notation::German);
+    if (!chord)
+        return false;
+    const char root = toUpper(name[0]);
+    if (root == 'H' || czechMinor(chord->suffix))
+        return true;
+    return root != 'B' && chord->rootAccidental != 0 && chord->germanForms;
+}
+
 std::string noteName(int pitchClass, Notation notation, bool sharp, bool germanForms, bool lowerCase) {
     static constexpr std::array<const char*, 12> kSharp = {"C",  "C#", "D",  "D#", "E",  "F",
                                                            "F#", "G",  "G#", "A",  "A#", "B"};
@@ -262,10 +343,13 @@ std::optional<std::string> internationalName(std::string_view text, Notation not
         return out;
     };
     std::string out = name(chord->root, chord->rootAccidental);
-    // A small root is the German way of writing minor.
+    // A small root is the German way of writing minor, "mi" the Czech and Slovak one.
     if (chord->lowerCase && !minorSuffix(chord->suffix))
         out += 'm';
-    out += chord->suffix;
+    if (czechMinor(chord->suffix))
+        out += std::string_view(chord->suffix).substr(1);
+    else
+        out += chord->suffix;
     if (chord->bass)
         out += '/' + name(*chord->bass, chord->bassAccidental);
     return out;
@@ -305,7 +389,8 @@ std::string transposeText(std::string_view text, const Options& options, Count& 
     forEachLine(text, [&](std::string_view line, std::string_view lineEnd) {
         notation::forEachPiece(line, [&](const notation::Piece& p) {
             const std::string_view written = line.substr(p.offset, p.length);
-            if (p.kind == notation::Piece::Kind::Text || p.chord.text.empty()) {
+            if (p.kind == notation::Piece::Kind::Text || p.chord.text.empty() || isNoChord(p.chord.text) ||
+                isBarSymbol(p.chord.text)) {
                 out += written;
                 return;
             }
@@ -375,6 +460,23 @@ Notation guessNotation(const std::vector<std::string_view>& texts) {
     }
     // A B among chords written with "#" is B natural: in German the song would have an H.
     return flat || (sharp && plainB) ? Notation::International : Notation::German;
+}
+
+Notation importedNotation(const std::vector<std::string_view>& texts) {
+    bool german = false;
+    for (std::string_view text : texts)
+        forEachChordName(text, [&](std::string_view name) { german = german || showsGerman(name); });
+    return german ? Notation::German : Notation::International;
+}
+
+bool notationMatters(const std::vector<std::string_view>& texts) {
+    bool matters = false;
+    for (std::string_view text : texts)
+        forEachChordName(text, [&](std::string_view name) {
+            const char root = toUpper(name[0]);
+            matters = matters || ((root == 'B' || root == 'H') && parseChord(name, Notation::German));
+        });
+    return matters;
 }
 
 } // namespace versino::transpose

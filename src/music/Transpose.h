@@ -26,6 +26,10 @@ struct Options {
     // Whether an accidental that a chord did not have before is written "is"/"es" (else "#"/"b");
     // unset, transposeText takes it from the text (resolveForms).
     std::optional<bool> germanForms;
+    // Whether a slash bass that is a tone of its chord is spelled from the chord ("D/F#", not
+    // "D/Gb") rather than by `spelling`: always so for Automatic, and for a song whose automatic
+    // spelling was resolved to Sharp or Flat (resolveSpelling) when this is set.
+    bool bassFromChord = false;
 };
 
 // The recognised parts of a chord text: root, accidental form, suffix and slash bass.
@@ -43,6 +47,15 @@ struct Chord {
 
 // Parses a chord text in the given notation; nothing when it is no chord ("N.C.", "%", a word).
 std::optional<Chord> parseChord(std::string_view text, Notation notation);
+
+// "N.C." (no chord) and its other spellings ("NC", "N/C", "n.c.").
+bool isNoChord(std::string_view text);
+// Bar lines and repeat signs of a chord row ("|", "||", "|:", ":|", "%", "/"): no chords either.
+bool isBarSymbol(std::string_view text);
+
+// True when a chord name can only be German: a root "H", a root written with "is" or "es"
+// ("Fis", "Es", "As"), or the Czech and Slovak minor "mi" ("Ami").
+bool showsGerman(std::string_view name);
 
 // Writes a pitch class as a note name. `sharp` picks between the two names of a black key;
 // `germanForms` between "Fis"/"Es" and "F#"/"Eb". German notation writes 11 as "H" and 10 (flat)
@@ -90,5 +103,12 @@ bool resolveForms(const std::vector<std::string_view>& texts, Notation notation)
 // on "H": a root followed by a flat written "b" ("Bb", "Eb", "Ab"), or a "B" among chords with
 // sharps written "#" ("B F# G#m", a song in B major).
 Notation guessNotation(const std::vector<std::string_view>& texts);
+
+// The notation of songs from elsewhere (ChordPro, chord sheets): international unless a chord
+// shows German (showsGerman).
+Notation importedNotation(const std::vector<std::string_view>& texts);
+
+// True when a chord is on a B or an H, whose meaning the notation decides.
+bool notationMatters(const std::vector<std::string_view>& texts);
 
 } // namespace versino::transpose

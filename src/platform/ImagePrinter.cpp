@@ -40,6 +40,7 @@ public:
     int textHeight(std::string_view text) override { return m_.textHeight(text); }
     void drawText(int x, int y, std::string_view text) override { canvas_.drawText(x, y, text); }
     void stretchDraw(const PageBox& box, const Bitmap& bitmap) override { canvas_.stretchDraw(box, bitmap); }
+    void drawShape(const PageShape& shape) override { canvas_.drawShape(shape); }
     BitmapCache* pictureCache() override { return m_.pictureCache(); }
 
 private:

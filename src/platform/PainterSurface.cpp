@@ -1,5 +1,7 @@
 #include "platform/PainterSurface.h"
 
+#include <QPen>
+
 #include "document/Cp1252.h"
 #include "document/SongDocument.h"
 #include "platform/Bitmap.h"
@@ -133,6 +135,38 @@ void PainterSurface::stretchDraw(const PageBox& box, const Bitmap& bitmap) {
     if (bitmap.image().isNull())
         return;
     painter_.drawImage(QRect(box.left, box.top, box.right - box.left, box.bottom - box.top), bitmap.image());
+}
+
+void PainterSurface::drawShape(const PageShape& shape) {
+    const PageBox& b = shape.box;
+    const QColor colour = shape.white ? Qt::white : Qt::black;
+    const QRect rect(b.left, b.top, b.right - b.left, b.bottom - b.top);
+    painter_.save();
+    switch (shape.kind) {
+    case PageShape::Kind::Line:
+        painter_.setPen(QPen(colour, shape.pen, Qt::SolidLine, Qt::FlatCap));
+        painter_.drawLine(b.left, b.top, b.right, b.bottom);
+        break;
+    case PageShape::Kind::Box:
+        painter_.fillRect(rect, colour);
+        break;
+    case PageShape::Kind::Frame:
+        painter_.setPen(QPen(colour, shape.pen));
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawRect(rect);
+        break;
+    case PageShape::Kind::Dot:
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(colour);
+        painter_.drawEllipse(rect);
+        break;
+    case PageShape::Kind::Ring:
+        painter_.setPen(QPen(colour, shape.pen));
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawEllipse(rect);
+        break;
+    }
+    painter_.restore();
 }
 
 } // namespace versino

@@ -35,6 +35,7 @@ public:
     int textHeight(std::string_view text) override;
     void drawText(int x, int y, std::string_view text) override;
     void stretchDraw(const PageBox& box, const Bitmap& bitmap) override;
+    void drawShape(const PageShape& shape) override;
     BitmapCache* pictureCache() override { return &pictures_; }
 
 

@@ -18,6 +18,21 @@ struct PageBox {
     int bottom = 0;
 };
 
+// A stroke or fill of a figure on the page (a chord diagram's strings, frets, dots and keys), in
+// black, or white for a filled box or dot that stands on black. A line runs from (left, top) to
+// (right, bottom) with the pen's width; a dot or ring is the ellipse in its box.
+struct PageShape {
+    enum class Kind { Line, Box, Frame, Dot, Ring };
+    Kind kind = Kind::Line;
+    PageBox box;
+    int pen = 1;
+    bool white = false;
+    bool operator==(const PageShape& o) const {
+        return kind == o.kind && box.left == o.box.left && box.top == o.box.top && box.right == o.box.right &&
+               box.bottom == o.box.bottom && pen == o.pen && white == o.white;
+    }
+};
+
 // What laying out a page needs to know of it: its size, and how large a text is in a font. The
 // current font is changed one attribute at a time; the others stay. Coordinates are device units
 // with the origin at the top-left corner of the printable area and y growing downwards. Text is
@@ -59,6 +74,9 @@ public:
 
     // Scales the whole bitmap to fill the box.
     virtual void stretchDraw(const PageBox& box, const Bitmap& bitmap) = 0;
+
+    // Draws a stroke or fill; a surface that only measures has nothing to draw.
+    virtual void drawShape(const PageShape& shape) { (void)shape; }
 };
 
 // A failure of the printer layer; what() is the text the user sees.

@@ -1,5 +1,7 @@
 #include "platform/QtBookPrinter.h"
 
+#include "document/ShownText.h"
+
 #include "platform/PainterSurface.h"
 #include "platform/QtPrinter.h"
 
@@ -8,7 +10,7 @@
 
 namespace versino {
 
-QtBookPrinter::QtBookPrinter(const QString& jobName) : jobName_(jobName) {}
+QtBookPrinter::QtBookPrinter(const QString& jobName) : jobName_(shownTitle(jobName)) {}
 
 QtBookPrinter::~QtBookPrinter() {
     cancel();

@@ -1,5 +1,7 @@
 #include "platform/QtPrinter.h"
 
+#include "document/ShownText.h"
+
 #include "platform/AtomicFileDevice.h"
 #include "platform/PainterSurface.h"
 
@@ -69,7 +71,7 @@ PdfBookPrinter::PdfBookPrinter(const QString& fileName, QPageSize::PageSizeId pa
 }
 
 void PdfBookPrinter::setTitle(const QString& title) {
-    title_ = title;
+    title_ = shownTitle(title);
     if (writer_)
         static_cast<QPdfWriter*>(writer_.get())->setTitle(title);
 }

@@ -6,9 +6,11 @@ namespace versino {
 
 std::vector<PageBox> ComposedPage::occupied() const {
     std::vector<PageBox> out;
-    out.reserve(texts.size() + 1);
+    out.reserve(texts.size() + diagrams.size() + 1);
     for (const PlacedText& t : texts)
         out.push_back({t.x, t.y, t.x + t.width, t.y + t.height});
+    for (const PlacedDiagram& d : diagrams)
+        out.push_back(d.box);
     if (picture)
         out.push_back(picture->box);
     return out;
@@ -34,6 +36,8 @@ void drawPage(const ComposedPage& page, PrintSurface& target) {
         current = &t.font;
         target.drawText(t.x, t.y, t.text);
     }
+    for (const PageShape& shape : page.shapes)
+        target.drawShape(shape);
     if (page.picture)
         target.stretchDraw(page.picture->box, page.picture->bitmap);
 }

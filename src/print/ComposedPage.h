@@ -27,6 +27,12 @@ struct PlacedPicture {
     Bitmap bitmap;
 };
 
+// A chord diagram's figure: the box it takes (its name is a text of its own, above it).
+struct PlacedDiagram {
+    PageBox box;
+    std::string chord;
+};
+
 // A song's page, laid out once: what is drawn where, and what the paper could not hold. The
 // printer, a PDF, an image and the preview draw it; the page check reads its report.
 struct ComposedPage {
@@ -34,9 +40,12 @@ struct ComposedPage {
     int height = 0;
     std::vector<PlacedText> texts; // in drawing order
     std::optional<PlacedPicture> picture;
+    std::vector<PageShape> shapes; // the diagrams' strokes and fills, drawn after the texts
+    std::vector<PlacedDiagram> diagrams;
     PageReport report;
 
-    // Every drawn cell and the picture's box: what anything added to the page must not cover.
+    // Every drawn cell, each diagram's box and the picture's box: what anything added to the page
+    // must not cover.
     std::vector<PageBox> occupied() const;
 };
 

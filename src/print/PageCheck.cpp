@@ -1,7 +1,9 @@
 #include "print/PageCheck.h"
 
+#include "document/Cp1252.h"
 #include "document/Notation.h"
 #include "print/ComposedPage.h"
+#include "print/PageReport.h"
 
 #include <algorithm>
 
@@ -55,16 +57,83 @@ QString cutText(FieldId f) {
     }
 }
 
-void addOpenChords(std::vector<PageFinding>& out, const std::vector<std::string>& lines, FieldId id) {
+// How many lines of a multi-line field are listed one by one when nothing else bounds them: the
+// chorus and the bridge are drawn where they are called, so the page shows no more of them.
+constexpr std::size_t kListedBlockLines = 200;
+
+// The findings of one kind in one field, kept for the lines the page shows and counted for the
+// rest, so that a song of millions of such lines costs a few findings, not millions: memory and
+// time stay bounded by the page, as for any other text.
+class LineFindings {
+public:
+    LineFindings(std::vector<PageFinding>& out, PageFindingKind kind, FieldId field, const PageReport& report)
+        : out_(out), kind_(kind), field_(field), below_(report.linesBelow) {
+        std::sort(below_.begin(), below_.end(),
+                  [](const PageReport::LinesBelow& a, const PageReport::LinesBelow& b) { return a.first < b.first; });
+    }
+    ~LineFindings() { flush(); }
+
+    void add(int line, const QString& text) {
+        if (onPage(line)) {
+            out_.push_back({kind_, field_, line, text});
+            return;
+        }
+        if (counted_++ == 0) {
+            firstCounted_ = line;
+            firstText_ = text;
+        }
+    }
+
+    // The one finding that stands for the counted lines: %1 how many, %2 the first of them.
+    void setSummary(QString summary) { summary_ = std::move(summary); }
+
+private:
+    bool onPage(int line) {
+        if (field_ != FieldId::Text)
+            return std::size_t(++seen_) <= kListedBlockLines;
+        // Few ranges (one per column that runs off); the lines come in order.
+        while (range_ < below_.size() && below_[range_].last < line)
+            ++range_;
+        return range_ >= below_.size() || line < below_[range_].first;
+    }
+    void flush() {
+        if (counted_ == 1)
+            out_.push_back({kind_, field_, firstCounted_, firstText_});
+        else if (counted_ > 1)
+            out_.push_back({kind_, field_, firstCounted_, summary_.arg(counted_).arg(firstCounted_)});
+    }
+
+    std::vector<PageFinding>& out_;
+    PageFindingKind kind_;
+    FieldId field_;
+    std::vector<PageReport::LinesBelow> below_;
+    QString summary_;
+    long long seen_ = 0;
+    std::size_t range_ = 0;
+    long long counted_ = 0;
+    int firstCounted_ = 0;
+    QString firstText_;
+};
+
+void addOpenChords(std::vector<PageFinding>& out, const std::vector<std::string>& lines, FieldId id,
+                   const PageReport& report) {
     const QString text =
         id == FieldId::Refrain
             ? QStringLiteral("Im Refrain wird ein Akkord nicht mit \u201E>\u201C geschlossen.")
         : id == FieldId::Bridge
             ? QStringLiteral("In Bridge / Refrain2 wird ein Akkord nicht mit \u201E>\u201C geschlossen.")
             : QStringLiteral("Ein Akkord wird nicht mit \u201E>\u201C geschlossen.");
+    LineFindings findings(out, PageFindingKind::OpenChord, id, report);
+    findings.setSummary(
+        id == FieldId::Refrain
+            ? QStringLiteral("Im Refrain wird in %1 weiteren Zeilen ab Zeile %2 ein Akkord nicht mit \u201E>\u201C geschlossen.")
+        : id == FieldId::Bridge
+            ? QStringLiteral("In Bridge / Refrain2 wird in %1 weiteren Zeilen ab Zeile %2 ein Akkord nicht mit "
+                             "\u201E>\u201C geschlossen.")
+            : QStringLiteral("In %1 Zeilen unter der Seite ab Zeile %2 wird ein Akkord nicht mit \u201E>\u201C geschlossen."));
     for (std::size_t i = 0; i < lines.size(); ++i)
         if (notation::hasOpenChord(lines[i]))
-            out.push_back({PageFindingKind::OpenChord, id, int(i) + 1, text});
+            findings.add(int(i) + 1, text);
 }
 
 } // namespace
@@ -94,22 +163,32 @@ std::vector<PageFinding> CheckPage(const ComposedPage& page) {
     const std::vector<std::string>& lyrics = report.lyricLines;
     const bool chorusEmpty = report.chorusLines.empty();
     const bool bridgeEmpty = report.bridgeLines.empty();
-    for (std::size_t i = 0; i < lyrics.size(); ++i) {
-        const std::string& l = lyrics[i];
-        const int line = int(i) + 1;
-        const notation::Directive d = notation::directiveOf(l);
-        if (d == notation::Directive::Refrain && chorusEmpty)
-            out.push_back({PageFindingKind::EmptyBlock, FieldId::Text, line,
-                           QStringLiteral("\u201E>>Refrain\u201C ruft einen leeren Refrain auf.")});
-        else if ((d == notation::Directive::Refrain2 || d == notation::Directive::Bridge) && bridgeEmpty)
-            out.push_back(
-                {PageFindingKind::EmptyBlock, FieldId::Text, line,
-                 QStringLiteral("\u201E%1\u201C ruft ein leeres Feld \u201EBridge / Refrain2\u201C auf.")
-                     .arg(QString::fromLatin1(l.c_str()))});
+    {
+        LineFindings empty(out, PageFindingKind::EmptyBlock, FieldId::Text, report);
+        empty.setSummary(QStringLiteral("%1 Zeilen unter der Seite ab Zeile %2 rufen ein leeres Feld auf."));
+        for (std::size_t i = 0; i < lyrics.size(); ++i) {
+            const std::string& l = lyrics[i];
+            const int line = int(i) + 1;
+            const notation::Directive d = notation::directiveOf(l);
+            if (d == notation::Directive::Refrain && chorusEmpty)
+                empty.add(line, QStringLiteral("\u201E>>Refrain\u201C ruft einen leeren Refrain auf."));
+            else if ((d == notation::Directive::Refrain2 || d == notation::Directive::Bridge) && bridgeEmpty)
+                empty.add(line, QStringLiteral("\u201E%1\u201C ruft ein leeres Feld \u201EBridge / Refrain2\u201C auf.")
+                                    .arg(QString::fromLatin1(l.c_str())));
+        }
     }
-    addOpenChords(out, lyrics, FieldId::Text);
-    addOpenChords(out, report.chorusLines, FieldId::Refrain);
-    addOpenChords(out, report.bridgeLines, FieldId::Bridge);
+    addOpenChords(out, lyrics, FieldId::Text, report);
+    addOpenChords(out, report.chorusLines, FieldId::Refrain, report);
+    addOpenChords(out, report.bridgeLines, FieldId::Bridge, report);
+
+    for (const PageReport::Diagram& d : report.diagramsLeftOut)
+        out.push_back({PageFindingKind::DiagramNoRoom, d.field, d.line,
+                       QStringLiteral("Das Griffbild f\u00FCr \u201E%1\u201C hat auf der Seite keinen Platz mehr und fehlt.")
+                           .arg(cp1252::toUnicode(d.chord))});
+    for (const PageReport::Diagram& d : report.chordsWithoutDiagram)
+        out.push_back({PageFindingKind::NoDiagram, d.field, d.line,
+                       QStringLiteral("F\u00FCr den Akkord \u201E%1\u201C gibt es kein Griffbild.")
+                           .arg(cp1252::toUnicode(d.chord))});
 
     switch (report.picture) {
     case PageReport::Picture::NoRoom:
@@ -152,7 +231,8 @@ QString fieldLabel(FieldId field) {
 
 bool runsOffPage(const std::vector<PageFinding>& findings) {
     return std::any_of(findings.begin(), findings.end(), [](const PageFinding& f) {
-        return f.kind == PageFindingKind::BelowPage || f.kind == PageFindingKind::PastRightEdge;
+        return f.kind == PageFindingKind::BelowPage || f.kind == PageFindingKind::PastRightEdge ||
+               f.kind == PageFindingKind::DiagramNoRoom;
     });
 }
 

@@ -9,7 +9,7 @@
 namespace versino {
 
 // What kind of trouble a finding names. Callers that only ask whether the song runs off the page
-// (fit to one page) look at BelowPage and PastRightEdge.
+// (fit to one page) look at BelowPage, PastRightEdge and DiagramNoRoom.
 enum class PageFindingKind {
     BelowPage,         // lyric lines or the closing remark lie below the printable bottom
     PastRightEdge,     // text or chords are cut at the right edge
@@ -17,6 +17,8 @@ enum class PageFindingKind {
     PictureUnreadable, // the picture file cannot be opened or holds no BMP picture
     EmptyBlock,        // ">>Refrain", ">>Refrain2" or ">>Bridge" calls an empty field
     OpenChord,         // a "<" whose chord is not closed on its own line
+    DiagramNoRoom,     // a chord diagram is left out: the band has no room left on the page
+    NoDiagram,         // a chord gets no diagram: Versino cannot read it or no fingering plays it
 };
 
 // One place where the paper cannot show the song. `line` is 1-based within `field` (single-line
@@ -41,7 +43,8 @@ std::vector<PageFinding> CheckPage(const SongDocument& doc, PageMeasures& measur
 // The name the window gives a field ("Songtext", "Bridge / Refrain2"), for naming where a finding is.
 QString fieldLabel(FieldId field);
 
-// True when a finding says that the song runs below the page or past its right edge.
+// True when a finding says that the song runs below the page or past its right edge, or that its
+// diagram band has no room for a diagram: fitting the song to the page counts the band.
 bool runsOffPage(const std::vector<PageFinding>& findings);
 
 } // namespace versino

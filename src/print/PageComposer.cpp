@@ -4,6 +4,7 @@
 #include "platform/Bitmap.h"
 #include "print/ChordLine.h"
 #include "print/ComposedPage.h"
+#include "print/DiagramBand.h"
 #include "print/PageComposer.h"
 #include "print/PageReport.h"
 #include "print/Rows.h"
@@ -180,6 +181,7 @@ private:
     LineExtent printChordLineInColumn(int left, std::string_view line);
     void printBlock(std::size_t index, const char* heading, const char* indentText,
                     const std::vector<std::string>& lines, FieldId field);
+    void printDiagrams();
     void printClosingRemark();
     void printPicture();
     ChordLineContext chordContext(LineExtent* extent) {
@@ -236,6 +238,7 @@ void PageComposer::compose() {
     measureRows();
     printRemark();
     printBody();
+    printDiagrams();
     printClosingRemark();
     if (!snap_.pictureFile.empty())
         printPicture();
@@ -555,6 +558,20 @@ void PageComposer::printBlock(std::size_t index, const char* heading, const char
         endBelowRun();
 }
 
+// The song's chord diagrams stand in a band below the lyrics of both columns, one empty row down.
+void PageComposer::printDiagrams() {
+    const std::optional<music::Instrument> instrument = music::instrumentOf(doc_.options().diagrams);
+    if (!instrument)
+        return;
+    const std::vector<music::SongChord> chords = music::songDiagrams(
+        snap_.lyricLines, snap_.chorusLines, snap_.bridgeLines, doc_.options(), *instrument);
+    const std::size_t begin = page_.texts.size();
+    const DiagramBandPlace place{advance(y, 2LL * TextLineHeight), kLeftMargin, s_.pageWidth() - kLeftMargin};
+    y = std::max(y, placeDiagramBand(s_, page_, doc_.AkkordFont, *instrument, chords, place));
+    keep(begin);
+    selectFont(s_, snap_.textFont);
+}
+
 void PageComposer::printClosingRemark() {
     if (!snap_.closingRemark.empty()) {
         y = advance(y, 2LL * TextLineHeight + kClosingRemarkGap);
@@ -630,6 +647,9 @@ void PageComposer::printPicture() {
             if (picture.overlaps(o))
                 clearTop = std::max(clearTop, o.bottom);
         });
+        for (const PlacedDiagram& d : page_.diagrams)
+            if (picture.overlaps(Cell{d.box.left, d.box.top, d.box.right, d.box.bottom}))
+                clearTop = std::max<long long>(clearTop, d.box.bottom);
         if (clearTop == picture.top) {
             s_.stretchDraw(box, bitmap);
             report_.picture = PageReport::Picture::Shown;

@@ -25,11 +25,20 @@ struct PageReport {
     };
     enum class Picture { None, Shown, NoRoom, CannotOpen, NotABitmap };
 
+    // A chord of the diagram band, named where it first stands.
+    struct Diagram {
+        std::string chord;
+        FieldId field;
+        int line;
+    };
+
     std::vector<Cut> pastRight;
     std::vector<LinesBelow> linesBelow;
     bool closingRemarkBelow = false;
     Picture picture = Picture::None;
     QString pictureError; // the file layer's words when the picture file cannot be opened
+    std::vector<Diagram> diagramsLeftOut;      // no room was left for them on the page
+    std::vector<Diagram> chordsWithoutDiagram; // not read as a chord, or no fingering plays it
     // The song's lines as the page used them, handed over so that they are split only once.
     std::vector<std::string> lyricLines;
     std::vector<std::string> chorusLines;

@@ -1,4 +1,5 @@
 #include "ui/Arbeitsblatt.h"
+#include "ui/DiagramMenu.h"
 
 #include "ui_Arbeitsblatt.h"
 
@@ -15,6 +16,7 @@
 
 #include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
+#include "commands/RecoveryCopy.h"
 #include "platform/PageMetrics.h"
 #include "platform/QtPrinter.h"
 #include "ui/PagePreview.h"
@@ -64,6 +66,10 @@ TWorkingForm::~TWorkingForm() {
     for (FieldId id : kAllFields)
         doc_->field(id).setChangeHandler(nullptr);
     doc_->onFieldChange = nullptr;
+    // A window torn down in order keeps no recovery copy.
+    recovery_.reset();
+    recoverySchedule_.reset();
+    recoveryStore_.reset();
     commands_.reset();
     doc_.reset();
 }
@@ -74,6 +80,12 @@ void TWorkingForm::setHelpWindows(TBedienungForm* bedienung, TAboutBox* about) {
 }
 
 void TWorkingForm::openAtStart(const QStringList& paths) {
+    // What an editor that ended without saving left is offered first.
+    guarded([this] {
+        offerLeftCopies(*recoveryStore_, *commands_, *dialogs_, [this] { recovery_->keepNow(); });
+    });
+    songChanged();
+    updateUndoItems();
     if (paths.isEmpty())
         return;
     if (paths.size() > 1)
@@ -175,6 +187,10 @@ void TWorkingForm::setupDocument() {
     };
     commands_ = std::make_unique<DocumentCommands>(*doc_, *dialogs_, std::move(hooks));
     doc_->onFieldChange = [this] { songChanged(); };
+    recoveryStore_ = std::make_unique<RecoveryStore>();
+    recoverySchedule_ = std::make_unique<TimerSchedule>([this] { recovery_->due(); });
+    recovery_ = std::make_unique<RecoveryKeeper>(*doc_, *recoveryStore_, *recoverySchedule_,
+                                                 [this] { return commands_->filePath(); });
     undoCheck_.setSingleShot(true);
     undoCheck_.setInterval(PagePreview::kPauseMs);
     connect(&undoCheck_, &QTimer::timeout, this, &TWorkingForm::updateUndoItems);
@@ -216,6 +232,8 @@ void TWorkingForm::setupMenu() {
     wire(ui_->Rueckgaengig, &QAction::triggered, &TWorkingForm::RueckgaengigClick);
     wire(ui_->Wiederherstellen, &QAction::triggered, &TWorkingForm::WiederherstellenClick);
     connect(ui_->Bearbeiten1, &QMenu::aboutToShow, this, &TWorkingForm::updateUndoItems);
+    // After the defined items: the song's chord diagrams.
+    addDiagramMenu(*ui_->Bearbeiten1, [this]() -> versino::SongDocument& { return *doc_; });
     // Find and replace is not offered: the item stays greyed for the whole run.
     ui_->Ersetzen->setEnabled(false);
 }
@@ -395,6 +413,8 @@ void TWorkingForm::setFitNote(const QString& note) {
 void TWorkingForm::songChanged() {
     if (preview_)
         preview_->songChanged();
+    if (recovery_)
+        recovery_->songChanged();
     undoCheck_.start();
 }
 
@@ -437,8 +457,10 @@ void TWorkingForm::closeEvent(QCloseEvent* event) {
     bool allowed = false;
     // An error in the save that the close query started refuses the close and is reported.
     guarded([this, &allowed] { allowed = FormCloseQuery(); });
-    if (allowed)
+    if (allowed) {
+        recovery_->stop();
         event->accept();
+    }
     else
         event->ignore();
 }

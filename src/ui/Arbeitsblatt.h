@@ -21,6 +21,9 @@ class TWorkingForm;
 
 namespace versino {
 class PageMetrics;
+class RecoveryKeeper;
+class RecoveryStore;
+class TimerSchedule;
 }
 
 namespace versino::ui {
@@ -164,6 +167,10 @@ private:
     versino::ui::TLiederbuchForm* songbook_ = nullptr; // likewise
     std::unique_ptr<versino::PageMetrics> fitMetrics_; // made when first needed
     versino::SongHistory history_;
+    // The recovery copy of the song while it has unsaved changes.
+    std::unique_ptr<versino::RecoveryStore> recoveryStore_;
+    std::unique_ptr<versino::TimerSchedule> recoverySchedule_;
+    std::unique_ptr<versino::RecoveryKeeper> recovery_;
     // After typing has paused, whether the steps can still be taken is checked again.
     QTimer undoCheck_;
     QString fitNote_; // what the last fit did, shown in the preview's findings area

@@ -3,6 +3,8 @@
 #include "platform/QtBookPrinter.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -117,6 +119,24 @@ void TLiederbuchForm::setupWidgets() {
             commands_.setOptions(o);
         });
     }
+    // The chord diagrams of every song of the book; the first item leaves each song its own.
+    auto* diagramsLabel = new QLabel(QStringLiteral("&Griffbilder:"), this);
+    diagrams_ = new QComboBox(this);
+    diagrams_->setObjectName(QStringLiteral("DiagramsBox"));
+    diagramsLabel->setBuddy(diagrams_);
+    for (const auto& [caption, value] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"wie im Song", nullptr}, {"keine", ""}, {"Gitarre", "gitarre"}, {"Ukulele", "ukulele"}, {"Klavier", "klavier"}})
+        diagrams_->addItem(QString::fromUtf8(caption), value ? QVariant(QString::fromLatin1(value)) : QVariant());
+    side->addWidget(diagramsLabel);
+    side->addWidget(diagrams_);
+    connect(diagrams_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (showing_)
+            return;
+        BookOptions o = commands_.options();
+        const QVariant value = diagrams_->itemData(index);
+        o.diagrams = value.isValid() ? std::optional<std::string>(value.toString().toStdString()) : std::nullopt;
+        commands_.setOptions(o);
+    });
     side->addStretch(1);
     middle->addLayout(side);
     top->addLayout(middle, 1);
@@ -175,6 +195,8 @@ void TLiederbuchForm::showCommands() {
         title_->setText(o.title);
     for (std::size_t i = 0; i < switches_.size(); ++i)
         switches_[i]->setChecked(o.*bookSwitches()[i].member);
+    diagrams_->setCurrentIndex(
+        o.diagrams ? std::max(0, diagrams_->findData(QString::fromStdString(*o.diagrams))) : 0);
 
     const std::vector<SongbookRow>& rows = commands_.rows();
     const int current = list_->currentItem() ? list_->indexOfTopLevelItem(list_->currentItem()) : -1;

@@ -13,6 +13,7 @@
 #include <vector>
 
 class QCheckBox;
+class QComboBox;
 class QFileSystemWatcher;
 class QLineEdit;
 class QTreeWidget;
@@ -72,6 +73,7 @@ private:
     QTreeWidget* list_ = nullptr;
     QLineEdit* title_ = nullptr;
     std::vector<QCheckBox*> switches_; // one per bookSwitches() entry, in its order
+    QComboBox* diagrams_ = nullptr;    // every song's chord diagrams, or each song's own
     QFileSystemWatcher* watcher_ = nullptr;
     bool showing_ = false; // the program is filling the widgets, the user changes nothing
     bool dragPending_ = false;

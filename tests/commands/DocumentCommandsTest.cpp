@@ -1,4 +1,5 @@
 #include "commands/DocumentCommands.h"
+#include "document/Cp1252.h"
 #include "io/FileError.h"
 #include "formats/LayoutFile.h"
 
@@ -140,15 +141,48 @@ TEST_F(Commands, openShowsTheWholePathAndKeepsStyles) {
     EXPECT_EQ(doc.KapoEdit().text(), "");
 }
 
+// A size or colour in "[Fonts]" that is no number costs only that value: the song opens with the
+// default there, and one message names each such line and value.
+TEST_F(Commands, aBadNumberInTheFontsOpensTheSongWithThatDefaultAndNamesTheLine) {
+    const std::string fonts = "[Titel]\r\nAnders\r\n[Text]\r\nZeile\r\n[Fonts]\r\n";
+    struct Case {
+        std::string fontLines;
+        const char* message;
+        int titelSize;
+        int akkordColor;
+    };
+    const SongDocument defaults;
+    for (const Case& c :
+         {Case{"A\r\nzwölf\r\n255\r\nB\r\n10\r\n0\r\nC\r\n10\r\n0\r\nD\r\n10\r\n0\r\n",
+               "Zeile 7, Schriftgröße des Titels: „zwölf“ ist keine Zahl. Es gilt die Vorgabe %1.",
+               defaults.TitelFont.size, 0},
+          Case{"A\r\n30\r\n255\r\nB\r\n10\r\n0\r\nC\r\n10\r\n0\r\nD\r\n10\r\nrot%1\r\n",
+               "Zeile 17, Farbe der Akkorde: „rot%1“ ist keine Zahl. Es gilt die Vorgabe %2.", 30,
+               defaults.AkkordFont.color}}) {
+        writeAll(dir.str("lied.vsn"), cp1252::fromUnicode(QString::fromStdString(fonts + c.fontLines)));
+        dialogs.messages.clear();
+        EXPECT_EQ(fileError([&] { commands.openPath(dir.path("lied.vsn")); }), "no error");
+        EXPECT_EQ(doc.TitelEdit().text(), "Anders");
+        EXPECT_EQ(doc.TitelFont.size, c.titelSize);
+        EXPECT_EQ(doc.AkkordFont.color, c.akkordColor);
+        const int fallback = c.akkordColor == 0 ? defaults.TitelFont.size : defaults.AkkordFont.color;
+        const QString expected = QString::fromUtf8(c.message).contains("%2")
+                                     ? QString::fromUtf8(c.message).replace("%2", QString::number(fallback))
+                                     : QString::fromUtf8(c.message).arg(fallback);
+        EXPECT_EQ(dialogs.messages, std::vector<QString>{expected});
+    }
+}
+
 TEST_F(Commands, openingAMissingOrBrokenFileLeavesTheSongUntouched) {
     type("Bleibt");
     doc.Modified = false;
     dialogs.openAnswers = {dir.path("fehlt.vsn")};
     EXPECT_EQ(fileError([&] { commands.OeffnenClick(); }), "File not found");
 
-    writeAll(dir.str("kaputt.vsn"), "[Titel]\r\nAnders\r\n[Fonts]\r\nA\r\ngross\r\n");
+    // A bad number no longer fails the whole Open (below); a file that cannot be read still does.
+    QDir().mkpath(dir.path("kaputt.vsn"));
     dialogs.openAnswers = {dir.path("kaputt.vsn")};
-    EXPECT_EQ(fileError([&] { commands.OeffnenClick(); }), "Invalid numeric input");
+    EXPECT_EQ(fileError([&] { commands.OeffnenClick(); }), "File access denied");
 
     // A picture chosen by mistake is refused, so that the next Save cannot overwrite it.
     writeAll(dir.str("bild.vsn"), std::string("BM\x3a\0\0\0\0\0\0\0\x36\0\0\0", 14) + "pixels\r\n");

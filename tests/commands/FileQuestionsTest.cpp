@@ -11,6 +11,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -169,42 +170,65 @@ TEST_F(FileQuestions, saveAsksBeforeOverwritingChangesMadeOutsideVersino) {
     }
 }
 
-// A copy left in the cache by an in-place save that did not finish is offered at the next Open;
-// Ja takes it as an unsaved change, Nein keeps the file, and either way the copy goes.
-TEST_F(FileQuestions, openOffersTheBackupCopyOfASaveThatDidNotFinish) {
+// A copy left in the cache by an in-place save that did not finish is offered at the next Open,
+// and the question says whether the file itself is whole (the record of the new content beside the
+// copy tells). Ja takes the copy as an unsaved change, Nein keeps the file; the copy goes only
+// where the file is whole, so that no answer deletes the only whole version. A later save of the
+// song removes it.
+TEST_F(FileQuestions, openOffersTheBackupCopyAndSaysWhetherTheFileIsWhole) {
     const QString path = dir.path("lied.vsn");
     const QString copy = AtomicFile::cacheFolder() + "/" + AtomicFile::cacheCopyName(path);
-    for (const bool torn : {false, true}) {
+    const std::string torn(172, '\0'); // the reserved room of a write stopped before its first byte
+    const auto record = [](const std::string& bytes) {
+        return std::to_string(bytes.size()) + " " +
+               QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha1).toHex().toStdString() +
+               "\n";
+    };
+    struct Case {
+        const char* what;
+        bool recorded;
+        bool fileWhole;
+        const char* says;
+        bool copyStaysOnNein;
+    };
+    for (const Case& c : {Case{"no record", false, true, "Ob die Datei selbst vollständig ist", true},
+                          Case{"a whole new file", true, true, "die Datei selbst ist vollständig und neuer", false},
+                          Case{"a torn file", true, false, "Die Datei selbst ist unvollständig", true}}) {
         for (const bool yes : {false, true}) {
-            SCOPED_TRACE(std::string(torn ? "a torn file" : "a file") + (yes ? ", Ja" : ", Nein"));
-            writeAll(path.toStdString(), torn ? "[Fonts]\r\nArial\r\nzwölf\r\n" : song("halb neu"));
+            SCOPED_TRACE(std::string(c.what) + (yes ? ", Ja" : ", Nein"));
+            const std::string onDisk = c.fileWhole ? song("ganz neu") : torn;
+            writeAll(path.toStdString(), onDisk);
             ASSERT_TRUE(QDir().mkpath(AtomicFile::cacheFolder()));
             ::chmod(QFile::encodeName(AtomicFile::cacheFolder()).constData(), 0700);
             writeAll(copy.toStdString(), song("die ganze alte Fassung"));
+            QFile::remove(copy + ".sum");
+            if (c.recorded)
+                writeAll(copy.toStdString() + ".sum", record(c.fileWhole ? onDisk : song("ganz neu")));
             dialogs.yesNoAnswers = {yes};
             dialogs.questions.clear();
-            const bool opened = [&] {
+            const std::string error = [&] {
                 try {
                     commands.openPath(path);
-                } catch (const FileError&) {
-                    return false;
+                } catch (const FileError& e) {
+                    return std::string(e.what());
                 }
-                return true;
+                return std::string("no error");
             }();
             ASSERT_EQ(dialogs.questions.size(), 1u);
-            EXPECT_TRUE(dialogs.questions[0].startsWith(
-                QString::fromUtf8("Von „lied.vsn“ gibt es eine Sicherungskopie vom ")));
-            EXPECT_TRUE(dialogs.questions[0].endsWith(QString::fromUtf8(
-                ", die nach einem abgebrochenen Speichern übrig blieb. Wiederherstellen?")));
-            EXPECT_EQ(opened, yes || !torn);
-            if (opened) {
-                EXPECT_EQ(doc.TitelEdit().text(), yes ? "die ganze alte Fassung" : "halb neu");
+            EXPECT_TRUE(dialogs.questions[0].contains(QString::fromUtf8("Sicherungskopie vom ")));
+            EXPECT_TRUE(dialogs.questions[0].contains(QString::fromUtf8(c.says))) << dialogs.questions[0].toStdString();
+            EXPECT_EQ(error, yes || c.fileWhole ? "no error" : "Die Datei ist keine Versino-Songdatei.");
+            if (error == "no error") {
+                EXPECT_EQ(doc.TitelEdit().text(), yes ? "die ganze alte Fassung" : "ganz neu");
                 EXPECT_EQ(doc.Modified, yes);
                 EXPECT_EQ(doc.DocumentName, path);
             }
-            EXPECT_FALSE(QFile::exists(copy));
-            EXPECT_EQ(readAll(path.toStdString()).find("die ganze"), std::string::npos)
-                << "the file is untouched";
+            EXPECT_EQ(QFile::exists(copy), yes || c.copyStaysOnNein);
+            EXPECT_EQ(readAll(path.toStdString()), onDisk) << "the file is untouched";
+            if (yes) {
+                EXPECT_TRUE(commands.SpeichernClick());
+                EXPECT_FALSE(QFile::exists(copy)) << "a save of the song removes the copy";
+            }
         }
     }
 }

@@ -155,3 +155,27 @@ TEST_F(Book, exportSaysWhereTheBookWentAndWhatDoesNotFitAndNeinAsksAgain) {
 }
 
 } // namespace
+
+// The book's diagrams come back from the list file as saved; unset adds no line, and a value
+// this version does not know leaves each song its own choice.
+TEST_F(Book, diagramsOfEverySongSurviveTheListFile) {
+    for (const std::optional<std::string>& diagrams :
+         {std::optional<std::string>(), std::optional<std::string>(""), std::optional<std::string>("gitarre"),
+          std::optional<std::string>("klavier")}) {
+        SongbookCommands saving(dialogs, {});
+        saving.addSongs({dir.path("berg.vsn")});
+        BookOptions o;
+        o.diagrams = diagrams;
+        saving.setOptions(o);
+        dialogs.saveAnswers = {dir.path("buch.vsl")};
+        dialogs.yesNoAnswers = {true};
+        ASSERT_TRUE(saving.SpeichernClick());
+        SongbookCommands reading(dialogs, {});
+        ASSERT_TRUE(reading.openList(dir.path("buch.vsl")));
+        EXPECT_EQ(reading.options().diagrams, diagrams) << diagrams.value_or("(unset)");
+        EXPECT_EQ(readAll(dir.str("buch.vsl")) == "berg.vsn\n", !diagrams) << diagrams.value_or("(unset)");
+    }
+    writeAll(dir.str("neu.vsl"), "#Option: Griffbilder=banjo\nberg.vsn\n");
+    ASSERT_TRUE(commands.openList(dir.path("neu.vsl")));
+    EXPECT_FALSE(commands.options().diagrams);
+}

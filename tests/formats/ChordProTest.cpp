@@ -317,9 +317,14 @@ TEST(ChordProImport, chorusRecallsTheLatestAndAThirdIsNamed) {
     doc.TextEdit().setText(">>Refrain\r\n>>Refrain2\r\n>>Refrain\r\n>>Refrain\r\n>>Refrain2\r\n>>Refrain2\r\n");
     const std::string cho = chordpro::format(doc);
     const std::string one = "{start_of_chorus}\neins\n{end_of_chorus}\n";
-    const std::string two = "{x_versino_refrain2}\n{start_of_chorus}\nzwei\n{end_of_chorus}\n";
+    const std::string two = "{x_versino_second_chorus}\n{start_of_chorus}\nzwei\n{end_of_chorus}\n";
     EXPECT_EQ(cho.substr(cho.find("\n\n") + 2), one + two + one + "{chorus}\n" + two + "{chorus}\n");
     EXPECT_EQ(field(imported(cho), FieldId::Text), doc.TextEdit().text());
+    // Exports written before, with the second chorus named with a digit, read the same.
+    std::string before = cho;
+    for (std::size_t at; (at = before.find("x_versino_second_chorus")) != std::string::npos;)
+        before.replace(at, 23, "x_versino_refrain2");
+    EXPECT_EQ(field(imported(before), FieldId::Text), doc.TextEdit().text());
 }
 
 TEST(ChordProImport, fontsApplyOnlyBeforeTheFirstLyricLine) {
@@ -329,6 +334,27 @@ TEST(ChordProImport, fontsApplyOnlyBeforeTheFirstLyricLine) {
     EXPECT_EQ(in.content.fonts[3].color, 0x0000FF);
     EXPECT_EQ(in.content.fonts[3].name, kDefaults[3].name);
     EXPECT_EQ(droppedCount(in.dropped, "Schriftangaben mitten im Song"), 2);
+}
+
+// A size is taken when it is a whole number the page can draw; otherwise the report says which
+// rule it broke, with the real bounds.
+TEST(ChordProImport, sizesOutsideTheBoundsOrNotWholeAreNamedAsSuch) {
+    const char* outside = "Schriftgrößen außerhalb von 1 bis 1638 Punkt";
+    const char* notWhole = "Schriftgrößen, die keine ganzen Punktzahlen sind";
+    struct Case {
+        const char* value;
+        int size;           // the lyrics font's size after the import
+        const char* report; // nullptr: taken
+    };
+    for (const Case& c : {Case{"1", 1, nullptr}, Case{"1638", 1638, nullptr}, Case{"0", kDefaults[2].size, outside},
+                          Case{"-4", kDefaults[2].size, outside}, Case{"1639", kDefaults[2].size, outside},
+                          Case{"12.5", kDefaults[2].size, notWhole}, Case{"zwölf", kDefaults[2].size, notWhole}}) {
+        SCOPED_TRACE(c.value);
+        const chordpro::Import in = chordpro::parse(std::string("{textsize: ") + c.value + "}\n[C]La\n", kDefaults);
+        EXPECT_EQ(in.content.fonts[2].size, c.size);
+        for (const char* text : {outside, notWhole})
+            EXPECT_EQ(droppedCount(in.dropped, text), c.report == text ? 1 : 0) << text;
+    }
 }
 
 TEST(ChordProImport, readsEveryEncodingAndLineEndAndNamesWhatItReplaced) {
@@ -420,4 +446,51 @@ TEST(ChordProRoundTrip, importExportImportGivesTheSameSong) {
         ASSERT_EQ(again.texts, first.texts) << song;
         ASSERT_EQ(again.fonts, first.fonts) << song;
     }
+}
+
+// Definitions are the song's own fingerings: kept as written, shown on the instrument their
+// strings name unless the file turns diagrams off, and written back with a definition for every
+// chord the page shows, in the international names other programs read.
+TEST(ChordProDiagrams, definitionsComeInAsTheSongsFingeringsAndGoBackOut) {
+    struct Case {
+        const char* song;
+        const char* diagrams;
+        std::size_t own;
+        int dropped;
+    };
+    const Case cases[] = {
+        {"{define: Am base-fret 1 frets x 0 2 2 1 0}\n[Am]la\n", "gitarre", 1, 0},
+        {"{chord: C base-fret 1 frets 0 0 0 3}\n[C]la\n", "ukulele", 1, 0},
+        {"{define: Am base-fret 1 frets x 0 2 2 1 0}\n{diagrams: off}\n[Am]la\n", "", 1, 0},
+        {"{x_versino_diagrams: klavier}\n[Am]la\n", "klavier", 0, 0},
+        {"{define: Am frets}\n{chord: Am}\n[Am]la\n", "", 0, 2},
+        {"[Am]la\n", "", 0, 0},
+    };
+    for (const Case& c : cases) {
+        const chordpro::Import in = chordpro::parse(c.song, kDefaults);
+        EXPECT_EQ(in.content.options.diagrams, c.diagrams) << c.song;
+        EXPECT_EQ(in.content.options.fingerings.size(), c.own) << c.song;
+        EXPECT_EQ(droppedCount(in.dropped, QStringLiteral("Griffdefinitionen ohne lesbare Bünde")), c.dropped)
+            << c.song;
+    }
+
+    SongDocument doc;
+    doc.InstallDefaultFonts();
+    doc.TextEdit().setText("<H7>eins <fis>zwei <Am>drei\r\n");
+    const std::string plain = chordpro::format(doc);
+    EXPECT_EQ(plain.find("{define"), std::string::npos);
+    EXPECT_EQ(plain.find("x_versino_diagrams"), std::string::npos);
+    SongOptions options;
+    options.diagrams = "gitarre";
+    options.fingerings = {"Am base-fret 5 frets 1 3 3 1 1 1", "G base-fret 1 frets 3 2 0 0 0 3"};
+    doc.setOptions(options);
+    const std::string out = chordpro::format(doc);
+    for (const char* line : {"{x_versino_diagrams: gitarre}\n", "{define: B7 base-fret 1 frets x 2 1 2 0 2}\n",
+                             "{define: F#m base-fret 1 frets 2 4 4 2 2 2}\n",
+                             "{define: Am base-fret 5 frets 1 3 3 1 1 1}\n",
+                             "{define: G base-fret 1 frets 3 2 0 0 0 3}\n"})
+        EXPECT_NE(out.find(line), std::string::npos) << line << out;
+    const chordpro::Import back = chordpro::parse(out, kDefaults);
+    EXPECT_EQ(back.content.options.diagrams, "gitarre");
+    EXPECT_EQ(back.content.options.fingerings.size(), 4u);
 }

@@ -100,3 +100,18 @@ TEST(ChordProSongs, newSongStartsTheNextSong) {
 }
 
 } // namespace
+
+// The system reads a name only up to a NUL byte: a line "da.vsn<NUL>x.vsn" must not open da.vsn.
+TEST(SongList, lineWithANulByteIsNamedAndLeftOut) {
+    QTemporaryDir dir;
+    QFile song(dir.filePath("da.vsn"));
+    ASSERT_TRUE(song.open(QIODevice::WriteOnly));
+    song.write("[Titel]\r\nDa\r\n[Text]\r\nla\r\n");
+    song.close();
+    const songlist::SongList list = songlist::parse(std::string_view("da.vsn\0x.vsn\n", 13), dir.path());
+    std::vector<QString> problems;
+    EXPECT_TRUE(songlist::loadSongs(list.entries, "buch.vsl", problems).empty());
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0], "buch.vsl:1: " + dir.filePath("da.vsn") + "\\0x.vsn: Die Zeile enthält ein NUL-Byte, "
+                                                                       "das in keinem Dateinamen stehen kann.");
+}

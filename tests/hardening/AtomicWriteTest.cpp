@@ -7,14 +7,18 @@
 #include "support/TempDir.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <functional>
+#include <iostream>
 #include <climits>
 #include <fcntl.h>
 #include <random>
 #include <thread>
+#include <utility>
+#include <vector>
 
 using namespace versino;
 using namespace versino::testing;
@@ -34,6 +38,7 @@ public:
     int failError = EIO;       // ...with this error
     long long killAtByte = -1; // the process kills itself once the song got this many bytes
     long long writtenToSong = 0;
+    std::function<void()> onFirstSongWrite; // runs once, before the song's first write
 
     int createTemp(char* pattern) override {
         if (!noNewFilesIn.isEmpty() && QByteArray(pattern).startsWith(noNewFilesIn + '/')) {
@@ -53,6 +58,8 @@ public:
         return pwrite(fd, data, size, ::lseek(fd, 0, SEEK_CUR));
     }
     ssize_t pwrite(int fd, const void* data, std::size_t size, off_t offset) override {
+        if (isSong(fd) && onFirstSongWrite)
+            std::exchange(onFirstSongWrite, nullptr)();
         if (isSong(fd)) {
             if (diskFullAt >= 0) {
                 struct stat st {};
@@ -124,7 +131,13 @@ protected:
     std::string save(const std::string& bytes) {
         return errorOf([&] { writeFileAtomically(path, bytes, fs); });
     }
-    QStringList copies() const { return entriesOf(dir.path("cache/versino")); }
+    // The copies in the cache folder, and anything else left there, but not the records of what
+    // an in-place write was putting into the file, which go and stay with their copy.
+    QStringList copies() const {
+        QStringList all = entriesOf(dir.path("cache/versino"));
+        all.removeIf([&](const QString& name) { return name.endsWith(".sum") && all.contains(name.chopped(4)); });
+        return all;
+    }
     QString copyPath() const { return dir.path("cache/versino/") + AtomicFile::cacheCopyName(path); }
 
     TempDir dir;
@@ -241,6 +254,115 @@ TEST_F(InPlaceSave, cacheFolderThatIsNotTheUsersAloneIsNotUsed) {
     }
 }
 
+// What another user, or another program, may have done to the target: plant a link to a folder or
+// a file of their own in a shared sticky folder, swap a FIFO in, rename the file away before or
+// while it is written. The write either reaches the file the name names, or fails, says why and
+// leaves every file as it was; the room it reserved is cut back. Each case runs in a child with an
+// alarm, so that an open that blocks shows as a failure instead of stalling the suite.
+TEST_F(InPlaceSave, plantedOrSwappedTargetsAreNeverWrittenThrough) {
+    constexpr uid_t kOther = 65534;
+    const QString shared = dir.path("shared");
+    QDir().mkpath(shared);
+    ::chmod(QFile::encodeName(shared).constData(), 01777);
+    const QByteArray song = QFile::encodeName(path);
+    struct Case {
+        const char* what;
+        bool asRoot; // makes files of another user
+        QString target;
+        std::function<void()> plant;   // before the writer starts
+        std::function<void()> between; // after it has opened the target, before it commits
+        std::function<void()> during;  // at the first write into the song
+        const char* error;             // a part of the error; "" for none
+        std::function<std::string()> state;
+        std::string expected;
+    };
+    const auto plainFile = [](const QString& p) {
+        struct stat st {};
+        return ::lstat(QFile::encodeName(p).constData(), &st) == 0 && S_ISREG(st.st_mode);
+    };
+    const auto swapIn = [=](const std::function<void()>& make) {
+        return [=] {
+            ::rename(song.constData(), (song + ".moved").constData());
+            make();
+        };
+    };
+    const auto otherFile = [=] { writeAll(path.toStdString(), "another file"); };
+    // What a file holds, told short: the old song, the new one, or its bytes.
+    const auto holds = [this](const QString& p) {
+        const std::string bytes = readAll(p.toStdString());
+        return bytes == before ? std::string("old") : bytes == after ? std::string("new") : bytes;
+    };
+    const std::vector<Case> cases = {
+        {"a link to a folder planted in a sticky folder", true, shared + "/buch/x.pdf",
+         [&] {
+             QDir().mkpath(dir.path("own"));
+             ::symlink(QFile::encodeName(dir.path("own")).constData(), QFile::encodeName(shared + "/buch").constData());
+             ::lchown(QFile::encodeName(shared + "/buch").constData(), kOther, kOther);
+         },
+         nullptr, nullptr, "File access denied", [&] { return std::to_string(QFile::exists(dir.path("own/x.pdf"))); },
+         "0"},
+        {"a sparse 2 GB file of another user in a sticky folder", true, shared + "/lied.pdf",
+         [&] {
+             const QByteArray planted = QFile::encodeName(shared + "/lied.pdf");
+             const int fd = ::open(planted.constData(), O_WRONLY | O_CREAT, 0666);
+             (void)!::ftruncate(fd, off_t(2) << 30);
+             ::close(fd);
+             ::chown(planted.constData(), kOther, kOther);
+         },
+         nullptr, nullptr, "belongs to another user",
+         [&] {
+             return std::to_string(QFileInfo(shared + "/lied.pdf").size() >> 30) + " GB, copies: " +
+                    copies().join(",").toStdString();
+         },
+         "2 GB, copies: "},
+        {"a FIFO swapped in after the writer opened the file", false, path, nullptr,
+         swapIn([=] { ::mkfifo(song.constData(), 0600); }), nullptr, "was replaced by another file",
+         [&] { return std::to_string(!plainFile(path)) + holds(path + ".moved"); }, "1old"},
+        {"the file renamed away before the commit", false, path, nullptr, swapIn(otherFile), nullptr,
+         "nothing was written", [&] { return holds(path) + "|" + holds(path + ".moved"); }, "another file|old"},
+        {"the file renamed away while it is written", false, path, nullptr, nullptr, swapIn(otherFile),
+         "so the song is not in it", [&] { return holds(path) + "|" + holds(copyPath()); }, "another file|old"},
+        {"a write that fails leaves no reserved room behind", false, path, [&] { fs.failAtByte = 1000; }, nullptr,
+         nullptr, "I/O error",
+         [&] {
+             const std::string now = readAll(path.toStdString());
+             return std::to_string(now.size()) + (now.find('\0') == std::string::npos ? " no NUL" : " NULs");
+         },
+         std::to_string(before.size()) + " no NUL"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.asRoot && !isRoot()) {
+            std::cout << "[  SKIPPED ] " << c.what << ": files of another user can only be made as root\n";
+            continue;
+        }
+        writeAll(path.toStdString(), before);
+        QFile::remove(path + ".moved");
+        QFile::remove(copyPath());
+        fs = TightFileSystem();
+        fs.noNewFilesIn = QFile::encodeName(dir.path("songs"));
+        fs.song = song;
+        if (c.plant)
+            c.plant();
+        fs.onFirstSongWrite = c.during;
+        ChildOptions options;
+        options.timeLimit = 20;
+        const ChildResult r = runInChild(options, [&] {
+            return errorOf([&] {
+                AtomicFile file(c.target, fs);
+                if (c.between)
+                    c.between();
+                file.write(after);
+                file.commit();
+            });
+        });
+        EXPECT_FALSE(r.timedOut());
+        EXPECT_NE(r.output.find(c.error), std::string::npos) << r.output;
+        EXPECT_EQ(c.state(), c.expected);
+        QFile::remove(path);
+    }
+}
+
 TEST(CacheCopyName, keepsTheSongsNameAndTellsFoldersApart) {
     const QString a = AtomicFile::cacheCopyName("/home/anna/Lieder/Abendlied.vsn");
     const QString b = AtomicFile::cacheCopyName("/home/anna/Archiv/Abendlied.vsn");
@@ -307,8 +429,13 @@ TEST_F(InPlaceSave, killedPartWayTheOldSongIsWholeInTheFileOrTheCache) {
                        std::chrono::microseconds(-1));
 
         const std::string now = readAll(path.toStdString());
-        if (now == newSong)
+        if (now == newSong) {
+            // Killed after the last byte but before the copy went: the copy is the older version.
+            if (const std::optional<BackupCopy> left = AtomicFile::backupCopyOf(path)) {
+                EXPECT_EQ(left->fileIsWhole, std::optional<bool>(true)) << "round " << round;
+            }
             continue;
+        }
         // Before the first byte of the song is written, the song is the old one (perhaps with
         // the room for the new one already added behind it).
         if (now.compare(0, oldSong.size(), oldSong) == 0 &&
@@ -318,6 +445,9 @@ TEST_F(InPlaceSave, killedPartWayTheOldSongIsWholeInTheFileOrTheCache) {
         ASSERT_EQ(copies().size(), 1) << "round " << round << ": the song was cut and no copy kept";
         ASSERT_TRUE(readAll(copyPath().toStdString()) == oldSong)
             << "round " << round << ": the copy is not whole";
+        const std::optional<BackupCopy> offered = AtomicFile::backupCopyOf(path);
+        ASSERT_TRUE(offered.has_value());
+        EXPECT_EQ(offered->fileIsWhole, std::optional<bool>(false)) << "round " << round << ": a cut file said whole";
     }
     EXPECT_GE(cut, 6) << "the kills must have cut the song, or the test proved nothing";
 }

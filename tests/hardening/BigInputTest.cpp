@@ -12,10 +12,12 @@
 #include "print/PageCheck.h"
 #include "print/PageComposer.h"
 #include "commands/PrintCommand.h"
+#include "commands/Songbook.h"
 #include "support/ComposeOnto.h"
 #include "support/GuiApp.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -537,4 +539,52 @@ TEST(BigInput, twoHundredThousandColumnsCheckInLinearTime) {
         return std::string(!cut ? "last column not reported" : ms < 1000 ? "fast" : std::to_string(ms) + " ms");
     });
     EXPECT_EQ(r.output, "fast");
+}
+
+// Inputs whose cost once grew with them past the page: millions of unclosed chords each gave a
+// finding (66 bytes of memory per input byte), a title of megabytes went whole onto the title page
+// and into the PDF's metadata. For n and 4n, in one run: the findings and the book stay the same
+// size, and the time grows at most as the input does (4x, with room for a loaded machine: 8x).
+TEST(BigInput, unclosedChordsAndAHugeBookTitleCostWhatThePageShows) {
+    const ChildResult r = runInChild({false, 0, 240}, [&] {
+        guiApp();
+        PageMetrics metrics;
+        TempDir dir;
+        const std::size_t n = scaled(8 * kMiB);
+        std::string out;
+        long long ms[2] = {0, 0};
+        std::size_t findings[2] = {0, 0};
+        qint64 pdfBytes[2] = {0, 0};
+        for (int k = 0; k < 2; ++k) {
+            const std::size_t size = k == 0 ? n : 4 * n;
+            QElapsedTimer clock;
+            clock.start();
+            SongDocument doc;
+            std::string lyrics;
+            lyrics.reserve(size + 4);
+            while (lyrics.size() < size)
+                lyrics += "<x\r\n";
+            doc.TextEdit().takeText(std::move(lyrics));
+            findings[k] = CheckPage(doc, metrics.surface()).size();
+
+            std::vector<BookSong> songs;
+            songs.push_back(BookSong{"a.vsn", dir.path(), 0, std::make_unique<SongDocument>(), {}, false});
+            songs.back().doc->TitelEdit().setText("Lied");
+            songs.back().doc->TextEdit().setText("<C>la\r\n");
+            BookOptions options;
+            options.title = QString(qsizetype(size / 8), QChar(u'T'));
+            BookResult result;
+            const QString pdf = dir.path(QString("buch%1.pdf").arg(k));
+            if (const std::optional<QString> error = writeBookPdf(songs, options, pdf, result))
+                return error->toStdString();
+            pdfBytes[k] = QFileInfo(pdf).size();
+            ms[k] = clock.elapsed();
+        }
+        out += "findings " + std::string(findings[0] == findings[1] && findings[0] < 200 ? "bounded" : "grow");
+        out += ", book " + std::string(pdfBytes[1] < pdfBytes[0] + 4096 ? "bounded" : "grows");
+        out += ", time " + std::string(ms[1] <= 8 * std::max<long long>(ms[0], 1) ? "linear" : "superlinear");
+        return out;
+    });
+    EXPECT_FALSE(r.timedOut());
+    EXPECT_EQ(r.output, "findings bounded, book bounded, time linear");
 }

@@ -10,6 +10,7 @@
 #include "print/SelectFont.h"
 #include "print/PageComposer.h"
 #include "print/PageReport.h"
+#include "music/SongDiagrams.h"
 #include "support/DefinedPage.h"
 #include "support/ComposeOnto.h"
 #include "support/FakeSurface.h"
@@ -232,6 +233,93 @@ TEST(NothingMovesWithoutCause, pagesWithoutCollisionStandAtTheDefinedPositions) 
     }
     // Enough pages without a collision that the property says something.
     EXPECT_GT(withoutCollision, 1000);
+}
+
+// With chord diagrams on, the band covers nothing and moves nothing above it: every text of the
+// page without diagrams but the closing remark stands where it stood, each diagram lies on the
+// page below those texts, no two cells, diagrams or the picture overlap, and every distinct chord
+// is shown, left out for want of room, or named as one without a diagram.
+TEST(NothingCovers, diagramBandCoversNothingAndLeavesEverythingAboveInPlace) {
+    QTemporaryDir dir;
+    const std::vector<std::string> pictures = pictureFiles(dir, {{300, 200}, {24, 900}, {900, 24}});
+    SongMaker maker(2812);
+    const char* const instruments[] = {"gitarre", "ukulele", "klavier"};
+    const char* const extra[] = {"<Cis7sus4>", "<fis>", "<H7>", "<Es/G>", "<Hallo>", "<Dadd9>", "<Gm6>", "<E5>"};
+    int shown = 0, leftOut = 0;
+    for (int song = 0; song < 1500; ++song) {
+        SongDocument doc;
+        maker.fill(doc, pictures);
+        if (maker.chance(60)) {
+            std::string line;
+            for (int i = maker.pick(30); i > 0; --i)
+                line += std::string(extra[maker.pick(8)]) + "la ";
+            doc.TextEdit().setText(line + "\r\n" + doc.TextEdit().text());
+        }
+        FakeSurface s = maker.page();
+        const ComposedPage plain = composePage(doc, s);
+        SongOptions options;
+        options.diagrams = instruments[song % 3];
+        doc.setOptions(options);
+        const ComposedPage page = composePage(doc, s);
+
+        std::size_t above = plain.texts.size();
+        const std::string& closing = doc.NachspielEdit().text();
+        if (above > 0 && !closing.empty() && plain.texts.back().x == 200 &&
+            closing.rfind(plain.texts.back().text, 0) == 0)
+            --above;
+        ASSERT_GE(page.texts.size(), above) << "song " << song << "\n" << songText(doc);
+        long long lowest = 0;
+        for (std::size_t i = 0; i < above; ++i) {
+            const PlacedText& a = plain.texts[i];
+            const PlacedText& b = page.texts[i];
+            ASSERT_TRUE(a.x == b.x && a.y == b.y && a.text == b.text)
+                << "song " << song << ": '" << b.text.substr(0, 30) << "' moved\n" << songText(doc);
+            lowest = std::max<long long>(lowest, (long long)a.y + a.height);
+        }
+        for (const PlacedDiagram& d : page.diagrams) {
+            EXPECT_TRUE(d.box.left >= 0 && d.box.right <= page.width && d.box.bottom <= page.height &&
+                        d.box.top >= lowest)
+                << "song " << song << ": diagram " << d.chord << " at " << d.box.left << "," << d.box.top << " - "
+                << d.box.right << "," << d.box.bottom << " on " << page.width << " x " << page.height << " below "
+                << lowest;
+        }
+        // What the band added (diagrams, their names and fret numbers, and what follows them)
+        // meets nothing else on the page.
+        std::vector<PageBox> added;
+        for (const PlacedDiagram& d : page.diagrams)
+            added.push_back(d.box);
+        for (std::size_t i = above; i < page.texts.size(); ++i)
+            added.push_back({page.texts[i].x, page.texts[i].y, page.texts[i].x + page.texts[i].width,
+                             page.texts[i].y + page.texts[i].height});
+        const std::vector<PageBox> all = page.occupied();
+        const auto overlap = [](const PageBox& a, const PageBox& b) {
+            return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom &&
+                   a.right > a.left && b.right > b.left && a.bottom > a.top && b.bottom > b.top;
+        };
+        const auto same = [](const PageBox& a, const PageBox& b) {
+            return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+        };
+        for (const PageBox& a : added)
+            for (const PageBox& b : all)
+                if (!same(a, b) && overlap(a, b)) {
+                    ADD_FAILURE() << "song " << song << ": [" << a.left << "," << a.top << " - " << a.right << ","
+                                  << a.bottom << "] overlaps [" << b.left << "," << b.top << " - " << b.right << ","
+                                  << b.bottom << "]\n" << songText(doc);
+                    return;
+                }
+        const std::size_t chords =
+            music::chordsInPrintOrder(doc.TextEdit().lineList(), doc.RefrainEdit().lineList(),
+                                      doc.BridgeEdit().lineList()).size();
+        EXPECT_EQ(page.diagrams.size() + page.report.diagramsLeftOut.size() +
+                      page.report.chordsWithoutDiagram.size(),
+                  chords)
+            << "song " << song;
+        shown += int(page.diagrams.size());
+        leftOut += int(page.report.diagramsLeftOut.size());
+    }
+    // Both cases occur often enough to say something.
+    EXPECT_GT(shown, 2000);
+    EXPECT_GT(leftOut, 100);
 }
 
 // The measures of the page tests: a lyric byte is 12 wide and a row 48 high (T); a chord byte is

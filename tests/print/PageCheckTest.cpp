@@ -165,3 +165,33 @@ TEST_F(PageCheck, linesBelowAFullPageAreNotMeasured) {
 }
 
 } // namespace
+
+// Diagrams: a chord Versino cannot read is named where it first stands and gets none; where the
+// band runs out of page, the diagrams left out are named, and the song counts as not fitting, so
+// that fitting it to the page makes room for the band.
+TEST_F(PageCheck, diagramsWithoutRoomOrWithoutAReadableChordAreNamed) {
+    SongOptions options;
+    options.diagrams = "gitarre";
+    doc.setOptions(options);
+    doc.RefrainEdit().setText("<Hallo>la <G>la\r\n");
+    doc.TextEdit().setText("<Am>eins <D7>zwei\r\n>>Refrain\r\n<C>drei");
+    std::vector<PageFinding> f = check();
+    ASSERT_EQ(f.size(), 1u) << show(f);
+    EXPECT_EQ(f[0].kind, PageFindingKind::NoDiagram);
+    EXPECT_EQ(f[0].field, FieldId::Refrain);
+    EXPECT_EQ(f[0].line, 1);
+    EXPECT_NE(f[0].text.indexOf(QStringLiteral("\u201EHallo\u201C")), -1);
+    EXPECT_FALSE(runsOffPage(f));
+
+    // The lyrics end at 658 and the band starts two rows lower, at 706: a row of guitar diagrams
+    // (name 40, gap 12, figure 438) ends at 1196.
+    for (const auto& [height, leftOut] : {std::pair{1196, 0}, std::pair{1195, 4}}) {
+        metrics.height = height;
+        f = check();
+        int named = 0;
+        for (const PageFinding& x : f)
+            named += x.kind == PageFindingKind::DiagramNoRoom;
+        EXPECT_EQ(named, leftOut) << height << "\n" << show(f);
+        EXPECT_EQ(runsOffPage(f), leftOut > 0) << height;
+    }
+}

@@ -93,3 +93,36 @@ TEST_F(VersinoPrintChordPro, readsTextFilesAsChordSheetsWhateverTheirLines) {
     for (const char* word : {"Abend", "Wir", "Refrain:", "G", "D", "C"})
         EXPECT_TRUE(findWord(t, word)) << word;
 }
+
+// --diagrams overrides the song's choice for this run: a ChordPro file gets a definition per shown
+// chord, a PDF shows the diagrams' names below the lyrics, "aus" shows none, and an unknown
+// instrument is refused before anything is written.
+TEST_F(VersinoPrintChordPro, diagramsOptionWritesDefinitionsAndDrawsTheBand) {
+    writeBytes(dir.filePath("sonne.cho"), kSong);
+    ASSERT_EQ(run({"--diagrams", "gitarre", "-o", "mit.cho", "sonne.cho"}).exitCode, 0);
+    const QByteArray out = read("mit.cho");
+    for (const char* line : {"{define: C base-fret 1 frets x 3 2 0 1 0}", "{define: B7 base-fret 1 frets x 2 1 2 0 2}",
+                             "{define: Am base-fret 1 frets x 0 2 2 1 0}", "{x_versino_diagrams: gitarre}"})
+        EXPECT_TRUE(out.contains(line)) << line << "\n" << out.toStdString();
+    ASSERT_EQ(run({"--diagrams", "aus", "-o", "ohne.cho", "mit.cho"}).exitCode, 0);
+    EXPECT_FALSE(read("ohne.cho").contains("x_versino_diagrams"));
+
+    // The chords of the song stand once each on the chord rows; with diagrams, once more below.
+    const auto count = [](const PdfText& t, const char* word) {
+        int n = 0;
+        for (const auto& w : t.words)
+            n += w.text == QString::fromLatin1(word);
+        return n;
+    };
+    ASSERT_EQ(run({"-o", "ohne.pdf", "sonne.cho"}).exitCode, 0);
+    ASSERT_EQ(run({"--diagrams", "ukulele", "-o", "mit.pdf", "sonne.cho"}).exitCode, 0);
+    const PdfText without = pdfWords(dir.filePath("ohne.pdf"));
+    const PdfText with = pdfWords(dir.filePath("mit.pdf"));
+    EXPECT_EQ(count(with, "H7"), count(without, "H7") + 1);
+    EXPECT_EQ(count(with, "Am"), count(without, "Am") + 1);
+
+    const ToolRun bad = run({"--diagrams", "banjo", "-o", "x.pdf", "sonne.cho"});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_TRUE(bad.err.contains("banjo")) << bad.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("x.pdf")));
+}

@@ -202,6 +202,12 @@ TEST_F(VersinoPrint, unwritableOutputIsReportedInTheFileLayersWords) {
     const ToolRun r = run({"-o", "folder", "one.vsn"});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains("folder: File access denied")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("this is a folder")) << r.err.toStdString();
+    const ToolRun missing = run({"-o", "fehlt/buch.pdf", "one.vsn"});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.err.contains("fehlt/buch.pdf: Invalid filename (the folder " + dir.filePath("fehlt") +
+                                     " does not exist)"))
+        << missing.err.toStdString();
 }
 
 // A book that cannot be written whole leaves the older book byte for byte and no temporary file,
@@ -414,6 +420,24 @@ TEST_F(VersinoPrint, pictureThatIsNoValidBmpIsNamed) {
     }
 }
 
+// A picture that is missing or no BMP is reported once per print of its song, in a single print
+// and in a book alike.
+TEST_F(VersinoPrint, pictureThatCannotBeShownIsReportedOnce) {
+    writeBytes(dir.filePath("leer.bmp"), {});
+    for (const char* picture : {"fehlt.bmp", "leer.bmp"}) {
+        SCOPED_TRACE(picture);
+        SongDocument doc;
+        doc.InstallDefaultFonts();
+        doc.TextEdit().setText("<G>Zeile\r\n");
+        doc.GraphikEdit().setText(dir.filePath(picture).toStdString());
+        writeBytes(dir.filePath("bild.vsn"), QByteArray::fromStdString(formatLayout(doc)));
+        for (const QStringList& args : {QStringList{"-o", "bild.pdf", "bild.vsn"}, QStringList{"-o", "buch.pdf", "--book", "bild.vsn"}}) {
+            const ToolRun r = run(args);
+            EXPECT_EQ(r.err.count(dir.filePath(picture)), 1) << r.err.toStdString();
+        }
+    }
+}
+
 // The copy of a song that a save in place left behind when it did not finish is named.
 TEST_F(VersinoPrint, backupCopyOfAnUnfinishedSaveIsNamed) {
     writeSong("lied.vsn", "Lied", {"a"});
@@ -427,8 +451,22 @@ TEST_F(VersinoPrint, backupCopyOfAnUnfinishedSaveIsNamed) {
     writeBytes(copy, "[Titel]\r\nLied\r\n");
     const ToolRun r = run({"--check", "lied.vsn"}, env);
     EXPECT_TRUE(r.err.contains("lied.vsn: a save of this song did not finish; the song as it was before is kept as " +
-                               copy))
+                               copy + " (the file itself may be torn)"))
         << r.err.toStdString();
+    // A book and a song list that contain the song name the copy too, and print the song.
+    writeBytes(dir.filePath("liste.vsl"), "lied.vsn\n");
+    for (const QStringList& args : {QStringList{"-o", "buch.pdf", "--book", "lied.vsn"}, QStringList{"-o", "liste.pdf", "liste.vsl"}}) {
+        const ToolRun book = run(args, env);
+        EXPECT_EQ(book.exitCode, 0) << book.err.toStdString();
+        EXPECT_TRUE(book.err.contains(QString::fromUtf8("„lied.vsn“: eine Sicherungskopie vom ")) &&
+                    book.err.contains(copy + "; die Datei selbst ist vielleicht unvollständig."))
+            << book.err.toStdString();
+    }
+    // A ChordPro file written in place is no different.
+    writeBytes(dir.filePath("lied.cho"), "{title: Lied}\na\n");
+    const QString choCopy = cache + "/" + AtomicFile::cacheCopyName(dir.filePath("lied.cho"));
+    writeBytes(choCopy, "{title: Lied}\n");
+    EXPECT_TRUE(run({"--check", "lied.cho"}, env).err.contains("kept as " + choCopy));
 }
 
 // Songs named by relative paths from another folder: the song is read where it is named, its

@@ -81,6 +81,7 @@ public:
     int maxY = INT_MIN;
     std::string lastText; // the last non-empty text, cut to its first 64 bytes
     std::vector<PageBox> pictures;
+    std::vector<PageShape> shapes; // every stroke and fill of a figure, in drawing order
 
     // Reports a broken check; expected not to return (a fuzz target aborts, a replay throws).
     void (*onFault)(const char* what, const std::string& detail) = nullptr;
@@ -160,6 +161,11 @@ public:
         if (keepCells)
             cells.push_back({b.left, b.top, b.right, b.bottom, "", 0});
         pictures.push_back(b);
+    }
+
+    void drawShape(const PageShape& shape) override {
+        record("shape " + std::to_string(int(shape.kind)));
+        shapes.push_back(shape);
     }
 
     int measure(std::string_view text) const {

@@ -8,6 +8,7 @@
 #include "ui/Liederbuch.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -214,3 +215,27 @@ TEST_F(Liederbuch, songOpenedAtStartLooksBesideItselfAndItsPdfCarriesItsTitle) {
 }
 
 } // namespace
+
+// The window's "Griffbilder" box is the book's diagrams, saved with the list and shown again when
+// it is opened; its first item leaves each song its own.
+TEST_F(Liederbuch, diagramsBoxIsSavedWithTheListAndShownAgain) {
+    ui::TLiederbuchForm* w = withThreeSongs();
+    auto* box = w->findChild<QComboBox*>("DiagramsBox");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->currentIndex(), 0);
+    const std::pair<const char*, const char*> choices[] = {{"Klavier", "#Option: Griffbilder=klavier\n"},
+                                                           {"keine", "#Option: Griffbilder=aus\n"}};
+    for (const auto& [caption, line] : choices) {
+        box->setCurrentIndex(box->findText(QString::fromUtf8(caption)));
+        EXPECT_TRUE(w->isModified()) << caption;
+        dialogs.saveAnswers = {dir.filePath("buch.vsl")};
+        dialogs.yesNoAnswers = {true};
+        press(w, "SaveBtn");
+        QFile file(dir.filePath("buch.vsl"));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(file.readAll().contains(line)) << caption;
+        ui::TLiederbuchForm again(dialogs, {});
+        ASSERT_TRUE(again.openList(dir.filePath("buch.vsl")));
+        EXPECT_EQ(again.findChild<QComboBox*>("DiagramsBox")->currentText(), QString::fromUtf8(caption));
+    }
+}

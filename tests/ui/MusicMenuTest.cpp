@@ -130,3 +130,30 @@ TEST(TransposeDialogWidget, acceptsNoZeroStepsAndReturnsWhatIsChosen) {
     EXPECT_EQ(chosen.spelling, transpose::Spelling::Flat);
     EXPECT_EQ(spelling->itemText(1), QStringLiteral("\u266F"));
 }
+
+// Bearbeiten > Griffbilder: the last item of the menu; choosing an instrument is the song's option
+// (and a change), "keine" takes it back, and the check follows a song opened with diagrams.
+TEST_F(MusicMenu, diagramItemsSetTheSongsOptionAndFollowIt) {
+    const QList<QAction*> items = child<QMenu>("Bearbeiten1")->actions();
+    QMenu* menu = child<QMenu>("Griffbilder");
+    ASSERT_FALSE(items.isEmpty());
+    EXPECT_EQ(items.back(), menu->menuAction());
+    EXPECT_EQ(menu->title(), QStringLiteral("&Griffbilder . . ."));
+    doc().Modified = false;
+    const std::pair<const char*, const char*> choices[] = {
+        {"GriffbilderUkulele", "ukulele"}, {"GriffbilderGitarre", "gitarre"},
+        {"GriffbilderKlavier", "klavier"}, {"GriffbilderKeine", ""}};
+    for (const auto& [item, value] : choices) {
+        action(item)->trigger();
+        EXPECT_EQ(doc().options().diagrams, value) << item;
+        EXPECT_TRUE(doc().Modified) << item;
+    }
+    EXPECT_TRUE(doc().options().isDefault());
+
+    SongOptions options;
+    options.diagrams = "ukulele";
+    doc().setOptions(options);
+    QMetaObject::invokeMethod(menu, "aboutToShow");
+    for (const auto& [item, value] : choices)
+        EXPECT_EQ(action(item)->isChecked(), std::string(value) == "ukulele") << item;
+}

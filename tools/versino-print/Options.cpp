@@ -13,11 +13,12 @@ namespace versino::cli {
 
 const char* const kSynopsis =
     "Usage: versino-print [-o BOOK.pdf|PAGE.png] [--paper a4|letter] [--dpi N|--size N] [--fit]\n"
-    "                     [--transpose N [--notation de|en]] SONG...\n"
-    "       versino-print -o SONG.cho|SONG.vsn [--transpose N [--notation de|en]] SONG\n"
+    "                     [--transpose N [--notation de|en]] [--diagrams INSTRUMENT] SONG...\n"
+    "       versino-print -o SONG.cho|SONG.vsn [--transpose N [--notation de|en]]\n"
+    "                     [--diagrams INSTRUMENT] SONG\n"
     "       versino-print -o BOOK.pdf --book [--title TEXT] [--index] [--lyrics-only] [--fit]\n"
-    "                     SONG...|LIST.vsl...\n"
-    "       versino-print --check [--paper a4|letter] [--fit] SONG...\n"
+    "                     [--diagrams INSTRUMENT] SONG...|LIST.vsl...\n"
+    "       versino-print --check [--paper a4|letter] [--fit] [--diagrams INSTRUMENT] SONG...\n"
     "\n";
 
 namespace {
@@ -104,11 +105,15 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     const QCommandLineOption titleOption("title", "The songbook's title (a title page and the PDF's title).", "text");
     const QCommandLineOption indexOption("index", "Add a register of the songs' first lines to the songbook.");
     const QCommandLineOption lyricsOnlyOption("lyrics-only", "Leave out every chord: words only.");
+    const QCommandLineOption diagramsOption(
+        "diagrams", "Chord diagrams below each song's lyrics for this instrument, or none (aus), whatever the "
+                    "songs chose; a ChordPro file gets a {define} for each shown chord.",
+        "gitarre|ukulele|klavier|aus");
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     parser.addOptions({outputOption, paperOption, dpiOption, sizeOption, checkOption, fitOption, transposeOption,
-                       notationOption, bookOption, titleOption, indexOption, lyricsOnlyOption});
+                       notationOption, bookOption, titleOption, indexOption, lyricsOnlyOption, diagramsOption});
     parser.addPositionalArgument("SONG",
                                  "Songs to print: layout files, ChordPro files, chord sheets (.txt) or song lists (.vsl).",
                                  "SONG...");
@@ -162,6 +167,15 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
         o.notation = notation == QLatin1String("de") ? transpose::Notation::German
                                                      : transpose::Notation::International;
     }
+    if (parser.isSet(diagramsOption)) {
+        const QString instrument = parser.value(diagramsOption);
+        if (instrument != QLatin1String("gitarre") && instrument != QLatin1String("ukulele") &&
+            instrument != QLatin1String("klavier") && instrument != QLatin1String("aus")) {
+            fail(QStringLiteral("unknown diagrams \"%1\" (gitarre, ukulele, klavier or aus)").arg(instrument));
+            return std::nullopt;
+        }
+        o.diagrams = instrument == QLatin1String("aus") ? std::string() : instrument.toStdString();
+    }
     if (parser.isSet(outputOption)) {
         if (o.check) {
             fail(QStringLiteral("--check writes nothing: it takes no -o"));
@@ -171,7 +185,15 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
         // A folder is refused in the file layer's words, whatever its name ends with, before the
         // extension is looked at.
         if (QFileInfo(o.outputFile).isDir()) {
-            fail(fileErrorText(o.outputFile, FileError(FileError::Kind::AccessDenied)));
+            fail(fileErrorText(o.outputFile, FileError(FileError(FileError::Kind::AccessDenied),
+                                                       " (this is a folder: name a file to write)")));
+            return std::nullopt;
+        }
+        // Nothing is created on the way: a missing folder is said to be missing, before any song is read.
+        if (const QFileInfo folder(QFileInfo(o.outputFile).absolutePath()); !folder.exists()) {
+            fail(fileErrorText(o.outputFile,
+                               FileError(FileError(FileError::Kind::InvalidFilename),
+                                         " (the folder " + folder.filePath().toStdString() + " does not exist)")));
             return std::nullopt;
         }
         const std::optional<Output> output = outputByExtension(o.outputFile);

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <string>
 
 class QCommandLineParser;
 
@@ -34,6 +35,8 @@ struct Options {
     std::optional<QString> title;
     int transpose = 0;
     std::optional<transpose::Notation> notation;
+    // --diagrams: the instrument of every song's chord diagrams, "" for none (aus).
+    std::optional<std::string> diagrams;
 };
 
 // What the command line asks for besides work on songs.

@@ -99,19 +99,24 @@ bool Run::load(const QString& path, SongDocument& doc) {
                              qPrintable(note.section(QLatin1Char('\n'), 1).replace(QLatin1Char('\n'), QLatin1String("; "))));
         } else {
             ReadLayoutFile(doc, path);
-            // The song may be torn by a save in place that did not finish; its whole version waits
-            // in the editor's cache, and the editor offers it at the next Open.
-            if (const auto copy = AtomicFile::backupCopyOf(path))
-                std::fprintf(stderr, "versino-print: %s: a save of this song did not finish; the song as it was "
-                                     "before is kept as %s\n",
-                             qPrintable(path), qPrintable(copy->path));
         }
+        // The song may be torn by a save in place that did not finish; its whole version waits
+        // in the editor's cache, and the editor offers it at the next Open.
+        if (const auto copy = AtomicFile::backupCopyOf(path))
+            std::fprintf(stderr, "versino-print: %s: a save of this song did not finish; the song as it was "
+                                 "before is kept as %s (%s)\n",
+                         qPrintable(path), qPrintable(copy->path),
+                         !copy->fileIsWhole   ? "the file itself may be torn"
+                         : *copy->fileIsWhole ? "the file itself is whole and newer"
+                                              : "the file itself is torn");
     } catch (const FileError& e) {
         fail(fileErrorText(path, e));
         return false;
     }
     if (o_.lyricsOnly)
         removeChords(doc);
+    if (o_.diagrams)
+        overrideDiagrams(doc, *o_.diagrams);
     if (o_.transpose != 0) {
         transpose::Options how = transposePreset(doc);
         how.semitones = o_.transpose;
@@ -272,11 +277,14 @@ int Run::book() {
     bool allRead = source.problems.empty();
     for (const QString& problem : source.problems)
         fail(problem);
+    for (const QString& note : source.notes)
+        std::fprintf(stderr, "versino-print: %s\n", qPrintable(note));
     BookOptions options;
     options.title = o_.title.value_or(source.title);
     options.firstLines = o_.index;
     options.lyricsOnly = o_.lyricsOnly;
     options.fit = o_.fit;
+    options.diagrams = o_.diagrams;
     for (BookSong& song : source.songs) {
         if (o_.transpose != 0) {
             transpose::Options how = transposePreset(*song.doc);
