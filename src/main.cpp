@@ -5,6 +5,7 @@
 #include "ui/Appearance.h"
 #include "ui/Arbeitsblatt.h"
 #include "ui/Bedienung.h"
+#include "ui/Buehne.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -24,6 +25,11 @@ int main(int argc, char* argv[]) {
     versino::ui::setupAppearance();
     versino::ui::installGermanQtTranslations();
 
+    // "--buehne FILE...": only the stage view of the songs or song lists named.
+    const QStringList arguments = QApplication::arguments().mid(1);
+    if (!arguments.isEmpty() && arguments.front() == QLatin1String("--buehne"))
+        return versino::ui::runStageView(arguments.mid(1));
+
     TWorkingForm workingForm;
     TAboutBox aboutBox(&workingForm);
     TBedienungForm bedienungForm(&workingForm);
@@ -32,7 +38,7 @@ int main(int argc, char* argv[]) {
     workingForm.show();
     // Qt has taken its own options out of the arguments; what is left names songs. Opened from the
     // running loop, so that a message or error report stands over the visible window.
-    const QStringList songs = QApplication::arguments().mid(1);
+    const QStringList songs = arguments;
     QTimer::singleShot(0, &workingForm, [&workingForm, songs] { workingForm.openAtStart(songs); });
     return app.exec();
 }

@@ -3,6 +3,8 @@
 #include "commands/FileQuestions.h"
 #include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
+#include "commands/SetList.h"
+#include "document/AsciiText.h"
 #include "document/Cp1252.h"
 #include "document/Notation.h"
 #include "formats/ChordSheetLines.h"
@@ -16,14 +18,8 @@ namespace versino {
 
 namespace {
 
-std::string trimmedLine(std::string s) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!s.empty() && blank(s.back()))
-        s.pop_back();
-    std::size_t start = 0;
-    while (start < s.size() && blank(s[start]))
-        ++start;
-    return s.substr(start);
+std::string trimmedLine(std::string_view s) {
+    return std::string(ascii::trimSpaces(s));
 }
 
 // The first sung line: directive lines, labels ("[Strophe 1]", "Refrain:", "Intro"), lines of
@@ -71,7 +67,8 @@ BookSource loadBookSources(const QStringList& files) {
             if (const QString note = backupCopyNote(s.file); !note.isEmpty())
                 source.notes.push_back(note);
             source.songs.push_back(
-                BookSong{s.file, QFileInfo(s.file).absolutePath(), s.line, std::move(s.doc), {}, false});
+                BookSong{s.file, QFileInfo(s.file).absolutePath(), s.line, std::move(s.doc), {}, false, 0, {}, {}});
+            source.songs.back().key = keyText(*source.songs.back().doc, 0);
         }
     };
     for (const QString& file : files) {
@@ -85,7 +82,19 @@ BookSource loadBookSources(const QStringList& files) {
             }
             if (source.title.isEmpty())
                 source.title = list.title;
-            take(songlist::loadSongs(list.entries, file, source.problems));
+            // One entry at a time, so that each song takes its entry's transposition and note (a
+            // ChordPro file may hold several songs).
+            for (const songlist::Entry& entry : list.entries) {
+                const std::size_t first = source.songs.size();
+                take(songlist::loadSongs({entry}, file, source.problems));
+                for (std::size_t i = first; i < source.songs.size(); ++i) {
+                    BookSong& song = source.songs[i];
+                    song.transpose = entry.transpose;
+                    song.note = entry.note;
+                    transposeForEntry(*song.doc, entry.transpose);
+                    song.key = keyText(*song.doc, entry.transpose);
+                }
+            }
         } else {
             take(songlist::loadSongs({{file, 0}}, QString(), source.problems));
         }

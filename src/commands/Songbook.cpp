@@ -42,7 +42,10 @@ BookResult printBook(const std::vector<BookSong>& songs, const BookOptions& opti
     for (std::size_t i = 0; i < printed.size(); ++i) {
         const int page = firstSongPage + int(i);
         result.songPages.push_back(page);
-        if (options.contents)
+        if (options.contents && options.runningOrder)
+            contents.push_back({std::to_string(i + 1) + ". " + cp1252::fromUnicode(printed[i]->listTitle()),
+                                cp1252::fromUnicode(printed[i]->key), false, page, int(i)});
+        else if (options.contents)
             contents.push_back({cp1252::fromUnicode(printed[i]->listTitle()), printed[i]->doc->InterpretEdit().text(),
                                 false, page, int(i)});
         if (options.firstLines) {
@@ -51,7 +54,8 @@ BookResult printBook(const std::vector<BookSong>& songs, const BookOptions& opti
                 register_.push_back({starts[k], {}, k > 0, page, int(i)});
         }
     }
-    sortGerman(contents);
+    if (!options.runningOrder)
+        sortGerman(contents);
     sortGerman(register_);
     const ListLayout registerLayout = layoutList(*surface, register_.size());
     const int total = firstSongPage - 1 + int(printed.size()) + registerLayout.pages;

@@ -1,5 +1,7 @@
 #include "commands/SongbookCommands.h"
 
+#include "commands/SetList.h"
+
 #include "commands/DocumentCommands.h"
 #include "commands/FileQuestions.h"
 #include "commands/PrintCommand.h"
@@ -33,6 +35,7 @@ const std::vector<BookSwitch>& bookSwitches() {
         {"Liedanfaenge", "&Liedanf\u00E4nge", "FirstLinesBox", &BookOptions::firstLines},
         {"NurText", "&Nur Text", "LyricsOnlyBox", &BookOptions::lyricsOnly},
         {"Einpassen", "Jeden Song &einpassen", "FitBox", &BookOptions::fit},
+        {"Ablauf", "Nu&mmer und Tonart im Inhalt", "RunningOrderBox", &BookOptions::runningOrder},
     };
     return switches;
 }
@@ -115,9 +118,12 @@ QStringList SongbookCommands::songFiles() const {
     return files;
 }
 
-SongbookRow SongbookCommands::makeRow(const QString& path, QStringList& problems) {
+SongbookRow SongbookCommands::makeRow(const QString& path, QStringList& problems, int transpose,
+                                      const QString& note) {
     SongbookRow row;
     row.path = path;
+    row.transpose = std::clamp(transpose, -songlist::kMaxTranspose, songlist::kMaxTranspose);
+    row.note = songlist::cleanNote(note);
     std::vector<QString> errors;
     std::vector<songlist::LoadedSong> songs = songlist::loadSongs({{path, 0}}, QString(), errors);
     if (songs.empty()) {
@@ -131,8 +137,12 @@ SongbookRow SongbookCommands::makeRow(const QString& path, QStringList& problems
     QStringList titles, performers;
     bool fits = true;
     for (songlist::LoadedSong& s : songs) {
-        BookSong song{s.file, QFileInfo(s.file).absolutePath(), 0, std::move(s.doc), {}, false};
+        BookSong song{s.file, QFileInfo(s.file).absolutePath(), 0, std::move(s.doc), {}, false, 0, {}, {}};
         anchorPicture(*song.doc, song.file);
+        // The page checked is the page the book prints: transposed as the entry asks.
+        transposeForEntry(*song.doc, row.transpose);
+        if (titles.isEmpty())
+            row.key = keyText(*song.doc, row.transpose);
         fits = fits && song.printable() && !runsOffPage(CheckPage(*song.doc, metrics()));
         titles << song.listTitle();
         if (!song.performer().isEmpty())
@@ -160,7 +170,7 @@ bool SongbookCommands::refresh(const QString& path) {
     QStringList ignored; // the row itself shows that the file cannot be read now
     for (SongbookRow& row : rows_)
         if (row.path == absolute) {
-            row = makeRow(absolute, ignored);
+            row = makeRow(absolute, ignored, row.transpose, row.note);
             found = true;
         }
     if (found)
@@ -230,7 +240,7 @@ bool SongbookCommands::openList(const QString& path) {
     QStringList problems;
     for (const songlist::Entry& e : list.entries) {
         const qsizetype before = problems.size();
-        rows_.push_back(makeRow(e.path, problems));
+        rows_.push_back(makeRow(e.path, problems, e.transpose, e.note));
         // Named by the list's line, as versino-print names it.
         for (qsizetype i = before; i < problems.size(); ++i)
             problems[i] =
@@ -259,8 +269,7 @@ bool SongbookCommands::writeList(const QString& path) {
     songlist::SongList list;
     list.title = options_.title.trimmed();
     list.options = bookOptionValues(options_);
-    for (const QString& file : songFiles())
-        list.entries.push_back({file, 0});
+    list.entries = entries();
     try {
         songlist::WriteSongListFile(list, path);
     } catch (const FileError& e) {
@@ -293,8 +302,40 @@ void SongbookCommands::HinzufuegenClick() {
         addSongs(*paths);
 }
 
+void SongbookCommands::setEntry(int row, int transpose, const QString& note) {
+    if (row < 0 || row >= int(rows_.size()))
+        return;
+    transpose = std::clamp(transpose, -songlist::kMaxTranspose, songlist::kMaxTranspose);
+    const QString clean = songlist::cleanNote(note);
+    SongbookRow& r = rows_[std::size_t(row)];
+    if (r.transpose == transpose && r.note == clean)
+        return;
+    QStringList ignored; // the row itself shows a file that cannot be read
+    r = makeRow(r.path, ignored, transpose, clean);
+    setModified(true);
+}
+
+std::vector<songlist::Entry> SongbookCommands::entries(int fromRow) const {
+    std::vector<songlist::Entry> out;
+    for (std::size_t i = std::size_t(std::max(0, fromRow)); i < rows_.size(); ++i)
+        out.emplace_back(rows_[i].path, 0, rows_[i].transpose, rows_[i].note);
+    return out;
+}
+
 std::vector<BookSong> SongbookCommands::readBook(std::vector<QString>& tooLong) {
-    BookSource source = loadBookSources(songFiles());
+    // Row by row, so that each song takes its row's transposition and note.
+    BookSource source;
+    for (const SongbookRow& row : rows_) {
+        BookSource one = loadBookSources({row.path});
+        source.problems.insert(source.problems.end(), one.problems.begin(), one.problems.end());
+        for (BookSong& song : one.songs) {
+            transposeForEntry(*song.doc, row.transpose);
+            song.transpose = row.transpose;
+            song.note = row.note;
+            song.key = keyText(*song.doc, row.transpose);
+            source.songs.push_back(std::move(song));
+        }
+    }
     for (BookSong& song : source.songs) {
         std::vector<QString> lines = prepareBookSong(song, options_, metrics());
         if (song.printable() && !song.fits())

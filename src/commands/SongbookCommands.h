@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commands/Songbook.h"
+#include "formats/SongList.h"
 #include "platform/Dialogs.h"
 
 #include <QString>
@@ -50,6 +51,11 @@ struct SongbookRow {
     QString performer; // likewise, the performers that are named
     Fit fits = Fit::Unknown;
     QString problem; // why the file could not be read; empty when it could
+    // The entry's options as a set list: the song transposed by `transpose` semitones, a stage
+    // note, and the key that makes ("G (+2)"; empty for a song without chords).
+    int transpose = 0;
+    QString note;
+    QString key;
 
     // The "Passt auf die Seite" column: "ja", "nein" or a dash when the file could not be read.
     QString fitText() const;
@@ -93,6 +99,10 @@ public:
     // that is not a permutation of the rows is ignored.
     void reorder(const std::vector<int>& order);
     void sortByTitle();
+    // Sets the transposition (kept within -11 ... +11) and the stage note of row `row`.
+    void setEntry(int row, int transpose, const QString& note);
+    // The rows from `row` on as set-list entries, for the stage.
+    std::vector<songlist::Entry> entries(int fromRow = 0) const;
     // Reads the rows of `path` afresh (its song changed on disk); returns whether any row names it.
     bool refresh(const QString& path);
 
@@ -108,7 +118,7 @@ public:
     bool closeQuery();
 
 private:
-    SongbookRow makeRow(const QString& path, QStringList& problems);
+    SongbookRow makeRow(const QString& path, QStringList& problems, int transpose = 0, const QString& note = {});
     bool writeList(const QString& path);
     // The songs read afresh with the options applied; unreadable files are reported, and the
     // user's lines about songs that do not fit go to `tooLong`.

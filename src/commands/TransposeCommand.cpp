@@ -47,20 +47,12 @@ transpose::Count transposeSong(SongDocument& doc, const transpose::Options& opti
 }
 
 void TransponierenClick(SongDocument& doc, Dialogs& dialogs) {
-    const transpose::Count before = unrecognisedChords(doc);
-    const std::optional<transpose::Options> choice = dialogs.askTranspose(transposePreset(doc), before);
+    const std::optional<transpose::Options> choice =
+        dialogs.askTranspose(transposePreset(doc), unrecognisedChords(doc));
     if (!choice || choice->semitones == 0)
         return;
-    const transpose::Count count = transposeSong(doc, *choice);
-    // The dialog has named the chords it does not know; only a different count (another notation
-    // chosen there) is worth a second word.
-    if (count.unrecognised == before.unrecognised)
-        return;
-    if (count.unrecognised == 1)
-        dialogs.message(QStringLiteral("1 Akkord wurde nicht erkannt und blieb unverändert."));
-    else if (count.unrecognised > 1)
-        dialogs.message(QStringLiteral("%1 Akkorde wurden nicht erkannt und blieben unverändert.")
-                            .arg(count.unrecognised));
+    // The dialog has named the chords it does not know; they stay as they are without a second word.
+    transposeSong(doc, *choice);
 }
 
 } // namespace versino

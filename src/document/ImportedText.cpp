@@ -82,8 +82,8 @@ std::vector<bool> inLatinWords(const QList<uint>& chars) {
         }
         qsizetype end = i;
         bool any = false;
-        while (end < chars.size() && isLetterOrLookAlike(chars[end]))
-            any = any || isLatinLetter(chars[end++]);
+        for (; end < chars.size() && isLetterOrLookAlike(chars[end]); ++end)
+            any = any || isLatinLetter(chars[end]);
         for (qsizetype k = i; k < end; ++k)
             latin[std::size_t(k)] = any;
         i = end;

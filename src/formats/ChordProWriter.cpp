@@ -6,8 +6,8 @@
 #include "formats/ChordProNames.h"
 #include "formats/ChordProText.h"
 #include "io/AtomicFile.h"
-#include "music/SongNotation.h"
 #include "music/SongDiagrams.h"
+#include "music/SongNotation.h"
 #include "music/Transpose.h"
 
 #include <algorithm>

@@ -8,7 +8,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace versino::songlist {
 
@@ -18,7 +20,70 @@ QString trimmed(std::string_view line) {
     return QString::fromUtf8(line.data(), qsizetype(line.size())).trimmed();
 }
 
+bool isControl(QChar c) {
+    return c.unicode() < 0x20 || c.unicode() == 0x7F;
+}
+
+// A plain line holds the path when reading it back (trimmed, "#" a comment) gives it unchanged.
+bool plainLineHolds(const QString& path) {
+    if (path.isEmpty() || path.startsWith(QLatin1Char('#')) || path != path.trimmed())
+        return false;
+    return std::none_of(path.begin(), path.end(), isControl);
+}
+
+// The "#Pfad:" form: "%", control characters and blanks at the ends as %XX of their UTF-8 bytes.
+QString escapePath(const QString& path) {
+    qsizetype first = 0;
+    while (first < path.size() && path[first].isSpace())
+        ++first;
+    qsizetype last = path.size();
+    while (last > first && path[last - 1].isSpace())
+        --last;
+    QString out;
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        const QChar c = path[i];
+        const bool atEnd = i < first || i >= last;
+        if (!atEnd && c != QLatin1Char('%') && !isControl(c) && !c.isSurrogate()) {
+            out += c;
+            continue;
+        }
+        const qsizetype n = c.isHighSurrogate() && i + 1 < path.size() ? 2 : 1;
+        for (const char byte : path.mid(i, n).toUtf8())
+            out += QStringLiteral("%%1").arg(int(static_cast<unsigned char>(byte)), 2, 16, QLatin1Char('0')).toUpper();
+        i += n - 1;
+    }
+    return out;
+}
+
+QString unescapePath(const QString& text) {
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(text.toUtf8()));
+}
+
+std::optional<int> readTranspose(const QString& text) {
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (!ok || n < -kMaxTranspose || n > kMaxTranspose)
+        return std::nullopt;
+    return n;
+}
+
+QString after(const QString& line, const char* prefix) {
+    return line.mid(qsizetype(std::strlen(prefix))).trimmed();
+}
+
 } // namespace
+
+QString cleanNote(const QString& note) {
+    QString clean = note;
+    for (QChar& c : clean)
+        if (isControl(c))
+            c = QLatin1Char(' ');
+    return clean.trimmed();
+}
+
+QString transposeText(int semitones) {
+    return semitones > 0 ? QStringLiteral("+%1").arg(semitones) : QString::number(semitones);
+}
 
 SongList parse(std::string_view bytes, const QString& folder) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
@@ -35,7 +100,7 @@ SongList parse(std::string_view bytes, const QString& folder) {
         pos = end + 1;
         ++number;
         if (number == 1 && line.startsWith(QLatin1String(kTitlePrefix))) {
-            list.title = line.mid(int(std::strlen(kTitlePrefix))).trimmed();
+            list.title = after(line, kTitlePrefix);
             continue;
         }
         if (line.startsWith(QLatin1String(kOptionPrefix))) {
@@ -45,9 +110,24 @@ SongList parse(std::string_view bytes, const QString& folder) {
                 list.options.emplace_back(option.left(equals).trimmed(), option.mid(equals + 1).trimmed());
             continue;
         }
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+        // Options belong to the entry just above; before any entry they are comments.
+        if (line.startsWith(QLatin1String(kTransposePrefix)) && !list.entries.empty()) {
+            if (const std::optional<int> n = readTranspose(after(line, kTransposePrefix)))
+                list.entries.back().transpose = *n;
             continue;
-        list.entries.push_back({QDir::cleanPath(dir.absoluteFilePath(line)), number});
+        }
+        if (line.startsWith(QLatin1String(kNotePrefix)) && !list.entries.empty()) {
+            list.entries.back().note = cleanNote(after(line, kNotePrefix));
+            continue;
+        }
+        QString path = line;
+        if (line.startsWith(QLatin1String(kPathPrefix)))
+            path = unescapePath(after(line, kPathPrefix));
+        else if (line.startsWith(QLatin1Char('#')))
+            continue;
+        if (path.isEmpty())
+            continue;
+        list.entries.push_back({QDir::cleanPath(dir.absoluteFilePath(path)), number});
     }
     return list;
 }
@@ -64,10 +144,20 @@ std::string format(const SongList& list, const QString& folder) {
         // A path that climbs out of the list's folder more than once is clearer written whole.
         if (path.startsWith(QLatin1String("../..")))
             path = e.path;
-        // A name that would read as a comment or lose its blanks stays absolute.
-        if (path.startsWith(QLatin1Char('#')) || path != path.trimmed())
+        // A name that would read as a comment or lose its blanks stays absolute; a path that no
+        // plain line can hold is written escaped.
+        const QString relative = path;
+        if (!plainLineHolds(path))
             path = e.path;
-        text += path + QLatin1Char('\n');
+        if (plainLineHolds(path))
+            text += path + QLatin1Char('\n');
+        else
+            text += QLatin1String(kPathPrefix) + QLatin1Char(' ') + escapePath(relative) + QLatin1Char('\n');
+        if (e.transpose != 0)
+            text += QLatin1String(kTransposePrefix) + QLatin1Char(' ') + transposeText(e.transpose) + QLatin1Char('\n');
+        const QString note = cleanNote(e.note);
+        if (!note.isEmpty())
+            text += QLatin1String(kNotePrefix) + QLatin1Char(' ') + note + QLatin1Char('\n');
     }
     const QByteArray utf8 = text.toUtf8();
     return std::string(utf8.constData(), std::size_t(utf8.size()));

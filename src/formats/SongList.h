@@ -13,17 +13,43 @@
 // line, relative to the list's own folder or absolute. Empty lines and lines beginning with "#"
 // are ignored; a first line "#Titel: NAME" gives the book's title. A line "#Option: KEY=VALUE" keeps
 // one of the book's options; older readers take it for a comment and skip it.
+//
+// A list is also the running order of an evening (a set list). Its entries may carry options on
+// lines of their own directly below them, so that a list read by an older Versino still names the
+// same songs:
+//   #Transponieren: +2        the song is played two semitones up (-11 ... +11)
+//   #Notiz: leise anfangen    a short note for the stage
+// A path that a plain line cannot hold (blanks at its ends, a line break or another control
+// character) is written as "#Pfad: " followed by the path with those characters and "%" written
+// as "%XX" (the hex value of each UTF-8 byte).
 namespace versino::songlist {
 
 inline const char* const kExtension = "vsl";
 inline const char* const kFilter = "Liederb\u00FCcher (*.vsl)|*.vsl";
 inline const char* const kTitlePrefix = "#Titel:";
+inline const char* const kPathPrefix = "#Pfad:";
+inline const char* const kTransposePrefix = "#Transponieren:";
+inline const char* const kNotePrefix = "#Notiz:";
+inline constexpr int kMaxTranspose = 11;
 inline const char* const kOptionPrefix = "#Option:";
 
 struct Entry {
+    Entry() = default;
+    Entry(QString path, int line, int transpose = 0, QString note = {})
+        : path(std::move(path)), line(line), transpose(transpose), note(std::move(note)) {}
+
     QString path; // absolute
     int line = 0; // 1-based line of the list that names it; 0 when it was named elsewhere
+    int transpose = 0; // semitones, -kMaxTranspose ... kMaxTranspose
+    QString note;      // one line, without blanks at its ends
+
+    bool hasOptions() const { return transpose != 0 || !note.isEmpty(); }
 };
+
+// A note as a list holds it: control characters become blanks, blanks at the ends go.
+QString cleanNote(const QString& note);
+// A transposition as the list writes it: "+2", "-3", "0".
+QString transposeText(int semitones);
 
 struct SongList {
     QString title;

@@ -72,7 +72,8 @@ std::vector<SongChord> songDiagrams(const std::vector<std::string>& lyrics, cons
                                     const std::vector<std::string>& bridge, const SongOptions& options,
                                     Instrument instrument) {
     std::vector<SongChord> chords = chordsInPrintOrder(lyrics, chorus, bridge);
-    const transpose::Notation notation = songNotation(chords);
+    // A song from elsewhere says it is international; else its chords' spelling decides.
+    const transpose::Notation notation = options.international ? transpose::Notation::International : songNotation(chords);
     const std::size_t strings = tuning(instrument).size();
     // A definition is matched by its spelling, else by its tones read in the song's notation or,
     // as ChordPro files write them, in the international one.

@@ -347,7 +347,7 @@ std::optional<std::string> internationalName(std::string_view text, Notation not
     if (chord->lowerCase && !minorSuffix(chord->suffix))
         out += 'm';
     if (czechMinor(chord->suffix))
-        out += std::string_view(chord->suffix).substr(1);
+        out += 'm' + chord->suffix.substr(2);
     else
         out += chord->suffix;
     if (chord->bass)

@@ -22,6 +22,7 @@
 #include "ui/PagePreview.h"
 #include "ui/PreviewPlacement.h"
 #include "formats/SongList.h"
+#include "ui/Buehne.h"
 #include "ui/Liederbuch.h"
 
 #include <QCloseEvent>
@@ -218,6 +219,10 @@ void TWorkingForm::setupMenu() {
     liederbuch->setObjectName(QStringLiteral("Liederbuch"));
     ui_->Datei->insertAction(ui_->Datei->actions().at(ui_->Datei->actions().indexOf(ui_->Beenden) - 1), liederbuch);
     wire(liederbuch, &QAction::triggered, &TWorkingForm::LiederbuchClick);
+    auto* buehne = new QAction(QStringLiteral("B\u00FC&hnenansicht"), this);
+    buehne->setObjectName(QStringLiteral("Buehnenansicht"));
+    ui_->Datei->insertAction(ui_->Datei->actions().at(ui_->Datei->actions().indexOf(ui_->Beenden) - 1), buehne);
+    wire(buehne, &QAction::triggered, &TWorkingForm::BuehnenansichtClick);
     wire(ui_->ExportPdf, &QAction::triggered, &TWorkingForm::ExportPdfClick);
     wire(ui_->Einpassen, &QAction::triggered, &TWorkingForm::EinpassenClick);
     wire(ui_->Beenden, &QAction::triggered, &TWorkingForm::BeendenClick);
@@ -320,6 +325,13 @@ void TWorkingForm::placeSideWindow(QWidget* window, const ui::WindowWish& wish, 
 
 QRect TWorkingForm::lyricField() const {
     return {ui_->TextEdit->mapToGlobal(QPoint(0, 0)), ui_->TextEdit->size()};
+}
+
+void TWorkingForm::BuehnenansichtClick() {
+    std::vector<StageSong> songs;
+    songs.push_back(stageSong(*doc_, doc_->DocumentName));
+    auto* stage = new ui::TBuehneForm(std::move(songs), this);
+    stage->showOnStage(this);
 }
 
 void TWorkingForm::LiederbuchClick() {

@@ -71,6 +71,8 @@ public:
     void ExportPdfClick();
     void BeendenClick();
     void ExportChordProClick();
+    // Datei > Bühnenansicht: the current song full screen, as it prints.
+    void BuehnenansichtClick();
     // Datei > Liederbuch: the songbook window beside this one.
     void LiederbuchClick();
     bool FormCloseQuery();

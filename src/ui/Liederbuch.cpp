@@ -1,6 +1,7 @@
 #include "ui/Liederbuch.h"
 
 #include "platform/QtBookPrinter.h"
+#include "ui/Buehne.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +16,8 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSpinBox>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -34,6 +37,45 @@ QPushButton* button(const QString& text, const char* name, QWidget* parent) {
     b->setAutoDefault(false);
     return b;
 }
+
+// Edits the two set-list columns in place: the transposition with a spin box (the column shows the
+// key it gives), the note as text; the other columns are not edited. The commands take the value.
+class EntryDelegate : public QStyledItemDelegate {
+public:
+    using Commit = std::function<void(int row, int column, const QVariant& value)>;
+    EntryDelegate(Commit commit, QObject* parent) : QStyledItemDelegate(parent), commit_(std::move(commit)) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        if (index.column() == TLiederbuchForm::KeyColumn) {
+            auto* spin = new QSpinBox(parent);
+            spin->setRange(-songlist::kMaxTranspose, songlist::kMaxTranspose);
+            spin->setSuffix(QStringLiteral(" Halbt\u00F6ne"));
+            return spin;
+        }
+        if (index.column() == TLiederbuchForm::NoteColumn)
+            return QStyledItemDelegate::createEditor(parent, option, index);
+        return nullptr;
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        if (auto* spin = qobject_cast<QSpinBox*>(editor))
+            spin->setValue(index.data(kTransposeRole).toInt());
+        else
+            QStyledItemDelegate::setEditorData(editor, index);
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override {
+        const int row = index.siblingAtColumn(TLiederbuchForm::TitleColumn).data(kRowRole).toInt();
+        if (auto* spin = qobject_cast<QSpinBox*>(editor))
+            commit_(row, index.column(), spin->value());
+        else if (auto* line = qobject_cast<QLineEdit*>(editor))
+            commit_(row, index.column(), line->text());
+    }
+
+    static constexpr int kTransposeRole = Qt::UserRole + 1;
+
+private:
+    Commit commit_;
+};
 
 } // namespace
 
@@ -68,7 +110,25 @@ void TLiederbuchForm::setupWidgets() {
     list_ = new QTreeWidget(this);
     list_->setObjectName(QStringLiteral("SongList"));
     list_->setHeaderLabels({QStringLiteral("Titel"), QStringLiteral("Interpret"), QStringLiteral("Datei"),
-                            QStringLiteral("Passt auf die Seite")});
+                            QStringLiteral("Passt auf die Seite"), QStringLiteral("Tonart"),
+                            QStringLiteral("Notiz")});
+    // The set list's columns are edited in place (F2, or a click on a selected row).
+    list_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    list_->setItemDelegate(new EntryDelegate(
+        [this](int row, int column, const QVariant& value) {
+            guard_.run([&] {
+                if (row < 0 || row >= int(commands_.rows().size()))
+                    return;
+                const SongbookRow& r = commands_.rows()[std::size_t(row)];
+                if (column == KeyColumn)
+                    commands_.setEntry(row, value.toInt(), r.note);
+                else
+                    commands_.setEntry(row, r.transpose, value.toString());
+            });
+            // Shown once the editor is closed, not while it hands its value over.
+            QTimer::singleShot(0, this, [this] { showCommands(); });
+        },
+        list_));
     list_->setRootIsDecorated(false);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setDragDropMode(QAbstractItemView::InternalMove);
@@ -76,6 +136,8 @@ void TLiederbuchForm::setupWidgets() {
     list_->header()->setStretchLastSection(false);
     list_->header()->setSectionResizeMode(TitleColumn, QHeaderView::Stretch);
     list_->header()->setSectionResizeMode(FitsColumn, QHeaderView::ResizeToContents);
+    list_->setColumnWidth(KeyColumn, 70);
+    list_->setColumnWidth(NoteColumn, 120);
     fitColumns();
     // A drop inserts the moved rows; their new order is read once the drop is over.
     connect(list_->model(), &QAbstractItemModel::rowsInserted, this, [this] {
@@ -148,6 +210,7 @@ void TLiederbuchForm::setupWidgets() {
     bottom->addStretch(1);
     add(button(QStringLiteral("Als PDF e&xportieren . . ."), "ExportBtn", this), [this] { exportPdf(); });
     add(button(QStringLiteral("&Drucken"), "PrintBtn", this), [this] { print(); });
+    add(button(QStringLiteral("&B\u00FChnenansicht"), "BuehneBtn", this), [this] { showStage(); });
     top->addLayout(bottom);
     resize(600, 480);
 
@@ -204,7 +267,7 @@ void TLiederbuchForm::showCommands() {
         delete list_->takeTopLevelItem(list_->topLevelItemCount() - 1);
     while (list_->topLevelItemCount() < int(rows.size())) {
         auto* item = new QTreeWidgetItem;
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsEditable);
         list_->addTopLevelItem(item);
     }
     QStringList files;
@@ -218,6 +281,9 @@ void TLiederbuchForm::showCommands() {
         item->setText(FileColumn, QFileInfo(r.path).fileName());
         item->setToolTip(FileColumn, r.path);
         item->setText(FitsColumn, r.fitText());
+        item->setText(KeyColumn, r.key.isEmpty() && r.transpose == 0 ? QString() : r.key);
+        item->setData(KeyColumn, EntryDelegate::kTransposeRole, r.transpose);
+        item->setText(NoteColumn, r.note);
         if (QFileInfo::exists(r.path))
             files << r.path;
     }
@@ -287,6 +353,22 @@ void TLiederbuchForm::exportPdf() {
         emit bookProgress(done, total);
         return !progress->wasCanceled();
     });
+}
+
+void TLiederbuchForm::showStage() {
+    const int from = list_->currentItem() ? list_->indexOfTopLevelItem(list_->currentItem()) : 0;
+    std::vector<QString> problems;
+    std::vector<StageSong> songs = loadStageEntries(commands_.entries(std::max(0, from)), commands_.listFile(), problems);
+    if (!problems.empty()) {
+        QStringList lines;
+        for (const QString& p : problems)
+            lines << p;
+        dialogs_.error(QString::fromUtf8(kNotReadable) + QLatin1Char('\n') + lines.join(QLatin1Char('\n')));
+    }
+    if (songs.empty())
+        return;
+    auto* stage = new TBuehneForm(std::move(songs), this);
+    stage->showOnStage(this);
 }
 
 void TLiederbuchForm::print() {

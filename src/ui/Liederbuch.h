@@ -27,7 +27,7 @@ public:
     inline static const char* const kNotReadable = kSongbookNotReadable;
 
     // Columns of the song list.
-    enum Column { TitleColumn, PerformerColumn, FileColumn, FitsColumn };
+    enum Column { TitleColumn, PerformerColumn, FileColumn, FitsColumn, KeyColumn, NoteColumn };
 
     // `openSong` opens a song in the main window (with its save prompt).
     TLiederbuchForm(Dialogs& dialogs, std::function<void(const QString&)> openSong,
@@ -63,6 +63,8 @@ private:
     // After a drag: hands the rows' new order to the commands.
     void takeDraggedOrder();
     void exportPdf();
+    // The stage view of the list from the current song on.
+    void showStage();
     void print();
     bool progress(int done, int total);
 

@@ -140,6 +140,9 @@ endforeach()
 complete("Ordner;ZWEI.CHO;lied.vsn;liste.vsl" -o x.pdf "")
 complete("Ordner;ZWEI.CHO;bild.png;lied.vsn;liste.vsl" -o "")
 complete("" --dpi "")
+if("--folder" IN_LIST help_options)
+  complete("Ordner" --folder "")
+endif()
 complete("lied.vsn;liste.vsl" -- "l")
 
 # lintian's errors, each named; its warnings are shown but do not fail the package.

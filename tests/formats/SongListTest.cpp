@@ -54,6 +54,75 @@ TEST(SongList, writtenListReadsBackAsItWas) {
     }
 }
 
+// Every character a file name may hold, and every option, comes back as it was written; a
+// relative path may hold odd characters too.
+TEST(SetList, pathsWithAnyCharacterAndOptionsReadBack) {
+    struct Case {
+        const char* path;
+        int transpose;
+        const char* note;
+    };
+    const Case cases[] = {
+        {"/l/heimweg.vsn", 2, "leise anfangen"},
+        {"/l/trailing blank.vsn ", 0, ""},
+        {"/l/  two leading.vsn", -11, "Capo 3!"},
+        {"/l/line\nbreak.vsn", 11, ""},
+        {"/l/tab\there\r.vsn", 0, "nur Note"},
+        {"/l/100%25 sicher%.vsn", -1, "#Notiz: nicht verwechseln"},
+        {"/l/#Transponieren: +2", 0, ""},
+        {"/l/#Pfad: x.vsn", 5, ""},
+        {"/l/sub/\xC3\xBC\xE2\x80\xA8\xC2\xA0.vsn\xC2\xA0", 0, "\xE2\x99\xAA"},
+        {"/other/\x7F\x01 .cho", 3, "a"},
+        {"/l/\xF0\x9F\x8E\xB8 .vsn", 0, ""},
+    };
+    songlist::SongList list;
+    list.title = QStringLiteral("Abend im Hof");
+    for (const Case& c : cases)
+        list.entries.push_back({QString::fromUtf8(c.path), 0, c.transpose, QString::fromUtf8(c.note)});
+    for (const QString folder : {"/l", "/", "/l/sub"}) {
+        const std::string bytes = songlist::format(list, folder);
+        const songlist::SongList back = songlist::parse(bytes, folder);
+        EXPECT_EQ(back.title, list.title);
+        ASSERT_EQ(back.entries.size(), list.entries.size()) << bytes;
+        for (std::size_t i = 0; i < list.entries.size(); ++i) {
+            EXPECT_EQ(back.entries[i].path, list.entries[i].path) << bytes;
+            EXPECT_EQ(back.entries[i].transpose, list.entries[i].transpose) << bytes;
+            EXPECT_EQ(back.entries[i].note, list.entries[i].note) << bytes;
+        }
+    }
+}
+
+TEST(SetList, optionsAreLinesOfTheirOwnThatOldListsLackAndOldReadersSkip) {
+    struct Case {
+        std::vector<songlist::Entry> entries;
+        const char* bytes;
+    };
+    const Case cases[] = {
+        // Without options a list is the plain list it always was.
+        {{{"/l/a.vsn", 0}, {"/l/#b.vsn", 0}, {"/x/c.cho", 0}}, "a.vsn\n/l/#b.vsn\n../x/c.cho\n"},
+        {{{"/l/a.vsn", 0, 2, "leise"}, {"/l/b.vsn", 0, -3, ""}, {"/l/c.vsn", 0, 0, " Capo 3!\n"}},
+         "a.vsn\n#Transponieren: +2\n#Notiz: leise\nb.vsn\n#Transponieren: -3\nc.vsn\n#Notiz: Capo 3!\n"},
+        {{{"/l/x \n.vsn ", 0, 1, ""}}, "#Pfad: x %0A.vsn%20\n#Transponieren: +1\n"},
+    };
+    for (const Case& c : cases) {
+        songlist::SongList list;
+        list.entries = c.entries;
+        EXPECT_EQ(songlist::format(list, "/l"), c.bytes);
+    }
+}
+
+TEST(SetList, optionLinesOutOfPlaceOrRangeAreComments) {
+    const songlist::SongList list = songlist::parse("#Notiz: vor allem\n#Transponieren: +1\na.vsn\n"
+                                                    "#Transponieren: 12\n#Transponieren: zwei\n"
+                                                    "b.vsn\n# Kommentar\n#Transponieren:-11\n#Pfad: \n",
+                                                    "/l");
+    ASSERT_EQ(list.entries.size(), 2u);
+    EXPECT_EQ(list.entries[0].line, 3);
+    EXPECT_EQ(list.entries[0].transpose, 0);
+    EXPECT_TRUE(list.entries[0].note.isEmpty());
+    EXPECT_EQ(list.entries[1].transpose, -11);
+}
+
 TEST(SongList, missingSongIsReportedWithItsLineAndLeftOut) {
     QTemporaryDir dir;
     QFile song(dir.filePath("da.vsn"));

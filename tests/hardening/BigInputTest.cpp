@@ -568,7 +568,7 @@ TEST(BigInput, unclosedChordsAndAHugeBookTitleCostWhatThePageShows) {
             findings[k] = CheckPage(doc, metrics.surface()).size();
 
             std::vector<BookSong> songs;
-            songs.push_back(BookSong{"a.vsn", dir.path(), 0, std::make_unique<SongDocument>(), {}, false});
+            songs.push_back(BookSong{"a.vsn", dir.path(), 0, std::make_unique<SongDocument>(), {}, false, 0, {}, {}});
             songs.back().doc->TitelEdit().setText("Lied");
             songs.back().doc->TextEdit().setText("<C>la\r\n");
             BookOptions options;

@@ -63,6 +63,38 @@ TEST(TransposeChord, leavesWhatIsNoChordAlone) {
         EXPECT_FALSE(transposeChord(text, by(3, Notation::German))) << text;
 }
 
+// A bass that is a tone of its chord is spelled from the chord whatever the song's key: a song
+// in F keeps "D/F#", a song with sharps "Gm/Bb". Other basses follow the key.
+TEST(TransposeChord, spellsAChordToneBassFromItsChord) {
+    const struct {
+        const char* text;
+        int semitones;
+        Notation notation;
+        Spelling spelling;
+        const char* fromChord; // with bassFromChord
+        const char* byKey;     // without
+    } cases[] = {
+        {"D/F#", 12, Notation::International, Spelling::Flat, "D/F#", "D/Gb"},
+        {"D/Fis", 2, Notation::German, Spelling::Flat, "E/Gis", "E/As"},
+        {"B/D#", 12, Notation::International, Spelling::Flat, "B/D#", "B/Eb"},
+        {"Gm/Bb", 12, Notation::International, Spelling::Sharp, "Gm/Bb", "Gm/A#"},
+        {"Cmaj7/B", 1, Notation::International, Spelling::Flat, "Dbmaj7/C", "Dbmaj7/C"},
+        {"C7/Bb", 1, Notation::International, Spelling::Sharp, "C#7/B", "C#7/B"},
+        {"C/Bb", 1, Notation::International, Spelling::Sharp, "C#/B", "C#/B"},     // no tone of C
+        {"Edim/Bb", 12, Notation::International, Spelling::Sharp, "Edim/Bb", "Edim/A#"},
+        {"Ami/C", 1, Notation::German, Spelling::Sharp, "Aismi/Cis", "Aismi/Cis"}, // a Czech minor's third
+    };
+    for (const auto& c : cases) {
+        Options o = by(c.semitones, c.notation, c.spelling);
+        EXPECT_EQ(transposeChord(c.text, o).value_or("?"), c.byKey) << c.text;
+        o.bassFromChord = true;
+        EXPECT_EQ(transposeChord(c.text, o).value_or("?"), c.fromChord) << c.text;
+    }
+    // Up and down again under automatic spelling gives the chord back.
+    const Options up = by(2, Notation::German, Spelling::Automatic), down = by(-2, Notation::German, Spelling::Automatic);
+    EXPECT_EQ(transposeChord(transposeChord("D/Fis", up).value_or(""), down).value_or(""), "D/Fis");
+}
+
 TEST(TransposeText, changesOnlyChordLettersAndCountsTheRest) {
     const std::string text = "Das <Am>ist <C\xB0"
                              "7>ein <N.C.>Lied <>mit > und \xB0\r\n"

@@ -4,6 +4,7 @@
 #include "print/BmpFiles.h"
 #include "print/PdfTools.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -92,6 +93,37 @@ TEST_F(VersinoPrintChordPro, readsTextFilesAsChordSheetsWhateverTheirLines) {
     const PdfText t = pdfWords(dir.filePath("abend.pdf"));
     for (const char* word : {"Abend", "Wir", "Refrain:", "G", "D", "C"})
         EXPECT_TRUE(findWord(t, word)) << word;
+}
+
+// "-d FOLDER" converts a whole library in one run: each song of each file, the usual report per
+// file, and status 2 when one could not be read while the others are still written.
+TEST_F(VersinoPrintChordPro, convertsEverySongOfEveryFileIntoAFolder) {
+    writeBytes(dir.filePath("zwei.cho"), "{title: Eins}\n[G]la [Bm]la\n{new_song}\n{title: Zwei}\n[C]lu\n");
+    writeBytes(dir.filePath("blatt.txt"), "G     Bm\nla la la la\n");
+    QDir(dir.path()).mkdir("out");
+    const struct {
+        QStringList args;
+        int status;
+        QStringList files; // written into out/, each with a part of its text
+        QStringList parts;
+    } cases[] = {
+        {{"-d", "out", "zwei.cho", "blatt.txt", "fehlt.cho"}, 2,
+         {"zwei-1.vsn", "zwei-2.vsn", "blatt.vsn"}, {"<Bm>la", "Zwei", "Notation: international"}},
+        {{"-d", "out", "--to", "cho", "--transpose", "2", "zwei.cho"}, 0, {"zwei-1.cho", "zwei-2.cho"},
+         {"[A]la [C#m]la", "[D]lu"}},
+    };
+    for (const auto& c : cases) {
+        const ToolRun r = run(c.args);
+        EXPECT_EQ(r.exitCode, c.status) << r.err.toStdString();
+        for (int i = 0; i < c.files.size(); ++i) {
+            QFile f(dir.filePath("out/" + c.files[i]));
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << c.files[i].toStdString();
+            EXPECT_TRUE(f.readAll().contains(c.parts[i].toUtf8())) << c.files[i].toStdString();
+        }
+    }
+    EXPECT_TRUE(run({"-d", "out", "--to", "cho", "zwei.cho"}).err.contains("internationaler"));
+    EXPECT_EQ(run({"-d", "nirgends", "zwei.cho"}).exitCode, 2);
+    EXPECT_EQ(run({"-d", "out", "--to", "pdf", "zwei.cho"}).exitCode, 2);
 }
 
 // --diagrams overrides the song's choice for this run: a ChordPro file gets a definition per shown

@@ -182,7 +182,7 @@ TEST_F(WorkingForm, menuTreeHasItsCaptionsAndShortcuts) {
     EXPECT_EQ(child<QMenu>("Bearbeiten1")->title(), QStringLiteral("&Bearbeiten"));
     EXPECT_EQ(child<QMenu>("Hilfe")->title(), QStringLiteral("&Hilfe"));
     EXPECT_EQ(captions("Datei"), QStringList({"&Neu", "Ö&ffnen . . .", "&Speichern", "Speichern &als . . .",
-                                              "&Exportieren", "&Drucken", "Seiten&vorschau", "&Liederbuch . . .", "-",
+                                              "&Exportieren", "&Drucken", "Seiten&vorschau", "&Liederbuch . . .", "Bü&hnenansicht", "-",
                                               "Programm &beenden"}));
     EXPECT_EQ(captions("Exportieren"), QStringList({"&PDF-Dokument . . .", "&ChordPro . . ."}));
     EXPECT_EQ(captions("Bearbeiten1").size(), 13);

@@ -16,8 +16,11 @@ const char* const kSynopsis =
     "                     [--transpose N [--notation de|en]] [--diagrams INSTRUMENT] SONG...\n"
     "       versino-print -o SONG.cho|SONG.vsn [--transpose N [--notation de|en]]\n"
     "                     [--diagrams INSTRUMENT] SONG\n"
+    "       versino-print -d FOLDER [--to vsn|cho] [--transpose N [--notation de|en]]\n"
+    "                     [--diagrams INSTRUMENT] SONG...\n"
     "       versino-print -o BOOK.pdf --book [--title TEXT] [--index] [--lyrics-only] [--fit]\n"
-    "                     [--diagrams INSTRUMENT] SONG...|LIST.vsl...\n"
+    "                     [--diagrams INSTRUMENT] [--running-order] SONG...|LIST.vsl...\n"
+    "       versino-print -o ORDER.pdf --setlist [--title TEXT] LIST.vsl...\n"
     "       versino-print --check [--paper a4|letter] [--fit] [--diagrams INSTRUMENT] SONG...\n"
     "\n";
 
@@ -101,6 +104,12 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     const QCommandLineOption notationOption(
         "notation", "The chords' notation: de with H and B, en with B and Bb (default: de when any chord "
                     "root is H).", "de|en");
+    const QCommandLineOption folderOption({"d", "folder"},
+                                          "Convert every song of every file into FOLDER, in one run: NAME.vsn "
+                                          "(or NAME.cho with --to cho); a file of several songs gives "
+                                          "NAME-1, NAME-2 ...",
+                                          "folder");
+    const QCommandLineOption toOption("to", "The format -d converts to: vsn (default) or cho.", "vsn|cho");
     const QCommandLineOption bookOption("book", "Make a songbook: contents, page numbers, bookmarks.");
     const QCommandLineOption titleOption("title", "The songbook's title (a title page and the PDF's title).", "text");
     const QCommandLineOption indexOption("index", "Add a register of the songs' first lines to the songbook.");
@@ -109,11 +118,17 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
         "diagrams", "Chord diagrams below each song's lyrics for this instrument, or none (aus), whatever the "
                     "songs chose; a ChordPro file gets a {define} for each shown chord.",
         "gitarre|ukulele|klavier|aus");
+    const QCommandLineOption setlistOption(
+        "setlist", "Print the running order of the songs on one page in large type: number, title, key "
+                   "and note of each (a song list's entries give transposition and note).");
+    const QCommandLineOption runningOrderOption(
+        "running-order", "List the songbook's contents in the songs' order, with number and key.");
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     parser.addOptions({outputOption, paperOption, dpiOption, sizeOption, checkOption, fitOption, transposeOption,
-                       notationOption, bookOption, titleOption, indexOption, lyricsOnlyOption, diagramsOption});
+                       notationOption, bookOption, titleOption, indexOption, lyricsOnlyOption, diagramsOption,
+                       folderOption, toOption, setlistOption, runningOrderOption});
     parser.addPositionalArgument("SONG",
                                  "Songs to print: layout files, ChordPro files, chord sheets (.txt) or song lists (.vsl).",
                                  "SONG...");
@@ -134,8 +149,10 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     o.fit = parser.isSet(fitOption);
     o.index = parser.isSet(indexOption);
     o.lyricsOnly = parser.isSet(lyricsOnlyOption);
+    o.setlist = parser.isSet(setlistOption);
+    o.runningOrder = parser.isSet(runningOrderOption);
     // A song list makes a book, except for --check, which checks the list's songs.
-    o.book = parser.isSet(bookOption) || parser.isSet(titleOption) || o.index ||
+    o.book = parser.isSet(bookOption) || parser.isSet(titleOption) || o.index || o.runningOrder ||
              (!o.check && std::any_of(o.songs.begin(), o.songs.end(),
                                       [](const QString& f) { return songlist::isSongListFile(f); }));
     if (parser.isSet(titleOption))
@@ -201,7 +218,32 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
             return std::nullopt;
         o.output = *output;
     }
-    if (o.book && (o.check || (o.output != Output::Pdf && o.output != Output::Printer))) {
+    if (parser.isSet(toOption) && !parser.isSet(folderOption)) {
+        fail(QStringLiteral("--to goes with -d FOLDER"));
+        return std::nullopt;
+    }
+    if (parser.isSet(folderOption)) {
+        if (parser.isSet(outputOption) || o.check || o.book) {
+            fail(QStringLiteral("-d FOLDER converts songs: it takes no -o, --check or --book"));
+            return std::nullopt;
+        }
+        o.folder = parser.value(folderOption);
+        if (!QFileInfo(o.folder).isDir()) {
+            fail(QStringLiteral("%1: no such folder").arg(o.folder));
+            return std::nullopt;
+        }
+        const QString to = parser.value(toOption).toLower();
+        if (!to.isEmpty() && to != QLatin1String("vsn") && to != QLatin1String("cho")) {
+            fail(QStringLiteral("unknown format \"%1\" for --to (vsn or cho)").arg(parser.value(toOption)));
+            return std::nullopt;
+        }
+        o.output = to == QLatin1String("cho") ? Output::ChordPro : Output::Layout;
+    }
+    if (o.setlist && (o.check || (o.output != Output::Pdf && o.output != Output::Printer))) {
+        fail(QStringLiteral("a running order is a PDF file (-o ORDER.pdf) or goes to the printer"));
+        return std::nullopt;
+    }
+    if (o.book && !o.setlist && (o.check || (o.output != Output::Pdf && o.output != Output::Printer))) {
         fail(QStringLiteral("a songbook is a PDF file (-o BOOK.pdf) or goes to the printer"));
         return std::nullopt;
     }

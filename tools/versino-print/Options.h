@@ -32,9 +32,13 @@ struct Options {
     bool book = false;
     bool index = false;
     bool lyricsOnly = false;
+    bool setlist = false;      // the running order on one page instead of the songs
+    bool runningOrder = false; // the book's contents in the list's order, with number and key
     std::optional<QString> title;
     int transpose = 0;
     std::optional<transpose::Notation> notation;
+    // -d FOLDER: every song of every file converted into the folder, as `output` (Layout or ChordPro).
+    QString folder;
     // --diagrams: the instrument of every song's chord diagrams, "" for none (aus).
     std::optional<std::string> diagrams;
 };

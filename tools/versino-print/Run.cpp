@@ -4,6 +4,8 @@
 
 #include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
+#include "commands/RunningOrder.h"
+#include "commands/SetList.h"
 #include "commands/Songbook.h"
 #include "commands/TransposeCommand.h"
 #include "document/Cp1252.h"
@@ -14,6 +16,7 @@
 #include "formats/SongList.h"
 #include "io/AtomicFile.h"
 #include "io/FileError.h"
+#include "io/RegularFile.h"
 #include "platform/Bitmap.h"
 #include "platform/ImagePrinter.h"
 #include "platform/QtBookPrinter.h"
@@ -76,43 +79,63 @@ PrintSurface& Run::page() {
     return metrics_->surface();
 }
 
-// Reads a layout file, a ChordPro file or a chord sheet (by its extension), transposes and fits it as asked; false after
-// a file error, which is reported.
-bool Run::load(const QString& path, SongDocument& doc) {
-    doc.InstallDefaultFonts();
-    try {
-        if (chordpro::isChordProFile(path)) {
-            const chordpro::Dropped dropped = chordpro::ReadChordProFile(doc, path);
-            QString note;
-            for (const auto& [kind, count] : dropped) {
-                // A count of 0 is a sentence about what was changed, with its own numbers.
-                const QString item = count > 0 ? QStringLiteral("%1 \u00D7 %2").arg(count).arg(kind) : kind;
-                note += (note.isEmpty() ? QString() : QStringLiteral(", ")) + item;
-            }
-            if (!note.isEmpty())
-                std::fprintf(stderr, "versino-print: %s: left out or changed: %s\n", qPrintable(path), qPrintable(note));
-        } else if (chordsheet::isChordSheetFile(path)) {
-            // Always a chord sheet: a lyric line "[Refrain]" must not make it a layout file.
-            const QString note = chordsheet::ReadChordSheetFile(doc, path).message();
-            if (!note.isEmpty())
-                std::fprintf(stderr, "versino-print: %s: %s\n", qPrintable(path),
-                             qPrintable(note.section(QLatin1Char('\n'), 1).replace(QLatin1Char('\n'), QLatin1String("; "))));
-        } else {
-            ReadLayoutFile(doc, path);
-        }
-        // The song may be torn by a save in place that did not finish; its whole version waits
-        // in the editor's cache, and the editor offers it at the next Open.
-        if (const auto copy = AtomicFile::backupCopyOf(path))
-            std::fprintf(stderr, "versino-print: %s: a save of this song did not finish; the song as it was "
-                                 "before is kept as %s (%s)\n",
-                         qPrintable(path), qPrintable(copy->path),
-                         !copy->fileIsWhole   ? "the file itself may be torn"
-                         : *copy->fileIsWhole ? "the file itself is whole and newer"
-                                              : "the file itself is torn");
-    } catch (const FileError& e) {
-        fail(fileErrorText(path, e));
-        return false;
+namespace {
+
+void reportDropped(const QString& path, const chordpro::Dropped& dropped) {
+    QString note;
+    for (const auto& [kind, count] : dropped) {
+        // A count of 0 is a sentence about what was changed, with its own numbers.
+        const QString item = count > 0 ? QStringLiteral("%1 \u00D7 %2").arg(count).arg(kind) : kind;
+        note += (note.isEmpty() ? QString() : QStringLiteral(", ")) + item;
     }
+    if (!note.isEmpty())
+        std::fprintf(stderr, "versino-print: %s: left out or changed: %s\n", qPrintable(path), qPrintable(note));
+}
+
+} // namespace
+
+// The one place that picks the reader of a song file: ChordPro and chord sheets by their
+// extension, everything else as a layout file. Throws FileError.
+void Run::read(const QString& path, bool every, std::vector<std::unique_ptr<SongDocument>>& songs) {
+    const auto fresh = [&songs]() -> SongDocument& {
+        songs.push_back(std::make_unique<SongDocument>());
+        songs.back()->InstallDefaultFonts();
+        return *songs.back();
+    };
+    if (chordpro::isChordProFile(path)) {
+        if (!every) {
+            reportDropped(path, chordpro::ReadChordProFile(fresh(), path));
+        } else {
+            std::vector<chordpro::Import> imports =
+                chordpro::parseSongs(readRegularFile(path), {defaultTitelFont(), defaultInterpretFont(),
+                                                             defaultTextFont(), defaultAkkordFont()});
+            for (chordpro::Import& in : imports) {
+                reportDropped(path, in.dropped);
+                applyLayoutContent(fresh(), std::move(in.content));
+            }
+        }
+    } else if (chordsheet::isChordSheetFile(path)) {
+        // Always a chord sheet: a lyric line "[Refrain]" must not make it a layout file.
+        const QString note = chordsheet::ReadChordSheetFile(fresh(), path).message();
+        if (!note.isEmpty())
+            std::fprintf(stderr, "versino-print: %s: %s\n", qPrintable(path),
+                         qPrintable(note.section(QLatin1Char('\n'), 1).replace(QLatin1Char('\n'), QLatin1String("; "))));
+    } else {
+        ReadLayoutFile(fresh(), path);
+    }
+    // The song may be torn by a save in place that did not finish; its whole version waits
+    // in the editor's cache, and the editor offers it at the next Open.
+    if (const auto copy = AtomicFile::backupCopyOf(path))
+        std::fprintf(stderr, "versino-print: %s: a save of this song did not finish; the song as it was "
+                             "before is kept as %s (%s)\n",
+                     qPrintable(path), qPrintable(copy->path),
+                     !copy->fileIsWhole   ? "the file itself may be torn"
+                     : *copy->fileIsWhole ? "the file itself is whole and newer"
+                                          : "the file itself is torn");
+}
+
+// Leaves out the chords, transposes and fits the song as asked.
+void Run::prepare(const QString& path, SongDocument& doc) {
     if (o_.lyricsOnly)
         removeChords(doc);
     if (o_.diagrams)
@@ -128,7 +151,34 @@ bool Run::load(const QString& path, SongDocument& doc) {
         if (fit.result == FitResult::CannotFit)
             fail(path + QStringLiteral(": ") + fit.message);
     }
+}
+
+// Reads one song into `doc`; false after a file error, which is reported.
+bool Run::load(const QString& path, SongDocument& doc) {
+    std::vector<std::unique_ptr<SongDocument>> songs;
+    try {
+        read(path, false, songs);
+    } catch (const FileError& e) {
+        fail(fileErrorText(path, e));
+        return false;
+    }
+    doc.InstallDefaultFonts();
+    doc.copySongFrom(*songs.front());
+    prepare(path, doc);
     return true;
+}
+
+std::vector<std::unique_ptr<SongDocument>> Run::loadEvery(const QString& path) {
+    std::vector<std::unique_ptr<SongDocument>> songs;
+    try {
+        read(path, true, songs);
+    } catch (const FileError& e) {
+        fail(fileErrorText(path, e));
+        return {};
+    }
+    for (auto& song : songs)
+        prepare(path, *song);
+    return songs;
 }
 
 // One song on `printer`, which writes `output` when it is a file; false after a reported failure.
@@ -221,6 +271,42 @@ int Run::convert() {
     return kAllDone;
 }
 
+// "-d FOLDER": each song of each file into the folder, in one process.
+int Run::convertAll() {
+    const QString extension = o_.output == Output::ChordPro ? QString::fromLatin1(chordpro::kExtension)
+                                                            : QStringLiteral("vsn");
+    const QDir folder(o_.folder);
+    bool allOk = true;
+    for (int i = 0; i < int(o_.songs.size()); ++i) {
+        progress(i);
+        const QString& path = o_.songs[i];
+        const std::vector<std::unique_ptr<SongDocument>> songs = loadEvery(path);
+        if (songs.empty()) {
+            // A file error is reported; a file without a song is named.
+            if (QFileInfo(path).isReadable())
+                fail(path + QStringLiteral(": holds no song"));
+            allOk = false;
+            continue;
+        }
+        const QString base = QFileInfo(path).completeBaseName();
+        for (std::size_t k = 0; k < songs.size(); ++k) {
+            const QString name = songs.size() == 1 ? QStringLiteral("%1.%2").arg(base, extension)
+                                                   : QStringLiteral("%1-%2.%3").arg(base).arg(k + 1).arg(extension);
+            const QString out = folder.filePath(name);
+            try {
+                if (o_.output == Output::ChordPro)
+                    chordpro::WriteChordProFile(*songs[k], out);
+                else
+                    WriteLayoutFile(*songs[k], out);
+            } catch (const FileError& e) {
+                fail(fileErrorText(out, e));
+                allOk = false;
+            }
+        }
+    }
+    return allOk ? kAllDone : kTrouble;
+}
+
 // One job per song on the default printer, one PDF book, or one PNG image per song.
 int Run::print() {
     std::unique_ptr<PdfBookPrinter> book;
@@ -272,26 +358,56 @@ int Run::print() {
 }
 
 // The songbook: every song read first (the contents need them all), then the pages.
-int Run::book() {
+BookSource Run::loadBook() {
     BookSource source = loadBookSources(o_.songs);
-    bool allRead = source.problems.empty();
     for (const QString& problem : source.problems)
         fail(problem);
     for (const QString& note : source.notes)
         std::fprintf(stderr, "versino-print: %s\n", qPrintable(note));
+    if (o_.transpose != 0)
+        for (BookSong& song : source.songs) {
+            transpose::Options how = transposePreset(*song.doc);
+            how.semitones = o_.transpose;
+            how.notation = o_.notation.value_or(how.notation);
+            transposeSong(*song.doc, how);
+            song.key = keyText(*song.doc, song.transpose + o_.transpose);
+        }
+    return source;
+}
+
+int Run::setlist() {
+    BookSource source = loadBook();
+    const bool allRead = source.problems.empty();
+    const QString title = o_.title.value_or(source.title);
+    if (o_.output == Output::Pdf) {
+        if (const std::optional<QString> error = writeRunningOrderPdf(source.songs, title, o_.outputFile, o_.paper)) {
+            fail(o_.outputFile + QStringLiteral(": ") + *error);
+            return kTrouble;
+        }
+    } else {
+        QtBookPrinter printer(title.isEmpty() ? QString::fromUtf8(kRunningOrderHeading) : title);
+        try {
+            printRunningOrder(source.songs, title, printer);
+            printer.finish();
+        } catch (const PrinterError& e) {
+            fail(QString::fromStdString(e.what()));
+            return kTrouble;
+        }
+    }
+    return allRead ? kAllDone : kTrouble;
+}
+
+int Run::book() {
+    BookSource source = loadBook();
+    bool allRead = source.problems.empty();
     BookOptions options;
     options.title = o_.title.value_or(source.title);
     options.firstLines = o_.index;
     options.lyricsOnly = o_.lyricsOnly;
     options.fit = o_.fit;
+    options.runningOrder = o_.runningOrder;
     options.diagrams = o_.diagrams;
     for (BookSong& song : source.songs) {
-        if (o_.transpose != 0) {
-            transpose::Options how = transposePreset(*song.doc);
-            how.semitones = o_.transpose;
-            how.notation = o_.notation.value_or(how.notation);
-            transposeSong(*song.doc, how);
-        }
         for (const QString& line : prepareBookSong(song, options, page()))
             std::fprintf(stderr, "%s\n", qPrintable(line));
     }

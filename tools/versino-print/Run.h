@@ -8,6 +8,9 @@
 #include "platform/PageMetrics.h"
 
 #include <memory>
+#include <vector>
+
+#include "commands/BookSources.h"
 
 namespace versino {
 class PdfBookPrinter;
@@ -25,11 +28,21 @@ public:
 
     int check();
     int convert();
+    int convertAll();
     int print();
     int book();
+    int setlist();
 
 private:
     bool load(const QString& path, SongDocument& doc);
+    // The songs of a book or running order, transposed as their entries and --transpose ask.
+    BookSource loadBook();
+    // Every song of a file (a ChordPro file may hold several), read, transposed and fitted as
+    // asked; empty after a reported file error.
+    std::vector<std::unique_ptr<SongDocument>> loadEvery(const QString& path);
+    // Reads the songs of a file by its kind: all of a ChordPro file when `every`, else its first.
+    void read(const QString& path, bool every, std::vector<std::unique_ptr<SongDocument>>& songs);
+    void prepare(const QString& path, SongDocument& doc);
     bool printOne(const QString& path, Printer& printer, const QString& output);
     // One line on a terminal that is rewritten for each step; nothing into logs or pipes.
     static bool showProgress();

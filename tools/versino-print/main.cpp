@@ -61,8 +61,12 @@ int main(int argc, char** argv) {
     Run run(*options);
     if (options->check)
         return run.check();
+    if (options->setlist)
+        return run.setlist();
     if (options->book)
         return run.book();
+    if (!options->folder.isEmpty())
+        return run.convertAll();
     if (options->output == Output::ChordPro || options->output == Output::Layout)
         return run.convert();
     return run.print();

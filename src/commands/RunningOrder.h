@@ -1,0 +1,27 @@
+#pragma once
+
+#include "commands/BookSources.h"
+#include "platform/PrintSurface.h"
+
+#include <QPageSize>
+#include <QString>
+#include <optional>
+#include <vector>
+
+// The running order of an evening on one page in large type, to tape to the floor: each song's
+// number, title, key and note, under the list's title.
+namespace versino {
+
+inline const char* const kRunningOrderHeading = "Ablauf";
+
+// The one page: the type is as large as lets every song stand on it (at most 32 points, at least
+// 6; below that the last rows are left out). Titles and notes too long for their column are cut.
+void drawRunningOrder(PrintSurface& s, const std::vector<BookSong>& songs, const QString& title);
+
+// The page as a one-page job on `printer`. Throws PrinterError.
+void printRunningOrder(const std::vector<BookSong>& songs, const QString& title, Printer& printer);
+// The page as a PDF file, written atomically. Returns the error's text, or nothing on success.
+std::optional<QString> writeRunningOrderPdf(const std::vector<BookSong>& songs, const QString& title,
+                                            const QString& path, QPageSize::PageSizeId paper = QPageSize::A4);
+
+} // namespace versino
