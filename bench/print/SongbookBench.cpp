@@ -1,7 +1,7 @@
 // Times a 1,000-song book with contents and first-line register made by versino-print as one
 // process, beside chordii with its table of contents (-i) plus ps2pdf on ChordPro copies of the
-// same songs, in the same run. Reports wall and CPU time and the peak memory of each, and what
-// guitar chord diagrams below every song add to the book.
+// same songs, in the same run. Reports wall and CPU time and the peak memory of each, what guitar
+// chord diagrams below every song add to the book, and the same book as an A5 booklet.
 
 #include "document/Cp1252.h"
 #include "formats/LayoutFile.h"
@@ -145,6 +145,13 @@ int main(int argc, char** argv) {
     std::printf("  (%d pages; diagrams cost %+.1f %% wall, %+.1f %% cpu time)\n", pagesOf(dir.filePath("gitarre.pdf")),
                 100.0 * (guitar.wallMs - versino.wallMs) / versino.wallMs,
                 100.0 * (guitar.cpuMs - versino.cpuMs) / versino.cpuMs);
+    // The same book as an A5 booklet: the same composed pages, replayed scaled onto A4 landscape sheets.
+    const Figures booklet =
+        measure(3, {VERSINO_PRINT_EXE, "-o", "heft.pdf", "--booklet", "--index", "buch.vsl"}, dir.path());
+    row("versino-print -o heft.pdf --booklet ...", booklet);
+    std::printf("  (%d sheet sides)\n", pagesOf(dir.filePath("heft.pdf")));
+    std::printf("  booklet / A4 book: wall %.2f, cpu %.2f\n", booklet.wallMs / versino.wallMs,
+                booklet.cpuMs / versino.cpuMs);
     // --versino-only leaves out the reference, which takes minutes.
     if (app.arguments().contains("--versino-only"))
         return 0;

@@ -31,6 +31,9 @@ struct BookOptions {
     // The contents as a set list's running order: in the list's order, each song with its number
     // and its key ("7. Heimweg  G (+2)") instead of its performer.
     bool runningOrder = false;
+    bool keepOrder = true;    // a song of two pages leaves the page before it blank rather than
+                              // letting a later one-page song move forward into it
+    bool booklet = false;     // the PDF as an A5 booklet: A4 landscape sheets in folding order
 };
 
 // Gives the song the diagrams of `instrument` ("" for none) for this print, whatever it chose.

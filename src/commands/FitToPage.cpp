@@ -1,7 +1,9 @@
 #include "commands/FitToPage.h"
 
 #include "document/Cp1252.h"
+#include "document/Notation.h"
 #include "print/PageCheck.h"
+#include "print/SelectFont.h"
 
 #include <algorithm>
 
@@ -54,22 +56,42 @@ QString cannotFitMessage(SongDocument& smallest, PageMeasures& metrics) {
 
 } // namespace
 
-FitOutcome fitToOnePage(SongDocument& doc, PageMeasures& metrics) {
-    const std::int32_t text = doc.TextFont.size;
-    const std::int32_t chord = doc.AkkordFont.size;
-    FitOutcome outcome{FitResult::AlreadyFits, text, text, chord, chord, QString::fromUtf8(kAlreadyFitsMessage)};
-    // Sizes are tried on a copy, so the song changes only once the fitting pair is found.
-    SongDocument song;
-    song.copySongFrom(doc);
-    if (!runsOffPage(CheckPage(song, metrics)))
-        return outcome;
-    const long long difference = static_cast<long long>(text) - chord;
-    const long long lowest = std::max<long long>(kMinFitTextPoints, kMinFitChordPoints + difference);
-    long long low = lowest;
-    long long high = static_cast<long long>(text) - 1;
-    // A smaller font never takes more room on the page, so the largest fitting size is found by
-    // halving the range: a few compositions even for an absurd size.
+namespace {
+
+bool blankLine(const std::string& line) {
+    return line.find_first_not_of(" \t") == std::string::npos;
+}
+
+bool isBlock(notation::Directive d) {
+    return d == notation::Directive::Refrain || d == notation::Directive::Refrain2 || d == notation::Directive::Bridge;
+}
+
+// The height a lyric line takes in its column, by the page's vertical rhythm: a row, a chord row
+// above a line with chords, and for a block the empty row and each of its lines.
+long long rowsOf(const std::string& line, long long text, long long chord,
+                 long long chorus, long long bridge) {
+    const notation::Directive d = notation::directiveOf(line);
+    if (d == notation::Directive::Refrain)
+        return 2 * text + chorus;
+    if (d == notation::Directive::Refrain2 || d == notation::Directive::Bridge)
+        return 2 * text + bridge;
+    return text + (d == notation::Directive::None && notation::hasChord(line) ? chord : 0);
+}
+
+long long blockRows(const std::vector<std::string>& lines, long long text, long long chord) {
+    long long sum = 0;
+    for (const std::string& l : lines)
+        sum += text + (notation::hasChord(l) ? chord : 0);
+    return sum;
+}
+
+// The largest text size from `lowest` to `highest` at which the song fits, keeping the chord
+// font `difference` points smaller; -1 when none does. A smaller font never takes more room on the
+// page, so halving the range finds it in a few compositions even for an absurd size.
+long long largestFitting(SongDocument& song, PageMeasures& metrics, long long lowest, long long highest,
+                         long long difference) {
     long long best = -1;
+    long long low = lowest, high = highest;
     while (low <= high) {
         const long long mid = low + (high - low) / 2;
         if (fits(song, metrics, int(mid), int(difference))) {
@@ -79,12 +101,98 @@ FitOutcome fitToOnePage(SongDocument& doc, PageMeasures& metrics) {
             high = mid - 1;
         }
     }
-    if (best < 0) {
+    return best;
+}
+
+} // namespace
+
+std::string withColumnBreak(const std::string& lyrics, std::size_t before) {
+    std::size_t at = 0;
+    for (std::size_t line = 0; line < before; ++line) {
+        const std::size_t end = lyrics.find('\n', at);
+        if (end == std::string::npos) {
+            // Past the last line: the directive becomes a new last line.
+            std::string out = lyrics;
+            lines::add(out, notation::directiveLine(notation::Directive::NewColumn));
+            return out;
+        }
+        at = end + 1;
+    }
+    std::string out = lyrics;
+    out.insert(at, std::string(notation::directiveLine(notation::Directive::NewColumn)) + "\r\n");
+    return out;
+}
+
+std::optional<std::size_t> bestColumnBreak(const SongDocument& doc, PageMeasures& metrics) {
+    const std::vector<std::string> lyrics = doc.TextEdit().lineList();
+    for (const std::string& line : lyrics)
+        if (notation::directiveOf(line) == notation::Directive::NewColumn)
+            return std::nullopt;
+    selectFont(metrics, doc.TextFont);
+    const long long text = metrics.textHeight("ABCdefg");
+    selectFont(metrics, doc.AkkordFont);
+    const long long chord = metrics.textHeight("ABCdefg");
+    const long long chorus = blockRows(doc.RefrainEdit().lineList(), text, chord);
+    const long long bridge = blockRows(doc.BridgeEdit().lineList(), text, chord);
+    std::vector<long long> before(lyrics.size() + 1, 0); // the rows of the lines before each line
+    for (std::size_t i = 0; i < lyrics.size(); ++i)
+        before[i + 1] = before[i] + rowsOf(lyrics[i], text, chord, chorus, bridge);
+    const long long total = before.back();
+    std::optional<std::size_t> best;
+    long long bestHeight = 0;
+    for (std::size_t k = 1; k < lyrics.size(); ++k) {
+        const bool place = blankLine(lyrics[k - 1]) || isBlock(notation::directiveOf(lyrics[k])) ||
+                           isBlock(notation::directiveOf(lyrics[k - 1]));
+        if (!place || blankLine(lyrics[k]))
+            continue;
+        // The switch line itself takes a row of the first column.
+        const long long height = std::max(before[k] + text, total - before[k]);
+        if (!best || height < bestHeight) {
+            best = k;
+            bestHeight = height;
+        }
+    }
+    return best;
+}
+
+FitOutcome fitToOnePage(SongDocument& doc, PageMeasures& metrics) {
+    const std::int32_t text = doc.TextFont.size;
+    const std::int32_t chord = doc.AkkordFont.size;
+    FitOutcome outcome{FitResult::AlreadyFits, text, text, chord, chord, 0, QString::fromUtf8(kAlreadyFitsMessage)};
+    // Sizes are tried on copies of one page, so the song changes only once the fitting pair is found.
+    SongDocument song;
+    song.copySongFrom(doc);
+    SongOptions onePage = song.options();
+    onePage.pages = 1;
+    song.setOptions(onePage);
+    if (!runsOffPage(CheckPage(song, metrics)))
+        return outcome;
+    const long long difference = static_cast<long long>(text) - chord;
+    const long long lowest = std::max<long long>(kMinFitTextPoints, kMinFitChordPoints + difference);
+
+    // The same song with a second column at its best place, when it has none yet.
+    SongDocument columns;
+    const std::optional<std::size_t> columnAt = bestColumnBreak(song, metrics);
+    long long bestColumns = -1;
+    if (columnAt) {
+        columns.copySongFrom(song);
+        columns.TextEdit().setText(withColumnBreak(song.TextEdit().text(), *columnAt));
+        bestColumns = largestFitting(columns, metrics, lowest, text, difference);
+    }
+    const long long bestOne = bestColumns == text ? -1 : largestFitting(song, metrics, lowest, text - 1, difference);
+    if (bestOne < 0 && bestColumns < 0) {
         outcome.result = FitResult::CannotFit;
         song.TextFont.size = std::int32_t(lowest);
         song.AkkordFont.size = std::int32_t(lowest - difference);
         outcome.message = cannotFitMessage(song, metrics);
         return outcome;
+    }
+    // The larger text wins; at the same size the song keeps its one column.
+    const bool takeColumn = bestColumns > bestOne;
+    const long long best = takeColumn ? bestColumns : bestOne;
+    if (takeColumn) {
+        doc.TextEdit().editText(withColumnBreak(doc.TextEdit().text(), *columnAt));
+        outcome.columnAt = int(*columnAt) + 1;
     }
     doc.TextFont.size = std::int32_t(best);
     doc.AkkordFont.size = std::int32_t(best - difference);
@@ -92,11 +200,17 @@ FitOutcome fitToOnePage(SongDocument& doc, PageMeasures& metrics) {
     outcome.result = FitResult::Fitted;
     outcome.textTo = doc.TextFont.size;
     outcome.chordTo = doc.AkkordFont.size;
-    outcome.message = QStringLiteral("Text %1 \u2192 %2 Punkt, Akkorde %3 \u2192 %4 Punkt")
-                          .arg(outcome.textFrom)
-                          .arg(outcome.textTo)
-                          .arg(outcome.chordFrom)
-                          .arg(outcome.chordTo);
+    if (takeColumn) {
+        outcome.message = QStringLiteral("Zweite Spalte ab Zeile %1").arg(outcome.columnAt);
+        if (outcome.textTo != outcome.textFrom)
+            outcome.message += QStringLiteral(", Text %1 \u2192 %2 Punkt").arg(outcome.textFrom).arg(outcome.textTo);
+    } else {
+        outcome.message = QStringLiteral("Text %1 \u2192 %2 Punkt, Akkorde %3 \u2192 %4 Punkt")
+                              .arg(outcome.textFrom)
+                              .arg(outcome.textTo)
+                              .arg(outcome.chordFrom)
+                              .arg(outcome.chordTo);
+    }
     return outcome;
 }
 

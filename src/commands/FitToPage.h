@@ -5,6 +5,8 @@
 #include "platform/PrintSurface.h"
 
 #include <QString>
+#include <optional>
+#include <string>
 
 namespace versino {
 
@@ -27,12 +29,24 @@ struct FitOutcome {
     FitResult result = FitResult::AlreadyFits;
     int textFrom = 0, textTo = 0;
     int chordFrom = 0, chordTo = 0;
+    // The lyric line (1-based) before which fitting put a ">>neue Spalte", or 0.
+    int columnAt = 0;
     QString message;
 };
 
-// When the page check finds that the song runs below the page or past its right edge, lowers the
-// text and chord font sizes together, in whole points and keeping their difference, to the largest
-// sizes at which it finds no such overflow. The title and performer fonts stay. Nothing changes when
+// Where one ">>neue Spalte" makes both columns of the lyrics the shortest: the 0-based lyric line
+// it would stand before, at a blank line or the start or end of a chorus or bridge block, measured
+// at the song's current sizes. Nothing when the lyrics already switch column or offer no such place.
+std::optional<std::size_t> bestColumnBreak(const SongDocument& doc, PageMeasures& metrics);
+
+// The lyrics with ">>neue Spalte" put before the 0-based line `before`, every other byte as it was.
+std::string withColumnBreak(const std::string& lyrics, std::size_t before);
+
+// When the page check finds that the song runs below the page or past its right edge, first tries
+// a second column at the best place (bestColumnBreak) at the current sizes; then lowers the
+// text and chord font sizes together, with and without that column, in whole points and keeping their difference, to the largest
+// sizes at which it finds no such overflow; the column is taken where it allows a larger text font.
+// A song that already switches column keeps its columns. The title and performer fonts stay. Nothing changes when
 // the song already fits or when even the smallest sizes do not. `metrics` measures the page (the
 // printer's measures at 600 dots per inch). Sets Modified when it changes the sizes.
 FitOutcome fitToOnePage(SongDocument& doc, PageMeasures& metrics);

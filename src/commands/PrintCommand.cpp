@@ -5,6 +5,7 @@
 #include "document/Cp1252.h"
 #include "platform/QtPrinter.h"
 #include "print/ComposedPage.h"
+#include "print/SongPages.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,11 +14,16 @@ namespace versino {
 
 PageReport PrintSong(const SongDocument& doc, Printer& printer) {
     printer.setPortrait();
-    PrintSurface& surface = printer.beginDocument();
-    ComposedPage page = composePage(doc, surface);
-    drawPage(page, surface);
+    PrintSurface* surface = &printer.beginDocument();
+    std::vector<ComposedPage> pages = composeSong(doc, *surface);
+    for (std::size_t p = 0; p < pages.size(); ++p) {
+        if (p > 0)
+            surface = &printer.nextPage();
+        drawPage(pages[p], *surface);
+    }
     printer.endDocument();
-    return std::move(page.report);
+    // The picture stands on the song's last page, and with it what became of it.
+    return std::move(pages.back().report);
 }
 
 std::optional<QString> pictureErrorText(const SongDocument& doc, const PageReport& report) {

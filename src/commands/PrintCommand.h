@@ -18,7 +18,8 @@ inline const char* const kNoPrinterMessage =
 inline const char* const kPdfExtension = "pdf";
 inline const char* const kPdfFilter = "PDF-Dokumente (*.pdf)|*.pdf";
 
-// One job with one page on `printer`: portrait, begin, compose, end. Throws PrinterError before the
+// One job on `printer`: portrait, begin, compose, end; its one page, or the song's two pages when
+// it continues on a second one. Throws PrinterError before the
 // job starts. Returns the picture file's open error, which the caller reports after the page is
 // finished.
 PageReport PrintSong(const SongDocument& doc, Printer& printer);

@@ -3,11 +3,13 @@
 #include "document/ShownText.h"
 
 #include "commands/BookPages.h"
+#include "commands/BookPlan.h"
 #include "commands/PrintCommand.h"
 #include "document/Cp1252.h"
 #include "io/FileError.h"
 #include "platform/QtPrinter.h"
 #include "print/ComposedPage.h"
+#include "print/SongPages.h"
 
 namespace versino {
 
@@ -38,9 +40,18 @@ BookResult printBook(const std::vector<BookSong>& songs, const BookOptions& opti
     const int titlePages = options.title.isEmpty() ? 0 : 1;
     const ListLayout contentsLayout = layoutList(*surface, options.contents ? printed.size() : 0);
     const int firstSongPage = titlePages + contentsLayout.pages + 1;
+    // Songs that may take two pages are composed now, to know their pages; the rest take one.
+    std::vector<std::vector<ComposedPage>> ahead(printed.size());
+    std::vector<int> pageCounts(printed.size(), 1);
+    for (std::size_t i = 0; i < printed.size(); ++i)
+        if (printed[i]->doc->options().pages > 1) {
+            ahead[i] = composeSong(*printed[i]->doc, *surface);
+            pageCounts[i] = int(ahead[i].size());
+        }
+    const BookPlan plan = planSongPages(pageCounts, firstSongPage, options.keepOrder);
     std::vector<ListEntry> contents, register_;
     for (std::size_t i = 0; i < printed.size(); ++i) {
-        const int page = firstSongPage + int(i);
+        const int page = plan.firstPage[i];
         result.songPages.push_back(page);
         if (options.contents && options.runningOrder)
             contents.push_back({std::to_string(i + 1) + ". " + cp1252::fromUnicode(printed[i]->listTitle()),
@@ -58,7 +69,7 @@ BookResult printBook(const std::vector<BookSong>& songs, const BookOptions& opti
         sortGerman(contents);
     sortGerman(register_);
     const ListLayout registerLayout = layoutList(*surface, register_.size());
-    const int total = firstSongPage - 1 + int(printed.size()) + registerLayout.pages;
+    const int total = firstSongPage - 1 + plan.pages + registerLayout.pages;
     const auto step = [&]() {
         if (progress && !progress(result.pages, total)) {
             result.cancelled = true;
@@ -74,15 +85,25 @@ BookResult printBook(const std::vector<BookSong>& songs, const BookOptions& opti
             result.outline.push_back({QString::fromUtf8(kContentsHeading), result.pages});
         drawListPage(nextPage(), kContentsHeading, contents, contentsLayout, p);
     }
-    for (std::size_t i = 0; i < printed.size() && !result.cancelled && step(); ++i) {
+    for (std::size_t k = 0; k < plan.sequence.size() && !result.cancelled && step(); ++k) {
+        if (plan.sequence[k] < 0) { // the blank page before a song of two facing pages
+            nextPage();
+            continue;
+        }
+        const std::size_t i = std::size_t(plan.sequence[k]);
         result.outline.push_back({printed[i]->listTitle(), result.pages});
-        PrintSurface& s = nextPage();
-        const ComposedPage page = composePage(*printed[i]->doc, s);
-        drawPage(page, s);
-        drawPageNumber(s, page, result.pages);
-        if (const std::optional<QString> error = pictureErrorText(*printed[i]->doc, page.report))
+        PrintSurface* s = &nextPage();
+        const std::vector<ComposedPage> pages =
+            ahead[i].empty() ? std::vector<ComposedPage>{composePage(*printed[i]->doc, *s)} : std::move(ahead[i]);
+        for (std::size_t p = 0; p < pages.size(); ++p) {
+            if (p > 0)
+                s = &nextPage();
+            drawPage(pages[p], *s);
+            drawPageNumber(*s, pages[p], result.pages);
+        }
+        if (const std::optional<QString> error = pictureErrorText(*printed[i]->doc, pages.back().report))
             result.pictureErrors.push_back(printed[i]->file + QStringLiteral(": ") + *error);
-        else if (page.report.picture == PageReport::Picture::NotABitmap)
+        else if (pages.back().report.picture == PageReport::Picture::NotABitmap)
             result.pictureErrors.push_back(
                 printed[i]->file + QStringLiteral(": \"%1\" is no valid BMP picture; the page is printed without it")
                                        .arg(cp1252::toUnicode(printed[i]->doc->GraphikEdit().text())));

@@ -1,5 +1,6 @@
 #include "commands/SongbookCommands.h"
 
+#include "commands/Booklet.h"
 #include "commands/SetList.h"
 
 #include "commands/DocumentCommands.h"
@@ -36,6 +37,8 @@ const std::vector<BookSwitch>& bookSwitches() {
         {"NurText", "&Nur Text", "LyricsOnlyBox", &BookOptions::lyricsOnly},
         {"Einpassen", "Jeden Song &einpassen", "FitBox", &BookOptions::fit},
         {"Ablauf", "Nu&mmer und Tonart im Inhalt", "RunningOrderBox", &BookOptions::runningOrder},
+        {"Reihenfolge", "&Reihenfolge der Liste beibehalten", "KeepOrderBox", &BookOptions::keepOrder},
+        {"Heft", "&A5-Heft", "BookletBox", &BookOptions::booklet},
     };
     return switches;
 }
@@ -363,7 +366,9 @@ void SongbookCommands::ExportPdfClick(const BookProgress& progress) {
     std::vector<QString> tooLong;
     const std::vector<BookSong> songs = readBook(tooLong);
     BookResult result;
-    const std::optional<QString> error = writeBookPdf(songs, options_, *path, result, progress);
+    const std::optional<QString> error =
+        options_.booklet ? writeSheetsPdf(songs, options_, *path, SheetLayout::Booklet, result, progress)
+                         : writeBookPdf(songs, options_, *path, result, progress);
     if (error) {
         dialogs_.error(*error);
         return;

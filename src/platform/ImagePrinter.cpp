@@ -82,6 +82,20 @@ PrintSurface& ImagePrinter::beginDocument() {
     return *page_;
 }
 
+QString ImagePrinter::secondPageName(const QString& fileName) {
+    const qsizetype slash = fileName.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    if (dot <= slash + 1)
+        return fileName + QStringLiteral("-2");
+    return fileName.left(dot) + QStringLiteral("-2") + fileName.mid(dot);
+}
+
+PrintSurface& ImagePrinter::nextPage() {
+    endDocument();
+    fileName_ = secondPageName(fileName_);
+    return beginDocument();
+}
+
 void ImagePrinter::endDocument() {
     if (!page_)
         return;

@@ -28,6 +28,10 @@ public:
 
     void setPortrait() override {}
     PrintSurface& beginDocument() override;
+    // Writes the page's image and starts the next one, in a file of the name with "-2" before its
+    // extension ("Lied.png", "Lied-2.png").
+    PrintSurface& nextPage() override;
+    static QString secondPageName(const QString& fileName);
     // Draws and writes the image. Throws PrinterError when no image can be made, FileError when
     // the file cannot be written.
     void endDocument() override;

@@ -98,6 +98,9 @@ public:
     virtual void setPortrait() = 0;
     // Starts a job without a document name and opens its only page. Throws PrinterError.
     virtual PrintSurface& beginDocument() = 0;
+    // Opens the next page of the job begun last, for a song that continues on a second page.
+    // Throws PrinterError where the printer holds one page a job.
+    virtual PrintSurface& nextPage() { throw PrinterError(kPrintJobFailed); }
     // Closes the page and hands the job to the printer. Throws PrinterError, or FileError where the
     // job is a file that cannot be written.
     virtual void endDocument() = 0;

@@ -21,6 +21,7 @@ public:
 
     void setPortrait() override;
     PrintSurface& beginDocument() override;
+    PrintSurface& nextPage() override { return beginDocument(); }
     void endDocument() override {}
     // Ends the job. Throws PrinterError when the printer refused it.
     void finish();

@@ -53,6 +53,12 @@ PrintSurface& QtPrinter::beginDocument() {
     return *surface_;
 }
 
+PrintSurface& QtPrinter::nextPage() {
+    if (!printer_ || !surface_ || !printer_->newPage())
+        throw PrinterError(kPrintJobFailed);
+    return *surface_;
+}
+
 void QtPrinter::endDocument() {
     surface_.reset();
     if (painter_ && painter_->isActive())
@@ -62,8 +68,8 @@ void QtPrinter::endDocument() {
     printer_.reset();
 }
 
-PdfBookPrinter::PdfBookPrinter(const QString& fileName, QPageSize::PageSizeId paper, bool withOutline)
-    : paper_(paper), file_(std::make_unique<AtomicFileDevice>(fileName)) {
+PdfBookPrinter::PdfBookPrinter(const QString& fileName, QPageSize::PageSizeId paper, bool withOutline, bool landscape)
+    : paper_(paper), landscape_(landscape), file_(std::make_unique<AtomicFileDevice>(fileName)) {
     if (withOutline) {
         memory_ = std::make_unique<QBuffer>();
         memory_->open(QIODevice::WriteOnly);
@@ -103,7 +109,8 @@ PrintSurface& PdfBookPrinter::beginDocument() {
         pdf->setResolution(kPrintResolution);
         pdf->setCreator(QStringLiteral("versino-print"));
         pdf->setPageLayout(
-            QPageLayout(QPageSize(paper_), QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter));
+            QPageLayout(QPageSize(paper_), landscape_ ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(),
+                        QPageLayout::Millimeter));
         writer_ = std::move(pdf);
         painter_ = std::make_unique<QPainter>();
         if (!painter_->begin(writer_.get())) {

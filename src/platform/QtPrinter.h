@@ -33,6 +33,7 @@ public:
 
     void setPortrait() override;
     PrintSurface& beginDocument() override;
+    PrintSurface& nextPage() override;
     void endDocument() override;
 
 private:
@@ -49,11 +50,14 @@ class PdfBookPrinter final : public Printer {
 public:
     // Throws FileError when the file cannot be written at all, before any page is made. With
     // `withOutline` the pages are held in memory until finish() adds the outline (setOutline).
-    PdfBookPrinter(const QString& fileName, QPageSize::PageSizeId paper = QPageSize::A4, bool withOutline = false);
+    // Sheets printed with two pages a side are `landscape`.
+    PdfBookPrinter(const QString& fileName, QPageSize::PageSizeId paper = QPageSize::A4, bool withOutline = false,
+                   bool landscape = false);
     ~PdfBookPrinter() override;
 
     void setPortrait() override {}
     PrintSurface& beginDocument() override;
+    PrintSurface& nextPage() override { return beginDocument(); }
     void endDocument() override {}
 
     // The document's title, shown by PDF readers; set before finish().
@@ -66,9 +70,13 @@ public:
     // Ends without writing anything: an older file of the name stays as it was.
     void cancel();
     int pages() const { return pages_; }
+    // The painter of the open page, for drawing under a transform of one's own (a sheet of two
+    // pages); null before the first page.
+    QPainter* painter() const { return painter_.get(); }
 
 private:
     QPageSize::PageSizeId paper_;
+    bool landscape_ = false;
     std::unique_ptr<AtomicFileDevice> file_;
     std::unique_ptr<QBuffer> memory_; // the pages while the outline is still to come
     QString title_;

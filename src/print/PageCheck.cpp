@@ -4,6 +4,7 @@
 #include "document/Notation.h"
 #include "print/ComposedPage.h"
 #include "print/PageReport.h"
+#include "print/SongPages.h"
 
 #include <algorithm>
 
@@ -139,7 +140,29 @@ void addOpenChords(std::vector<PageFinding>& out, const std::vector<std::string>
 } // namespace
 
 std::vector<PageFinding> CheckPage(const SongDocument& doc, PageMeasures& measures) {
-    return CheckPage(composePage(doc, measures));
+    return CheckPages(composeSong(doc, measures));
+}
+
+std::vector<PageFinding> CheckPages(const std::vector<ComposedPage>& pages) {
+    if (pages.size() == 1)
+        return CheckPage(pages.front());
+    std::vector<PageFinding> out;
+    for (std::size_t p = 0; p < pages.size(); ++p)
+        for (PageFinding& f : CheckPage(pages[p])) {
+            // The song's own lines are judged once, with the first page.
+            if (p > 0 && (f.kind == PageFindingKind::EmptyBlock || f.kind == PageFindingKind::OpenChord))
+                continue;
+            const bool known = std::any_of(out.begin(), out.end(), [&](const PageFinding& o) {
+                return o.kind == f.kind && o.field == f.field && o.line == f.line;
+            });
+            if (!known)
+                out.push_back(std::move(f));
+        }
+    std::stable_sort(out.begin(), out.end(), [](const PageFinding& a, const PageFinding& b) {
+        const int ra = pageRank(a.field), rb = pageRank(b.field);
+        return ra != rb ? ra < rb : a.line < b.line;
+    });
+    return out;
 }
 
 std::vector<PageFinding> CheckPage(const ComposedPage& page) {

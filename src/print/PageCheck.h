@@ -36,9 +36,13 @@ struct ComposedPage;
 // remark, picture. Its cost is linear in the song's lines and the page's findings.
 std::vector<PageFinding> CheckPage(const ComposedPage& page);
 
-// Composes the song's page with `measures` (for instance the printer's at 600 dots per inch) and
-// checks it. Lines below a full page are counted, not laid out, so a huge song costs little.
+// Composes the song's pages with `measures` (for instance the printer's at 600 dots per inch) and
+// checks them. Lines below a full page are counted, not laid out, so a huge song costs little.
 std::vector<PageFinding> CheckPage(const SongDocument& doc, PageMeasures& measures);
+
+// What the pages of one song cannot hold (the song's second page included), each place once, in
+// the order of the song.
+std::vector<PageFinding> CheckPages(const std::vector<ComposedPage>& pages);
 
 // The name the window gives a field ("Songtext", "Bridge / Refrain2"), for naming where a finding is.
 QString fieldLabel(FieldId field);

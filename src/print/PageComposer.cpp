@@ -136,6 +136,13 @@ public:
             bands_[std::size_t(b)].push_back(id);
     }
     // Calls fn(id) for each kept cell that may meet the rows [from, to); a cell may come twice.
+    // Forgets the cells from `id` on: a unit withdrawn from the page. Ids come in rising order, so
+    // they stand at the end of each band.
+    void removeFrom(std::size_t id) {
+        for (std::vector<std::size_t>& band : bands_)
+            while (!band.empty() && band.back() >= id)
+                band.pop_back();
+    }
     template <typename Fn>
     void near(long long from, long long to, Fn&& fn) const {
         if (to <= 0 || from >= height_ || to <= from)
@@ -162,14 +169,22 @@ private:
 // closing remark) moves whole, and what follows it keeps its distance.
 class PageComposer {
 public:
-    PageComposer(PageMeasures& measures, const SongDocument& doc, ComposedPage& page)
-        : s_(measures, page), doc_(doc), page_(page), report_(page.report),
+    PageComposer(PageMeasures& measures, const SongDocument& doc, ComposedPage& page, const PagePart& part)
+        : s_(measures, page), doc_(doc), page_(page), part_(part), report_(page.report),
           cells_(measures.pageHeight()), PageCentreX(measures.pageWidth() / 2) {}
 
     void compose();
 
 private:
     void printHeader();
+    void printContinuationTitle();
+    // Leaves the lyric line `index` and the rest of its column to the next page.
+    void continueLater(std::size_t index);
+    // Takes the texts drawn since `begin` off the page again, with the cuts noted since `cutsBefore`.
+    void withdraw(std::size_t begin, std::size_t cutsBefore);
+    bool leavesFoot(long long rowTop) const {
+        return part_.stopAtFoot && (belowPage(rowTop) || rowTop + TextLineHeight > s_.pageHeight());
+    }
     void printCapo();
     void measureRows();
     void printRemark();
@@ -212,6 +227,7 @@ private:
     PageBuilder s_;
     const SongDocument& doc_;
     ComposedPage& page_;
+    const PagePart& part_;
     PageReport& report_;
     CellIndex cells_;
     std::vector<int> column_; // the column of each kept text; -1 for the header and the closing remark
@@ -225,6 +241,9 @@ private:
     int TextLineHeight = 0;
     int ChordLineHeight = 0;
     bool belowRunOpen_ = false;
+    bool columnClosed_ = false;      // the current column continues on the next page
+    bool openerContinued_ = false;   // the switch that opened the current column is left to it too
+    std::size_t columnOpener_ = 0;
     std::set<std::pair<int, int>> cutsNoted_;
 };
 
@@ -232,16 +251,23 @@ void PageComposer::compose() {
     page_.width = s_.pageWidth();
     page_.height = s_.pageHeight();
     snap_ = TakePrintSnapshot(doc_);
-    printHeader();
-    if (snap_.capoLine)
-        printCapo();
-    measureRows();
-    printRemark();
+    if (part_.continuation) {
+        printContinuationTitle();
+        measureRows();
+    } else {
+        printHeader();
+        if (snap_.capoLine)
+            printCapo();
+        measureRows();
+        printRemark();
+    }
     printBody();
-    printDiagrams();
-    printClosingRemark();
-    if (!snap_.pictureFile.empty())
-        printPicture();
+    if (part_.endOfSong) {
+        printDiagrams();
+        printClosingRemark();
+        if (!snap_.pictureFile.empty())
+            printPicture();
+    }
     report_.lyricLines = std::move(snap_.lyricLines);
     report_.chorusLines = std::move(snap_.chorusLines);
     report_.bridgeLines = std::move(snap_.bridgeLines);
@@ -370,6 +396,40 @@ void PageComposer::printHeader() {
         noteCut(FieldId::Interpret, 1);
 }
 
+// The second page's title row: the title and "(Fortsetzung)", centred, as small as the capo line;
+// the lyrics go on where they begin on a page without performer.
+void PageComposer::printContinuationTitle() {
+    s_.setFontName(snap_.textFont.name);
+    s_.setFontSize(kCapoPoints);
+    s_.setFontStyle(snap_.textFont.style);
+    s_.setFontColor(snap_.textFont.color);
+    const std::string text = snap_.title.empty() ? std::string("Fortsetzung") : snap_.title + " (Fortsetzung)";
+    const auto [run, width] = centredRun(text);
+    const std::size_t begin = page_.texts.size();
+    s_.drawText(PageCentreX - halfRoundedToEven(width), kTitleTop, run);
+    keep(begin);
+    y = advance(kTitleTop, kCapoAdvance);
+}
+
+void PageComposer::continueLater(std::size_t index) {
+    if (currentColumn_ > 0 && !openerContinued_) {
+        page_.continued.push_back(columnOpener_);
+        openerContinued_ = true;
+    }
+    page_.continued.push_back(index);
+    columnClosed_ = true;
+}
+
+void PageComposer::withdraw(std::size_t begin, std::size_t cutsBefore) {
+    cells_.removeFrom(begin);
+    if (column_.size() > begin)
+        column_.resize(begin);
+    drop(begin);
+    for (std::size_t k = cutsBefore; k < report_.pastRight.size(); ++k)
+        cutsNoted_.erase({int(report_.pastRight[k].field), report_.pastRight[k].line});
+    report_.pastRight.resize(cutsBefore);
+}
+
 // The capo line stands on the last header row, or below the cells it would cover there.
 void PageComposer::printCapo() {
     s_.setFontName(snap_.textFont.name);
@@ -413,11 +473,21 @@ void PageComposer::printBody() {
     firstColumnBottom = y;
     currentColumn_ = 0;
     const std::vector<std::string>& lines = snap_.lyricLines;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::size_t count = part_.continuation ? part_.lines.size() : lines.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::size_t i = part_.continuation ? part_.lines[k] : k;
+        if (i >= lines.size())
+            continue;
         y = advance(y, TextLineHeight);
         const std::string& line = lines[i];
         if (directiveOf(line) == Directive::NewColumn) {
             startColumn();
+            columnOpener_ = i;
+            columnClosed_ = openerContinued_ = false;
+            continue;
+        }
+        if (columnClosed_ || leavesFoot(y)) {
+            continueLater(i);
             continue;
         }
         // A column that has run below the page is only counted from here on.
@@ -435,6 +505,7 @@ void PageComposer::printBody() {
 void PageComposer::printLine(std::size_t index, const std::string& line) {
     const int lineNo = int(index) + 1;
     const std::size_t begin = page_.texts.size();
+    const std::size_t cutsBefore = report_.pastRight.size();
     switch (directiveOf(line)) {
     case Directive::RefrainWord: {
         bool cut = false;
@@ -468,6 +539,11 @@ void PageComposer::printLine(std::size_t index, const std::string& line) {
             noteCut(FieldId::Text, lineNo);
         break;
     }
+    }
+    if (leavesFoot(y)) {
+        withdraw(begin, cutsBefore);
+        continueLater(index);
+        return;
     }
     // A chord line is drawn whole or not at all: chords without their words stay off the page.
     if (belowPage(y))
@@ -507,6 +583,8 @@ void PageComposer::startColumn() {
 // indented by the heading and one blank, measured in the heading's font.
 void PageComposer::printBlock(std::size_t index, const char* heading, const char* indentText,
                               const std::vector<std::string>& lines, FieldId field) {
+    const std::size_t blockBegin = page_.texts.size();
+    const std::size_t cutsBefore = report_.pastRight.size();
     s_.setFontStyle(kBlockHeadingStyle);
     y = advance(y, TextLineHeight);
     const int indent = s_.textWidth(indentText);
@@ -551,6 +629,12 @@ void PageComposer::printBlock(std::size_t index, const char* heading, const char
                 noteCut(field, int(k) + 1);
         }
         y = advance(y, TextLineHeight);
+    }
+    // A block that does not fit whole goes to the next page whole: a chorus is not split.
+    if (below && part_.stopAtFoot) {
+        withdraw(blockBegin, cutsBefore);
+        continueLater(index);
+        return;
     }
     if (below)
         noteBelow(index);
@@ -686,8 +770,12 @@ PrintSnapshot TakePrintSnapshot(const SongDocument& doc) {
 }
 
 ComposedPage composePage(const SongDocument& doc, PageMeasures& measures) {
+    return composePage(doc, measures, PagePart{});
+}
+
+ComposedPage composePage(const SongDocument& doc, PageMeasures& measures, const PagePart& part) {
     ComposedPage page;
-    PageComposer(measures, doc, page).compose();
+    PageComposer(measures, doc, page, part).compose();
     return page;
 }
 

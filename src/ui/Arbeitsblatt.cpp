@@ -236,6 +236,7 @@ void TWorkingForm::setupMenu() {
     wire(ui_->Info, &QAction::triggered, &TWorkingForm::InfoClick);
     wire(ui_->Rueckgaengig, &QAction::triggered, &TWorkingForm::RueckgaengigClick);
     wire(ui_->Wiederherstellen, &QAction::triggered, &TWorkingForm::WiederherstellenClick);
+    wire(ui_->ZweiSeiten, &QAction::triggered, &TWorkingForm::ZweiSeitenClick);
     connect(ui_->Bearbeiten1, &QMenu::aboutToShow, this, &TWorkingForm::updateUndoItems);
     // After the defined items: the song's chord diagrams.
     addDiagramMenu(*ui_->Bearbeiten1, [this]() -> versino::SongDocument& { return *doc_; });
@@ -372,6 +373,12 @@ void TWorkingForm::EinpassenClick() {
         dialogs_->message(note);
 }
 
+void TWorkingForm::ZweiSeitenClick() {
+    SongOptions options = doc_->options();
+    options.pages = options.pages == 2 ? 1 : 2;
+    doc_->setOptions(std::move(options));
+}
+
 void TWorkingForm::RueckgaengigClick() {
     if (const SongHistory::Step* step = history_.undo(*doc_)) {
         // The note told what the fit did; once the fit is taken back it no longer holds.
@@ -423,6 +430,8 @@ void TWorkingForm::setFitNote(const QString& note) {
 }
 
 void TWorkingForm::songChanged() {
+    // The item shows the song's choice, whichever way it changed (the item, New, Open).
+    ui_->ZweiSeiten->setChecked(doc_->options().pages == 2);
     if (preview_)
         preview_->songChanged();
     if (recovery_)

@@ -90,6 +90,8 @@ public:
     void Font3BtnClick();
     void Font4BtnClick();
     void EinpassenClick();
+    // Lets the song continue on a second page, or keeps it to one page again.
+    void ZweiSeitenClick();
     void GraphikBtnClick();
     void TransponierenClick();
     void UpdateTitelFont();

@@ -2,6 +2,7 @@
 #include "ui/PreviewPlacement.h"
 
 #include "print/PagePainting.h"
+#include "print/SongPages.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -37,8 +38,9 @@ public:
         setBackgroundRole(QPalette::Dark);
     }
 
-    void show(const ComposedPage* page, const std::vector<PageFinding>* findings) {
+    void show(const ComposedPage* page, const ComposedPage* second, const std::vector<PageFinding>* findings) {
         page_ = page;
+        second_ = second;
         pageSize_ = QSize(page->width, page->height);
         findings_ = findings;
         resize(sizeHint());
@@ -53,7 +55,8 @@ public:
     }
 
     QSize sizeHint() const override {
-        return {int(std::ceil(pageSize_.width() * scale_)) + 2 * kMargin,
+        const int sheets = second_ ? 2 : 1;
+        return {sheets * int(std::ceil(pageSize_.width() * scale_)) + (sheets + 1) * kMargin,
                 int(std::ceil(pageSize_.height() * scale_)) + 2 * kMargin + kMarkSpace};
     }
 
@@ -64,17 +67,23 @@ protected:
         if (!page_)
             return;
         const QRectF sheet(kMargin, kMargin, pageSize_.width() * scale_, pageSize_.height() * scale_);
+        paintSheet(p, sheet, *page_);
+        if (second_)
+            paintSheet(p, sheet.translated(sheet.width() + kMargin, 0), *second_);
+        paintMarks(p, second_ ? sheet.translated(sheet.width() + kMargin, 0) : sheet);
+    }
+
+private:
+    void paintSheet(QPainter& p, const QRectF& sheet, const ComposedPage& page) {
         p.fillRect(sheet.translated(3, 3), palette().shadow());
         p.save();
         p.translate(sheet.topLeft());
         p.scale(scale_, scale_);
         p.setClipRect(QRect(QPoint(0, 0), pageSize_));
-        paintPage(p, *page_);
+        paintPage(p, page);
         p.restore();
-        paintMarks(p, sheet);
     }
 
-private:
     // What the paper cannot hold is marked in red: a rule at the printable bottom with the note of
     // the lines below it, and a rule at the right edge where text runs past it.
     void paintMarks(QPainter& p, const QRectF& sheet) {
@@ -98,6 +107,7 @@ private:
     }
 
     const ComposedPage* page_ = nullptr;
+    const ComposedPage* second_ = nullptr;
     QSize pageSize_;
     const std::vector<PageFinding>* findings_ = nullptr;
     double scale_ = 0.15;
@@ -211,9 +221,14 @@ void PagePreview::showEvent(QShowEvent* event) {
 void PagePreview::showSong(const SongDocument& song) {
     pause_.stop();
     stale_ = false;
-    page_ = composePage(song, metrics_.surface());
-    findings_ = CheckPage(page_);
-    view_->show(&page_, &findings_);
+    std::vector<ComposedPage> pages = composeSong(song, metrics_.surface());
+    findings_ = CheckPages(pages);
+    page_ = std::move(pages.front());
+    if (pages.size() > 1)
+        secondPage_ = std::move(pages[1]);
+    else
+        secondPage_.reset();
+    view_->show(&page_, secondPage(), &findings_);
     showFindings();
 }
 
@@ -232,6 +247,14 @@ void PagePreview::setDocumentName(const QString& name) {
     setWindowTitle(QStringLiteral("Seitenvorschau - [%1]").arg(name));
 }
 
+QSize PagePreview::pageSize() const {
+    if (!secondPage_)
+        return sheet_;
+    // Two sheets and the ground between them, which is about a twentieth of a sheet at any zoom
+    // that shows both.
+    return {2 * sheet_.width() + sheet_.width() / 20, sheet_.height()};
+}
+
 void PagePreview::showWholePage() {
     zoomMode_ = Zoom::WholePage;
     // One pixel less than the room: the sheet's size is rounded up, and a scroll bar for a pixel
@@ -246,7 +269,7 @@ void PagePreview::showPageWidth() {
     // Room for the vertical scroll bar the page will need, unless it is already there.
     const QScrollBar* bar = scroll_->verticalScrollBar();
     const int room = scroll_->viewport()->width() - 2 * kMargin - (bar->isVisible() ? 0 : bar->sizeHint().width());
-    view_->setScale(double(room) / pageSize().width());
+    view_->setScale(double(room) / sheet_.width());
 }
 
 void PagePreview::zoomIn() {

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QLabel;
@@ -54,8 +55,11 @@ public:
     double zoom() const;
 
     const ComposedPage& page() const { return page_; }
+    // The song's second page, when it continues on one; shown beside the first, as facing pages.
+    const ComposedPage* secondPage() const { return secondPage_ ? &*secondPage_ : nullptr; }
     const std::vector<PageFinding>& findings() const { return findings_; }
-    QSize pageSize() const { return sheet_; }
+    // What the preview shows, in device units: one page, or two side by side.
+    QSize pageSize() const;
     bool refreshPending() const { return pause_.isActive(); }
 
     // A line above the findings that says what a command did to the song (fitting it to the page);
@@ -85,6 +89,7 @@ private:
 
     PageMetrics metrics_;
     ComposedPage page_;
+    std::optional<ComposedPage> secondPage_;
     QSize sheet_; // the page in device units
     std::vector<PageFinding> findings_;
     QTimer pause_;

@@ -267,4 +267,33 @@ TEST_F(SongbookTool, songThatDoesNotFitIsNamedOnStandardError) {
     EXPECT_FALSE(fitted.err.contains("lang.vsn:")) << fitted.err.toStdString();
 }
 
+// A booklet and two pages a side: landscape sheets, the contents first, and each bookmark on the
+// side that shows its song.
+TEST_F(SongbookTool, bookletAndTwoUpSheetsLeadBookmarksToTheirSide) {
+    const QStringList songs = {"a/abend.vsn", "b/zwei.cho", "b/strasse.vsn", "a/zebra.vsn"};
+    // Contents and five songs: six pages, a booklet of eight on four sides; three sides two-up.
+    const struct {
+        const char* option;
+        int sides;
+        int zebraSide; // 1-based; Zebra is the book's sixth page
+    } cases[] = {{"--booklet", 4, 3}, {"--2-up", 3, 3}};
+    for (const auto& c : cases) {
+        const ToolRun r = run(QStringList{"-o", "heft.pdf", c.option} + songs);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QString info = runTool("pdfinfo", {dir.filePath("heft.pdf")}).out;
+        EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(c.sides)))) << info.toStdString();
+        EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+84[12][.0-9]* x 595"))) << info.toStdString();
+        bool zebra = false;
+        for (const auto& [title, page] : outline(dir.filePath("heft.pdf")))
+            if (title == "Zebra") {
+                zebra = true;
+                EXPECT_EQ(page, c.zebraSide) << c.option;
+            }
+        EXPECT_TRUE(zebra);
+        EXPECT_TRUE(pageText(dir.filePath("heft.pdf"), 1).contains("Inhalt")) << c.option;
+        EXPECT_TRUE(pageText(dir.filePath("heft.pdf"), c.zebraSide).contains("Streifen")) << c.option;
+    }
+    EXPECT_EQ(run({"-o", "heft.png", "--booklet", "a/zebra.vsn"}).exitCode, 2) << "a booklet is a PDF";
+}
+
 } // namespace

@@ -185,12 +185,13 @@ TEST_F(WorkingForm, menuTreeHasItsCaptionsAndShortcuts) {
                                               "&Exportieren", "&Drucken", "Seiten&vorschau", "&Liederbuch . . .", "Bü&hnenansicht", "-",
                                               "Programm &beenden"}));
     EXPECT_EQ(captions("Exportieren"), QStringList({"&PDF-Dokument . . .", "&ChordPro . . ."}));
-    EXPECT_EQ(captions("Bearbeiten1").size(), 13);
+    EXPECT_EQ(captions("Bearbeiten1").size(), 15);
     EXPECT_EQ(captions("Bearbeiten1").at(4), QStringLiteral("Auf eine Seite &einpassen"));
     EXPECT_EQ(captions("Bearbeiten1").at(5), QStringLiteral("&Transponieren . . ."));
-    // The defined items, then the song's chord diagrams after a separator.
-    EXPECT_EQ(captions("Bearbeiten1").mid(6), QStringList({"-", "&Suchen und Ersetzen", "-", "&Rückgängig",
-                                                           "&Wiederherstellen", "-", "&Griffbilder . . ."}));
+    // The defined items, then the song's second page and its chord diagrams, each after a separator.
+    EXPECT_EQ(captions("Bearbeiten1").mid(6),
+              QStringList({"-", "&Suchen und Ersetzen", "-", "&Rückgängig", "&Wiederherstellen", "-",
+                           "Auf &zwei Seiten fortsetzen", "-", "&Griffbilder . . ."}));
     EXPECT_EQ(captions("Hilfe"), QStringList({"Bedienungshinweise", "Info"}));
     QStringList bar;
     for (QAction* a : form->menuBar()->actions())

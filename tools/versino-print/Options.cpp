@@ -21,7 +21,9 @@ const char* const kSynopsis =
     "       versino-print -o BOOK.pdf --book [--title TEXT] [--index] [--lyrics-only] [--fit]\n"
     "                     [--diagrams INSTRUMENT] [--running-order] SONG...|LIST.vsl...\n"
     "       versino-print -o ORDER.pdf --setlist [--title TEXT] LIST.vsl...\n"
+    "       versino-print -o BOOK.pdf --booklet|--2-up [book options] SONG...|LIST.vsl...\n"
     "       versino-print --check [--paper a4|letter] [--fit] [--diagrams INSTRUMENT] SONG...\n"
+    "       (every form takes --pages 2)\n"
     "\n";
 
 namespace {
@@ -41,7 +43,10 @@ const char* const kDescription =
     "\n"
     "A songbook (--book, or any .vsl song list among the songs) has a title page when it has a\n"
     "title, the contents, the songs with page numbers, with --index a register of first lines,\n"
-    "and PDF bookmarks. Songs that cannot be read are reported and left out (status 2).";
+    "and PDF bookmarks. Songs that cannot be read are reported and left out (status 2). A song of\n"
+    "two pages starts on a left-hand (even) page. --booklet makes it an A5 booklet on A4 landscape\n"
+    "sheets (with --paper letter: half-letter on letter) to print on both sides, fold and staple;\n"
+    "--2-up puts two pages on each side in reading order.";
 
 } // namespace
 
@@ -114,6 +119,14 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     const QCommandLineOption titleOption("title", "The songbook's title (a title page and the PDF's title).", "text");
     const QCommandLineOption indexOption("index", "Add a register of the songs' first lines to the songbook.");
     const QCommandLineOption lyricsOnlyOption("lyrics-only", "Leave out every chord: words only.");
+    const QCommandLineOption pagesOption("pages", "2: lines that do not fit on the page continue on a second "
+                                                  "page (as Bearbeiten > Auf zwei Seiten fortsetzen); 1: one page "
+                                                  "(default: as each song file says).", "1|2");
+    const QCommandLineOption bookletOption("booklet", "Make the songbook an A5 booklet: two pages on each side of "
+                                                      "landscape sheets, in folding order, the page count rounded "
+                                                      "up to a multiple of four.");
+    const QCommandLineOption twoUpOption("2-up", "Make the songbook two pages on each side of landscape sheets, "
+                                                 "in reading order.");
     const QCommandLineOption diagramsOption(
         "diagrams", "Chord diagrams below each song's lyrics for this instrument, or none (aus), whatever the "
                     "songs chose; a ChordPro file gets a {define} for each shown chord.",
@@ -128,7 +141,8 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     const QCommandLineOption versionOption = parser.addVersionOption();
     parser.addOptions({outputOption, paperOption, dpiOption, sizeOption, checkOption, fitOption, transposeOption,
                        notationOption, bookOption, titleOption, indexOption, lyricsOnlyOption, diagramsOption,
-                       folderOption, toOption, setlistOption, runningOrderOption});
+                       folderOption, toOption, setlistOption, runningOrderOption,
+                       pagesOption, bookletOption, twoUpOption});
     parser.addPositionalArgument("SONG",
                                  "Songs to print: layout files, ChordPro files, chord sheets (.txt) or song lists (.vsl).",
                                  "SONG...");
@@ -149,10 +163,23 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     o.fit = parser.isSet(fitOption);
     o.index = parser.isSet(indexOption);
     o.lyricsOnly = parser.isSet(lyricsOnlyOption);
+    if (parser.isSet(bookletOption) && parser.isSet(twoUpOption)) {
+        fail(QStringLiteral("--booklet and --2-up exclude each other"));
+        return std::nullopt;
+    }
+    o.sheets = parser.isSet(bookletOption) ? Options::Sheets::Booklet
+               : parser.isSet(twoUpOption) ? Options::Sheets::TwoUp
+                                           : Options::Sheets::Pages;
+    if (parser.isSet(pagesOption)) {
+        const std::optional<int> pages = number("pages", parser.value(pagesOption), 1, 2);
+        if (!pages)
+            return std::nullopt;
+        o.pages = pages;
+    }
     o.setlist = parser.isSet(setlistOption);
     o.runningOrder = parser.isSet(runningOrderOption);
     // A song list makes a book, except for --check, which checks the list's songs.
-    o.book = parser.isSet(bookOption) || parser.isSet(titleOption) || o.index || o.runningOrder ||
+    o.book = parser.isSet(bookOption) || parser.isSet(titleOption) || o.index || o.runningOrder || o.sheets != Options::Sheets::Pages ||
              (!o.check && std::any_of(o.songs.begin(), o.songs.end(),
                                       [](const QString& f) { return songlist::isSongListFile(f); }));
     if (parser.isSet(titleOption))
@@ -245,6 +272,10 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
     }
     if (o.book && !o.setlist && (o.check || (o.output != Output::Pdf && o.output != Output::Printer))) {
         fail(QStringLiteral("a songbook is a PDF file (-o BOOK.pdf) or goes to the printer"));
+        return std::nullopt;
+    }
+    if (o.sheets != Options::Sheets::Pages && o.output != Output::Pdf) {
+        fail(QStringLiteral("--booklet and --2-up make a PDF file (-o BOOK.pdf)"));
         return std::nullopt;
     }
     if ((o.dpi || o.size) && o.output != Output::Png) {

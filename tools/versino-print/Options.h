@@ -34,6 +34,10 @@ struct Options {
     bool lyricsOnly = false;
     bool setlist = false;      // the running order on one page instead of the songs
     bool runningOrder = false; // the book's contents in the list's order, with number and key
+    // 2: a song that does not fit on one page continues on a second; 1: one page; unset: as the file says.
+    std::optional<int> pages;
+    enum class Sheets { Pages, Booklet, TwoUp };
+    Sheets sheets = Sheets::Pages; // a book on landscape sheets of two pages a side
     std::optional<QString> title;
     int transpose = 0;
     std::optional<transpose::Notation> notation;

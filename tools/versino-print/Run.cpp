@@ -2,6 +2,7 @@
 
 #include "Run.h"
 
+#include "commands/Booklet.h"
 #include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
 #include "commands/RunningOrder.h"
@@ -54,6 +55,14 @@ private:
 };
 
 } // namespace
+
+void Run::setPages(SongDocument& doc) const {
+    if (!o_.pages)
+        return;
+    SongOptions options = doc.options();
+    options.pages = *o_.pages;
+    doc.setOptions(std::move(options));
+}
 
 bool Run::showProgress() {
     static const bool terminal = ::isatty(STDERR_FILENO) == 1;
@@ -140,6 +149,7 @@ void Run::prepare(const QString& path, SongDocument& doc) {
         removeChords(doc);
     if (o_.diagrams)
         overrideDiagrams(doc, *o_.diagrams);
+    setPages(doc);
     if (o_.transpose != 0) {
         transpose::Options how = transposePreset(doc);
         how.semitones = o_.transpose;
@@ -408,6 +418,7 @@ int Run::book() {
     options.runningOrder = o_.runningOrder;
     options.diagrams = o_.diagrams;
     for (BookSong& song : source.songs) {
+        setPages(*song.doc);
         for (const QString& line : prepareBookSong(song, options, page()))
             std::fprintf(stderr, "%s\n", qPrintable(line));
     }
@@ -423,7 +434,12 @@ int Run::book() {
     if (o_.output == Output::Pdf) {
         std::optional<QString> error;
         try {
-            error = writeBookPdf(source.songs, options, o_.outputFile, result, progress, o_.paper);
+            if (o_.sheets == Options::Sheets::Pages)
+                error = writeBookPdf(source.songs, options, o_.outputFile, result, progress, o_.paper);
+            else
+                error = writeSheetsPdf(source.songs, options, o_.outputFile,
+                                       o_.sheets == Options::Sheets::Booklet ? SheetLayout::Booklet : SheetLayout::TwoUp,
+                                       result, progress, o_.paper);
         } catch (const FileError& e) {
             error = QString::fromStdString(e.what());
         }

@@ -43,6 +43,8 @@ private:
     // Reads the songs of a file by its kind: all of a ChordPro file when `every`, else its first.
     void read(const QString& path, bool every, std::vector<std::unique_ptr<SongDocument>>& songs);
     void prepare(const QString& path, SongDocument& doc);
+    // The song's pages as --pages asks; left as the file says without it.
+    void setPages(SongDocument& doc) const;
     bool printOne(const QString& path, Printer& printer, const QString& output);
     // One line on a terminal that is rewritten for each step; nothing into logs or pipes.
     static bool showProgress();

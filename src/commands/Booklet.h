@@ -1,0 +1,27 @@
+#pragma once
+
+#include "commands/Songbook.h"
+
+#include <QPageSize>
+#include <QString>
+#include <optional>
+#include <vector>
+
+// A songbook on sheets of two pages a side: an A5 booklet to fold, or two pages a side in reading
+// order. The pages are the book's own, composed once at the book's paper and replayed scaled.
+namespace versino {
+
+enum class SheetLayout {
+    Booklet, // folding order; the page count rounded up to a multiple of four with blank pages
+    TwoUp,   // reading order
+};
+
+// The book as a PDF of landscape sheets of `paper`, written atomically, with its title and
+// bookmarks that lead to the side showing each page. `result` holds the book's own pages and
+// numbers, as printBook gives them. Returns the error's text, or nothing on success and on cancel.
+// Throws FileError when the file cannot be written at all.
+std::optional<QString> writeSheetsPdf(const std::vector<BookSong>& songs, const BookOptions& options,
+                                      const QString& path, SheetLayout layout, BookResult& result,
+                                      const BookProgress& progress = {}, QPageSize::PageSizeId paper = QPageSize::A4);
+
+} // namespace versino
