@@ -1,4 +1,5 @@
 #include "commands/DocumentCommands.h"
+#include "commands/PrintCommand.h"
 
 #include "commands/RecoveryCopy.h"
 #include "formats/ChordPro.h"
@@ -87,6 +88,7 @@ bool DocumentCommands::askToSave(bool withCancel) {
 
 void DocumentCommands::setFile(const QString& path, const QString& shownName) {
     filePath_ = path;
+    importedFrom_.clear();
     doc_.DocumentName = shownName;
     // A relative picture path is found beside the file the song now belongs to.
     if (!path.isEmpty())
@@ -183,6 +185,7 @@ void DocumentCommands::openImported(const QString& path, OpenedFile& opened) {
         report = report.isEmpty() ? others : report + QStringLiteral("\n\n") + others;
     }
     setFile(QString(), chordpro::layoutNameFor(path));
+    importedFrom_ = QFileInfo(path).absolutePath();
     stamp_.reset();
     run(hooks_.focusTitel);
     run(hooks_.updateFieldFonts);
@@ -241,20 +244,27 @@ bool DocumentCommands::SpeichernAlsClick() {
     return true;
 }
 
+QString DocumentCommands::songFolder() const {
+    return filePath_.isEmpty() ? importedFrom_ : QFileInfo(filePath_).absolutePath();
+}
+
 void DocumentCommands::ExportChordProClick() {
-    // A saved song is offered beside its layout file under the same name; an untitled one under
-    // its title.
+    // A saved song is offered beside its layout file under the same name; an imported one under
+    // its title in the folder it came from (never under the name of the file it was read from);
+    // an untitled one under its title.
     const QString extension = QString::fromLatin1(chordpro::kExtension);
     QString initial;
-    if (!doc_.isUntitled()) {
-        const QFileInfo song(filePath_.isEmpty() ? QDir::current().filePath(doc_.DocumentName) : filePath_);
+    if (!filePath_.isEmpty()) {
+        const QFileInfo song(filePath_);
         initial = song.dir().filePath(song.completeBaseName() + QLatin1Char('.') + extension);
+    } else if (!importedFrom_.isEmpty()) {
+        initial = exportFileName(doc_, extension, importedFrom_);
     } else if (!doc_.TitelEdit().text().empty()) {
         initial = suggestedFileName(cp1252::toUnicode(doc_.TitelEdit().text())) + QLatin1Char('.') + extension;
     }
     const std::optional<QString> path =
-        dialogs_.saveFile({extension, QString::fromLatin1(chordpro::kExportFilter), initial});
-    if (!path || !mayReplace(dialogs_, *path))
+        askFileToWrite(dialogs_, {extension, QString::fromLatin1(chordpro::kExportFilter), initial});
+    if (!path)
         return;
     chordpro::WriteChordProFile(doc_, *path);
 }

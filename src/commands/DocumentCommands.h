@@ -64,6 +64,9 @@ public:
     bool SpeichernAlsClick();
     // Writes the song as a ChordPro file; changes neither DocumentName nor Modified.
     void ExportChordProClick();
+    // The folder the song belongs in: its layout file's, or the one an imported song was read from;
+    // empty while the song is untitled. Exports are offered there.
+    QString songFolder() const;
     // True when the window may close. A file error in the save it starts escapes (and so refuses).
     bool FormCloseQuery();
 
@@ -84,6 +87,8 @@ private:
     Hooks hooks_;
     // The absolute path Save writes to; empty while the song is untitled or imported.
     QString filePath_;
+    // The folder of the file an imported song was read from; empty otherwise.
+    QString importedFrom_;
     // The file as it was when it was opened or last saved here (nothing when there was none).
     std::optional<FileStamp> stamp_;
 };

@@ -17,6 +17,14 @@ bool mayReplace(YesNoQuestion& ask, const QString& path) {
     return ask.askYesNo(QString::fromUtf8(kReplaceQuestion).arg(QFileInfo(path).fileName()));
 }
 
+std::optional<QString> askFileToWrite(Dialogs& dialogs, const FileDialogOptions& options) {
+    for (;;) {
+        std::optional<QString> path = dialogs.saveFile(options);
+        if (!path || mayReplace(dialogs, *path))
+            return path;
+    }
+}
+
 std::optional<FileStamp> stampOf(const QString& path) {
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)

@@ -1,16 +1,18 @@
 #pragma once
 
+#include "platform/Dialogs.h"
 #include "platform/YesNoQuestion.h"
 
 #include <QDateTime>
 #include <QString>
+#include <ctime>
 #include <optional>
 #include <sys/types.h>
-#include <ctime>
 
 namespace versino {
 
-inline const char* const kReplaceQuestion = "Die Datei \u201E%1\u201C existiert bereits. M\u00F6chten Sie sie ersetzen?";
+inline const char* const kReplaceQuestion =
+    "Die Datei \u201E%1\u201C existiert bereits. M\u00F6chten Sie sie ersetzen?";
 inline const char* const kChangedOutsideQuestion =
     "Die Datei \u201E%1\u201C wurde au\u00DFerhalb von Versino ge\u00E4ndert, seit sie ge\u00F6ffnet oder "
     "gespeichert wurde. M\u00F6chten Sie diese \u00C4nderungen \u00FCberschreiben?";
@@ -43,6 +45,10 @@ inline const char* const kBackupCopyNote =
 // A file chosen in a save dialog may be written: it does not exist yet, or the user agreed to
 // replace it.
 bool mayReplace(YesNoQuestion& ask, const QString& path);
+
+// The save dialog of an export: shown again after Nein to replacing an existing file, so that the
+// user can choose another name. The chosen path, or nothing when the dialog was cancelled.
+std::optional<QString> askFileToWrite(Dialogs& dialogs, const FileDialogOptions& options);
 
 // What identifies a file's state: another program that writes or replaces it changes at least one.
 struct FileStamp {

@@ -7,6 +7,7 @@
 #include "print/ComposedPage.h"
 #include "print/SongPages.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace versino {
@@ -54,22 +55,23 @@ bool DruckenClick(const SongDocument& doc, Reports& dialogs, Printer& printer, c
     return true;
 }
 
-QString exportFileName(const SongDocument& doc, const QString& extension) {
+QString exportFileName(const SongDocument& doc, const QString& extension, const QString& folder) {
     QString base = suggestedFileName(cp1252::toUnicode(doc.TitelEdit().text()));
     if (base.isEmpty())
         base = QFileInfo(doc.DocumentName).completeBaseName();
-    return base + QLatin1Char('.') + extension;
+    const QString name = base + QLatin1Char('.') + extension;
+    return folder.isEmpty() ? name : QDir(folder).filePath(name);
 }
 
-void ExportPdfClick(const SongDocument& doc, Dialogs& dialogs) {
+void ExportPdfClick(const SongDocument& doc, Dialogs& dialogs, const QString& folder) {
     if (doc.TextEdit().text().empty()) {
         dialogs.message(QString::fromUtf8(kNoLyricsMessage));
         return;
     }
     const QString extension = QString::fromLatin1(kPdfExtension);
-    const std::optional<QString> path = dialogs.saveFile(
-        {extension, QString::fromLatin1(kPdfFilter), exportFileName(doc, extension)});
-    if (!path || !mayReplace(dialogs, *path))
+    const std::optional<QString> path =
+        askFileToWrite(dialogs, {extension, QString::fromLatin1(kPdfFilter), exportFileName(doc, extension, folder)});
+    if (!path)
         return;
     // A file that cannot be written at all throws here, before anything is composed; one that
     // fails on the way throws from finish().

@@ -43,12 +43,13 @@ bool DruckenClick(const SongDocument& doc, Reports& dialogs, Printer& printer,
                   const QString& noPrinterText = QString(), const PageComposed& composed = {});
 
 // The name an exported file is offered under: the title made a safe file name, or the document's
-// own name without its folder and extension, followed by "." and `extension`.
-QString exportFileName(const SongDocument& doc, const QString& extension);
+// own name without its folder and extension, followed by "." and `extension`; in `folder` when
+// one is given (the song's own folder).
+QString exportFileName(const SongDocument& doc, const QString& extension, const QString& folder = QString());
 
-// Asks for a PDF file and writes the printed page into it, atomically: a failure leaves an existing
-// file as it was and escapes as FileError. Changes neither the document's name nor its modified
-// flag.
-void ExportPdfClick(const SongDocument& doc, Dialogs& dialogs);
+// Asks for a PDF file (offered in `folder` when given; Nein to replacing asks again) and writes the
+// printed page into it, atomically: a failure leaves an existing file as it was and escapes as
+// FileError. Changes neither the document's name nor its modified flag.
+void ExportPdfClick(const SongDocument& doc, Dialogs& dialogs, const QString& folder = QString());
 
 } // namespace versino

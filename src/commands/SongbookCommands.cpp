@@ -289,13 +289,8 @@ bool SongbookCommands::SpeichernClick() {
     const FileDialogOptions ask{
         QString::fromLatin1(songlist::kExtension), QString::fromUtf8(songlist::kFilter),
         (name.isEmpty() ? QString::fromLatin1(kUntitled) : name) + QStringLiteral(".vsl")};
-    for (;;) {
-        const std::optional<QString> path = dialogs_.saveFile(ask);
-        if (!path)
-            return false;
-        if (mayReplace(dialogs_, *path))
-            return writeList(*path);
-    }
+    const std::optional<QString> path = askFileToWrite(dialogs_, ask);
+    return path && writeList(*path);
 }
 
 void SongbookCommands::HinzufuegenClick() {
@@ -360,13 +355,9 @@ void SongbookCommands::ExportPdfClick(const BookProgress& progress) {
         name = listFile_.isEmpty() ? QString::fromLatin1(kUntitled) : QFileInfo(listFile_).completeBaseName();
     const FileDialogOptions ask{extension, QString::fromLatin1(kPdfFilter),
                                 name + QLatin1Char('.') + extension};
-    std::optional<QString> path;
-    // Nein to replacing an existing file asks for another name.
-    do {
-        path = dialogs_.saveFile(ask);
-        if (!path)
-            return;
-    } while (!mayReplace(dialogs_, *path));
+    const std::optional<QString> path = askFileToWrite(dialogs_, ask);
+    if (!path)
+        return;
     std::vector<QString> tooLong;
     const std::vector<BookSong> songs = readBook(tooLong);
     BookResult result;

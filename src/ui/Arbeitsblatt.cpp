@@ -348,7 +348,7 @@ void TWorkingForm::LiederbuchClick() {
 }
 
 void TWorkingForm::ExportPdfClick() {
-    versino::ExportPdfClick(*doc_, *dialogs_);
+    versino::ExportPdfClick(*doc_, *dialogs_, commands_->songFolder());
 }
 
 void TWorkingForm::EinpassenClick() {
@@ -364,6 +364,9 @@ void TWorkingForm::EinpassenClick() {
     history_.record(*doc_, before, QStringLiteral("%1 (%2)").arg(QString::fromUtf8(kFitCommandName), fit.message),
                     note);
     setFitNote(note);
+    // Without the preview in view, nothing would show the new sizes: a short message says them.
+    if (!preview_ || !preview_->isVisible())
+        dialogs_->message(note);
 }
 
 void TWorkingForm::ZweiSeitenClick() {

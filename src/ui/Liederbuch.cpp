@@ -135,10 +135,10 @@ void TLiederbuchForm::setupWidgets() {
     list_->setDefaultDropAction(Qt::MoveAction);
     list_->header()->setStretchLastSection(false);
     list_->header()->setSectionResizeMode(TitleColumn, QHeaderView::Stretch);
-    list_->setColumnWidth(PerformerColumn, 130);
-    list_->setColumnWidth(FileColumn, 110);
+    list_->header()->setSectionResizeMode(FitsColumn, QHeaderView::ResizeToContents);
     list_->setColumnWidth(KeyColumn, 70);
     list_->setColumnWidth(NoteColumn, 120);
+    fitColumns();
     // A drop inserts the moved rows; their new order is read once the drop is over.
     connect(list_->model(), &QAbstractItemModel::rowsInserted, this, [this] {
         if (showing_ || dragPending_)
@@ -222,6 +222,19 @@ void TLiederbuchForm::setupWidgets() {
         if (QFileInfo::exists(path) && !watcher_->files().contains(path))
             watcher_->addPath(path);
     });
+}
+
+void TLiederbuchForm::fitColumns() {
+    // Performer and file give up room first in a narrow window, so that the title and whether
+    // the song fits stay in view.
+    const int room = list_->width();
+    list_->setColumnWidth(PerformerColumn, std::clamp(room / 4, 60, 130));
+    list_->setColumnWidth(FileColumn, std::clamp(room / 5, 50, 110));
+}
+
+void TLiederbuchForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    fitColumns();
 }
 
 void TLiederbuchForm::setupShortcuts() {

@@ -50,10 +50,12 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void setupWidgets();
     void setupShortcuts();
+    void fitColumns();
     // Shows what the commands hold: rows, options, caption; and watches the songs' files.
     void showCommands();
     void moveCurrent(int by);

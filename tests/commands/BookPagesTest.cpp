@@ -70,9 +70,7 @@ TEST(Register, firstLinesPassLabelsDirectivesAndChordRows) {
                          "dtele hinaus"},
          "Muss i denn, muss i denn zum St\xE4"
          "dtele hinaus"},
-        {{"Strophe 1", "  ", "Erste Zeile"}, "Erste Zeile"},
-        {{"Refrain:", "Erste Zeile"}, "Erste Zeile"},
-        {{"[Verse 1]", "Chorus", "Intro", "Bridge:", "Erste Zeile"}, "Erste Zeile"},
+        {{"[Verse 1]", "Strophe 2", "Refrain:", "Chorus", "Intro", "Bridge:", "Erste Zeile"}, "Erste Zeile"},
         {{">>Refrain", "Refrain", ">>neue Spalte", "Erste Zeile"}, "Erste Zeile"},
         {{"<G> <D>", "Am   G   C", "<G>Erste <D>Zeile"}, "Erste Zeile"},
         {{"Refrain la la la"}, "Refrain la la la"}, // words to sing that begin with a label word

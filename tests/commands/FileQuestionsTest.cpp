@@ -55,6 +55,7 @@ TEST_F(FileQuestions, saveDialogsAskBeforeReplacingAnExistingFile) {
         const char* what;
         QString file;
         std::function<void()> run;
+        bool export_ = false; // Nein shows the dialog again
     };
     const std::vector<Case> cases = {
         {"Save As", "a.vsn", [&] { commands.SpeichernAlsClick(); }},
@@ -64,25 +65,31 @@ TEST_F(FileQuestions, saveDialogsAskBeforeReplacingAnExistingFile) {
              commands.openPath(dir.path("import.cho"));
              commands.SpeichernClick();
          }},
-        {"ChordPro export", "a.cho", [&] { commands.ExportChordProClick(); }},
+        {"ChordPro export", "a.cho", [&] { commands.ExportChordProClick(); }, true},
         {"PDF export", "a.pdf",
          [&] {
              guiApp();
              ExportPdfClick(doc, dialogs);
-         }},
+         },
+         true},
     };
     for (const Case& c : cases) {
         for (const bool yes : {false, true}) {
             SCOPED_TRACE(std::string(c.what) + (yes ? ", Ja" : ", Nein"));
             const QString path = dir.path(c.file);
             writeAll(path.toStdString(), "old");
-            dialogs.saveAnswers = {path};
+            // After Nein an export's dialog comes back: cancelled here.
+            dialogs.saveAnswers = {path, std::nullopt};
             dialogs.yesNoAnswers = {yes};
             dialogs.questions.clear();
+            const std::size_t before = dialogs.saveRequests.size();
             c.run();
+            dialogs.saveAnswers.clear();
+            EXPECT_EQ(dialogs.saveRequests.size() - before, c.export_ && !yes ? 2u : 1u);
             ASSERT_EQ(dialogs.questions.size(), 1u);
-            EXPECT_EQ(dialogs.questions[0],
-                      QString::fromUtf8("Die Datei „%1“ existiert bereits. Möchten Sie sie ersetzen?").arg(c.file));
+            EXPECT_EQ(
+                dialogs.questions[0],
+                QString::fromUtf8("Die Datei „%1“ existiert bereits. Möchten Sie sie ersetzen?").arg(c.file));
             EXPECT_EQ(overwritten(path), yes);
         }
     }
@@ -92,6 +99,31 @@ TEST_F(FileQuestions, saveDialogsAskBeforeReplacingAnExistingFile) {
     EXPECT_TRUE(commands.SpeichernAlsClick());
     EXPECT_TRUE(commands.SpeichernClick());
     EXPECT_TRUE(dialogs.questions.empty());
+}
+
+// An imported song's exports are offered under its title in the folder it came from; a song
+// without a title under the name it was imported as, in that folder too.
+TEST_F(FileQuestions, exportsOfAnImportedSongAreOfferedUnderItsTitleBesideIt) {
+    guiApp();
+    QDir(dir.path()).mkpath("quelle");
+    const struct {
+        const char* bytes;
+        const char* cho;
+        const char* pdf;
+    } rows[] = {
+        {"{title: Lied vom Meer}\n[G]Zeile\n", "quelle/Lied vom Meer.cho", "quelle/Lied vom Meer.pdf"},
+        {"[G]Zeile\n", "quelle/meer.cho", "quelle/meer.pdf"},
+    };
+    for (const auto& r : rows) {
+        writeAll(dir.str("quelle/meer.cho"), r.bytes);
+        commands.openPath(dir.path("quelle/meer.cho"));
+        dialogs.saveAnswers = {std::nullopt, std::nullopt};
+        commands.ExportChordProClick();
+        ExportPdfClick(doc, dialogs, commands.songFolder());
+        ASSERT_GE(dialogs.saveRequests.size(), 2u);
+        EXPECT_EQ(dialogs.saveRequests.end()[-2].initialName, dir.path(r.cho));
+        EXPECT_EQ(dialogs.saveRequests.back().initialName, dir.path(r.pdf));
+    }
 }
 
 TEST_F(FileQuestions, saveAsksBeforeOverwritingChangesMadeOutsideVersino) {
@@ -111,7 +143,9 @@ TEST_F(FileQuestions, saveAsksBeforeOverwritingChangesMadeOutsideVersino) {
     for (const Case& c : cases) {
         for (const bool yes : {false, true}) {
             SCOPED_TRACE(std::string(c.what) + (yes ? ", Ja" : ", Nein"));
-            struct timespec pause {0, 20'000'000};
+            struct timespec pause {
+                0, 20'000'000
+            };
             ::nanosleep(&pause, nullptr); // past the file system's clock tick
             c.meddle();
             const bool existed = QFile::exists(path);
@@ -121,7 +155,8 @@ TEST_F(FileQuestions, saveAsksBeforeOverwritingChangesMadeOutsideVersino) {
             dialogs.questions.clear();
             EXPECT_EQ(commands.SpeichernClick(), yes);
             ASSERT_EQ(dialogs.questions.size(), 1u);
-            EXPECT_TRUE(dialogs.questions[0].contains(QString::fromUtf8("wurde außerhalb von Versino geändert")));
+            EXPECT_TRUE(
+                dialogs.questions[0].contains(QString::fromUtf8("wurde außerhalb von Versino geändert")));
             EXPECT_EQ(QFile::exists(path), yes || existed);
             EXPECT_EQ(readAll(path.toStdString()) == theirs, !yes);
             EXPECT_EQ(doc.Modified, !yes);

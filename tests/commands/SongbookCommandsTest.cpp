@@ -57,7 +57,6 @@ TEST_F(Book, rowsMoveReorderSortAndGoWithoutTheWindow) {
     EXPECT_EQ(titles(), (QStringList{"Berg", QString::fromUtf8("Äst"), "Lang"}));
     EXPECT_EQ(commands.rows()[0].fitText(), "ja");
     EXPECT_EQ(commands.rows()[2].fitText(), "nein");
-    EXPECT_TRUE(commands.isModified());
 
     struct Step {
         std::function<void()> act;
@@ -85,10 +84,6 @@ TEST_F(Book, rowsMoveReorderSortAndGoWithoutTheWindow) {
         s.act();
         EXPECT_EQ(titles(), s.after);
     }
-    commands.addSongs({dir.path("fehlt.vsn")});
-    EXPECT_EQ(commands.rows().back().title, QString::fromUtf8(kSongbookUnreadableTitle));
-    EXPECT_EQ(commands.rows().back().fitText(), QString::fromUtf8("–"));
-    ASSERT_EQ(dialogs.errors.size(), 1u);
 }
 
 // Every combination of the yes/no options comes back from the list file as it was saved; the

@@ -79,6 +79,32 @@ INSTANTIATE_TEST_SUITE_P(
                 394 + 2 * 48 + 100}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The performer's row is defined 50 units and its own height below the title's top, whatever the
+// title's height: a title font more than 50 units taller than the performer's reaches into that
+// row (Times New Roman 16 over a 10-point performer by one unit at 600 dots per inch). The
+// performer then moves down by exactly that much, and the rows after it keep their distance.
+TEST(PageRule, aTallTitleMovesThePerformerRowByWhatItReachesIntoIt) {
+    const struct {
+        int titleSize; // the title's cell is four times this high
+        int reach;     // how far it reaches below the performer's defined top (272)
+    } rows[] = {{29, 0}, {30, 0}, {31, 2}, {32, 6}, {45, 58}};
+    for (const auto& r : rows) {
+        SongDocument doc;
+        fonts(doc);
+        doc.TitelFont.size = r.titleSize;
+        doc.TitelEdit().setText("wir");
+        doc.InterpretEdit().setText("Sonne");
+        doc.TextEdit().setText("la");
+        FakeSurface measures;
+        const ComposedPage page = composePage(doc, measures);
+        const PlacedText* performer = find(page, "Sonne");
+        const PlacedText* la = find(page, "la");
+        ASSERT_TRUE(performer && la) << r.titleSize;
+        EXPECT_EQ(performer->y, 150 + 50 + 72 + r.reach) << r.titleSize;
+        EXPECT_EQ(la->y, performer->y + 100 + 48) << r.titleSize;
+    }
+}
+
 // The picture's defined box reaches up beside the last row (x 200 to 240, down to 970) without
 // meeting it, so it keeps the height left below y.
 TEST(PageRule, pictureKeepsItsSizeBesideTheLastRow) {

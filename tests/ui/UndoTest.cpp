@@ -105,6 +105,14 @@ TEST_F(Undo, fittingSaysWhatItDidInTheUndoItemAndThePreview) {
     item("Wiederherstellen")->trigger();
     EXPECT_EQ(doc().TextFont.size, text);
     EXPECT_TRUE(note->isVisible());
+    EXPECT_TRUE(dialogs.messages.empty()) << "the preview shows it";
+
+    // With the preview closed, a message says the same.
+    form->preview()->close();
+    item("Rueckgaengig")->trigger();
+    action("Einpassen")->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], QStringLiteral("Auf eine Seite eingepasst: %1").arg(did));
 }
 
 TEST_F(Undo, noShortcutOfTheWindowIsAKeyTheFieldsEditOrMoveWith) {
