@@ -11,7 +11,7 @@ rounds=${3:-7}
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-python3 "$here/make-songs.py" "$work/songs" 1000
+"$here/../songs/make-songs" "$work/songs" 1000
 cp "$here/peer-convert.js" "$peer/"
 mkdir -p "$work/v" "$work/p"
 # Each run appends "wall user system" in seconds; on a shared machine the processor time (user +

@@ -25,7 +25,7 @@ protected:
     Commands() : commands(doc, dialogs, hooks()) { commands.FormCreate(); }
 
     DocumentCommands::Hooks hooks() {
-        return {[this] { caption = captionFor(doc.DocumentName); }, [this] { ++fontUpdates; }, [this] { ++focusCalls; }};
+        return {[this] { caption = captionFor(doc.DocumentName); }, [this] { ++fontUpdates; }, [this] { ++focusCalls; }, {}};
     }
 
     void type(const std::string& title) { doc.TitelEdit().setText(title); }
