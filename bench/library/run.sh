@@ -26,7 +26,7 @@ while [ "$i" -lt "$rounds" ]; do
 done
 median() { awk "{print $2}" "$1" | sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
 figures() { echo "wall $(median "$1" '$1') s, processor $(median "$1" '$2 + $3') s"; }
-echo "songs: $(ls "$work/songs" | wc -l), written: versino $(ls "$work/v" | wc -l), peer $(ls "$work/p" | wc -l)"
+echo "songs: $(ls "$work/songs"/*.cho | wc -l), written: versino $(ls "$work/v" | wc -l), peer $(ls "$work/p" | wc -l)"
 echo "versino-print -d --to cho: median of $rounds: $(figures "$work/v.times")"
 echo "node chordsheetjs:         median of $rounds: $(figures "$work/p.times")"
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg), cores: $(nproc)"
