@@ -1,4 +1,5 @@
 #include "commands/Booklet.h"
+#include "commands/Songbook.h"
 
 #include "io/FileError.h"
 #include "platform/PageMetrics.h"
@@ -72,15 +73,7 @@ std::optional<QString> writeSheetsPdf(const std::vector<BookSong>& songs, const 
     for (PdfOutlineEntry& entry : outline)
         if (entry.page >= 0 && entry.page < count)
             entry.page = sideOf[std::size_t(entry.page)];
-    pdf.setOutline(std::move(outline));
-    try {
-        pdf.finish();
-    } catch (const FileError& e) {
-        return QString::fromStdString(e.what());
-    } catch (const PrinterError& e) {
-        return QString::fromStdString(e.what());
-    }
-    return std::nullopt;
+    return finishBookPdf(pdf, std::move(outline));
 }
 
 } // namespace versino

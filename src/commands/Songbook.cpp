@@ -132,7 +132,11 @@ std::optional<QString> writeBookPdf(const std::vector<BookSong>& songs, const Bo
         pdf.cancel();
         return std::nullopt;
     }
-    pdf.setOutline(result.outline);
+    return finishBookPdf(pdf, result.outline);
+}
+
+std::optional<QString> finishBookPdf(PdfBookPrinter& pdf, std::vector<PdfOutlineEntry> outline) {
+    pdf.setOutline(std::move(outline));
     try {
         pdf.finish();
     } catch (const FileError& e) {

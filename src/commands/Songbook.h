@@ -39,4 +39,9 @@ std::optional<QString> writeBookPdf(const std::vector<BookSong>& songs, const Bo
                                     const QString& path, BookResult& result, const BookProgress& progress = {},
                                     QPageSize::PageSizeId paper = QPageSize::A4);
 
+class PdfBookPrinter;
+
+// Gives a finished book's PDF its bookmarks and writes it; the error's text, or nothing.
+std::optional<QString> finishBookPdf(PdfBookPrinter& pdf, std::vector<PdfOutlineEntry> outline);
+
 } // namespace versino
