@@ -86,17 +86,20 @@ TEST_F(Book, rowsMoveReorderSortAndGoWithoutTheWindow) {
     }
 }
 
-// Every combination of the yes/no options comes back from the list file as it was saved; the
-// defaults add no line, so such a list is written as before.
+// Every combination of the yes/no options, with each choice of diagrams, comes back from the list
+// file as it was saved; the defaults add no line, so such a list is written as before.
 TEST_F(Book, everyCombinationOfOptionsSurvivesTheListFile) {
     const std::vector<BookSwitch>& switches = bookSwitches();
-    for (unsigned bits = 0; bits < (1u << switches.size()); ++bits) {
+    const std::optional<std::string> diagramChoices[] = {std::nullopt, std::string(), std::string("gitarre"),
+                                                         std::string("klavier")};
+    for (unsigned bits = 0; bits < (1u << switches.size()) * 4; ++bits) {
         SongbookCommands saving(dialogs, {});
         saving.addSongs({dir.path("berg.vsn")});
         BookOptions o;
         o.title = "Buch";
         for (std::size_t i = 0; i < switches.size(); ++i)
-            o.*switches[i].member = (bits >> i) & 1u;
+            o.*switches[i].member = (bits >> (i + 2)) & 1u;
+        o.diagrams = diagramChoices[bits % 4];
         saving.setOptions(o);
         dialogs.saveAnswers = {dir.path("buch.vsl")};
         dialogs.yesNoAnswers = {true};
@@ -106,17 +109,21 @@ TEST_F(Book, everyCombinationOfOptionsSurvivesTheListFile) {
         ASSERT_TRUE(reading.openList(dir.path("buch.vsl")));
         for (const BookSwitch& s : switches)
             EXPECT_EQ(reading.options().*s.member, o.*s.member) << s.key << " in combination " << bits;
+        EXPECT_EQ(reading.options().diagrams, o.diagrams) << bits;
         EXPECT_EQ(reading.options().title, "Buch");
         EXPECT_FALSE(reading.isModified());
         const bool defaults = bookOptionValues(o).empty();
+        if (o.diagrams)
+            EXPECT_FALSE(defaults) << "a chosen instrument is written, also none";
         EXPECT_EQ(readAll(dir.str("buch.vsl")) == "#Titel: Buch\nberg.vsn\n", defaults) << bits;
     }
     // Lines of a later version, or values this one does not know, leave the options as they are.
-    writeAll(dir.str("neu.vsl"),
-             "#Option: Inhalt=vielleicht\n#Option: Farbe=blau\n#Option: NurText=ja\nberg.vsn\n");
+    writeAll(dir.str("neu.vsl"), "#Option: Inhalt=vielleicht\n#Option: Farbe=blau\n#Option: NurText=ja\n"
+                                 "#Option: Griffbilder=banjo\nberg.vsn\n");
     ASSERT_TRUE(commands.openList(dir.path("neu.vsl")));
     EXPECT_TRUE(commands.options().contents);
     EXPECT_TRUE(commands.options().lyricsOnly);
+    EXPECT_FALSE(commands.options().diagrams);
     EXPECT_EQ(commands.songFiles(), QStringList{dir.path("berg.vsn")});
 }
 
@@ -155,27 +162,3 @@ TEST_F(Book, exportSaysWhereTheBookWentAndWhatDoesNotFitAndNeinAsksAgain) {
 }
 
 } // namespace
-
-// The book's diagrams come back from the list file as saved; unset adds no line, and a value
-// this version does not know leaves each song its own choice.
-TEST_F(Book, diagramsOfEverySongSurviveTheListFile) {
-    for (const std::optional<std::string>& diagrams :
-         {std::optional<std::string>(), std::optional<std::string>(""), std::optional<std::string>("gitarre"),
-          std::optional<std::string>("klavier")}) {
-        SongbookCommands saving(dialogs, {});
-        saving.addSongs({dir.path("berg.vsn")});
-        BookOptions o;
-        o.diagrams = diagrams;
-        saving.setOptions(o);
-        dialogs.saveAnswers = {dir.path("buch.vsl")};
-        dialogs.yesNoAnswers = {true};
-        ASSERT_TRUE(saving.SpeichernClick());
-        SongbookCommands reading(dialogs, {});
-        ASSERT_TRUE(reading.openList(dir.path("buch.vsl")));
-        EXPECT_EQ(reading.options().diagrams, diagrams) << diagrams.value_or("(unset)");
-        EXPECT_EQ(readAll(dir.str("buch.vsl")) == "berg.vsn\n", !diagrams) << diagrams.value_or("(unset)");
-    }
-    writeAll(dir.str("neu.vsl"), "#Option: Griffbilder=banjo\nberg.vsn\n");
-    ASSERT_TRUE(commands.openList(dir.path("neu.vsl")));
-    EXPECT_FALSE(commands.options().diagrams);
-}
