@@ -134,30 +134,32 @@ void DocumentCommands::openPath(const QString& path) {
     const QString source = useCopy ? copy->path : path;
     // The copy keeps the file's extension, so it is read as the file would be; the song belongs
     // to the file all the same.
-    if (const SongFormat format = songFormatOf(path); format != SongFormat::Layout) {
-        OpenedFile opened = openSongFile(source, format, fontsOf(doc_));
-        openImported(path, opened);
-        return;
-    }
+    const SongFormat format = songFormatOf(path);
     // The file is read whole into a staging document first: a failure leaves everything as it was,
     // the name and caption included. A size or colour that is no number costs only that value:
-    // the song opens with the default there, and the message names the line.
-    std::vector<QString> numberNotes;
+    // the song opens with the default there, and the report names the line.
+    std::optional<OpenedFile> opened;
     try {
-        ReadLayoutFile(doc_, source, &numberNotes);
+        opened = openSongFile(source, format, fontsOf(doc_));
     } catch (const FileError& e) {
         if (useCopy)
             throw FileError(e, " (" + copy->path.toStdString() + ")");
         throw;
     }
+    if (format != SongFormat::Layout) {
+        openImported(path, *opened);
+        return;
+    }
+    const OpenedSong& song = opened->songs.front();
+    doc_.copySongFrom(*song.doc);
     setFile(QFileInfo(path).absoluteFilePath(), path);
     stamp_ = stampOf(filePath_);
     run(hooks_.focusTitel);
     run(hooks_.updateFieldFonts);
     doc_.Modified = useCopy;
     run(hooks_.songReplaced);
-    if (!numberNotes.empty())
-        dialogs_.message(QStringList(numberNotes.begin(), numberNotes.end()).join(QLatin1Char('\n')));
+    if (!song.report.message.isEmpty())
+        dialogs_.message(song.report.message);
 }
 
 void DocumentCommands::restore(const RecoveryOffer& offer) {

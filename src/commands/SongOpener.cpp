@@ -73,6 +73,9 @@ OpenedFile openSongFile(const QString& path, SongFormat format, const std::array
     OpenedFile file;
     file.path = path;
     file.format = format;
+    // A save in place that did not finish may have left the file torn, whatever its format; the
+    // copy it kept is looked for before the read, which may fail on the torn file.
+    file.backup = AtomicFile::backupCopyOf(path);
     switch (format) {
     case SongFormat::ChordPro: {
         // An imported song starts from the default fonts, never from those of the song open before.
@@ -94,10 +97,12 @@ OpenedFile openSongFile(const QString& path, SongFormat format, const std::array
         break;
     }
     case SongFormat::Layout: {
-        // A save in place that did not finish may have left the file torn; the copy it kept is named
-        // before the read, which may fail on the torn file.
-        file.backup = AtomicFile::backupCopyOf(path);
-        file.songs.push_back({songFrom(parseLayout(readRegularFile(path), fontsBefore), path), {}});
+        // A size or colour of "[Fonts]" that is no number costs only that value: the song opens
+        // with the default font's value there, and the report names the line and the field.
+        ImportReport report;
+        LayoutContent content = parseLayout(readRegularFile(path), fontsBefore, &report.notes);
+        report.message = QStringList(report.notes.begin(), report.notes.end()).join(QLatin1Char('\n'));
+        file.songs.push_back({songFrom(std::move(content), path), std::move(report)});
         TrimTrailingEmptyLines(*file.songs.front().doc);
         file.songs.front().doc->Modified = false;
         break;

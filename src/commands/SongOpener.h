@@ -52,7 +52,7 @@ struct OpenedFile {
     // In the file's order; never empty. A ChordPro file gives one song for each part started by
     // "{new_song}", and one song without lyrics when no part holds a song.
     std::vector<OpenedSong> songs;
-    // A layout file whose save in place did not finish: the song as it was before, kept aside.
+    // A file whose save in place did not finish: the song as it was before, kept aside.
     std::optional<BackupCopy> backup;
 };
 

@@ -132,19 +132,41 @@ TEST_F(VersinoPrint, failedSongsAreNamedAndTheOthersStillPrinted) {
     writeSong("one.vsn", "Eins", {"a"});
     writeSong("empty.vsn", "Leer", {});
     writeSong("two.vsn", "Zwei", {"b"});
-    writeBytes(dir.filePath("bad.vsn"), "[Fonts]\r\nArial\r\nzwölf\r\n");
+    // A bad number costs only its value: the song is printed with the default and a note.
+    writeBytes(dir.filePath("bad.vsn"), "[Text]\r\nb\r\n[Fonts]\r\nArial\r\nzw\xF6lf\r\n");
     writeBytes(dir.filePath("letter.vsn"), "Liebe Anna,\r\nanbei das Lied.\r\n");
     const ToolRun r =
         run({"-o", "book.pdf", "one.vsn", "missing.vsn", "empty.vsn", "bad.vsn", "letter.vsn", "two.vsn"});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains("missing.vsn: File not found")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("empty.vsn: Ihr Song hat noch keinen Text!")) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains("bad.vsn: Invalid numeric input")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QString::fromUtf8("bad.vsn: Zeile 5, Schriftgröße des Titels: „zwölf“ ist keine Zahl.")))
+        << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains("Invalid numeric input")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("letter.vsn: Die Datei ist keine Versino-Songdatei.")) << r.err.toStdString();
     EXPECT_FALSE(r.err.contains("[6/6]")) << "no progress into a pipe";
     const PdfText t = pdfWords(pdf("book.pdf"));
-    EXPECT_EQ(t.pages, 2);
+    EXPECT_EQ(t.pages, 3);
     EXPECT_TRUE(findWord(t, "Eins"));
+}
+
+// A bad number in "[Fonts]" is named with its line and field on every road that reads songs, as a
+// note after the file's name: the song is read with that font's default, and the run succeeds.
+TEST_F(VersinoPrint, badFontNumberIsANoteOnEveryRoad) {
+    writeBytes(dir.filePath("zahl.vsn"), "[Titel]\r\nZahl\r\n[Text]\r\nla\r\n[Fonts]\r\nArial\r\n24\r\nblau\r\n");
+    writeBytes(dir.filePath("liste.vsl"), "zahl.vsn\n");
+    QDir(dir.path()).mkdir("aus");
+    const QString note = QString::fromUtf8("zahl.vsn: Zeile 8, Farbe des Titels: „blau“ ist keine Zahl. Es gilt die Vorgabe ");
+    const QStringList roads[] = {{"-o", "lied.pdf", "zahl.vsn"},   {"-o", "lied.png", "zahl.vsn"},
+                                 {"-o", "lied.cho", "zahl.vsn"},   {"-d", "aus", "zahl.vsn"},
+                                 {"--check", "zahl.vsn"},          {"--check", "liste.vsl"},
+                                 {"-o", "buch.pdf", "liste.vsl"}, {"-o", "heft.pdf", "--booklet", "zahl.vsn"}};
+    for (const QStringList& args : roads) {
+        const ToolRun r = run(args);
+        EXPECT_EQ(r.exitCode, 0) << args.join(' ').toStdString() << ": " << r.err.toStdString();
+        EXPECT_EQ(r.err.count(note), 1) << args.join(' ').toStdString() << ": " << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains("Invalid numeric input")) << args.join(' ').toStdString();
+    }
 }
 
 TEST_F(VersinoPrint, bookWithoutAnyPageIsNotLeftBehind) {
@@ -284,8 +306,9 @@ TEST_F(VersinoPrint, concurrentRunsLeaveOneWholeBook) {
 TEST_F(VersinoPrint, failingRunLeavesTheBookAnotherRunFinished) {
     writeSong("one.vsn", "Eins", {"<Am>a"});
     // A song whose error shows only after a long read, to have time to stop its run.
+    // A long text without a single tag is no song, which is known only at its end.
     const QByteArray lyrics = QByteArray("<Am>eine lange Strophe\r\n").repeated(scaled(1 << 18));
-    writeBytes(dir.filePath("slow.vsn"), "[Text]\r\n" + lyrics + "[Fonts]\r\nArial\r\nzw\xf6lf\r\n");
+    writeBytes(dir.filePath("slow.vsn"), lyrics);
 
     QProcess failing;
     failing.setWorkingDirectory(dir.path());
