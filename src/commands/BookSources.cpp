@@ -57,12 +57,13 @@ void addSongFile(BookSource& source, const QString& path, int line, const QStrin
                                   QStringLiteral(": Die Zeile enth\u00E4lt ein NUL-Byte, das in keinem Dateinamen stehen kann."));
         return;
     }
+    // The song may be torn by a save in place that did not finish; its whole version waits in the
+    // editor's cache, and the editor offers it at the next Open. Said also when the torn file does
+    // not read at all.
+    if (const QString backup = backupCopyNote(path); !backup.isEmpty())
+        source.notes.push_back(backup);
     try {
         OpenedFile opened = openSongFile(path);
-        // The song may be torn by a save in place that did not finish; its whole version waits in
-        // the editor's cache, and the editor offers it at the next Open.
-        if (const QString note = backupCopyNote(path); !note.isEmpty())
-            source.notes.push_back(note);
         for (OpenedSong& song : opened.songs) {
             if (!song.report.empty())
                 source.notes.push_back(path + QStringLiteral(": ") + song.report.line());

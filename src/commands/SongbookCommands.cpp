@@ -29,6 +29,10 @@ QString joinedProblems(const QStringList& problems) {
     return QString::fromUtf8(kSongbookNotReadable) + QLatin1Char('\n') + problems.join(QLatin1Char('\n'));
 }
 
+QString joinedNotes(const QStringList& notes) {
+    return QString::fromUtf8(kSongbookNotes) + QLatin1Char('\n') + notes.join(QLatin1Char('\n'));
+}
+
 } // namespace
 
 const std::vector<BookSwitch>& bookSwitches() {
@@ -122,8 +126,7 @@ QStringList SongbookCommands::songFiles() const {
     return files;
 }
 
-SongbookRow SongbookCommands::makeRow(const QString& path, QStringList& problems, int transpose,
-                                      const QString& note) {
+SongbookRow SongbookCommands::makeRow(const QString& path, Said& said, int transpose, const QString& note) {
     SongbookRow row;
     row.path = path;
     row.transpose = std::clamp(transpose, -songlist::kMaxTranspose, songlist::kMaxTranspose);
@@ -131,11 +134,13 @@ SongbookRow SongbookCommands::makeRow(const QString& path, QStringList& problems
     // The page checked is the page the book prints: transposed as the entry asks.
     BookSource source;
     addSongFile(source, path, 0, QString(), row.transpose, row.note);
+    for (const QString& n : source.notes)
+        said.notes << n;
     if (source.songs.empty()) {
         row.title = QString::fromUtf8(kSongbookUnreadableTitle);
         for (const QString& e : source.problems) {
             row.problem = e;
-            problems << e;
+            said.problems << e;
         }
         return row;
     }
@@ -155,20 +160,26 @@ SongbookRow SongbookCommands::makeRow(const QString& path, QStringList& problems
     return row;
 }
 
+void SongbookCommands::show(const Said& said) {
+    if (!said.problems.isEmpty())
+        dialogs_.error(joinedProblems(said.problems));
+    if (!said.notes.isEmpty())
+        dialogs_.message(joinedNotes(said.notes));
+}
+
 void SongbookCommands::addSongs(const QStringList& paths) {
-    QStringList problems;
+    Said said;
     for (const QString& path : paths)
-        rows_.push_back(makeRow(QFileInfo(path).absoluteFilePath(), problems));
+        rows_.push_back(makeRow(QFileInfo(path).absoluteFilePath(), said));
     if (!paths.isEmpty())
         setModified(true);
-    if (!problems.isEmpty())
-        dialogs_.error(joinedProblems(problems));
+    show(said);
 }
 
 bool SongbookCommands::refresh(const QString& path) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     bool found = false;
-    QStringList ignored; // the row itself shows that the file cannot be read now
+    Said ignored; // the row itself shows that the file cannot be read now
     for (SongbookRow& row : rows_)
         if (row.path == absolute) {
             row = makeRow(absolute, ignored, row.transpose, row.note);
@@ -238,22 +249,24 @@ bool SongbookCommands::openList(const QString& path) {
         return false;
     }
     rows_.clear();
-    QStringList problems;
+    Said said;
     for (const songlist::Entry& e : list.entries) {
-        const qsizetype before = problems.size();
-        rows_.push_back(makeRow(e.path, problems, e.transpose, e.note));
+        const qsizetype problemsBefore = said.problems.size();
+        const qsizetype notesBefore = said.notes.size();
+        rows_.push_back(makeRow(e.path, said, e.transpose, e.note));
         // Named by the list's line, as versino-print names it.
-        for (qsizetype i = before; i < problems.size(); ++i)
-            problems[i] =
-                QStringLiteral("%1:%2: %3").arg(QFileInfo(path).fileName()).arg(e.line).arg(problems[i]);
+        const QString where = QStringLiteral("%1:%2: ").arg(QFileInfo(path).fileName()).arg(e.line);
+        for (qsizetype i = problemsBefore; i < said.problems.size(); ++i)
+            said.problems[i].prepend(where);
+        for (qsizetype i = notesBefore; i < said.notes.size(); ++i)
+            said.notes[i].prepend(where);
     }
     options_ = BookOptions{};
     options_.title = list.title;
     applyBookOptionValues(options_, list.options);
     listFile_ = QFileInfo(path).absoluteFilePath();
     setModified(false);
-    if (!problems.isEmpty())
-        dialogs_.error(joinedProblems(problems));
+    show(said);
     return true;
 }
 
@@ -308,7 +321,7 @@ void SongbookCommands::setEntry(int row, int transpose, const QString& note) {
     SongbookRow& r = rows_[std::size_t(row)];
     if (r.transpose == transpose && r.note == clean)
         return;
-    QStringList ignored; // the row itself shows a file that cannot be read
+    Said ignored; // the row itself shows a file that cannot be read
     r = makeRow(r.path, ignored, transpose, clean);
     setModified(true);
 }
@@ -320,12 +333,14 @@ std::vector<songlist::Entry> SongbookCommands::entries(int fromRow) const {
     return out;
 }
 
-std::vector<BookSong> SongbookCommands::readBook(std::vector<QString>& tooLong) {
+std::vector<BookSong> SongbookCommands::readBook(std::vector<QString>& tooLong, QStringList& notes) {
     // Row by row, so that each song takes its row's transposition and note.
     BookSource source;
     for (const SongbookRow& row : rows_) {
         BookSource one = loadBookSources({row.path});
         source.problems.insert(source.problems.end(), one.problems.begin(), one.problems.end());
+        for (const QString& n : one.notes)
+            notes << n;
         for (BookSong& song : one.songs) {
             transposeForEntry(*song.doc, row.transpose);
             song.transpose = row.transpose;
@@ -359,7 +374,8 @@ void SongbookCommands::ExportPdfClick(const BookProgress& progress) {
     if (!path)
         return;
     std::vector<QString> tooLong;
-    const std::vector<BookSong> songs = readBook(tooLong);
+    QStringList notes;
+    const std::vector<BookSong> songs = readBook(tooLong, notes);
     BookResult result;
     const std::optional<QString> error =
         options_.booklet ? writeSheetsPdf(songs, options_, *path, SheetLayout::Booklet, result, progress)
@@ -379,6 +395,8 @@ void SongbookCommands::ExportPdfClick(const BookProgress& progress) {
         for (const QString& line : tooLong)
             text += QLatin1Char('\n') + line;
     }
+    if (!notes.isEmpty())
+        text += QLatin1Char('\n') + joinedNotes(notes);
     dialogs_.message(text);
 }
 
@@ -389,11 +407,14 @@ QString SongbookCommands::jobName() const {
 void SongbookCommands::DruckenClick(Printer& printer, const std::function<void()>& finish,
                                     const BookProgress& progress) {
     std::vector<QString> tooLong;
-    const std::vector<BookSong> songs = readBook(tooLong);
+    QStringList notes;
+    const std::vector<BookSong> songs = readBook(tooLong, notes);
     try {
         printBook(songs, options_, printer, progress);
         if (finish)
             finish();
+        if (!notes.isEmpty())
+            dialogs_.message(joinedNotes(notes));
     } catch (const PrinterError& e) {
         const bool noPrinter = std::string_view(e.what()) == kNoDefaultPrinter;
         dialogs_.error(noPrinter ? QString::fromUtf8(kNoPrinterMessage) : QString::fromStdString(e.what()));

@@ -22,6 +22,9 @@ inline const char* const kSongbookUnreadableTitle = "(nicht lesbar)";
 // "Das Liederbuch steht in „PATH“ (N Seiten)."
 inline const char* const kSongbookExported = "Das Liederbuch steht in \u201E%1\u201C (%2 Seiten).";
 inline const char* const kSongbookTooLong = "Nicht auf ihre Seite passen:";
+// What reading the songs left out or changed, and backup copies of songs whose save did not finish:
+// notes, not trouble.
+inline const char* const kSongbookNotes = "Hinweise zu den Songs des Liederbuchs:";
 
 // One yes/no option of a book, as the songbook window shows it and the song list stores it. The
 // window makes one check box of each entry, in this order; the list keeps an option only while
@@ -118,11 +121,18 @@ public:
     bool closeQuery();
 
 private:
-    SongbookRow makeRow(const QString& path, QStringList& problems, int transpose = 0, const QString& note = {});
+    // What reading songs had to say: files that could not be read, and notes about those that could.
+    struct Said {
+        QStringList problems;
+        QStringList notes;
+    };
+    SongbookRow makeRow(const QString& path, Said& said, int transpose = 0, const QString& note = {});
+    // Shows the problems as an error and the notes as a message, each under its heading.
+    void show(const Said& said);
     bool writeList(const QString& path);
-    // The songs read afresh with the options applied; unreadable files are reported, and the
-    // user's lines about songs that do not fit go to `tooLong`.
-    std::vector<BookSong> readBook(std::vector<QString>& tooLong);
+    // The songs read afresh with the options applied; unreadable files are reported, the user's
+    // lines about songs that do not fit go to `tooLong` and the notes of the reading to `notes`.
+    std::vector<BookSong> readBook(std::vector<QString>& tooLong, QStringList& notes);
     PrintSurface& metrics();
     void setModified(bool modified);
     void notify() const;

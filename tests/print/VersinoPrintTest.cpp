@@ -490,6 +490,12 @@ TEST_F(VersinoPrint, backupCopyOfAnUnfinishedSaveIsNamed) {
                     book.err.contains(copy + "; die Datei selbst ist vielleicht unvollständig."))
             << book.err.toStdString();
     }
+    // A song torn so badly that it does not read at all still names its copy.
+    writeBytes(dir.filePath("lied.vsn"), "Lie");
+    const ToolRun torn = run({"-o", "buch.pdf", "liste.vsl"}, env);
+    EXPECT_EQ(torn.exitCode, 2);
+    EXPECT_TRUE(torn.err.contains("lied.vsn: Die Datei ist keine Versino-Songdatei.")) << torn.err.toStdString();
+    EXPECT_TRUE(torn.err.contains(" liegt in " + copy)) << torn.err.toStdString();
     // A ChordPro file written in place is no different.
     writeBytes(dir.filePath("lied.cho"), "{title: Lied}\na\n");
     const QString choCopy = cache + "/" + AtomicFile::cacheCopyName(dir.filePath("lied.cho"));
