@@ -230,6 +230,17 @@ TEST_F(VersinoPrint, unwritableOutputIsReportedInTheFileLayersWords) {
     EXPECT_TRUE(missing.err.contains("fehlt/buch.pdf: Invalid filename (the folder " + dir.filePath("fehlt") +
                                      " does not exist)"))
         << missing.err.toStdString();
+    // The folder of -d likewise: missing, or a file where a folder should be.
+    const struct {
+        const char* folder;
+        const char* said;
+    } folders[] = {{"fehlt", "versino-print: fehlt: kein solcher Ordner\n"},
+                   {"one.vsn", "versino-print: one.vsn: ist eine Datei, kein Ordner\n"}};
+    for (const auto& f : folders) {
+        const ToolRun r = run({"-d", f.folder, "one.vsn"});
+        EXPECT_EQ(r.exitCode, 2) << f.folder;
+        EXPECT_EQ(r.err, QString::fromUtf8(f.said));
+    }
 }
 
 // A book that cannot be written whole leaves the older book byte for byte and no temporary file,

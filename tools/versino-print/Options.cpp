@@ -51,7 +51,8 @@ const char* const kDescription =
     "und ausgelassen (Status 2). Ein Song von zwei Seiten beginnt auf einer linken (geraden) Seite.\n"
     "--booklet macht daraus ein A5-Heft auf A4-Querformatbogen (mit --paper letter: halbes Letter auf\n"
     "Letter), beidseitig zu drucken, zu falten und zu heften; --2-up setzt zwei Seiten je Seite in\n"
-    "Lesereihenfolge.\n";
+    "Lesereihenfolge. Ohne -o gehen die Bogen an den Drucker, beidseitig \u00FCber die kurze Kante,\n"
+    "wo er das kann.\n";
 
 } // namespace
 
