@@ -24,4 +24,13 @@ std::optional<QString> writeSheetsPdf(const std::vector<BookSong>& songs, const 
                                       const QString& path, SheetLayout layout, BookResult& result,
                                       const BookProgress& progress = {}, QPageSize::PageSizeId paper = QPageSize::A4);
 
+class SheetPrinter;
+
+// The book on sheets of `layout` as one job on `printer`: the pages composed once at `paper` and
+// replayed scaled, each side of a sheet after the other (for a booklet in folding order). Returns
+// the book's own pages and numbers, as printBook gives them. Throws PrinterError.
+BookResult printSheets(const std::vector<BookSong>& songs, const BookOptions& options, SheetPrinter& printer,
+                       SheetLayout layout, const BookProgress& progress = {},
+                       QPageSize::PageSizeId paper = QPageSize::A4);
+
 } // namespace versino

@@ -11,6 +11,7 @@
 #include "formats/SongList.h"
 #include "io/FileError.h"
 #include "platform/PageMetrics.h"
+#include "platform/QtBookPrinter.h"
 
 #include <QCollator>
 #include <QFileInfo>
@@ -404,15 +405,16 @@ QString SongbookCommands::jobName() const {
     return options_.title.isEmpty() ? caption() : options_.title;
 }
 
-void SongbookCommands::DruckenClick(Printer& printer, const std::function<void()>& finish,
-                                    const BookProgress& progress) {
+void SongbookCommands::DruckenClick(QtBookPrinter& printer, const BookProgress& progress) {
     std::vector<QString> tooLong;
     QStringList notes;
     const std::vector<BookSong> songs = readBook(tooLong, notes);
     try {
-        printBook(songs, options_, printer, progress);
-        if (finish)
-            finish();
+        if (options_.booklet)
+            printSheets(songs, options_, printer, SheetLayout::Booklet, progress);
+        else
+            printBook(songs, options_, printer, progress);
+        printer.finish();
         if (!notes.isEmpty())
             dialogs_.message(joinedNotes(notes));
     } catch (const PrinterError& e) {

@@ -15,6 +15,7 @@
 namespace versino {
 
 class PageMetrics;
+class QtBookPrinter;
 
 inline const char* const kSongbookSavePrompt = "Wollen Sie das Liederbuch vor dem Schlie\u00DFen speichern?";
 inline const char* const kSongbookNotReadable = "Nicht alle Songs des Liederbuchs konnten gelesen werden:";
@@ -112,10 +113,10 @@ public:
     // Asks for a PDF file (Nein to replacing asks again) and writes the book; then says where it
     // went and which songs do not fit their page. `progress` as writeBookPdf takes it.
     void ExportPdfClick(const BookProgress& progress = {});
-    // The book as one job on `printer`, handed on by `finish`; a printer error is reported, "no
-    // default printer" in the window's words. `jobName()` names the job.
-    void DruckenClick(Printer& printer, const std::function<void()>& finish,
-                      const BookProgress& progress = {});
+    // The book as one job on `printer`, which it then hands to the printer; an A5-Heft goes as
+    // landscape sheets in folding order. A printer error is reported, "no default printer" in the
+    // window's words. `jobName()` names the job.
+    void DruckenClick(QtBookPrinter& printer, const BookProgress& progress = {});
     QString jobName() const;
     // True when the list may close: asks to save unsaved changes.
     bool closeQuery();

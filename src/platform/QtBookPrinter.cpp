@@ -7,10 +7,12 @@
 
 #include <QPainter>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 namespace versino {
 
-QtBookPrinter::QtBookPrinter(const QString& jobName) : jobName_(shownTitle(jobName)) {}
+QtBookPrinter::QtBookPrinter(const QString& jobName, QPageSize::PageSizeId sheetPaper)
+    : jobName_(shownTitle(jobName)), sheetPaper_(sheetPaper) {}
 
 QtBookPrinter::~QtBookPrinter() {
     cancel();
@@ -23,8 +25,7 @@ void QtBookPrinter::setPortrait() {
     printer_->setDocName(jobName_);
 }
 
-PrintSurface& QtBookPrinter::beginDocument() {
-    setPortrait();
+void QtBookPrinter::openPage() {
     if (!painter_) {
         painter_ = std::make_unique<QPainter>();
         if (!painter_->begin(printer_.get()))
@@ -33,8 +34,33 @@ PrintSurface& QtBookPrinter::beginDocument() {
     } else if (!printer_->newPage()) {
         throw PrinterError(kPrintJobFailed);
     }
+}
+
+PrintSurface& QtBookPrinter::beginDocument() {
+    setPortrait();
+    openPage();
     return *surface_;
 }
+
+QPainter& QtBookPrinter::nextSheet() {
+    if (!printer_) {
+        printer_ = openDefaultPrinter();
+        printer_->setDocName(jobName_);
+        if (!printer_->setPageSize(QPageSize(sheetPaper_)) ||
+            !printer_->setPageOrientation(QPageLayout::Landscape) ||
+            printer_->pageLayout().orientation() != QPageLayout::Landscape)
+            throw PrinterError(kPrinterOperationNotSupported);
+        // The halves of the sheet are the halves of the paper, not of what the printer can reach:
+        // the fold lies in the middle.
+        printer_->setFullPage(true);
+        // Turned over the short edge, the back of a landscape sheet stands the same way up.
+        if (QPrinterInfo(*printer_).supportedDuplexModes().contains(QPrinter::DuplexShortSide))
+            printer_->setDuplex(QPrinter::DuplexShortSide);
+    }
+    openPage();
+    return *painter_;
+}
+
 
 void QtBookPrinter::finish() {
     surface_.reset();

@@ -127,6 +127,11 @@ PrintSurface& PdfBookPrinter::beginDocument() {
     return *surface_;
 }
 
+QPainter& PdfBookPrinter::nextSheet() {
+    beginDocument();
+    return *painter_;
+}
+
 void PdfBookPrinter::finish() {
     if (finished_)
         return;

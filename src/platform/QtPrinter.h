@@ -42,11 +42,20 @@ private:
     std::unique_ptr<PainterSurface> surface_;
 };
 
+// Sheets that hold two pages a side, on which composed pages are replayed scaled (a booklet): each
+// nextSheet() opens the next side of one job and gives the painter on it, whose device is the whole
+// landscape sheet, its middle the fold. Throws PrinterError.
+class SheetPrinter {
+public:
+    virtual ~SheetPrinter() = default;
+    virtual QPainter& nextSheet() = 0;
+};
+
 // A PDF file in which each job is one page: the same surface as on a printer (600 dots per inch,
 // portrait), on A4 or another paper size. The file is written atomically: it appears, or replaces
 // an older one, complete after finish() or destruction. A book without any page, or one whose
 // writing failed, leaves the target as it was.
-class PdfBookPrinter final : public Printer {
+class PdfBookPrinter final : public Printer, public SheetPrinter {
 public:
     // Throws FileError when the file cannot be written at all, before any page is made. With
     // `withOutline` the pages are held in memory until finish() adds the outline (setOutline).
@@ -73,6 +82,8 @@ public:
     // The painter of the open page, for drawing under a transform of one's own (a sheet of two
     // pages); null before the first page.
     QPainter* painter() const { return painter_.get(); }
+    // The next page as a sheet; the printer must have been made `landscape`.
+    QPainter& nextSheet() override;
 
 private:
     QPageSize::PageSizeId paper_;

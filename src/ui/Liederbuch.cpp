@@ -373,9 +373,7 @@ void TLiederbuchForm::showStage() {
 
 void TLiederbuchForm::print() {
     QtBookPrinter printer(commands_.jobName());
-    commands_.DruckenClick(
-        printer, [&printer] { printer.finish(); },
-        [this](int done, int total) { return progress(done, total); });
+    commands_.DruckenClick(printer, [this](int done, int total) { return progress(done, total); });
 }
 
 bool TLiederbuchForm::closeQuery() {

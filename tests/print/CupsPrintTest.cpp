@@ -1,14 +1,19 @@
 // The print command through QPrinter on a real CUPS queue: a private cupsd in a temporary folder
 // with a cups-pdf queue as its default printer. The machine's own CUPS is never touched.
 
+#include "platform/QtBookPrinter.h"
 #include "platform/QtPrinter.h"
 #include "print/BmpFiles.h"
 #include "commands/PrintCommand.h"
+#include "commands/SongbookCommands.h"
+#include "formats/LayoutFile.h"
+#include "print/Imposition.h"
 #include "print/PageComposer.h"
 #include "print/PdfTools.h"
 #include "support/GuiApp.h"
 #include "support/ScriptedDialogs.h"
 
+#include <QColor>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
@@ -17,6 +22,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QRegularExpression>
+#include <algorithm>
+#include <array>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdlib>
@@ -268,6 +275,92 @@ TEST_F(PrivateCups, printCommandSendsOneA4PortraitPageWithTheComposedContent) {
         EXPECT_NEAR(a.top(), b.top(), 2);
         EXPECT_NEAR(a.right(), b.right(), 2);
         EXPECT_NEAR(a.bottom(), b.bottom(), 2);
+    }
+}
+
+// A booklet goes to the printer as one job of A4 landscape sheets, the sides in folding order: from
+// the songbook window's A5-Heft and from versino-print without -o, and two pages a side in reading
+// order likewise. The book is its contents and six songs: seven pages, four sides either way, the
+// booklet's last page blank. The printer's filters turn a landscape sheet onto the portrait paper
+// and lose the fonts' encoding, so each song is told by the hue of its ink, each half of the
+// paper's long side by its own.
+TEST_F(PrivateCups, bookletSheetsArriveLandscapeInFoldingOrder) {
+    QStringList songs;
+    for (int k = 0; k < 6; ++k) {
+        SongDocument doc;
+        doc.InstallDefaultFonts();
+        doc.TitelEdit().setText("Lied " + std::string(1, char('A' + k)));
+        doc.TextEdit().setText("la la la\r\n");
+        const QColor hue = QColor::fromHsv(60 * k, 255, 230);
+        doc.TitelFont.color = doc.TextFont.color = std::int32_t(hue.red() | hue.green() << 8 | hue.blue() << 16);
+        songs << dir.filePath(QStringLiteral("lied%1.vsn").arg(k));
+        writeBytes(songs.back(), QByteArray::fromStdString(formatLayout(doc)));
+    }
+    const int pages = 7; // the contents (black) and the six songs, in the contents' order
+    // The book's page a half of a rendered sheet shows: 1 + k for the hue of song k, 0 for black
+    // ink alone (the contents), -1 for none.
+    const auto pageIn = [](const QImage& image, QRect half) {
+        std::array<int, 6> hues{};
+        int dark = 0;
+        for (int y = half.top(); y <= half.bottom(); ++y)
+            for (int x = half.left(); x <= half.right(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.hsvSaturation() > 120 && c.value() > 80)
+                    ++hues[std::size_t((c.hsvHue() + 30) / 60 % 6)];
+                else if (isDark(c.rgb()))
+                    ++dark;
+            }
+        const auto most = std::max_element(hues.begin(), hues.end());
+        if (*most > 10)
+            return 1 + int(most - hues.begin());
+        return dark > 10 ? 0 : -1;
+    };
+    const struct {
+        const char* road;
+        std::vector<SheetSide> sides;
+    } cases[] = {{"window", bookletSides(pages)}, {"--booklet", bookletSides(pages)}, {"--2-up", twoUpSides(pages)}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.road);
+        const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
+        if (QString(c.road) == "window") {
+            ScriptedDialogs dialogs;
+            SongbookCommands commands(dialogs, {});
+            commands.addSongs(songs);
+            BookOptions options = commands.options();
+            options.booklet = true;
+            commands.setOptions(options);
+            QtBookPrinter printer(commands.jobName());
+            commands.DruckenClick(printer);
+            EXPECT_TRUE(dialogs.errors.empty()) << dialogs.errors.front().toStdString();
+        } else {
+            const ToolRun r = runTool(VERSINO_PRINT_EXE, QStringList{c.road} + songs);
+            ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        }
+        const QString arrived = awaitPdf(since, QStringLiteral("sheets%1.pdf").arg(c.road));
+        ASSERT_FALSE(arrived.isEmpty());
+        const QString info = runTool("pdfinfo", {arrived}).out;
+        EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(c.sides.size()))))
+            << info.toStdString();
+        EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+(595(\\.\\d+)? x 842|84[12](\\.\\d+)? x 595)")))
+            << "A4 sheets: " << info.toStdString();
+        // Which end of the paper the sheet's left half went to is the filter's choice; it is the
+        // same end on every side.
+        std::vector<std::pair<int, int>> shown; // (one end, the other) of each side
+        for (int s = 1; s <= int(c.sides.size()); ++s) {
+            const QImage sheet = renderPage(arrived, 30, dir.filePath(QStringLiteral("side%1").arg(s)), s);
+            ASSERT_FALSE(sheet.isNull());
+            const bool tall = sheet.height() > sheet.width();
+            const QRect first = tall ? QRect(0, 0, sheet.width(), sheet.height() / 2)
+                                     : QRect(0, 0, sheet.width() / 2, sheet.height());
+            const QRect second = tall ? first.translated(0, sheet.height() / 2) : first.translated(sheet.width() / 2, 0);
+            shown.emplace_back(pageIn(sheet, first), pageIn(sheet, second));
+        }
+        std::vector<std::pair<int, int>> asLeftRight, asRightLeft;
+        for (const SheetSide& side : c.sides) {
+            asLeftRight.emplace_back(side.left, side.right);
+            asRightLeft.emplace_back(side.right, side.left);
+        }
+        EXPECT_TRUE(shown == asLeftRight || shown == asRightLeft) << ::testing::PrintToString(shown);
     }
 }
 

@@ -83,6 +83,26 @@ inline PdfText pdfWords(const QString& pdf) {
     return t;
 }
 
+// The words of every page, with their boxes.
+inline std::vector<std::vector<Word>> wordsByPage(const QString& pdf) {
+    std::vector<std::vector<Word>> pages;
+    QXmlStreamReader xml(runTool("pdftotext", {"-bbox", pdf, "-"}).out);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const auto a = xml.attributes();
+        if (xml.name() == QLatin1String("page")) {
+            pages.emplace_back();
+        } else if (xml.name() == QLatin1String("word") && !pages.empty()) {
+            Word w{QString(), a.value("xMin").toDouble(), a.value("yMin").toDouble(), a.value("xMax").toDouble(),
+                   a.value("yMax").toDouble()};
+            w.text = xml.readElementText();
+            pages.back().push_back(w);
+        }
+    }
+    return pages;
+}
+
 inline const Word* findWord(const PdfText& t, const QString& text) {
     for (const Word& w : t.words)
         if (w.text == text)
@@ -90,10 +110,10 @@ inline const Word* findWord(const PdfText& t, const QString& text) {
     return nullptr;
 }
 
-// The first page rendered at `dpi`, or a null image.
-inline QImage renderPage(const QString& pdf, int dpi, const QString& outBase) {
-    runTool("pdftoppm",
-            {"-png", "-r", QString::number(dpi), "-f", "1", "-l", "1", "-singlefile", pdf, outBase});
+// The first page (or page `page`) rendered at `dpi`, or a null image.
+inline QImage renderPage(const QString& pdf, int dpi, const QString& outBase, int page = 1) {
+    const QString n = QString::number(page);
+    runTool("pdftoppm", {"-png", "-r", QString::number(dpi), "-f", n, "-l", n, "-singlefile", pdf, outBase});
     return QImage(outBase + ".png").convertToFormat(QImage::Format_RGB32);
 }
 

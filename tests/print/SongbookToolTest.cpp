@@ -19,26 +19,6 @@ namespace {
 
 constexpr double kFiveMillimetres = 5 * 72 / 25.4; // in PDF points
 
-// The words of every page, with their boxes.
-std::vector<std::vector<Word>> wordsByPage(const QString& pdf) {
-    std::vector<std::vector<Word>> pages;
-    QXmlStreamReader xml(runTool("pdftotext", {"-bbox", pdf, "-"}).out);
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        const auto a = xml.attributes();
-        if (xml.name() == QLatin1String("page")) {
-            pages.emplace_back();
-        } else if (xml.name() == QLatin1String("word") && !pages.empty()) {
-            Word w{QString(), a.value("xMin").toDouble(), a.value("yMin").toDouble(), a.value("xMax").toDouble(),
-                   a.value("yMax").toDouble()};
-            w.text = xml.readElementText();
-            pages.back().push_back(w);
-        }
-    }
-    return pages;
-}
-
 QString pageText(const QString& pdf, int page) {
     return runTool("pdftotext", {"-layout", "-f", QString::number(page), "-l", QString::number(page), pdf, "-"}).out;
 }

@@ -22,7 +22,7 @@ const char* const kSynopsis =
     "        versino-print -o BUCH.pdf --book [--title TEXT] [--index] [--lyrics-only] [--fit]\n"
     "                      [--diagrams INSTRUMENT] [--running-order] SONG...|LISTE.vsl...\n"
     "        versino-print -o FOLGE.pdf --setlist [--title TEXT] LISTE.vsl...\n"
-    "        versino-print -o BUCH.pdf --booklet|--2-up [Buchoptionen] SONG...|LISTE.vsl...\n"
+    "        versino-print [-o BUCH.pdf] --booklet|--2-up [Buchoptionen] SONG...|LISTE.vsl...\n"
     "        versino-print --check [--paper a4|letter] [--fit] [--diagrams INSTRUMENT] SONG...\n"
     "        (jede Form nimmt --pages 2)\n"
     "\n";
@@ -358,8 +358,10 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
             return std::nullopt;
         }
         o.folder = parser.value(folderOption);
-        if (!QFileInfo(o.folder).isDir()) {
-            fail(QStringLiteral("%1: kein solcher Ordner").arg(o.folder));
+        if (const QFileInfo folder(o.folder); !folder.isDir()) {
+            fail((folder.exists() ? QStringLiteral("%1: ist eine Datei, kein Ordner")
+                                  : QStringLiteral("%1: kein solcher Ordner"))
+                     .arg(o.folder));
             return std::nullopt;
         }
         const QString to = parser.value(toOption).toLower();
@@ -377,8 +379,8 @@ std::optional<Options> parseArguments(QCommandLineParser& parser, const QStringL
         fail(QStringLiteral("ein Liederbuch ist eine PDF-Datei (-o BUCH.pdf) oder geht an den Drucker"));
         return std::nullopt;
     }
-    if (o.sheets != Options::Sheets::Pages && o.output != Output::Pdf) {
-        fail(QStringLiteral("--booklet und --2-up machen eine PDF-Datei (-o BUCH.pdf)"));
+    if (o.sheets != Options::Sheets::Pages && o.output != Output::Pdf && o.output != Output::Printer) {
+        fail(QStringLiteral("--booklet und --2-up machen eine PDF-Datei (-o BUCH.pdf) oder gehen an den Drucker"));
         return std::nullopt;
     }
     if ((o.dpi || o.size) && o.output != Output::Png) {

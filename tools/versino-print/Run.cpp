@@ -370,9 +370,14 @@ int Run::book() {
             return kTrouble;
         }
     } else {
-        QtBookPrinter printer(options.title.isEmpty() ? QStringLiteral("Liederbuch") : options.title);
+        QtBookPrinter printer(options.title.isEmpty() ? QStringLiteral("Liederbuch") : options.title, o_.paper);
         try {
-            result = printBook(source.songs, options, printer, progress);
+            if (o_.sheets == Options::Sheets::Pages)
+                result = printBook(source.songs, options, printer, progress);
+            else
+                result = printSheets(source.songs, options, printer,
+                                     o_.sheets == Options::Sheets::Booklet ? SheetLayout::Booklet : SheetLayout::TwoUp,
+                                     progress, o_.paper);
             printer.finish();
         } catch (const PrinterError& e) {
             fail(QString::fromStdString(e.what()));
