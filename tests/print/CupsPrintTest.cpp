@@ -81,6 +81,7 @@ protected:
         writeBytes(d + "/etc/cupsd.conf",
                    QStringLiteral("Listen %1\n"
                                   "LogLevel info\n"
+                                  "PageLogFormat %j %{sides}\n"
                                   "WebInterface No\n"
                                   "Browsing Off\n"
                                   "DefaultAuthType None\n"
@@ -362,6 +363,35 @@ TEST_F(PrivateCups, bookletSheetsArriveLandscapeInFoldingOrder) {
         }
         EXPECT_TRUE(shown == asLeftRight || shown == asRightLeft) << ::testing::PrintToString(shown);
     }
+}
+
+// Where the queue can print both sides, a booklet's sheets are turned over their short edge, so
+// that the back of each landscape sheet stands the same way up as its front.
+TEST_F(PrivateCups, bookletIsPrintedOnBothSidesAlongTheShortEdgeWhereThePrinterCan) {
+    QFile ppd(dir.filePath("etc/ppd/versino-pdf.ppd"));
+    ASSERT_TRUE(ppd.open(QIODevice::ReadOnly));
+    QByteArray duplex = ppd.readAll();
+    duplex += "*OpenUI *Duplex/2-Sided Printing: PickOne\n*DefaultDuplex: None\n"
+              "*Duplex None/Off: \"<</Duplex false>>setpagedevice\"\n"
+              "*Duplex DuplexNoTumble/Long Edge: \"<</Duplex true/Tumble false>>setpagedevice\"\n"
+              "*Duplex DuplexTumble/Short Edge: \"<</Duplex true/Tumble true>>setpagedevice\"\n"
+              "*CloseUI: *Duplex\n";
+    writeBytes(dir.filePath("duplex.ppd"), duplex);
+    const ToolRun modify = runTool("lpadmin", {"-h", socket, "-p", "versino-pdf", "-P", dir.filePath("duplex.ppd")});
+    ASSERT_EQ(modify.exitCode, 0) << modify.err.toStdString();
+
+    SongDocument doc;
+    doc.InstallDefaultFonts();
+    doc.TextEdit().setText("la\r\n");
+    writeBytes(dir.filePath("lied.vsn"), QByteArray::fromStdString(formatLayout(doc)));
+    const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
+    const ToolRun r = runTool(VERSINO_PRINT_EXE, {"--booklet", dir.filePath("lied.vsn")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_FALSE(awaitPdf(since, "duplex.pdf").isEmpty());
+    QFile log(dir.filePath("log/page_log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly)) << errorLog();
+    const QByteArray logged = log.readAll();
+    EXPECT_TRUE(logged.contains("two-sided-short-edge")) << logged.toStdString() << errorLog();
 }
 
 } // namespace
