@@ -1,7 +1,6 @@
 #include "commands/BookSources.h"
 
 #include "commands/FileQuestions.h"
-#include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
 #include "commands/SetList.h"
 #include "commands/SongOpener.h"
@@ -77,26 +76,61 @@ void addSongFile(BookSource& source, const QString& path, int line, const QStrin
     }
 }
 
-BookSource loadBookSources(const QStringList& files) {
-    BookSource source;
+void readBookSources(const QStringList& files, BookSource& report, const std::function<void(BookSong&)>& take) {
+    // Each file's songs are read into `scratch`, handed on and let go before the next file is read.
+    BookSource scratch;
+    const auto handOn = [&]() {
+        for (BookSong& song : scratch.songs)
+            take(song);
+        scratch.songs.clear();
+        report.problems.insert(report.problems.end(), scratch.problems.begin(), scratch.problems.end());
+        report.notes.insert(report.notes.end(), scratch.notes.begin(), scratch.notes.end());
+        scratch.problems.clear();
+        scratch.notes.clear();
+    };
     for (const QString& file : files) {
         if (!songlist::isSongListFile(file)) {
-            addSongFile(source, file, 0, QString());
+            addSongFile(scratch, file, 0, QString());
+            handOn();
             continue;
         }
         songlist::SongList list;
         try {
             list = songlist::ReadSongListFile(file);
         } catch (const FileError& e) {
-            source.problems.push_back(file + QStringLiteral(": ") + QString::fromStdString(e.what()));
+            report.problems.push_back(file + QStringLiteral(": ") + QString::fromStdString(e.what()));
             continue;
         }
-        if (source.title.isEmpty())
-            source.title = list.title;
+        if (report.title.isEmpty())
+            report.title = list.title;
         // Each song takes its entry's transposition and note (a ChordPro file may hold several).
-        for (const songlist::Entry& entry : list.entries)
-            addSongFile(source, entry.path, entry.line, file, entry.transpose, entry.note);
+        for (const songlist::Entry& entry : list.entries) {
+            addSongFile(scratch, entry.path, entry.line, file, entry.transpose, entry.note);
+            handOn();
+        }
     }
+}
+
+QString songListTitle(const QStringList& files) {
+    for (const QString& file : files) {
+        if (!songlist::isSongListFile(file))
+            continue;
+        try {
+            const QString title = songlist::ReadSongListFile(file).title;
+            if (!title.isEmpty())
+                return title;
+        } catch (const FileError&) {
+            // Named when its songs are read.
+        }
+    }
+    return QString();
+}
+
+BookSource loadBookSources(const QStringList& files) {
+    BookSource source;
+    std::vector<BookSong> songs;
+    readBookSources(files, source, [&](BookSong& song) { songs.push_back(std::move(song)); });
+    source.songs = std::move(songs);
     return source;
 }
 
@@ -147,26 +181,11 @@ void overrideDiagrams(SongDocument& doc, const std::string& instrument) {
     doc.setOptions(std::move(options));
 }
 
-std::vector<QString> prepareBookSong(BookSong& song, const BookOptions& options, PrintSurface& metrics) {
-    std::vector<QString> lines;
-    if (!song.printable()) {
-        lines.push_back(QStringLiteral("%1:1: %2").arg(song.file, QString::fromUtf8(kNoLyricsMessage)));
-        return lines;
-    }
+void readyBookSong(BookSong& song, const BookOptions& options) {
     if (options.lyricsOnly)
         removeChords(*song.doc);
     if (options.diagrams)
         overrideDiagrams(*song.doc, *options.diagrams);
-    if (options.fit) {
-        song.fitted = true;
-        const FitOutcome fit = fitToOnePage(*song.doc, metrics);
-        if (fit.result == FitResult::CannotFit)
-            lines.push_back(song.file + QStringLiteral(": ") + fit.message);
-    }
-    song.findings = CheckPage(*song.doc, metrics);
-    for (QString& line : findingLines(song.file, song.findings))
-        lines.push_back(std::move(line));
-    return lines;
 }
 
 std::vector<std::string> firstLines(const SongDocument& doc) {

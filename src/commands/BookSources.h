@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -68,6 +69,14 @@ struct BookSource {
 };
 BookSource loadBookSources(const QStringList& files);
 
+// The first title the song lists among `files` give, without reading their songs; empty when none
+// gives one or none can be read.
+QString songListTitle(const QStringList& files);
+
+// The same songs handed to `take` one at a time and let go when it returns; what could not be read
+// and the notes go to `report`, whose `songs` stay empty.
+void readBookSources(const QStringList& files, BookSource& report, const std::function<void(BookSong&)>& take);
+
 // Adds every song of the file at `path`; a file that cannot be read is one problem, named
 // "LIST:LINE: FILE: why" when the song list `listFile` names it on `line`, else "FILE: why".
 void addSongFile(BookSource& source, const QString& path, int line = 0, const QString& listFile = QString(),
@@ -79,10 +88,9 @@ void addSongFile(BookSource& source, const QString& path, int line = 0, const QS
 // level with its words as on the song page.
 void removeChords(SongDocument& doc);
 
-// Readies a song for its page: words only and fitting as `options` ask, then the page check on
-// `metrics`. Returns the user's lines about it: "FILE:LINE: text" for each finding, and a line when
-// fitting cannot make it fit or the song has no lyrics (it is then left out of the book).
-std::vector<QString> prepareBookSong(BookSong& song, const BookOptions& options, PrintSurface& metrics);
+// Readies a song for a book as `options` ask, before it is indexed or composed: words only, and
+// the diagrams of the book's choice. Doing it twice changes nothing more.
+void readyBookSong(BookSong& song, const BookOptions& options);
 
 // The page check's findings as `versino-print --check` lists them: "FILE:LINE: text", for a print
 // that follows. A picture that cannot be shown is left to the print, which reports it once.

@@ -5,6 +5,7 @@
 #include "platform/PageMetrics.h"
 #include "platform/PainterSurface.h"
 #include "platform/QtPrinter.h"
+#include "print/ComposedPage.h"
 #include "print/Imposition.h"
 
 #include <QPainter>
@@ -14,45 +15,26 @@ namespace versino {
 
 namespace {
 
-// A printer whose pages are kept as composed pages instead of being drawn.
-class RecordingPrinter final : public Printer {
-public:
-    explicit RecordingPrinter(PageRecorder& recorder) : recorder_(recorder) {}
-    void setPortrait() override {}
-    PrintSurface& beginDocument() override {
-        recorder_.startPage();
-        return recorder_;
-    }
-    PrintSurface& nextPage() override { return beginDocument(); }
-    void endDocument() override {}
-
-private:
-    PageRecorder& recorder_;
-};
-
-// The book's pages as printBook makes them at `paper`, kept instead of drawn, and the sides of
-// the sheets that show them.
-struct RecordedBook {
+// The book's pages composed at `paper` and held, in the book's order: a sheet shows pages from both
+// ends of the book.
+struct HeldBook {
     BookResult result;
     std::vector<ComposedPage> pages;
     std::vector<SheetSide> sides;
 };
 
-RecordedBook recordBook(const std::vector<BookSong>& songs, const BookOptions& options, SheetLayout layout,
-                        const BookProgress& progress, QPageSize::PageSizeId paper) {
-    RecordedBook book;
+HeldBook holdBook(const BookSongs& songs, const BookOptions& options, SheetLayout layout,
+                  const BookProgress& progress, QPageSize::PageSizeId paper, const BookSongChecked& checked) {
+    HeldBook book;
     PageMetrics metrics(paper);
-    PageRecorder recorder(metrics.surface());
-    RecordingPrinter pages(recorder);
-    book.result = printBook(songs, options, pages, progress);
-    book.pages = std::move(recorder.pages());
+    book.result = composeBook(songs, options, metrics.surface(), book.pages, progress, checked);
     const int count = int(book.pages.size());
     book.sides = layout == SheetLayout::Booklet ? bookletSides(count) : twoUpSides(count);
     return book;
 }
 
 // Each side on the next sheet of `printer`. One canvas serves every side, so fonts are resolved once.
-void drawSides(const RecordedBook& book, SheetPrinter& printer) {
+void drawSides(const HeldBook& book, SheetPrinter& printer) {
     std::unique_ptr<PainterSurface> canvas;
     for (const SheetSide& side : book.sides) {
         QPainter& painter = printer.nextSheet();
@@ -66,39 +48,58 @@ void drawSides(const RecordedBook& book, SheetPrinter& printer) {
 
 } // namespace
 
-BookResult printSheets(const std::vector<BookSong>& songs, const BookOptions& options, SheetPrinter& printer,
-                       SheetLayout layout, const BookProgress& progress, QPageSize::PageSizeId paper) {
-    const RecordedBook book = recordBook(songs, options, layout, progress, paper);
-    if (!book.result.cancelled)
+BookResult printSheets(const BookSongs& songs, const BookOptions& options, SheetPrinter& printer, SheetLayout layout,
+                       const BookProgress& progress, QPageSize::PageSizeId paper, const BookSongChecked& checked) {
+    const HeldBook book = holdBook(songs, options, layout, progress, paper, checked);
+    if (!book.result.cancelled && !book.result.noSongs)
         drawSides(book, printer);
     return book.result;
 }
 
-std::optional<QString> writeSheetsPdf(const std::vector<BookSong>& songs, const BookOptions& options,
-                                      const QString& path, SheetLayout layout, BookResult& result,
-                                      const BookProgress& progress, QPageSize::PageSizeId paper) {
-    PdfBookPrinter pdf(path, paper, true, true);
-    pdf.setTitle(options.title);
-    RecordedBook book;
+BookResult printSheets(std::vector<BookSong>& songs, const BookOptions& options, SheetPrinter& printer,
+                       SheetLayout layout, const BookProgress& progress, QPageSize::PageSizeId paper) {
+    return printSheets(heldSongs(songs), options, printer, layout, progress, paper);
+}
+
+std::optional<QString> writeSheetsPdf(const BookSongs& songs, const BookOptions& options, const QString& path,
+                                      SheetLayout layout, BookResult& result, const BookProgress& progress,
+                                      QPageSize::PageSizeId paper, const BookSongChecked& checked) {
     try {
-        book = recordBook(songs, options, layout, progress, paper);
-        result = book.result;
-        if (!result.cancelled)
-            drawSides(book, pdf);
-    } catch (const PrinterError& e) {
-        pdf.cancel();
+        // The file is made first, so that an output that cannot be written is named at once.
+        PdfBookPrinter pdf(path, paper, true, true);
+        pdf.setTitle(options.title);
+        HeldBook book;
+        try {
+            book = holdBook(songs, options, layout, progress, paper, checked);
+            result = book.result;
+            if (!result.cancelled && !result.noSongs)
+                drawSides(book, pdf);
+        } catch (const PrinterError& e) {
+            pdf.cancel();
+            return QString::fromStdString(e.what());
+        } catch (...) {
+            pdf.cancel(); // a book that failed on the way is not written
+            throw;
+        }
+        if (result.cancelled || result.noSongs) {
+            pdf.cancel();
+            return std::nullopt;
+        }
+        const std::vector<int> sideOf = sideOfPages(book.sides, int(book.pages.size()));
+        std::vector<PdfOutlineEntry> outline = result.outline;
+        for (PdfOutlineEntry& entry : outline)
+            if (entry.page >= 0 && entry.page < int(book.pages.size()))
+                entry.page = sideOf[std::size_t(entry.page)];
+        return finishBookPdf(pdf, std::move(outline));
+    } catch (const FileError& e) {
         return QString::fromStdString(e.what());
     }
-    if (result.cancelled) {
-        pdf.cancel();
-        return std::nullopt;
-    }
-    const std::vector<int> sideOf = sideOfPages(book.sides, int(book.pages.size()));
-    std::vector<PdfOutlineEntry> outline = result.outline;
-    for (PdfOutlineEntry& entry : outline)
-        if (entry.page >= 0 && entry.page < int(book.pages.size()))
-            entry.page = sideOf[std::size_t(entry.page)];
-    return finishBookPdf(pdf, std::move(outline));
+}
+
+std::optional<QString> writeSheetsPdf(std::vector<BookSong>& songs, const BookOptions& options, const QString& path,
+                                      SheetLayout layout, BookResult& result, const BookProgress& progress,
+                                      QPageSize::PageSizeId paper) {
+    return writeSheetsPdf(heldSongs(songs), options, path, layout, result, progress, paper);
 }
 
 } // namespace versino

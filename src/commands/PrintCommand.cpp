@@ -45,7 +45,7 @@ bool DruckenClick(const SongDocument& doc, Reports& dialogs, Printer& printer, c
     try {
         report = PrintSong(doc, printer, composed);
     } catch (const PrinterError& e) {
-        const bool noPrinter = std::string_view(e.what()) == kNoDefaultPrinter;
+        const bool noPrinter = e.kind() == PrinterError::Kind::NoDefaultPrinter;
         dialogs.error(noPrinter && !noPrinterText.isEmpty() ? noPrinterText : QString::fromStdString(e.what()));
         return false;
     }

@@ -334,34 +334,29 @@ std::vector<songlist::Entry> SongbookCommands::entries(int fromRow) const {
     return out;
 }
 
-std::vector<BookSong> SongbookCommands::readBook(std::vector<QString>& tooLong, QStringList& notes) {
-    // Row by row, so that each song takes its row's transposition and note.
-    BookSource source;
-    for (const SongbookRow& row : rows_) {
-        BookSource one = loadBookSources({row.path});
-        source.problems.insert(source.problems.end(), one.problems.begin(), one.problems.end());
-        for (const QString& n : one.notes)
-            notes << n;
-        for (BookSong& song : one.songs) {
-            transposeForEntry(*song.doc, row.transpose);
-            song.transpose = row.transpose;
-            song.note = row.note;
-            song.key = keyText(*song.doc, row.transpose);
-            source.songs.push_back(std::move(song));
+BookSongs SongbookCommands::bookSongs(Said& said) const {
+    // Row by row, so that each song takes its row's transposition and note. The rows are read afresh
+    // on each of the book's reads; what cannot be read, and the notes, are taken from the first.
+    auto firstRead = std::make_shared<bool>(true);
+    return [this, &said, firstRead](const std::function<void(BookSong&)>& take) {
+        for (const SongbookRow& row : rows_) {
+            BookSource report;
+            readBookSources({row.path}, report, [&](BookSong& song) {
+                transposeForEntry(*song.doc, row.transpose);
+                song.transpose = row.transpose;
+                song.note = row.note;
+                song.key = keyText(*song.doc, row.transpose);
+                take(song);
+            });
+            if (*firstRead) {
+                for (const QString& p : report.problems)
+                    said.problems << p;
+                for (const QString& n : report.notes)
+                    said.notes << n;
+            }
         }
-    }
-    for (BookSong& song : source.songs) {
-        std::vector<QString> lines = prepareBookSong(song, options_, metrics());
-        if (song.printable() && !song.fits())
-            tooLong.insert(tooLong.end(), lines.begin(), lines.end());
-    }
-    if (!source.problems.empty()) {
-        QStringList lines;
-        for (const QString& p : source.problems)
-            lines << p;
-        dialogs_.error(joinedProblems(lines));
-    }
-    return std::move(source.songs);
+        *firstRead = false;
+    };
 }
 
 void SongbookCommands::ExportPdfClick(const BookProgress& progress) {
@@ -375,14 +370,25 @@ void SongbookCommands::ExportPdfClick(const BookProgress& progress) {
     if (!path)
         return;
     std::vector<QString> tooLong;
-    QStringList notes;
-    const std::vector<BookSong> songs = readBook(tooLong, notes);
+    const BookSongChecked checked = [&tooLong](const BookSong& song, const std::vector<QString>& lines) {
+        if (song.printable() && !song.fits())
+            tooLong.insert(tooLong.end(), lines.begin(), lines.end());
+    };
+    Said said;
+    const BookSongs songs = bookSongs(said);
     BookResult result;
     const std::optional<QString> error =
-        options_.booklet ? writeSheetsPdf(songs, options_, *path, SheetLayout::Booklet, result, progress)
-                         : writeBookPdf(songs, options_, *path, result, progress);
+        options_.booklet
+            ? writeSheetsPdf(songs, options_, *path, SheetLayout::Booklet, result, progress, QPageSize::A4, checked)
+            : writeBookPdf(songs, options_, *path, result, progress, QPageSize::A4, checked);
+    if (!said.problems.isEmpty())
+        dialogs_.error(joinedProblems(said.problems));
     if (error) {
         dialogs_.error(*error);
+        return;
+    }
+    if (result.noSongs) {
+        dialogs_.error(QString::fromUtf8(kNoSongsForBook));
         return;
     }
     if (result.cancelled)
@@ -396,8 +402,8 @@ void SongbookCommands::ExportPdfClick(const BookProgress& progress) {
         for (const QString& line : tooLong)
             text += QLatin1Char('\n') + line;
     }
-    if (!notes.isEmpty())
-        text += QLatin1Char('\n') + joinedNotes(notes);
+    if (!said.notes.isEmpty())
+        text += QLatin1Char('\n') + joinedNotes(said.notes);
     dialogs_.message(text);
 }
 
@@ -406,19 +412,26 @@ QString SongbookCommands::jobName() const {
 }
 
 void SongbookCommands::DruckenClick(QtBookPrinter& printer, const BookProgress& progress) {
-    std::vector<QString> tooLong;
-    QStringList notes;
-    const std::vector<BookSong> songs = readBook(tooLong, notes);
+    Said said;
     try {
-        if (options_.booklet)
-            printSheets(songs, options_, printer, SheetLayout::Booklet, progress);
-        else
-            printBook(songs, options_, printer, progress);
+        const BookSongs songs = bookSongs(said);
+        const BookResult result = options_.booklet
+                                      ? printSheets(songs, options_, printer, SheetLayout::Booklet, progress)
+                                      : printBook(songs, options_, printer, progress);
+        if (!said.problems.isEmpty())
+            dialogs_.error(joinedProblems(said.problems));
+        if (result.noSongs) {
+            dialogs_.error(QString::fromUtf8(kNoSongsForBook));
+            return;
+        }
+        // A cancelled book is not handed to the printer: the job goes with it.
+        if (result.cancelled)
+            return;
         printer.finish();
-        if (!notes.isEmpty())
-            dialogs_.message(joinedNotes(notes));
+        if (!said.notes.isEmpty())
+            dialogs_.message(joinedNotes(said.notes));
     } catch (const PrinterError& e) {
-        const bool noPrinter = std::string_view(e.what()) == kNoDefaultPrinter;
+        const bool noPrinter = e.kind() == PrinterError::Kind::NoDefaultPrinter;
         dialogs_.error(noPrinter ? QString::fromUtf8(kNoPrinterMessage) : QString::fromStdString(e.what()));
     }
 }

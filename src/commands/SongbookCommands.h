@@ -131,9 +131,9 @@ private:
     // Shows the problems as an error and the notes as a message, each under its heading.
     void show(const Said& said);
     bool writeList(const QString& path);
-    // The songs read afresh with the options applied; unreadable files are reported, the user's
-    // lines about songs that do not fit go to `tooLong` and the notes of the reading to `notes`.
-    std::vector<BookSong> readBook(std::vector<QString>& tooLong, QStringList& notes);
+    // The rows' songs as the book reads them; what the first read could not read, and its notes,
+    // go to `said`.
+    BookSongs bookSongs(Said& said) const;
     PrintSurface& metrics();
     void setModified(bool modified);
     void notify() const;

@@ -69,10 +69,10 @@ PrintSurface& ImagePrinter::beginDocument() {
     const QSize pixels = pixelsAt(paper_, dotsPerInch_);
     image_ = QImage(pixels, QImage::Format_RGB32);
     if (image_.isNull() || page.isEmpty())
-        throw PrinterError(kPrintJobFailed);
+        throw PrinterError(PrinterError::Kind::JobFailed);
     image_.fill(Qt::white);
     if (!painter_.begin(&image_))
-        throw PrinterError(kPrintJobFailed);
+        throw PrinterError(PrinterError::Kind::JobFailed);
     painter_.scale(double(pixels.width()) / page.width(), double(pixels.height()) / page.height());
     painter_.setRenderHint(QPainter::Antialiasing);
     painter_.setRenderHint(QPainter::TextAntialiasing);
@@ -110,7 +110,7 @@ void ImagePrinter::endDocument() {
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
     if (!writer.write(image_))
-        throw PrinterError(kPrintJobFailed);
+        throw PrinterError(PrinterError::Kind::JobFailed);
     writeFileAtomically(fileName_, std::string_view(png.constData(), std::size_t(png.size())));
 }
 

@@ -79,15 +79,38 @@ public:
     virtual void drawShape(const PageShape& shape) { (void)shape; }
 };
 
-// A failure of the printer layer; what() is the text the user sees.
-class PrinterError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 inline constexpr const char* kNoDefaultPrinter = "There is no default printer currently selected";
 inline constexpr const char* kPrinterOperationNotSupported = "Operation not supported on selected printer";
 inline constexpr const char* kPrintJobFailed = "The print job could not be started";
+
+// A failure of the printer layer: what went wrong, and in what() the text the user sees. Callers
+// that say something in their own words choose by the kind, never by the text.
+class PrinterError : public std::runtime_error {
+public:
+    enum class Kind {
+        NoDefaultPrinter, // no printer is set up as the system's default
+        NotSupported,     // the printer cannot print as asked (portrait)
+        JobFailed,        // a job or a page could not be started
+    };
+
+    explicit PrinterError(Kind kind) : std::runtime_error(textOf(kind)), kind_(kind) {}
+    Kind kind() const { return kind_; }
+
+    static const char* textOf(Kind kind) {
+        switch (kind) {
+        case Kind::NoDefaultPrinter:
+            return kNoDefaultPrinter;
+        case Kind::NotSupported:
+            return kPrinterOperationNotSupported;
+        case Kind::JobFailed:
+            break;
+        }
+        return kPrintJobFailed;
+    }
+
+private:
+    Kind kind_;
+};
 
 // One printer and its jobs: each job has exactly one page.
 class Printer {
@@ -100,7 +123,7 @@ public:
     virtual PrintSurface& beginDocument() = 0;
     // Opens the next page of the job begun last, for a song that continues on a second page.
     // Throws PrinterError where the printer holds one page a job.
-    virtual PrintSurface& nextPage() { throw PrinterError(kPrintJobFailed); }
+    virtual PrintSurface& nextPage() { throw PrinterError(PrinterError::Kind::JobFailed); }
     // Closes the page and hands the job to the printer. Throws PrinterError, or FileError where the
     // job is a file that cannot be written.
     virtual void endDocument() = 0;

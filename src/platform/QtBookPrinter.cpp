@@ -29,10 +29,10 @@ void QtBookPrinter::openPage() {
     if (!painter_) {
         painter_ = std::make_unique<QPainter>();
         if (!painter_->begin(printer_.get()))
-            throw PrinterError(kPrintJobFailed);
+            throw PrinterError(PrinterError::Kind::JobFailed);
         surface_ = std::make_unique<PainterSurface>(*painter_);
     } else if (!printer_->newPage()) {
-        throw PrinterError(kPrintJobFailed);
+        throw PrinterError(PrinterError::Kind::JobFailed);
     }
 }
 
@@ -49,7 +49,7 @@ QPainter& QtBookPrinter::nextSheet() {
         if (!printer_->setPageSize(QPageSize(sheetPaper_)) ||
             !printer_->setPageOrientation(QPageLayout::Landscape) ||
             printer_->pageLayout().orientation() != QPageLayout::Landscape)
-            throw PrinterError(kPrinterOperationNotSupported);
+            throw PrinterError(PrinterError::Kind::NotSupported);
         // The halves of the sheet are the halves of the paper, not of what the printer can reach:
         // the fold lies in the middle.
         printer_->setFullPage(true);
@@ -68,7 +68,7 @@ void QtBookPrinter::finish() {
     painter_.reset();
     printer_.reset();
     if (!ok)
-        throw PrinterError(kPrintJobFailed);
+        throw PrinterError(PrinterError::Kind::JobFailed);
 }
 
 void QtBookPrinter::cancel() {

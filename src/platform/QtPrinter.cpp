@@ -5,11 +5,11 @@
 #include "platform/AtomicFileDevice.h"
 #include "platform/PainterSurface.h"
 
-#include <QBuffer>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTemporaryFile>
 #include <cerrno>
 
 namespace versino {
@@ -23,14 +23,14 @@ QtPrinter::~QtPrinter() {
 std::unique_ptr<QPrinter> openDefaultPrinter() {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull())
-        throw PrinterError(kNoDefaultPrinter);
+        throw PrinterError(PrinterError::Kind::NoDefaultPrinter);
     auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     if (!printer->isValid())
-        throw PrinterError(kNoDefaultPrinter);
+        throw PrinterError(PrinterError::Kind::NoDefaultPrinter);
     printer->setResolution(kPrintResolution);
     if (!printer->setPageOrientation(QPageLayout::Portrait) ||
         printer->pageLayout().orientation() != QPageLayout::Portrait)
-        throw PrinterError(kPrinterOperationNotSupported);
+        throw PrinterError(PrinterError::Kind::NotSupported);
     // The page's origin is the corner of what the printer can print, not of a margin of Qt's own
     // choosing; a printer whose whole sheet is printable gives the PDF book's page exactly.
     const QPageLayout layout = printer->pageLayout();
@@ -48,14 +48,14 @@ PrintSurface& QtPrinter::beginDocument() {
     printer_->setDocName(QString());
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(printer_.get()))
-        throw PrinterError(kPrintJobFailed);
+        throw PrinterError(PrinterError::Kind::JobFailed);
     surface_ = std::make_unique<PainterSurface>(*painter_);
     return *surface_;
 }
 
 PrintSurface& QtPrinter::nextPage() {
     if (!printer_ || !surface_ || !printer_->newPage())
-        throw PrinterError(kPrintJobFailed);
+        throw PrinterError(PrinterError::Kind::JobFailed);
     return *surface_;
 }
 
@@ -71,8 +71,9 @@ void QtPrinter::endDocument() {
 PdfBookPrinter::PdfBookPrinter(const QString& fileName, QPageSize::PageSizeId paper, bool withOutline, bool landscape)
     : paper_(paper), landscape_(landscape), file_(std::make_unique<AtomicFileDevice>(fileName)) {
     if (withOutline) {
-        memory_ = std::make_unique<QBuffer>();
-        memory_->open(QIODevice::WriteOnly);
+        pending_ = std::make_unique<QTemporaryFile>();
+        if (!pending_->open())
+            throw FileError(FileError::Kind::Io, EIO);
     }
 }
 
@@ -90,7 +91,7 @@ void PdfBookPrinter::cancel() {
         painter_->end();
     painter_.reset();
     writer_.reset();
-    memory_.reset();
+    pending_.reset();
     file_.reset();
 }
 
@@ -104,7 +105,7 @@ PdfBookPrinter::~PdfBookPrinter() {
 
 PrintSurface& PdfBookPrinter::beginDocument() {
     if (!writer_) {
-        auto pdf = memory_ ? std::make_unique<QPdfWriter>(memory_.get()) : std::make_unique<QPdfWriter>(file_.get());
+        auto pdf = pending_ ? std::make_unique<QPdfWriter>(pending_.get()) : std::make_unique<QPdfWriter>(file_.get());
         pdf->setTitle(title_);
         pdf->setResolution(kPrintResolution);
         pdf->setCreator(QStringLiteral("versino-print"));
@@ -115,10 +116,10 @@ PrintSurface& PdfBookPrinter::beginDocument() {
         painter_ = std::make_unique<QPainter>();
         if (!painter_->begin(writer_.get())) {
             failed_ = true;
-            throw PrinterError(kPrintJobFailed);
+            throw PrinterError(PrinterError::Kind::JobFailed);
         }
     } else if (!writer_->newPage()) {
-        throw PrinterError(kPrintJobFailed);
+        throw PrinterError(PrinterError::Kind::JobFailed);
     }
     ++pages_;
     // One surface for the whole book, so that the fonts its pages share are resolved once.
@@ -149,11 +150,22 @@ void PdfBookPrinter::finish() {
         throw FileError(FileError::Kind::Io, EIO);
     if (pages_ == 0)
         return;
-    if (memory_) {
-        const QByteArray& pdf = memory_->data();
-        addPdfOutline(std::string_view(pdf.constData(), std::size_t(pdf.size())), title_, outline_,
-                      [&file](const char* data, std::size_t size) { file->write(data, qint64(size)); });
-        memory_.reset();
+    if (pending_) {
+        const std::unique_ptr<QTemporaryFile> pages = std::move(pending_);
+        if (!pages->flush())
+            throw FileError(FileError::Kind::Io, EIO);
+        const std::string update = pdfUpdate(pages->fileName(), outline_, move_);
+        // Qt's pages as they are, a piece at a time, then what the update adds.
+        if (!pages->seek(0))
+            throw FileError(FileError::Kind::Io, EIO);
+        constexpr qint64 kPiece = 1 << 20;
+        while (!pages->atEnd() && !file->error()) {
+            const QByteArray piece = pages->read(kPiece);
+            if (piece.isEmpty())
+                throw FileError(FileError::Kind::Io, EIO);
+            file->write(piece.constData(), piece.size());
+        }
+        file->write(update.data(), qint64(update.size()));
         if (file->error())
             throw *file->error();
     }

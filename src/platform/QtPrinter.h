@@ -7,7 +7,7 @@
 #include <QString>
 #include <memory>
 
-class QBuffer;
+class QTemporaryFile;
 class QPainter;
 class QPagedPaintDevice;
 class QPrinter;
@@ -58,7 +58,8 @@ public:
 class PdfBookPrinter final : public Printer, public SheetPrinter {
 public:
     // Throws FileError when the file cannot be written at all, before any page is made. With
-    // `withOutline` the pages are held in memory until finish() adds the outline (setOutline).
+    // `withOutline` the pages go into a temporary file first, from which finish() writes the file
+    // with its outline (setOutline) and its pages in their final order (movePages).
     // Sheets printed with two pages a side are `landscape`.
     PdfBookPrinter(const QString& fileName, QPageSize::PageSizeId paper = QPageSize::A4, bool withOutline = false,
                    bool landscape = false);
@@ -73,8 +74,11 @@ public:
     void setTitle(const QString& title);
     // The bookmarks finish() writes, when the printer was made withOutline.
     void setOutline(std::vector<PdfOutlineEntry> entries) { outline_ = std::move(entries); }
-    // Ends the file. Throws FileError when it could not be written (PrinterError when its outline
-    // could not be added); the target then stays as it was. Ending it again does nothing.
+    // Pages made after the ones they precede, moved into place by finish(), when the printer was
+    // made withOutline.
+    void movePages(const PdfPageMove& move) { move_ = move; }
+    // Ends the file. Throws FileError when it could not be written, its outline included; the
+    // target then stays as it was. Ending it again does nothing.
     void finish();
     // Ends without writing anything: an older file of the name stays as it was.
     void cancel();
@@ -89,9 +93,10 @@ private:
     QPageSize::PageSizeId paper_;
     bool landscape_ = false;
     std::unique_ptr<AtomicFileDevice> file_;
-    std::unique_ptr<QBuffer> memory_; // the pages while the outline is still to come
+    std::unique_ptr<QTemporaryFile> pending_; // the pages while the outline is still to come
     QString title_;
     std::vector<PdfOutlineEntry> outline_;
+    PdfPageMove move_;
     bool finished_ = false;
     std::unique_ptr<QPagedPaintDevice> writer_;
     std::unique_ptr<QPainter> painter_;

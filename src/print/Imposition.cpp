@@ -38,25 +38,6 @@ std::vector<int> sideOfPages(const std::vector<SheetSide>& sides, int pages) {
     return side;
 }
 
-void PageRecorder::startPage() {
-    pages_.emplace_back();
-    pages_.back().width = m_.pageWidth();
-    pages_.back().height = m_.pageHeight();
-}
-
-void PageRecorder::drawText(int x, int y, std::string_view text) {
-    if (pages_.empty())
-        startPage();
-    if (!text.empty())
-        pages_.back().texts.push_back({x, y, 0, 0, font_, std::string(text)});
-}
-
-void PageRecorder::stretchDraw(const PageBox& box, const Bitmap& bitmap) {
-    if (pages_.empty())
-        startPage();
-    pages_.back().picture = PlacedPicture{box, bitmap};
-}
-
 void paintSheetSide(QPainter& painter, PrintSurface& canvas, QSize sheet, const SheetSide& side,
                     const std::vector<ComposedPage>& pages) {
     painter.fillRect(QRect(QPoint(0, 0), sheet), Qt::white);

@@ -1,7 +1,8 @@
 #pragma once
 
 // The composer's own tools: the cells of a page as it is laid out, the surface that records them,
-// and the index that finds which placed cells a new one might meet. Used by the page composer only.
+// and the index that finds which placed cells a new one might meet. Used by the composers of song
+// pages and of the book's own pages only.
 
 #include "platform/PrintSurface.h"
 #include "print/ComposedPage.h"

@@ -1,11 +1,18 @@
-// The book's own pages: the title page holds a title of any length whole, and the register names
-// each song by its first sung line.
-#include "commands/BookPages.h"
+// The book's own pages: the title page holds a title of any length whole, the register names
+// each song by its first sung line, and the songs, composed one at a time, stand where the plan
+// puts them with their numbers and in the contents.
+#include "commands/BookPlan.h"
 #include "commands/BookSources.h"
+#include "commands/Songbook.h"
 #include "document/Cp1252.h"
+#include "io/FileError.h"
+#include "platform/PdfOutline.h"
+#include "print/BookPages.h"
 
 #include "support/FakeSurface.h"
+#include "support/TempDir.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -25,7 +32,7 @@ TEST(TitlePage, aTitleOfAnyLengthIsDrawnWholeWithinTheMargins) {
                 title += (i ? " " : "") + std::string(std::size_t(1 + random() % 11), char('a' + i % 26));
             FakeSurface s;
             s.width = width;
-            book::drawTitlePage(s, QString::fromLatin1(title));
+            drawPage(book::composeTitlePage(s, QString::fromLatin1(title)), s);
             std::string joined;
             int lastY = -1;
             for (const FakeSurface::Cell& c : s.cells) {
@@ -54,7 +61,7 @@ TEST(TitlePage, aTitleGetsSmallerOnlyWhenItsLinesDoNotFitThePage) {
     for (const auto& r : rows) {
         FakeSurface s;
         s.width = r.width;
-        book::drawTitlePage(s, cp1252::toUnicode(r.title));
+        drawPage(book::composeTitlePage(s, cp1252::toUnicode(r.title)), s);
         ASSERT_EQ(s.cells.size(), r.lines) << r.title << " on " << r.width;
         EXPECT_EQ(s.cells.front().size, r.size) << r.title << " on " << r.width;
     }
@@ -90,6 +97,111 @@ TEST(Register, firstLinesPassLabelsDirectivesAndChordRows) {
         }
         ASSERT_FALSE(first.empty()) << r.lyrics.front();
         EXPECT_EQ(first.front(), r.first) << r.lyrics.front();
+    }
+}
+
+bool shows(const ComposedPage& page, const std::string& text) {
+    return std::any_of(page.texts.begin(), page.texts.end(), [&](const PlacedText& t) { return t.text == text; });
+}
+
+// Random books of songs, some too long for one page and asked to continue on a second, with the
+// list's order kept and not: composed one song at a time, each page stands where the plan puts it,
+// song pages carry their numbers, the contents (made last) stand after the title page and name the
+// page each song starts on, and each bookmark leads there.
+TEST(BookPages, songsComposedOneAtATimeStandWhereThePlanPutsThem) {
+    std::mt19937 random(31);
+    for (int round = 0; round < 30; ++round) {
+        std::vector<BookSong> songs;
+        std::vector<int> counts;
+        for (int i = 0, n = 1 + int(random() % 9); i < n; ++i) {
+            const bool two = random() % 3 == 0;
+            songs.push_back(BookSong{QString("s%1.vsn").arg(i), 0, std::make_unique<SongDocument>(), {}, false, 0, {}, {}});
+            SongDocument& doc = *songs.back().doc;
+            doc.InstallDefaultFonts();
+            doc.TitelEdit().setText("Lied " + std::to_string(i));
+            std::string lyrics;
+            for (int line = 0; line < (two ? 200 : 3); ++line)
+                lines::add(lyrics, "<G>Zeile " + std::to_string(line));
+            doc.TextEdit().setText(lyrics);
+            SongOptions options = doc.options();
+            options.pages = two ? 2 : 1;
+            doc.setOptions(options);
+            counts.push_back(two ? 2 : 1);
+        }
+        for (const bool keepOrder : {true, false}) {
+            BookOptions options;
+            options.title = QStringLiteral("Buch");
+            options.keepOrder = keepOrder;
+            FakeSurface s;
+            std::vector<ComposedPage> pages;
+            const BookResult result = composeBook(heldSongs(songs), options, s, pages);
+            const BookPlan plan = planSongPages(counts, 3, keepOrder); // after the title and contents
+            ASSERT_EQ(int(pages.size()), 2 + plan.pages) << round;
+            EXPECT_TRUE(shows(pages[0], "Buch"));
+            EXPECT_TRUE(shows(pages[1], "Inhalt"));
+            std::size_t page = 2;
+            for (const int song : plan.sequence) {
+                if (song < 0) {
+                    EXPECT_TRUE(pages[page++].texts.empty()) << "the page before a song of two pages stays blank";
+                    continue;
+                }
+                const std::string title = "Lied " + std::to_string(song);
+                for (int k = 0; k < counts[std::size_t(song)]; ++k, ++page) {
+                    EXPECT_TRUE(shows(pages[page], k == 0 ? title : title + " (Fortsetzung)")) << round;
+                    EXPECT_TRUE(shows(pages[page], std::to_string(page + 1))) << "page number " << page + 1;
+                }
+            }
+            // The contents list the songs by title; their numbers are the songs' first pages.
+            std::vector<int> numbers;
+            for (const PlacedText& t : pages[1].texts)
+                if (std::all_of(t.text.begin(), t.text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+                    numbers.push_back(std::stoi(t.text));
+            EXPECT_EQ(numbers, plan.firstPage) << round;
+            ASSERT_EQ(result.outline.size(), songs.size() + 1);
+            EXPECT_EQ(result.outline.front().page, 1);
+            for (std::size_t i = 0; i < songs.size(); ++i) {
+                const auto it = std::find_if(result.outline.begin(), result.outline.end(), [&](const PdfOutlineEntry& e) {
+                    return e.title == QString("Lied %1").arg(i);
+                });
+                ASSERT_NE(it, result.outline.end());
+                EXPECT_EQ(it->page + 1, plan.firstPage[i]) << "the bookmark of song " << i;
+            }
+        }
+    }
+}
+
+// A book whose songs all lack lyrics is no printer's failure: nothing is printed or written, and
+// the result says why.
+TEST(BookPages, aBookWithoutLyricsPrintsAndWritesNothing) {
+    std::vector<BookSong> songs;
+    songs.push_back(BookSong{"leer.vsn", 0, std::make_unique<SongDocument>(), {}, false, 0, {}, {}});
+    songs.back().doc->TitelEdit().setText("Nur ein Titel");
+    versino::testing::FakePrinter printer;
+    EXPECT_TRUE(printBook(songs, BookOptions(), printer).noSongs);
+    EXPECT_TRUE(printer.log.empty());
+    versino::testing::TempDir dir;
+    BookResult result;
+    EXPECT_EQ(writeBookPdf(songs, BookOptions(), dir.path("buch.pdf"), result), std::nullopt);
+    EXPECT_TRUE(result.noSongs);
+    EXPECT_FALSE(QFile::exists(dir.path("buch.pdf")));
+}
+
+// A book's pages that cannot be read back as a PDF are a file that did not come out as written:
+// a FileError, reported as every other.
+TEST(BookPages, pagesThatCannotBeReadBackAreAFileError) {
+    versino::testing::TempDir dir;
+    for (const char* bytes : {"", "kein PDF", "%PDF-1.4\n1 0 obj\n<< /Type /Catalog >>\nendobj\nstartxref\n9\n%%EOF\n"}) {
+        const QString path = dir.path("seiten.pdf");
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        file.close();
+        try {
+            pdfUpdate(path, {{QStringLiteral("Inhalt"), 0}}, {1, 1, 0});
+            ADD_FAILURE() << "no error for \"" << bytes << '"';
+        } catch (const FileError& e) {
+            EXPECT_EQ(e.kind(), FileError::Kind::Io) << bytes;
+        }
     }
 }
 

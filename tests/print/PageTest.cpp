@@ -91,7 +91,7 @@ TEST_F(Page, lyricsOfOnlyLineBreaksArePrinted) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-class PrinterFailure : public Page, public ::testing::WithParamInterface<const char*> {};
+class PrinterFailure : public Page, public ::testing::WithParamInterface<PrinterError::Kind> {};
 
 TEST_P(PrinterFailure, isReportedBeforeAnyJobAndNothingIsPrinted) {
     lyrics({"la"});
@@ -99,15 +99,16 @@ TEST_P(PrinterFailure, isReportedBeforeAnyJobAndNothingIsPrinted) {
     DruckenClick(doc, dialogs, printer, QStringLiteral("kein Drucker"));
     // The window says in its own words that there is no default printer; other errors stand as the
     // printer layer gives them.
-    const bool noPrinter = std::string_view(GetParam()) == kNoDefaultPrinter;
+    const bool noPrinter = GetParam() == PrinterError::Kind::NoDefaultPrinter;
     EXPECT_EQ(dialogs.errors, std::vector<QString>{noPrinter ? QStringLiteral("kein Drucker")
-                                                             : QString::fromUtf8(GetParam())});
+                                                             : QString::fromUtf8(PrinterError::textOf(GetParam()))});
     EXPECT_TRUE(printer.log.empty());
     EXPECT_TRUE(printer.surface.calls.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Printer, PrinterFailure,
-                         ::testing::Values(kNoDefaultPrinter, kPrinterOperationNotSupported));
+                         ::testing::Values(PrinterError::Kind::NoDefaultPrinter, PrinterError::Kind::NotSupported,
+                                           PrinterError::Kind::JobFailed));
 
 TEST_F(Page, printingChangesNothingInTheSong) {
     lyrics({"<G>la", ">>Refrain"});

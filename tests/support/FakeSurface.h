@@ -16,6 +16,7 @@
 #include <climits>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -242,17 +243,17 @@ class FakePrinter final : public Printer {
 public:
     FakeSurface surface;
     std::vector<std::string> log;
-    const char* portraitError = nullptr;
-    const char* beginError = nullptr;
+    std::optional<PrinterError::Kind> portraitError;
+    std::optional<PrinterError::Kind> beginError;
 
     void setPortrait() override {
         if (portraitError)
-            throw PrinterError(portraitError);
+            throw PrinterError(*portraitError);
         log.push_back("portrait");
     }
     PrintSurface& beginDocument() override {
         if (beginError)
-            throw PrinterError(beginError);
+            throw PrinterError(*beginError);
         log.push_back("begin");
         surface.calls.clear();
         surface.cells.clear();

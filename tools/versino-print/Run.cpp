@@ -295,15 +295,19 @@ int Run::print() {
     return allOk ? kAllDone : kTrouble;
 }
 
-// The songbook: every song read first (the contents need them all), then the pages.
+void Run::transposedForBook(BookSong& song) const {
+    if (o_.transpose == 0)
+        return;
+    transposed(*song.doc);
+    song.key = keyText(*song.doc, song.transpose + o_.transpose);
+}
+
+// The running order: every song read first, for its one page.
 BookSource Run::loadBook() {
     BookSource source = loadBookSources(o_.songs);
     named(source);
-    if (o_.transpose != 0)
-        for (BookSong& song : source.songs) {
-            transposed(*song.doc);
-            song.key = keyText(*song.doc, song.transpose + o_.transpose);
-        }
+    for (BookSong& song : source.songs)
+        transposedForBook(song);
     return source;
 }
 
@@ -330,20 +334,31 @@ int Run::setlist() {
 }
 
 int Run::book() {
-    BookSource source = loadBook();
-    bool allRead = source.problems.empty();
+    // The songs are read twice, one at a time: for the contents and register, then to compose,
+    // check and print each. What cannot be read is named from the first read.
+    BookSource report;
+    int reads = 0;
+    const BookSongs songs = [&](const std::function<void(BookSong&)>& take) {
+        BookSource again;
+        readBookSources(o_.songs, reads == 0 ? report : again, [&](BookSong& song) {
+            transposedForBook(song);
+            setPages(*song.doc);
+            take(song);
+        });
+        if (reads++ == 0)
+            named(report);
+    };
     BookOptions options;
-    options.title = o_.title.value_or(source.title);
+    options.title = o_.title ? *o_.title : songListTitle(o_.songs);
     options.firstLines = o_.index;
     options.lyricsOnly = o_.lyricsOnly;
     options.fit = o_.fit;
     options.runningOrder = o_.runningOrder;
     options.diagrams = o_.diagrams;
-    for (BookSong& song : source.songs) {
-        setPages(*song.doc);
-        for (const QString& line : prepareBookSong(song, options, page()))
+    const BookSongChecked checked = [](const BookSong&, const std::vector<QString>& lines) {
+        for (const QString& line : lines)
             std::fprintf(stderr, "%s\n", qPrintable(line));
-    }
+    };
     const BookProgress progress = [](int done, int total) {
         if (showProgress()) {
             std::fprintf(stderr, "\r\033[K[%d/%d]", done + 1, total);
@@ -354,17 +369,12 @@ int Run::book() {
     };
     BookResult result;
     if (o_.output == Output::Pdf) {
-        std::optional<QString> error;
-        try {
-            if (o_.sheets == Options::Sheets::Pages)
-                error = writeBookPdf(source.songs, options, o_.outputFile, result, progress, o_.paper);
-            else
-                error = writeSheetsPdf(source.songs, options, o_.outputFile,
-                                       o_.sheets == Options::Sheets::Booklet ? SheetLayout::Booklet : SheetLayout::TwoUp,
-                                       result, progress, o_.paper);
-        } catch (const FileError& e) {
-            error = QString::fromStdString(e.what());
-        }
+        const std::optional<QString> error =
+            o_.sheets == Options::Sheets::Pages
+                ? writeBookPdf(songs, options, o_.outputFile, result, progress, o_.paper, checked)
+                : writeSheetsPdf(songs, options, o_.outputFile,
+                                 o_.sheets == Options::Sheets::Booklet ? SheetLayout::Booklet : SheetLayout::TwoUp,
+                                 result, progress, o_.paper, checked);
         if (error) {
             fail(o_.outputFile + QStringLiteral(": ") + *error);
             return kTrouble;
@@ -373,20 +383,26 @@ int Run::book() {
         QtBookPrinter printer(options.title.isEmpty() ? QStringLiteral("Liederbuch") : options.title, o_.paper);
         try {
             if (o_.sheets == Options::Sheets::Pages)
-                result = printBook(source.songs, options, printer, progress);
+                result = printBook(songs, options, printer, progress, checked);
             else
-                result = printSheets(source.songs, options, printer,
+                result = printSheets(songs, options, printer,
                                      o_.sheets == Options::Sheets::Booklet ? SheetLayout::Booklet : SheetLayout::TwoUp,
-                                     progress, o_.paper);
-            printer.finish();
+                                     progress, o_.paper, checked);
+            if (!result.noSongs)
+                printer.finish();
         } catch (const PrinterError& e) {
             fail(QString::fromStdString(e.what()));
             return kTrouble;
         }
     }
+    if (result.noSongs) {
+        fail((o_.output == Output::Pdf ? o_.outputFile + QStringLiteral(": ") : QString()) +
+             QString::fromUtf8(kNoSongsForBook));
+        return kTrouble;
+    }
     for (const QString& error : result.pictureErrors)
         fail(error);
-    return allRead && result.pictureErrors.empty() ? kAllDone : kTrouble;
+    return report.problems.empty() && result.pictureErrors.empty() ? kAllDone : kTrouble;
 }
 
 } // namespace versino::cli

@@ -44,8 +44,10 @@ private:
     void prepare(BookSong& song);
     void transposed(SongDocument& doc) const;
     bool printOne(const BookSong& song, Printer& printer, const QString& output);
-    // The songs of a book or running order, transposed as their entries and --transpose ask.
+    // The songs of a running order, transposed as their entries and --transpose ask.
     BookSource loadBook();
+    // A song of a book transposed as --transpose asks, beyond its entry's transposition.
+    void transposedForBook(BookSong& song) const;
     // The song's pages as --pages asks; left as the file says without it.
     void setPages(SongDocument& doc) const;
     // One line on a terminal that is rewritten for each step; nothing into logs or pipes.

@@ -1,8 +1,9 @@
-#include "commands/BookPages.h"
+#include "print/BookPages.h"
 
 #include "document/Cp1252.h"
 #include "document/SongDocument.h"
-#include "print/ComposedPage.h"
+#include "print/PageCells.h"
+#include "print/SelectFont.h"
 
 #include <QCollator>
 #include <QLocale>
@@ -31,11 +32,16 @@ const FontSetting kPerformerFont{"Arial", 2, 0x606060, 10};
 const FontSetting kNumberFont{"Arial", 0, 0, 10};
 const FontSetting kBookTitleFont{"Arial", 1, 0, 32};
 
-void useFont(PrintSurface& s, const FontSetting& f) {
-    s.setFontName(f.name);
-    s.setFontSize(f.size);
-    s.setFontStyle(f.style);
-    s.setFontColor(f.color);
+void useFont(PageMeasures& s, const FontSetting& f) {
+    selectFont(s, f);
+}
+
+// A page of the measures' size with nothing on it yet.
+ComposedPage emptyPage(const PageMeasures& m) {
+    ComposedPage page;
+    page.width = m.pageWidth();
+    page.height = m.pageHeight();
+    return page;
 }
 
 bool meets(const PageBox& a, const PageBox& b) {
@@ -43,7 +49,7 @@ bool meets(const PageBox& a, const PageBox& b) {
 }
 
 // The longest start of `text` that is at most `width` wide.
-std::string cutToWidth(PrintSurface& s, std::string text, int width) {
+std::string cutToWidth(PageMeasures& s, std::string text, int width) {
     if (s.textWidth(text) <= width)
         return text;
     std::size_t low = 0, high = text.size();
@@ -56,42 +62,6 @@ std::string cutToWidth(PrintSurface& s, std::string text, int width) {
     }
     text.resize(low);
     return text + "\x85"; // "…"
-}
-
-} // namespace
-
-// Sorts the way a German reader looks things up: Ä with A, ß as ss, case ignored.
-void sortGerman(std::vector<ListEntry>& entries) {
-    QCollator collator{QLocale(QLocale::German, QLocale::Germany)};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(true);
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(entries.size());
-    for (const ListEntry& e : entries)
-        keys.push_back(collator.sortKey(cp1252::toUnicode(e.text)));
-    std::vector<std::size_t> order(entries.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return keys[a].compare(keys[b]) < 0; });
-    std::vector<ListEntry> sorted;
-    sorted.reserve(entries.size());
-    for (std::size_t i : order)
-        sorted.push_back(std::move(entries[i]));
-    entries = std::move(sorted);
-}
-
-ListLayout layoutList(PrintSurface& s, std::size_t count) {
-    ListLayout l;
-    useFont(s, kHeadingFont);
-    const int headingHeight = s.textHeight("Inhalt");
-    useFont(s, kEntryFont);
-    l.rowHeight = s.textHeight("ABCdefg") * 6 / 5;
-    l.firstRowY = kMargin + headingHeight + l.rowHeight;
-    l.rowsPerColumn = std::max(1, (s.pageHeight() - kMargin - l.firstRowY) / std::max(1, l.rowHeight));
-    l.columns = count <= std::size_t(l.rowsPerColumn) ? 1 : 2;
-    const std::size_t perPage = std::size_t(l.rowsPerColumn * l.columns);
-    l.pages = count == 0 ? 0 : int((count + perPage - 1) / perPage);
-    return l;
 }
 
 // One row: the text (and performer) from the left, dot leaders, the number at the right.
@@ -133,8 +103,46 @@ void drawRow(PrintSurface& s, const ListEntry& e, int left, int right, int y) {
     s.drawText(right - numberWidth, y, number);
 }
 
-void drawListPage(PrintSurface& s, const char* heading, const std::vector<ListEntry>& entries,
-                  const ListLayout& l, int pageIndex) {
+} // namespace
+
+// Sorts the way a German reader looks things up: Ä with A, ß as ss, case ignored.
+void sortGerman(std::vector<ListEntry>& entries) {
+    QCollator collator{QLocale(QLocale::German, QLocale::Germany)};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(entries.size());
+    for (const ListEntry& e : entries)
+        keys.push_back(collator.sortKey(cp1252::toUnicode(e.text)));
+    std::vector<std::size_t> order(entries.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return keys[a].compare(keys[b]) < 0; });
+    std::vector<ListEntry> sorted;
+    sorted.reserve(entries.size());
+    for (std::size_t i : order)
+        sorted.push_back(std::move(entries[i]));
+    entries = std::move(sorted);
+}
+
+ListLayout layoutList(PageMeasures& s, std::size_t count) {
+    ListLayout l;
+    useFont(s, kHeadingFont);
+    const int headingHeight = s.textHeight("Inhalt");
+    useFont(s, kEntryFont);
+    l.rowHeight = s.textHeight("ABCdefg") * 6 / 5;
+    l.firstRowY = kMargin + headingHeight + l.rowHeight;
+    l.rowsPerColumn = std::max(1, (s.pageHeight() - kMargin - l.firstRowY) / std::max(1, l.rowHeight));
+    l.columns = count <= std::size_t(l.rowsPerColumn) ? 1 : 2;
+    const std::size_t perPage = std::size_t(l.rowsPerColumn * l.columns);
+    l.pages = count == 0 ? 0 : int((count + perPage - 1) / perPage);
+    return l;
+}
+
+ComposedPage composeListPage(PageMeasures& m, const char* heading, const std::vector<ListEntry>& entries,
+                             const ListLayout& l, int pageIndex) {
+    ComposedPage page = emptyPage(m);
+    pagecells::PageBuilder s(m, page);
     useFont(s, kHeadingFont);
     s.drawText(kMargin, kMargin, cp1252::fromUnicode(QString::fromUtf8(heading)));
     const int width = s.pageWidth() - 2 * kMargin;
@@ -147,13 +155,14 @@ void drawListPage(PrintSurface& s, const char* heading, const std::vector<ListEn
         const int left = kMargin + column * (columnWidth + kColumnGap);
         drawRow(s, entries[i], left, left + columnWidth, l.firstRowY + row * l.rowHeight);
     }
+    return page;
 }
 
 namespace {
 
 // The title's words in lines at most `width` wide, filled greedily; nothing when a word alone is
 // wider or when more than `maxLines` lines would be needed.
-std::vector<std::string> wrapWords(PrintSurface& s, const std::string& text, int width,
+std::vector<std::string> wrapWords(PageMeasures& s, const std::string& text, int width,
                                    std::size_t maxLines) {
     std::vector<std::string> lines;
     std::string line;
@@ -190,7 +199,9 @@ std::vector<std::string> wrapWords(PrintSurface& s, const std::string& text, int
 
 } // namespace
 
-void drawTitlePage(PrintSurface& s, const QString& title) {
+ComposedPage composeTitlePage(PageMeasures& m, const QString& title) {
+    ComposedPage page = emptyPage(m);
+    pagecells::PageBuilder s(m, page);
     const std::string text = cp1252::fromUnicode(title);
     const int width = s.pageWidth() - 2 * kMargin;
     const int top = s.pageHeight() / 3;
@@ -221,11 +232,16 @@ void drawTitlePage(PrintSurface& s, const QString& title) {
         s.drawText((s.pageWidth() - s.textWidth(line)) / 2, y, line);
         y += lineHeight;
     }
+    return page;
+}
+
+ComposedPage blankPage(const PageMeasures& m) {
+    return emptyPage(m);
 }
 
 // The page number in the bottom outer corner, else the top outer corner, where it covers nothing
-// the song draws; else nowhere. Outer: right on odd pages, left on even ones.
-void drawPageNumber(PrintSurface& s, const ComposedPage& page, int number) {
+// the page holds; else nowhere. Outer: right on odd pages, left on even ones.
+void addPageNumber(ComposedPage& page, PageMeasures& s, int number) {
     useFont(s, kNumberFont);
     const std::string text = std::to_string(number);
     const int w = s.textWidth(text), h = s.textHeight(text);
@@ -234,7 +250,7 @@ void drawPageNumber(PrintSurface& s, const ComposedPage& page, int number) {
     for (const int y : {s.pageHeight() - kNumberMargin - h, kNumberMargin}) {
         const PageBox clear{x - kNumberGap, y - kNumberGap, x + w + kNumberGap, y + h + kNumberGap};
         if (std::none_of(taken.begin(), taken.end(), [&](const PageBox& b) { return meets(b, clear); })) {
-            s.drawText(x, y, text);
+            page.texts.push_back({x, y, w, h, kNumberFont, text});
             return;
         }
     }
