@@ -95,7 +95,7 @@ int PainterSurface::textWidth(std::string_view text) {
     auto& widths = current_->widths;
     // Long texts are rarely measured twice, and the memory stays bounded however long a run is.
     constexpr std::size_t kLongestKept = 256;
-    constexpr std::size_t kMostKept = 1 << 16;
+    constexpr std::size_t kMostKept = 1 << 14;
     if (text.size() > kLongestKept)
         return current_->metrics.horizontalAdvance(cp1252::toUnicode(text));
     const std::string key(text);
