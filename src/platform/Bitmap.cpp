@@ -1,6 +1,7 @@
 #include "platform/Bitmap.h"
 
 #include "document/Cp1252.h"
+#include "formats/BmpHeader.h"
 #include "io/RegularFile.h"
 
 #include <QBuffer>
@@ -9,20 +10,10 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 
 namespace versino {
 
 namespace {
-
-std::uint32_t readLe32(const QByteArray& b, int at) {
-    return std::uint32_t(std::uint8_t(b[at])) | std::uint32_t(std::uint8_t(b[at + 1])) << 8 |
-           std::uint32_t(std::uint8_t(b[at + 2])) << 16 | std::uint32_t(std::uint8_t(b[at + 3])) << 24;
-}
-
-std::uint16_t readLe16(const QByteArray& b, int at) {
-    return std::uint16_t(std::uint8_t(b[at]) | std::uint8_t(b[at + 1]) << 8);
-}
 
 BitmapLoad notABitmap() {
     return BitmapLoad{};
@@ -33,47 +24,6 @@ BitmapLoad cannotOpen(int errnum) {
     r.status = BitmapLoad::Status::CannotOpen;
     r.errnum = errnum;
     return r;
-}
-
-// The dimensions a BMP header declares, read before anything is decoded so that a header claiming
-// a huge picture is refused without allocating it.
-struct Dimensions {
-    bool valid = false;
-    std::int64_t width = 0;
-    std::int64_t height = 0;
-};
-
-Dimensions declaredDimensions(const QByteArray& b) {
-    constexpr int kFileHeader = 14;
-    if (b.size() < kFileHeader + 12 || b[0] != 'B' || b[1] != 'M')
-        return {};
-    const std::uint32_t infoSize = readLe32(b, 14);
-    if (infoSize == 12) // the old OS/2 core header: 16-bit unsigned sizes
-        return {true, readLe16(b, 18), readLe16(b, 20)};
-    if (infoSize < 16)
-        return {};
-    const auto width = std::int64_t(std::int32_t(readLe32(b, 18)));
-    const auto height = std::int64_t(std::int32_t(readLe32(b, 22)));
-    if (width < 0) // a negative height means top-down rows; a negative width means nothing
-        return {};
-    return {true, width, std::llabs(height)};
-}
-
-// Whether the rows of an uncompressed picture end before the declared height: the image reader would
-// fill the missing rows with black and call that a picture. Compressed pixel data has no fixed size
-// and is left to the reader.
-bool isTruncated(const QByteArray& b, const Dimensions& dims) {
-    const std::uint32_t infoSize = readLe32(b, 14);
-    const bool core = infoSize == 12;
-    if (!core && b.size() < 34)
-        return true;
-    const int bitsPerPixel = readLe16(b, core ? 24 : 28);
-    const std::uint32_t compression = core ? 0 : readLe32(b, 30);
-    constexpr std::uint32_t kRgb = 0, kBitFields = 3;
-    if (compression != kRgb && compression != kBitFields)
-        return false;
-    const std::int64_t stride = (dims.width * bitsPerPixel + 31) / 32 * 4;
-    return std::int64_t(readLe32(b, 10)) + stride * dims.height > std::int64_t(b.size());
 }
 
 // While a picture is decoded, the image reader's own warnings about a file it cannot read are
@@ -117,24 +67,17 @@ QImage readBmp(const QByteArray& bytes) {
 } // namespace
 
 BitmapLoad decodeBitmap(const QByteArray& bytes) {
-    const Dimensions dims = declaredDimensions(bytes);
-    if (!dims.valid)
+    const bmpfile::Declared declared = bmpfile::readHeader(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+    if (declared.verdict == bmpfile::Declared::Verdict::NotABitmap)
         return notABitmap();
     BitmapLoad r;
     r.status = BitmapLoad::Status::Loaded;
-    if (dims.width == 0 || dims.height == 0) {
+    if (declared.verdict == bmpfile::Declared::Verdict::Empty) {
         // Nothing to decode; the other side may still claim 2^31 rows, which no int holds.
-        r.bitmap = Bitmap(int(std::min<std::int64_t>(dims.width, INT_MAX)),
-                          int(std::min<std::int64_t>(dims.height, INT_MAX)), QImage());
+        r.bitmap = Bitmap(int(std::min<std::int64_t>(declared.width, INT_MAX)),
+                          int(std::min<std::int64_t>(declared.height, INT_MAX)), QImage());
         return r;
     }
-    if (dims.width * dims.height > kMaxBitmapPixels)
-        return notABitmap();
-    // Pixel data said to start past the end of the file: there is no picture to read.
-    if (readLe32(bytes, 10) > std::uint32_t(bytes.size()))
-        return notABitmap();
-    if (isTruncated(bytes, dims))
-        return notABitmap();
     QImage image = readBmp(bytes);
     if (image.isNull())
         return notABitmap();

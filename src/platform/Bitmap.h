@@ -1,5 +1,7 @@
 #pragma once
 
+#include "formats/BmpHeader.h"
+
 #include <QImage>
 #include <cstdint>
 #include <ctime>
@@ -35,7 +37,7 @@ struct BitmapLoad {
 
 // Files larger than this, or pictures with more pixels, are not decoded: they count as not a bitmap.
 inline constexpr std::int64_t kMaxBitmapFileBytes = 256LL * 1024 * 1024;
-inline constexpr std::int64_t kMaxBitmapPixels = 48LL * 1024 * 1024;
+inline constexpr std::int64_t kMaxBitmapPixels = bmpfile::kMaxPixels;
 
 // The last picture decoded, by the file's identity and modification time. A surface that is drawn
 // on again and again keeps one, so that a book that shows the same picture on every page decodes it
@@ -62,7 +64,8 @@ private:
 // one, the file is always decoded afresh.
 BitmapLoad loadBitmap(const std::string& path, BitmapCache* cache = nullptr);
 
-// Decodes BMP bytes; NotABitmap for anything else or a picture above the pixel bound.
+// Decodes BMP bytes into an image; NotABitmap for anything the header reader refuses
+// (bmpfile::readHeader) or the image decoder cannot read.
 BitmapLoad decodeBitmap(const QByteArray& bytes);
 
 } // namespace versino
