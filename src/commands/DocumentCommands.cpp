@@ -35,6 +35,10 @@ FileDialogOptions openDialog() {
 
 } // namespace
 
+QString captionFor(const QString& documentName) {
+    return QStringLiteral("Versino " VERSINO_VERSION " - [") + documentName + QLatin1Char(']');
+}
+
 QString suggestedFileName(const QString& title) {
     QString name;
     name.reserve(title.size());
@@ -88,11 +92,9 @@ bool DocumentCommands::askToSave(bool withCancel) {
 
 void DocumentCommands::setFile(const QString& path, const QString& shownName) {
     filePath_ = path;
-    importedFrom_.clear();
-    doc_.DocumentName = shownName;
     // A relative picture path is found beside the file the song now belongs to.
-    if (!path.isEmpty())
-        doc_.folder = QFileInfo(path).absolutePath();
+    doc_.path = path;
+    doc_.DocumentName = shownName;
     run(hooks_.updateCaption);
 }
 
@@ -101,7 +103,6 @@ void DocumentCommands::NeuClick() {
         return;
     doc_.ClearTexts();
     doc_.Modified = false;
-    doc_.folder.clear();
     setFile(QString(), QString::fromLatin1(kUntitled));
     stamp_.reset();
     doc_.InstallDefaultFonts();
@@ -131,70 +132,62 @@ void DocumentCommands::openPath(const QString& path) {
     const bool useCopy = copy && dialogs_.askYesNo(restoreQuestion(QFileInfo(path).fileName(), *copy));
     if (copy && !useCopy && copy->fileIsWhole.value_or(false))
         QFile::remove(copy->path); // the file is whole and newer: the copy is only the older version
-    const QString source = useCopy ? copy->path : path;
     // The copy keeps the file's extension, so it is read as the file would be; the song belongs
-    // to the file all the same.
-    const SongFormat format = songFormatOf(path);
-    // The file is read whole into a staging document first: a failure leaves everything as it was,
-    // the name and caption included. A size or colour that is no number costs only that value:
-    // the song opens with the default there, and the report names the line.
+    // to the file all the same. The file is read whole into a staging document first: a failure
+    // leaves everything as it was, the name and caption included. A size or colour that is no
+    // number costs only that value: the song opens with the default there, and the report names
+    // the line.
     std::optional<OpenedFile> opened;
     try {
-        opened = openSongFile(source, format, fontsOf(doc_));
+        opened = openSongFile(useCopy ? copy->path : path, songFormatOf(path), fontsOf(doc_));
     } catch (const FileError& e) {
         if (useCopy)
             throw FileError(e, " (" + copy->path.toStdString() + ")");
         throw;
     }
-    if (format != SongFormat::Layout) {
-        openImported(path, *opened);
-        return;
+    // The editor holds one song: the first of the file; the others are named in the report.
+    doc_.copySongFrom(*opened->songs.front().doc);
+    QString report = opened->songs.front().report.message;
+    if (opened->songs.size() > 1) {
+        const QString others = QString::fromUtf8(kOtherSongsOfFile).arg(opened->songs.size());
+        report = report.isEmpty() ? others : report + QStringLiteral("\n\n") + others;
     }
-    const OpenedSong& song = opened->songs.front();
-    doc_.copySongFrom(*song.doc);
-    setFile(QFileInfo(path).absoluteFilePath(), path);
-    stamp_ = stampOf(filePath_);
+    const bool imported = opened->format != SongFormat::Layout;
+    if (imported) {
+        // A new, unsaved song named like the file: Save asks for a name, so the file read is
+        // never overwritten; the song still belongs beside it.
+        setFile(QString(), chordpro::layoutNameFor(path));
+        doc_.path = QFileInfo(path).absoluteFilePath();
+        stamp_.reset();
+    } else {
+        setFile(QFileInfo(path).absoluteFilePath(), path);
+        stamp_ = stampOf(filePath_);
+    }
     run(hooks_.focusTitel);
     run(hooks_.updateFieldFonts);
-    doc_.Modified = useCopy;
+    doc_.Modified = useCopy && !imported;
     run(hooks_.songReplaced);
-    if (!song.report.message.isEmpty())
-        dialogs_.message(song.report.message);
+    if (!report.isEmpty())
+        dialogs_.message(report);
 }
 
 void DocumentCommands::restore(const RecoveryOffer& offer) {
+    std::optional<OpenedFile> opened;
     try {
-        ReadLayoutFile(doc_, offer.copyPath);
+        opened = openSongFile(offer.copyPath, SongFormat::Layout, fontsOf(doc_));
     } catch (const FileError& e) {
         throw FileError(e, " (" + offer.copyPath.toStdString() + ")");
     }
+    doc_.copySongFrom(*opened->songs.front().doc);
     setFile(offer.songPath, offer.shownName.isEmpty() ? QString::fromLatin1(kUntitled) : offer.shownName);
+    // An imported song belongs beside the file it came from, which Save does not write.
+    if (offer.songPath.isEmpty())
+        doc_.path = offer.importedFrom;
     stamp_ = offer.songPath.isEmpty() ? std::nullopt : stampOf(offer.songPath);
     run(hooks_.focusTitel);
     run(hooks_.updateFieldFonts);
     doc_.Modified = true;
     run(hooks_.songReplaced);
-}
-
-void DocumentCommands::openImported(const QString& path, OpenedFile& opened) {
-    // The editor holds one song: the first of the file; the others are named in the report.
-    OpenedSong& song = opened.songs.front();
-    doc_.copySongFrom(*song.doc);
-    doc_.folder = QFileInfo(path).absolutePath();
-    QString report = song.report.message;
-    if (opened.songs.size() > 1) {
-        const QString others = QString::fromUtf8(kOtherSongsOfFile).arg(opened.songs.size());
-        report = report.isEmpty() ? others : report + QStringLiteral("\n\n") + others;
-    }
-    setFile(QString(), chordpro::layoutNameFor(path));
-    importedFrom_ = QFileInfo(path).absolutePath();
-    stamp_.reset();
-    run(hooks_.focusTitel);
-    run(hooks_.updateFieldFonts);
-    doc_.Modified = false;
-    run(hooks_.songReplaced);
-    if (!report.isEmpty())
-        dialogs_.message(report);
 }
 
 bool DocumentCommands::mayOverwrite() {
@@ -246,9 +239,7 @@ bool DocumentCommands::SpeichernAlsClick() {
     return true;
 }
 
-QString DocumentCommands::songFolder() const {
-    return filePath_.isEmpty() ? importedFrom_ : QFileInfo(filePath_).absolutePath();
-}
+QString DocumentCommands::songFolder() const { return doc_.folder(); }
 
 void DocumentCommands::ExportChordProClick() {
     // A saved song is offered beside its layout file under the same name; an imported one under
@@ -259,8 +250,8 @@ void DocumentCommands::ExportChordProClick() {
     if (!filePath_.isEmpty()) {
         const QFileInfo song(filePath_);
         initial = song.dir().filePath(song.completeBaseName() + QLatin1Char('.') + extension);
-    } else if (!importedFrom_.isEmpty()) {
-        initial = exportFileName(doc_, extension, importedFrom_);
+    } else if (!doc_.isUntitled()) {
+        initial = exportFileName(doc_, extension, doc_.folder());
     } else if (!doc_.TitelEdit().text().empty()) {
         initial = suggestedFileName(cp1252::toUnicode(doc_.TitelEdit().text())) + QLatin1Char('.') + extension;
     }

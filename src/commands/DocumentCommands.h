@@ -19,6 +19,10 @@ inline const char* const kLayoutExtension = "vsn";
 inline const char* const kOtherSongsOfFile =
     "Die Datei enth\u00E4lt %1 Songs; ge\u00F6ffnet ist der erste.";
 
+// The main window's caption for a document name: "Versino 2.11 - [" name "]", the version being
+// the project's.
+QString captionFor(const QString& documentName);
+
 // The file name Save As offers for a title: never a path (a slash becomes "-"), without control
 // characters, without dots or blanks at either end, short enough for the file system. A title that
 // leaves nothing gives "unbenannt"; an empty title gives an empty suggestion.
@@ -73,9 +77,6 @@ public:
 private:
     // The save prompt; returns false when the asking command must stop.
     bool askToSave(bool withCancel);
-    // What follows the read of a ChordPro file or a chord sheet: a new, unsaved song named like the
-    // file, and the import's report when it has one.
-    void openImported(const QString& path, OpenedFile& opened);
     void setFile(const QString& path, const QString& shownName);
     // False when the file changed outside Versino since it was opened or saved and the user does
     // not want those changes overwritten.
@@ -87,8 +88,6 @@ private:
     Hooks hooks_;
     // The absolute path Save writes to; empty while the song is untitled or imported.
     QString filePath_;
-    // The folder of the file an imported song was read from; empty otherwise.
-    QString importedFrom_;
     // The file as it was when it was opened or last saved here (nothing when there was none).
     std::optional<FileStamp> stamp_;
 };

@@ -113,7 +113,9 @@ void RecoveryStore::keep(const SongDocument& doc, const QString& songPath) {
     if (!openOwnLock())
         throw FileError(FileError::fromErrno(EACCES, folder_ + QStringLiteral("/x")),
                         " (the recovery folder " + folder_.toStdString() + " must be yours alone)");
-    const QString names = songPath + QLatin1Char('\n') + doc.DocumentName + QLatin1Char('\n');
+    // A third line names the file an imported song came from; copies written without it still read.
+    const QString names = songPath + QLatin1Char('\n') + doc.DocumentName + QLatin1Char('\n') +
+                          (songPath.isEmpty() ? doc.path : QString()) + QLatin1Char('\n');
     writeFileAtomically(pathOf(id_, kNameExtension), names.toUtf8().toStdString());
     writeFileAtomically(pathOf(id_, kCopyExtension), formatLayout(doc));
     kept_ = true;
@@ -160,6 +162,7 @@ std::vector<RecoveryOffer> RecoveryStore::claimLeftCopies() {
         offer.copyPath = copy.absoluteFilePath();
         offer.songPath = lines.value(0);
         offer.shownName = lines.value(1);
+        offer.importedFrom = lines.value(2);
         offer.made = copy.lastModified();
         offer.title = titleOf(offer.copyPath);
         offers.push_back(std::move(offer));

@@ -37,6 +37,7 @@ struct RecoveryOffer {
     QString copyPath;  // the song as it was, a layout file
     QString songPath;  // the file it belongs to; empty for an untitled or imported song
     QString shownName; // what the caption showed
+    QString importedFrom; // the file an imported song was read from; empty otherwise
     QDateTime made;
     std::string title; // the song's title (Windows-1252), empty when the copy does not read
 };

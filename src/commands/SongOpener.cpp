@@ -16,7 +16,7 @@ std::unique_ptr<SongDocument> songFrom(LayoutContent&& content, const QString& p
     auto doc = std::make_unique<SongDocument>();
     applyLayoutContent(*doc, std::move(content));
     doc->DocumentName = path;
-    doc->folder = QFileInfo(path).absolutePath();
+    doc->path = QFileInfo(path).absoluteFilePath();
     doc->Modified = false;
     return doc;
 }
@@ -43,10 +43,12 @@ ImportReport chordSheetReport(const chordsheet::Report& sheet) {
 } // namespace
 
 SongFormat songFormatOf(const QString& path) {
-    if (chordpro::isChordProFile(path))
-        return SongFormat::ChordPro;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    for (const char* chordPro : {"cho", "crd", "chopro", "chordpro", "pro"})
+        if (suffix == QLatin1String(chordPro))
+            return SongFormat::ChordPro;
     // Always a chord sheet: a lyric line "[Refrain]" must not make it a layout file.
-    if (chordsheet::isChordSheetFile(path))
+    if (suffix == QLatin1String("txt"))
         return SongFormat::ChordSheet;
     return SongFormat::Layout;
 }

@@ -42,7 +42,8 @@ struct ImportReport {
 };
 
 struct OpenedSong {
-    std::unique_ptr<SongDocument> doc; // in memory; DocumentName is the file's path as given
+    // In memory; DocumentName is the file's path as given, `path` the same made absolute.
+    std::unique_ptr<SongDocument> doc;
     ImportReport report;
 };
 
@@ -59,8 +60,8 @@ struct OpenedFile {
 // Reads every song of the file with the reader its name picks, or with `format`, starting from the
 // font settings `fontsBefore` (fontsOf, defaultFonts): a layout file keeps their style sets, a chord
 // sheet keeps them whole, a ChordPro song always starts from the defaults. A layout file's
-// multi-line fields are trimmed as after Open; the importers leave their texts trimmed already. Throws FileError in the file layer's words; nothing else
-// makes a read fail.
+// multi-line fields are trimmed as after Open; the importers leave their texts trimmed already.
+// Throws FileError in the file layer's words; nothing else makes a read fail.
 OpenedFile openSongFile(const QString& path, const std::array<FontSetting, 4>& fontsBefore = defaultFonts());
 OpenedFile openSongFile(const QString& path, SongFormat format,
                         const std::array<FontSetting, 4>& fontsBefore = defaultFonts());

@@ -15,9 +15,10 @@ FontSetting defaultAkkordFont() { return {"Arial", 0, 255, 10}; }
 std::string picturePath(const SongDocument& doc) {
     const std::string& written = doc.GraphikEdit().text();
     const QString picture = cp1252::toUnicode(written);
-    if (picture.isEmpty() || doc.folder.isEmpty() || !QFileInfo(picture).isRelative())
+    const QString folder = doc.folder();
+    if (picture.isEmpty() || folder.isEmpty() || !QFileInfo(picture).isRelative())
         return written;
-    const QString found = QDir(doc.folder).filePath(picture);
+    const QString found = QDir(folder).filePath(picture);
     if (cp1252::toUnicode(cp1252::fromUnicode(found)) != found)
         return written;
     return cp1252::fromUnicode(found);
@@ -64,9 +65,11 @@ void SongDocument::copySongFrom(const SongDocument& other) {
     TextFont = other.TextFont;
     AkkordFont = other.AkkordFont;
     options_ = other.options_;
-    folder = other.folder;
+    path = other.path;
     forAudience = other.forAudience;
 }
+
+QString SongDocument::folder() const { return path.isEmpty() ? QString() : QFileInfo(path).absolutePath(); }
 
 void SongDocument::setOptions(SongOptions options) {
     if (options == options_)
@@ -107,10 +110,6 @@ void SongDocument::InstallDefaultFonts() {
     InterpretFont = defaultInterpretFont();
     TextFont = defaultTextFont();
     AkkordFont = defaultAkkordFont();
-}
-
-QString captionFor(const QString& documentName) {
-    return QStringLiteral("Versino " VERSINO_VERSION " - [") + documentName + QLatin1Char(']');
 }
 
 } // namespace versino

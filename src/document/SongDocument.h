@@ -127,11 +127,14 @@ public:
     // Replaces the options; a real change sets Modified and notifies like a field's change.
     void setOptions(SongOptions options);
 
-    // The folder, absolute, of the file the song was read from or last saved as: a relative picture
-    // path names a file there, whatever folder the process is in. Empty for a new song.
-    QString folder;
+    // The file, absolute, the song was read from or last saved as; empty while the song is untitled.
+    // An imported song keeps the file it came from here, though Save never writes there.
+    QString path;
+    // The folder of `path`: a relative picture path names a file there, whatever folder the process
+    // is in. Empty while the song is untitled.
+    QString folder() const;
 
-    // "unbenannt" (exactly, case-sensitive) while the song is untitled; otherwise the file's path or name.
+    // The name the caption shows: "unbenannt" while untitled, otherwise the file's path or name.
     QString DocumentName = QString::fromLatin1(kUntitled);
     bool Modified = false;
     // A copy of the song for the audience (a songbook's words-only page): its page has no capo line.
@@ -140,14 +143,17 @@ public:
     // Called after every change of a field, once Modified is set (a page preview follows the song).
     std::function<void()> onFieldChange;
 
-    bool isUntitled() const { return DocumentName == QLatin1String(kUntitled); }
+    // A song belongs to no file until it is read or saved; its shown name has no say in that, so a
+    // file may well be called "unbenannt".
+    bool isUntitled() const { return path.isEmpty(); }
 
     // Every field empty and the options at their defaults (the New command).
     void ClearTexts();
     // Face name, size, style set and colour of all four settings to their defaults.
     void InstallDefaultFonts();
-    // The nine texts, the four font settings, the options, the folder and forAudience of `other`, each field read once: composing from
-    // such a copy splits plain text instead of walking an editor's blocks again and again.
+    // The nine texts, the four font settings, the options, the path and forAudience of `other`,
+    // each field read once: composing from such a copy splits plain text instead of walking an
+    // editor's blocks again and again.
     void copySongFrom(const SongDocument& other);
 
 private:
@@ -165,9 +171,5 @@ std::string picturePath(const SongDocument& doc);
 // The four font settings in the order files keep them: titel, interpret, text, akkord.
 std::array<FontSetting, 4> fontsOf(const SongDocument& doc);
 std::array<FontSetting, 4> defaultFonts();
-
-// The main window's caption for a document name: "Versino 2.11 - [" name "]", the version being
-// the project's.
-QString captionFor(const QString& documentName);
 
 } // namespace versino

@@ -5,13 +5,6 @@
 
 namespace versino::chordpro {
 
-bool isChordProFile(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix == QLatin1String("cho") || suffix == QLatin1String("crd") ||
-           suffix == QLatin1String("chopro") || suffix == QLatin1String("chordpro") ||
-           suffix == QLatin1String("pro");
-}
-
 QString layoutNameFor(const QString& path) {
     const QFileInfo info(path);
     const QString base = info.completeBaseName().isEmpty() ? info.fileName() : info.completeBaseName();

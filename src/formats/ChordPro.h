@@ -30,8 +30,6 @@ struct Import {
     Dropped dropped;
 };
 
-// True for the file extensions ChordPro songs go by (.cho, .crd, .chopro, .chordpro, .pro).
-bool isChordProFile(const QString& path);
 
 // The name a song imported from `path` is saved under: the file name with ".vsn" in place of its
 // extension.

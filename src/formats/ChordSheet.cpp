@@ -282,10 +282,6 @@ std::string joinLyrics(const std::vector<std::string>& lines) {
 
 } // namespace
 
-bool isChordSheetFile(const QString& path) {
-    return QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0;
-}
-
 bool Report::empty() const {
     return tablatureLines == 0 && diagramLines == 0 && controlCharacters == 0 && lessThanSigns == 0 &&
            degreeSigns == 0 && replaced.empty() && !assumedNotation;
@@ -321,14 +317,6 @@ QString Report::message() const {
                                 "\u201EB\u201C, \u201EB\u201C das internationale \u201EBb\u201C");
     return QStringLiteral("Der Akkordtext wurde nicht ganz unver\u00E4ndert \u00FCbernommen:\n") +
            parts.join(QLatin1Char('\n'));
-}
-
-bool isChordLine(std::string_view line) {
-    return classify(line) == Kind::Chords;
-}
-
-std::vector<std::string> convertLines(const std::vector<std::string_view>& lines, Report& report) {
-    return convert(lines, classifyAll(lines), 0, report).lines;
 }
 
 Import parse(std::string_view bytes, const QString& fileName, const std::array<FontSetting, 4>& fontsBefore) {

@@ -24,8 +24,6 @@ namespace versino::chordsheet {
 
 inline const char* const kOpenFilter = "Akkordtext (*.txt)|*.txt";
 
-// True for ".txt" in any letter case: such a file is always read as a chord sheet.
-bool isChordSheetFile(const QString& path);
 
 // What a conversion left out or changed; the user is told all of it.
 struct Report {
@@ -52,22 +50,15 @@ struct Import {
 // holds no chord at all becomes a song of plain lyric lines. Linear in the size of the bytes.
 Import parse(std::string_view bytes, const QString& fileName, const std::array<FontSetting, 4>& fontsBefore);
 
-// The lines of a sheet (Windows-1252, without line ends) as lyric lines: each chord line merged
-// into the text line below it, or made a line of chords alone; tablature and chord diagrams left
-// out; every other line kept. No title and no chorus are taken out.
-std::vector<std::string> convertLines(const std::vector<std::string_view>& lines, Report& report);
-
-// True when a line reads as a chord line: its words are all chords, bar lines, repeat marks or
-// "-", with at least one chord (or "N.C.") among them.
-bool isChordLine(std::string_view line);
-
 struct Pasted {
     std::string text; // Windows-1252, lines separated by "\n"; a final line break is kept
     Report report;
 };
 
 // Text from the clipboard converted, when at least one chord line stands directly above a text
-// line; nothing otherwise (the text is then pasted as it is).
+// line; nothing otherwise (the text is then pasted as it is). Each chord line is merged into the
+// text line below it, or made a line of chords alone; tablature and chord diagrams are left out;
+// every other line is kept. No title and no chorus are taken out.
 std::optional<Pasted> convertPaste(const QString& text);
 
 // Reads the file into `doc`, all or nothing: on a FileError `doc` is unchanged. Does not touch

@@ -329,8 +329,8 @@ void applyLayoutContent(SongDocument& doc, LayoutContent&& content) {
     apply(doc, std::move(content));
 }
 
-void ReadLayoutFile(SongDocument& doc, const QString& path, std::vector<QString>* numberNotes) {
-    LayoutContent content = parseLayout(readRegularFile(path), fontsOf(doc), numberNotes);
+void ReadLayoutFile(SongDocument& doc, const QString& path) {
+    LayoutContent content = parseLayout(readRegularFile(path), fontsOf(doc));
     for (FieldId id : kMultiLineFields)
         trimText(content.texts[static_cast<std::size_t>(id)]);
     apply(doc, std::move(content));

@@ -70,7 +70,6 @@ void WriteLayoutFile(SongDocument& doc, const QString& path);
 // Reads the file into a fresh in-memory document and, only when the whole file was read, hands it
 // to `doc` (texts, and face, size and colour of the fonts) and trims the multi-line fields. On a
 // FileError `doc` is left exactly as it was. Does not touch DocumentName or Modified.
-// With `numberNotes`, a bad size or colour takes the default as parseLayout says.
-void ReadLayoutFile(SongDocument& doc, const QString& path, std::vector<QString>* numberNotes = nullptr);
+void ReadLayoutFile(SongDocument& doc, const QString& path);
 
 } // namespace versino

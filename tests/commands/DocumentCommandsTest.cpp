@@ -52,7 +52,7 @@ protected:
 
 TEST_F(Commands, creationStartsAnUntitledSongWithoutAsking) {
     EXPECT_TRUE(dialogs.confirms.empty());
-    EXPECT_EQ(caption, "Versino 2.11 - [unbenannt]");
+    EXPECT_EQ(caption, "Versino " VERSINO_VERSION " - [unbenannt]");
     EXPECT_FALSE(doc.Modified);
     EXPECT_EQ(doc.KapoEdit().text(), "");
     EXPECT_EQ(fontUpdates, 1);
@@ -135,7 +135,7 @@ TEST_F(Commands, openShowsTheWholePathAndKeepsStyles) {
     EXPECT_EQ(doc.TitelEdit().text(), "Geladen");
     EXPECT_EQ(doc.TitelFont, (FontSetting{"Serif", FontStyle::Italic, 255, 40}));
     EXPECT_EQ(doc.DocumentName, dir.path("song.vsn"));
-    EXPECT_EQ(caption, "Versino 2.11 - [" + dir.path("song.vsn") + "]");
+    EXPECT_EQ(caption, "Versino " VERSINO_VERSION " - [" + dir.path("song.vsn") + "]");
     EXPECT_EQ(fontUpdates, updatesBefore + 1);
     EXPECT_FALSE(doc.Modified);
     EXPECT_EQ(doc.KapoEdit().text(), "");
@@ -191,7 +191,7 @@ TEST_F(Commands, openingAMissingOrBrokenFileLeavesTheSongUntouched) {
 
     EXPECT_EQ(doc.TitelEdit().text(), "Bleibt");
     EXPECT_TRUE(doc.isUntitled());
-    EXPECT_EQ(caption, "Versino 2.11 - [unbenannt]");
+    EXPECT_EQ(caption, "Versino " VERSINO_VERSION " - [unbenannt]");
     EXPECT_FALSE(doc.Modified);
 }
 
@@ -202,7 +202,7 @@ TEST_F(Commands, saveAsSuggestsTheTitleOrTheNameAndShowsTheFileNameOnly) {
     EXPECT_EQ(dialogs.saveRequests[0].initialName, QString(""));
     EXPECT_EQ(dialogs.saveRequests[0].defaultExtension, "vsn");
     EXPECT_EQ(doc.DocumentName, "leer.vsn");
-    EXPECT_EQ(caption, "Versino 2.11 - [leer.vsn]");
+    EXPECT_EQ(caption, "Versino " VERSINO_VERSION " - [leer.vsn]");
 
     dialogs.saveAnswers = {std::nullopt};
     commands.SpeichernAlsClick();
@@ -345,4 +345,44 @@ TEST_F(Commands, openPathReadsTheSongWithoutAskingAndKeepsItOnError) {
     EXPECT_EQ(doc.DocumentName, dir.path("lied.vsn"));
     EXPECT_EQ(caption, captionFor(dir.path("lied.vsn")));
     EXPECT_FALSE(doc.Modified);
+}
+
+// Every kind of song file opens as versino-print reads it. An imported song is new and unsaved,
+// named like its file and belonging beside it; of several songs the editor holds the first and
+// says so after the import's own notes.
+TEST_F(Commands, importOpensTheFirstSongUnderTheFilesNameBesideTheFile) {
+    struct Case {
+        const char* name;
+        const char* bytes;
+        const char* title;
+        const char* shown;
+        std::vector<const char*> said; // each is in the one message; none: no message
+    };
+    const Case cases[] = {
+        {"zwei.cho", "{title: Eins}\n[C]eins <3\n{new_song}\n{title: Zwei}\n[G]zwei\n", "Eins", "zwei.vsn",
+         {"\u201E<\u201C", "Die Datei enth\u00E4lt 2 Songs; ge\u00F6ffnet ist der erste."}},
+        {"drei.pro", "{t: A}\nx\n{new_song}\n{t: B}\ny\n{new_song}\n{t: C}\nz\n", "A", "drei.vsn",
+         {"Die Datei enth\u00E4lt 3 Songs"}},
+        {"eins.CHO", "{t: Nur}\n[D]da\n", "Nur", "eins.vsn", {}},
+        {"blatt.txt", "Blatt\n\nAm\nla la\n", "Blatt", "blatt.vsn", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeAll(dir.str(c.name), c.bytes);
+        dialogs.messages.clear();
+        commands.openPath(dir.path(c.name));
+        EXPECT_EQ(doc.TitelEdit().text(), c.title);
+        EXPECT_EQ(doc.DocumentName, QString::fromLatin1(c.shown));
+        EXPECT_EQ(caption, captionFor(QString::fromLatin1(c.shown)));
+        EXPECT_FALSE(doc.isUntitled());
+        EXPECT_FALSE(doc.Modified);
+        EXPECT_TRUE(commands.filePath().isEmpty()) << "Save asks for a name";
+        EXPECT_EQ(commands.songFolder(), dir.path());
+        ASSERT_EQ(dialogs.messages.size(), c.said.empty() ? 0u : 1u);
+        for (const char* part : c.said)
+            EXPECT_TRUE(dialogs.messages[0].contains(QString::fromUtf8(part))) << dialogs.messages[0].toStdString();
+        dialogs.saveAnswers = {std::nullopt};
+        EXPECT_FALSE(commands.SpeichernClick());
+        EXPECT_EQ(dialogs.saveRequests.back().initialName, QString::fromLatin1(c.shown));
+    }
 }

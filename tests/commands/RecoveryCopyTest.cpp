@@ -95,12 +95,17 @@ TEST(RecoveryKeeper, everyChangeIsKeptWithinTenSecondsAndOnlyAfterAPauseOrTheLim
 }
 
 // An editor that keeps a copy and ends without removing it (killed), as a child process.
-void leaveCopy(const QString& folder, const std::string& title, const QString& songPath) {
+// `importedFrom`: the song was read from that file, which Save does not write.
+void leaveCopy(const QString& folder, const std::string& title, const QString& songPath,
+               const QString& importedFrom = QString()) {
     const ChildResult r = runInChild({}, [&] {
         auto* store = new RecoveryStore(folder); // never destroyed: the process ends as if killed
         SongDocument doc;
         doc.TitelEdit().setText(title);
-        doc.DocumentName = songPath.isEmpty() ? QStringLiteral("unbenannt") : songPath;
+        doc.path = songPath.isEmpty() ? importedFrom : songPath;
+        doc.DocumentName = !songPath.isEmpty()       ? songPath
+                           : importedFrom.isEmpty() ? QStringLiteral("unbenannt")
+                                                    : QFileInfo(importedFrom).completeBaseName() + ".vsn";
         store->keep(doc, songPath);
         return std::string("kept");
     });
@@ -139,14 +144,19 @@ TEST(RecoveryOffer, eachAnswerRestoresRemovesOrKeepsTheCopy) {
         bool modifiedAfter;
         const char* nameAfter;
         int copiesLeft;
+        bool imported;
     };
-    for (const Case& c : {Case{MsgButton::Yes, "Mein Lied", true, "lied.vsn", 0},
-                          Case{MsgButton::No, "", false, "unbenannt", 0},
-                          Case{MsgButton::Cancel, "", false, "unbenannt", 1}}) {
-        SCOPED_TRACE(int(c.answer));
+    for (const Case& c : {Case{MsgButton::Yes, "Mein Lied", true, "lied.vsn", 0, false},
+                          Case{MsgButton::Yes, "Mein Lied", true, "lied.vsn", 0, true},
+                          Case{MsgButton::No, "", false, "unbenannt", 0, false},
+                          Case{MsgButton::Cancel, "", false, "unbenannt", 1, false}}) {
+        SCOPED_TRACE(int(c.answer) * 2 + c.imported);
         TempDir dir;
         const QString folder = dir.path("recovery");
-        leaveCopy(folder, "Mein Lied", dir.path("lied.vsn"));
+        if (c.imported)
+            leaveCopy(folder, "Mein Lied", QString(), dir.path("lied.cho"));
+        else
+            leaveCopy(folder, "Mein Lied", dir.path("lied.vsn"));
         SongDocument doc;
         ScriptedDialogs dialogs;
         DocumentCommands commands(doc, dialogs, {});
@@ -162,7 +172,11 @@ TEST(RecoveryOffer, eachAnswerRestoresRemovesOrKeepsTheCopy) {
         EXPECT_EQ(doc.TitelEdit().text(), c.titleAfter);
         EXPECT_EQ(doc.Modified, c.modifiedAfter);
         EXPECT_EQ(QFileInfo(doc.DocumentName).fileName(), c.nameAfter);
-        EXPECT_EQ(commands.filePath().isEmpty(), c.answer != MsgButton::Yes) << "Save writes to the song's file";
+        EXPECT_EQ(commands.filePath().isEmpty(), c.answer != MsgButton::Yes || c.imported)
+            << "Save writes to the song's file, never to the file an imported song came from";
+        // Restored, a song still belongs beside its file: pictures and exports are found there.
+        EXPECT_EQ(commands.songFolder(), c.answer == MsgButton::Yes ? dir.path() : QString());
+        EXPECT_EQ(doc.isUntitled(), c.answer != MsgButton::Yes);
         EXPECT_EQ(keptFirst, c.answer == MsgButton::Yes ? 1 : 0);
         EXPECT_EQ(QDir(folder).entryList({"*.vsn"}, QDir::Files).size(), c.copiesLeft);
     }

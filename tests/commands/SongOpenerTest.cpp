@@ -51,9 +51,24 @@ TEST(SongOpener, picksTheReaderByNameAndReadsEverySong) {
         EXPECT_EQ(titlesOf(file), c.titles);
         for (const OpenedSong& song : file.songs) {
             EXPECT_EQ(song.doc->DocumentName, dir.path(c.name));
-            EXPECT_EQ(song.doc->folder, dir.path());
+            EXPECT_EQ(song.doc->folder(), dir.path());
         }
     }
+}
+
+// The extension alone decides, in any letter case; a name that is none of them is a layout file.
+TEST(SongOpener, tellsTheFormatByTheLastExtension) {
+    const std::pair<const char*, SongFormat> cases[] = {
+        {"a.cho", SongFormat::ChordPro},      {"/x/B.CRD", SongFormat::ChordPro},
+        {"c.chopro", SongFormat::ChordPro},   {"d.chordpro", SongFormat::ChordPro},
+        {"e.pro", SongFormat::ChordPro},      {"a.vsn.cho", SongFormat::ChordPro},
+        {"f.txt", SongFormat::ChordSheet},    {"/y/G.TxT", SongFormat::ChordSheet},
+        {"a.vsn", SongFormat::Layout},        {"cho", SongFormat::Layout},
+        {"a.cho.vsn", SongFormat::Layout},    {"a.txt.bak", SongFormat::Layout},
+        {"/lieder.cho/a", SongFormat::Layout}, {"a.choo", SongFormat::Layout},
+    };
+    for (const auto& [name, format] : cases)
+        EXPECT_EQ(songFormatOf(QString::fromLatin1(name)), format) << name;
 }
 
 // A song list takes every kind of song file; a file that cannot be read is one problem named with

@@ -76,7 +76,7 @@ TEST(SongDocumentTest, startsUntitledWithDefaultFontsAndNoChanges) {
     EXPECT_EQ(doc.InterpretFont, (FontSetting{"Bauhaus Lt BT", 0, 0, 18}));
     EXPECT_EQ(doc.TextFont, (FontSetting{"Arial", 0, 0, 12}));
     EXPECT_EQ(doc.AkkordFont, (FontSetting{"Arial", 0, 255, 10}));
-    EXPECT_EQ(captionFor(doc.DocumentName), "Versino 2.11 - [unbenannt]");
+    EXPECT_EQ(doc.DocumentName, "unbenannt");
 }
 
 TEST(SongDocumentTest, anyFieldChangeSetsModified) {
@@ -89,10 +89,27 @@ TEST(SongDocumentTest, anyFieldChangeSetsModified) {
     }
 }
 
-TEST(SongDocumentTest, untitledNameIsCaseSensitive) {
-    SongDocument doc;
-    doc.DocumentName = "Unbenannt";
-    EXPECT_FALSE(doc.isUntitled());
-    doc.DocumentName = "unbenannt.vsn";
-    EXPECT_FALSE(doc.isUntitled());
+// Untitled means belonging to no file; the shown name has no say, so a file may be called
+// "unbenannt" and a song without a file shows whatever name it was given.
+TEST(SongDocumentTest, untitledFollowsThePathNotTheShownName) {
+    const struct {
+        const char* path;
+        const char* shown;
+        bool untitled;
+        const char* folder;
+    } table[] = {
+        {"", "unbenannt", true, ""},
+        {"", "Unbenannt", true, ""},
+        {"", "lied.vsn", true, ""},
+        {"/lieder/unbenannt", "unbenannt", false, "/lieder"},
+        {"/lieder/unbenannt.vsn", "unbenannt.vsn", false, "/lieder"},
+        {"/a/b/lied.cho", "lied.vsn", false, "/a/b"},
+    };
+    for (const auto& row : table) {
+        SongDocument doc;
+        doc.path = QString::fromLatin1(row.path);
+        doc.DocumentName = QString::fromLatin1(row.shown);
+        EXPECT_EQ(doc.isUntitled(), row.untitled) << row.path << " " << row.shown;
+        EXPECT_EQ(doc.folder(), QString::fromLatin1(row.folder)) << row.path;
+    }
 }

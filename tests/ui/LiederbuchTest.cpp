@@ -50,7 +50,7 @@ protected:
 
     ui::TLiederbuchForm* open() {
         action("Liederbuch")->trigger();
-        return form->songbook();
+        return form->findChild<ui::TLiederbuchForm*>();
     }
     static QTreeWidget* list(ui::TLiederbuchForm* w) { return w->findChild<QTreeWidget*>("SongList"); }
     static QStringList titles(ui::TLiederbuchForm* w) {
@@ -184,7 +184,7 @@ TEST_F(Liederbuch, listNamedAtStartOpensInTheWindowBesideAnEmptySong) {
     list.write("#Titel: Start\nweg.vsn\na/berg.vsn\nfehlt.vsn\n");
     list.close();
     form->openAtStart({dir.filePath("start.vsl")});
-    ui::TLiederbuchForm* w = form->songbook();
+    ui::TLiederbuchForm* w = form->findChild<ui::TLiederbuchForm*>();
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Liederbuch - [start.vsl]"));
     EXPECT_EQ(titles(w).size(), 3) << "a missing song keeps its place in the list";
@@ -207,7 +207,7 @@ TEST_F(Liederbuch, songOpenedAtStartLooksBesideItselfAndItsPdfCarriesItsTitle) {
     const QString before = QDir::currentPath();
     form->openAtStart({dir.filePath("a/berg.vsn")});
     EXPECT_EQ(QDir::currentPath(), before);
-    EXPECT_EQ(doc().folder, QFileInfo(dir.filePath("a/berg.vsn")).absolutePath());
+    EXPECT_EQ(doc().folder(), QFileInfo(dir.filePath("a/berg.vsn")).absolutePath());
     const QString pdf = dir.filePath("berg.pdf");
     dialogs.saveAnswers = {pdf};
     action("ExportPdf")->trigger();
