@@ -134,7 +134,7 @@ void previewFigures(TWorkingForm& form, testing::ScriptedDialogs& dialogs, const
     SongDocument& doc = form.document();
     fillSheet(doc, folder, 60);
     form.SeitenvorschauClick();
-    ui::PagePreview* preview = form.preview();
+    ui::PagePreview* preview = form.findChild<ui::PagePreview*>();
     preview->resize(620, 860);
     QApplication::processEvents();
     auto* edit = form.findChild<QPlainTextEdit*>(QStringLiteral("TextEdit"));

@@ -508,12 +508,12 @@ void TWorkingForm::UpdateInterpretFont() {
     ui::showFittedFont(ui_->InterpretEdit, doc_->InterpretFont);
 }
 
-void TWorkingForm::insertDirective(const char* line) {
+void TWorkingForm::insertDirective(notation::Directive directive) {
     QPlainTextEdit* edit = ui_->TextEdit;
     // The line that holds the end of the selection (the caret's line when nothing is selected).
     const QTextCursor caret = edit->textCursor();
     const int index = edit->document()->findBlock(caret.selectionEnd()).blockNumber();
-    text_->insertLine(index, line);
+    text_->insertLine(index, std::string(notation::directiveLine(directive)));
     // The caret stays at the start of the line that held it, now one line lower; a selection is dropped.
     edit->setTextCursor(QTextCursor(edit->document()->findBlockByNumber(index + 1)));
     edit->setFocus();

@@ -5,6 +5,7 @@
 
 #include "commands/DocumentCommands.h"
 #include "commands/SongHistory.h"
+#include "document/Notation.h"
 #include "document/SongDocument.h"
 #include "platform/Dialogs.h"
 #include "ui/ErrorGuard.h"
@@ -40,13 +41,6 @@ class TLiederbuchForm;
 class TWorkingForm : public QMainWindow {
     Q_OBJECT
 public:
-    // The directive lines the five directive buttons insert.
-    static constexpr const char* kRefrainLine = ">>Refrain";
-    static constexpr const char* kRefrain2Line = ">>Refrain2";
-    static constexpr const char* kBridgeLine = ">>Bridge";
-    static constexpr const char* kRefrainWordLine = "Refrain";
-    static constexpr const char* kColumnLine = ">>neue Spalte";
-
     // Without `dialogs` the window shows Qt's dialogs and its own font dialog; tests pass scripted ones.
     explicit TWorkingForm(versino::Dialogs* dialogs = nullptr, QWidget* parent = nullptr);
     ~TWorkingForm() override;
@@ -76,15 +70,14 @@ public:
     // Datei > Liederbuch: the songbook window beside this one.
     void LiederbuchClick();
     bool FormCloseQuery();
-    // The songbook window, once it has been opened.
-    versino::ui::TLiederbuchForm* songbook() const { return songbook_; }
 
     // The editing aids.
-    void RBtnClick() { insertDirective(kRefrainLine); }
-    void R2BtnClick() { insertDirective(kRefrain2Line); }
-    void BBtnClick() { insertDirective(kBridgeLine); }
-    void RefBtnClick() { insertDirective(kRefrainWordLine); }
-    void SpaltenBtnClick() { insertDirective(kColumnLine); }
+    // The five directive buttons insert the notation's directive lines.
+    void RBtnClick() { insertDirective(versino::notation::Directive::Refrain); }
+    void R2BtnClick() { insertDirective(versino::notation::Directive::Refrain2); }
+    void BBtnClick() { insertDirective(versino::notation::Directive::Bridge); }
+    void RefBtnClick() { insertDirective(versino::notation::Directive::RefrainWord); }
+    void SpaltenBtnClick() { insertDirective(versino::notation::Directive::NewColumn); }
     void Font1BtnClick();
     void Font2BtnClick();
     void Font3BtnClick();
@@ -109,8 +102,6 @@ public:
     void BedienungshinweiseClick();
     void InfoClick();
 
-    // The page preview, once it has been opened.
-    versino::ui::PagePreview* preview() const { return preview_; }
     // Puts the caret on line `line` (1-based) of a multi-line field, brings the window up (also
     // from minimised) and makes it the active window with the keyboard focus in that field (which
     // may be a single-line one).
@@ -133,7 +124,7 @@ private:
     void setupDocument();
     void setupMenu();
     void setupButtons();
-    void insertDirective(const char* line);
+    void insertDirective(versino::notation::Directive directive);
     // Puts the preview or the songbook window beside this window and the `other` one when it is
     // open, moving this window to make room where that helps (see placeWindow).
     void placeSideWindow(QWidget* window, const versino::ui::WindowWish& wish, const QWidget* other);

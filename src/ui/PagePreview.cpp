@@ -282,10 +282,6 @@ void PagePreview::zoomOut() {
     view_->setScale(view_->scale() / kZoomStep);
 }
 
-double PagePreview::zoom() const {
-    return view_->scale();
-}
-
 void PagePreview::followSize() {
     if (zoomMode_ == Zoom::WholePage)
         showWholePage();

@@ -52,15 +52,12 @@ public:
     void showPageWidth();
     void zoomIn();
     void zoomOut();
-    double zoom() const;
 
     const ComposedPage& page() const { return page_; }
     // The song's second page, when it continues on one; shown beside the first, as facing pages.
     const ComposedPage* secondPage() const { return secondPage_ ? &*secondPage_ : nullptr; }
-    const std::vector<PageFinding>& findings() const { return findings_; }
     // What the preview shows, in device units: one page, or two side by side.
     QSize pageSize() const;
-    bool refreshPending() const { return pause_.isActive(); }
 
     // A line above the findings that says what a command did to the song (fitting it to the page);
     // empty hides it.

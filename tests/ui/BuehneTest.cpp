@@ -164,7 +164,7 @@ TEST_F(StageWindows, editorShowsItsSongAndTheSongbookItsListFromTheCurrentSong) 
     versino::testing::writeAll(dir.str("abend.vsl"),
                                "Zebra.vsn\nAdler.vsn\n#Transponieren: +2\n#Notiz: leise\nBerg.vsn\n");
     action("Liederbuch")->trigger();
-    ui::TLiederbuchForm* book = form->songbook();
+    ui::TLiederbuchForm* book = form->findChild<ui::TLiederbuchForm*>();
     ASSERT_TRUE(book->openList(dir.path("abend.vsl")));
     auto* list = book->findChild<QTreeWidget*>("SongList");
     EXPECT_EQ(list->topLevelItem(0)->text(ui::TLiederbuchForm::KeyColumn), "F");

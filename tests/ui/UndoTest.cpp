@@ -93,7 +93,7 @@ TEST_F(Undo, fittingSaysWhatItDidInTheUndoItemAndThePreview) {
     const int text = doc().TextFont.size;
     const QString did = QStringLiteral("Text 14 \u2192 %1 Punkt, Akkorde 11 \u2192 %2 Punkt").arg(text).arg(text - 3);
     EXPECT_EQ(item("Rueckgaengig")->text(), QStringLiteral("&Rückgängig: Auf eine Seite einpassen (%1)").arg(did));
-    auto* note = form->preview()->findChild<QLabel*>(QStringLiteral("Hinweis"));
+    auto* note = form->findChild<ui::PagePreview*>()->findChild<QLabel*>(QStringLiteral("Hinweis"));
     ASSERT_NE(note, nullptr);
     EXPECT_TRUE(note->isVisible());
     EXPECT_EQ(note->text(), QStringLiteral("Auf eine Seite eingepasst: %1").arg(did));
@@ -108,7 +108,7 @@ TEST_F(Undo, fittingSaysWhatItDidInTheUndoItemAndThePreview) {
     EXPECT_TRUE(dialogs.messages.empty()) << "the preview shows it";
 
     // With the preview closed, a message says the same.
-    form->preview()->close();
+    form->findChild<ui::PagePreview*>()->close();
     item("Rueckgaengig")->trigger();
     action("Einpassen")->trigger();
     ASSERT_EQ(dialogs.messages.size(), 1u);
