@@ -53,7 +53,7 @@ TEST_F(MusicCommands, openReadsChordProAndSaysWhatWasLeftOut) {
     EXPECT_EQ(doc.RefrainEdit().text(), "<D>La la\r\n");
     EXPECT_EQ(doc.TextEdit().text(), ">>Refrain\r\n<A>Strophe\r\n>>Refrain\r\n");
     EXPECT_EQ(doc.DocumentName, "lied.vsn");
-    EXPECT_EQ(caption, "Versino 2.11 - [lied.vsn]");
+    EXPECT_EQ(caption, "Versino " VERSINO_VERSION " - [lied.vsn]");
     EXPECT_FALSE(doc.Modified);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].contains("1 \u00D7 Angabe {key}"));

@@ -54,7 +54,7 @@ TEST_F(WindowRoundTrip, typeSaveWithCtrlSReopenAndCompare) {
     EXPECT_EQ(dialogs.saveRequests[0].initialName, std::optional<QString>(QStringLiteral("Abendlied")));
     EXPECT_TRUE(QFileInfo::exists(path));
     EXPECT_FALSE(doc().Modified);
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino 2.11 - [Abendlied.vsn]"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino " VERSINO_VERSION " - [Abendlied.vsn]"));
     const std::string savedText = doc().TextEdit().text();
     EXPECT_EQ(savedText, "<C>Der Mond ist <G>aufgegangen\r\n>>Refrain\r\n");
 
@@ -77,7 +77,7 @@ TEST_F(WindowRoundTrip, typeSaveWithCtrlSReopenAndCompare) {
     // Shown fitted into the field, below the 20 points of the setting.
     EXPECT_LT(lineEdit("TitelEdit")->font().pointSize(), 20);
     EXPECT_FALSE(doc().Modified);
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino 2.11 - [") + path + QLatin1Char(']'));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino " VERSINO_VERSION " - [") + path + QLatin1Char(']'));
 }
 
 TEST_F(WindowRoundTrip, fileHoldsTheSectionsInOrderAsWindows1252) {
@@ -137,7 +137,7 @@ TEST_F(WindowRoundTrip, openingAMissingFileReportsFileNotFoundAndLeavesTheSong) 
     EXPECT_EQ(dialogs.errors[0], QStringLiteral("File not found."));
     EXPECT_EQ(doc().TitelEdit().text(), "bleibt");
     EXPECT_TRUE(doc().Modified);
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino 2.11 - [unbenannt]"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino " VERSINO_VERSION " - [unbenannt]"));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "print/ChordLine.h"
+#include "print/ComposedPage.h"
 #include "support/FakeSurface.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 
 using versino::ChordLineContext;
 using versino::FontSetting;
+using versino::PlacedText;
 using versino::PrintChordLine;
 using versino::testing::FakeSurface;
 
@@ -40,6 +42,25 @@ protected:
         return y;
     }
     static std::string draw(int x, int y, const std::string& t) { return FakeSurface::draw(x, y, t); }
+
+    // The non-empty texts of the lyrics on the page of a song whose lyrics are `line`, in the fonts
+    // above (the header's capo line, which every page has, left out).
+    std::vector<PlacedText> composed(const std::string& line) {
+        versino::SongDocument doc;
+        doc.TextEdit().setText(line);
+        doc.TextFont = text;
+        doc.AkkordFont = chord;
+        std::vector<PlacedText> runs;
+        for (PlacedText& t : versino::composePage(doc, s).texts)
+            if (!t.text.empty() && t.text.rfind("Kapo:", 0) != 0)
+                runs.push_back(std::move(t));
+        return runs;
+    }
+    static PlacedText run(const std::vector<PlacedText>& runs, const std::string& text) {
+        const auto at = std::find_if(runs.begin(), runs.end(), [&](const PlacedText& t) { return t.text == text; });
+        EXPECT_NE(at, runs.end()) << "no run '" << text << "'";
+        return at == runs.end() ? PlacedText{} : *at;
+    }
 };
 
 TEST_F(ChordLine, lineWithoutChordIsOneRowAtEntryYAndTouchesNoFont) {
@@ -53,18 +74,32 @@ TEST_F(ChordLine, emptyLinePutsNothingOnThePage) {
     EXPECT_TRUE(s.marks().empty());
 }
 
-// The whole protocol of one chord with a superscript: prefix measured in the text font, chord font
-// selected face-size-style-colour, superscript 3 points smaller, text font restored in order.
-TEST_F(ChordLine, chordWithSuperscriptFollowsTheFontProtocol) {
-    EXPECT_EQ(print("ab<D" + deg + "7>c"), kTop + kChordRow);
-    const std::vector<std::string> expected = {
-        "width 'ab'", "face ChordFace", "size 10",
-        "style 1",    "color 255",      draw(kLeft + 24, kTop, "D"),
-        "width 'D'",  "size 7",         draw(kLeft + 24 + 11, kTop, "7"),
-        "size 10",    "face TextFace",  "size 12",
-        "style 0",    "color 0",        draw(kLeft, kTop + kChordRow, "abc"),
+// On the composed page a chord stands over its syllable, one chord row above the lyrics, in the
+// chord font; its raised part follows it three points smaller; the lyrics keep the text font.
+// Whatever fonts the song has, its page shows them (a font is read where it is used).
+TEST_F(ChordLine, composedChordStandsOverItsSyllableInTheSongsFonts) {
+    const FontSetting chordFonts[] = {
+        chord,
+        {"ChordFace", versino::FontStyle::Italic, 0x00FF00, 12},
+        {"Changed", 0, 77, 20},
     };
-    EXPECT_EQ(s.calls, expected);
+    for (const FontSetting& c : chordFonts) {
+        SCOPED_TRACE(c.size);
+        chord = c;
+        const std::vector<PlacedText> runs = composed("ab<D" + deg + "7>c");
+        ASSERT_EQ(runs.size(), 3u);
+        const PlacedText lyric = run(runs, "abc");
+        const PlacedText name = run(runs, "D");
+        const PlacedText raised = run(runs, "7");
+        const int nameWidth = c.size + (c.style & versino::FontStyle::Bold ? 1 : 0);
+        EXPECT_EQ(lyric.font, text);
+        EXPECT_EQ(name.font, c);
+        EXPECT_EQ(raised.font, (FontSetting{c.name, c.style, c.color, c.size - 3}));
+        EXPECT_EQ(name.x, lyric.x + 24) << "over the third byte of the lyrics";
+        EXPECT_EQ(raised.x, name.x + nameWidth);
+        EXPECT_EQ(raised.y, name.y);
+        EXPECT_EQ(lyric.y - name.y, 4 * c.size) << "the chord row is the chord font's height";
+    }
 }
 
 TEST_F(ChordLine, prefixIsMeasuredAsOneStringWithoutEarlierChords) {
@@ -155,16 +190,6 @@ TEST_F(ChordLine, twelvePointChordsGiveNinePointSuperscripts) {
     EXPECT_EQ(std::count(s.calls.begin(), at, "face ChordFace"), 1);
     EXPECT_EQ(std::count(s.calls.begin(), at, "style 2"), 1);
     EXPECT_EQ(std::count(s.calls.begin(), at, "color 65280"), 1);
-}
-
-TEST_F(ChordLine, chordFontIsReadAtEachUse) {
-    print("<G>a");
-    chord.size = 20;
-    chord.name = "Changed";
-    s.calls.clear();
-    print("<G>a");
-    EXPECT_EQ(s.calls[1], "face Changed");
-    EXPECT_EQ(s.calls[2], "size 20");
 }
 
 TEST_F(ChordLine, tinyChordFontStillEnds) {

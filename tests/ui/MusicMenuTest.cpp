@@ -89,7 +89,7 @@ TEST_F(MusicMenu, openingAChordProSongFillsTheWindowAndReportsWhatWasLeftOut) {
     action("Oeffnen")->trigger();
     EXPECT_EQ(lineEdit("TitelEdit")->text(), QStringLiteral("Lied"));
     EXPECT_EQ(textEdit()->toPlainText(), QStringLiteral(">>Refrain\n<D>Strophe\n"));
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino 2.11 - [Lied.vsn]"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino " VERSINO_VERSION " - [Lied.vsn]"));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("{tempo}")));
     EXPECT_FALSE(doc().Modified);

@@ -21,7 +21,7 @@ const char* const kFieldNames[] = {"TitelEdit", "InterpretEdit", "VorspielEdit",
 using WorkingForm = FormFixture;
 
 TEST_F(WorkingForm, startsUntitledEmptyAndUnmodified) {
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino 2.11 - [unbenannt]"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino " VERSINO_VERSION " - [unbenannt]"));
     EXPECT_FALSE(doc().Modified);
     for (FieldId id : kAllFields)
         EXPECT_EQ(doc().field(id).text(), "") << static_cast<int>(id);
@@ -282,7 +282,7 @@ TEST_F(WorkingForm, errorFromAHandlerIsReportedAndTheWindowGoesOn) {
     ASSERT_EQ(dialogs.errors.size(), 1u);
     EXPECT_EQ(dialogs.errors[0], QStringLiteral("File not found."));
     EXPECT_EQ(doc().TitelEdit().text(), "Mein Lied");
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino 2.11 - [unbenannt]"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino " VERSINO_VERSION " - [unbenannt]"));
     EXPECT_FALSE(doc().Modified);
 
     // A dialog nobody expected (here: no scripted answer) also ends in the report, not in a crash.
