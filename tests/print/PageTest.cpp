@@ -25,17 +25,6 @@ std::string draw(int x, int y, const std::string& t) {
     return FakeSurface::draw(x, y, t);
 }
 
-// The style in force when `mark` was drawn: the last style set before it.
-std::string styleOf(const Marks& calls, const std::string& mark) {
-    const auto at = std::find(calls.begin(), calls.end(), mark);
-    const auto style = std::find_if(std::make_reverse_iterator(at), calls.rend(),
-                                    [](const std::string& c) { return c.rfind("style ", 0) == 0; });
-    return at == calls.end() || style == calls.rend() ? "" : *style;
-}
-
-// With these fonts the recording surface gives TextLineHeight 48 and ChordLineHeight 40; a lyric
-// byte is 12 wide, a heading byte (bold) 13. The page is 4800 x 6800, so PageCentreX is 2400.
-// Without performer and remark the capo line stands at y 150 and the body starts at y 250.
 class Page : public ::testing::Test {
 protected:
     static constexpr int T = 48;
@@ -64,6 +53,13 @@ protected:
     Marks print() {
         DruckenClick(doc, dialogs, printer);
         return printer.surface.marks();
+    }
+    // The style of the text `text` at (x, y) on the song's composed page; "" when there is none.
+    std::string styleAt(int x, int y, const std::string& text) {
+        for (const PlacedText& t : composePage(doc, printer.surface).texts)
+            if (t.x == x && t.y == y && t.text == text)
+                return "style " + std::to_string(t.font.style);
+        return "";
     }
     // What follows the capo line.
     Marks body() {
@@ -181,8 +177,8 @@ TEST_F(Page, remarkAndLyricRowsFollowTheTextAndChordHeights) {
 TEST_F(Page, refrainWordIsItalicUnderlinedAndTakesOneRow) {
     lyrics({"Refrain", "x"});
     EXPECT_EQ(body(), (Marks{draw(200, 298, "Refrain"), draw(200, 346, "x")}));
-    EXPECT_EQ(styleOf(printer.surface.calls, draw(200, 298, "Refrain")), "style 6");
-    EXPECT_EQ(styleOf(printer.surface.calls, draw(200, 346, "x")), "style 0");
+    EXPECT_EQ(styleAt(200, 298, "Refrain"), "style 6");
+    EXPECT_EQ(styleAt(200, 346, "x"), "style 0");
 }
 
 class NotADirective : public Page, public ::testing::WithParamInterface<std::string> {};
@@ -222,8 +218,8 @@ TEST_P(Block, printsHeadingAndIndentedLines) {
     EXPECT_EQ(body(),
               (Marks{draw(200, 346 + C, b.heading), draw(left, 346, b.firstLine), draw(left, 394, chord),
                      draw(left, 394 + C, second), draw(200, 394 + C + 2 * T, "x")}));
-    EXPECT_EQ(styleOf(printer.surface.calls, draw(200, 346 + C, b.heading)), "style 7");
-    EXPECT_EQ(styleOf(printer.surface.calls, draw(left, 346, b.firstLine)), "style 0");
+    EXPECT_EQ(styleAt(200, 346 + C, b.heading), "style 7");
+    EXPECT_EQ(styleAt(left, 346, b.firstLine), "style 0");
 }
 
 INSTANTIATE_TEST_SUITE_P(Directives, Block,
