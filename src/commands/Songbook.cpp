@@ -157,14 +157,22 @@ ContentsPlace makeBook(BookIndex& index, const BookSongs& songs, const BookOptio
         }
         const std::size_t i = next++;
         std::vector<QString> lines;
-        if (options.fit) {
-            song.fitted = true;
-            const FitOutcome fit = fitToOnePage(*song.doc, m);
-            if (fit.result == FitResult::CannotFit)
-                lines.push_back(song.file + QStringLiteral(": ") + fit.message);
-        }
         std::vector<ComposedPage> pages = composeSong(*song.doc, m);
         song.findings = CheckPages(pages);
+        // Fitting tries smaller sizes only for a song that does not fit; the song is composed
+        // again only when fitting changed it.
+        if (options.fit) {
+            song.fitted = true;
+            if (runsOffPage(song.findings)) {
+                const FitOutcome fit = fitToOnePage(*song.doc, m);
+                if (fit.result == FitResult::CannotFit)
+                    lines.push_back(song.file + QStringLiteral(": ") + fit.message);
+                if (fit.result == FitResult::Fitted) {
+                    pages = composeSong(*song.doc, m);
+                    song.findings = CheckPages(pages);
+                }
+            }
+        }
         for (QString& line : findingLines(song.file, song.findings))
             lines.push_back(std::move(line));
         if (checked)
