@@ -355,9 +355,10 @@ int Run::book() {
     options.fit = o_.fit;
     options.runningOrder = o_.runningOrder;
     options.diagrams = o_.diagrams;
+    // What a page cannot hold is named as the song is composed, over the progress line on a terminal.
     const BookSongChecked checked = [](const BookSong&, const std::vector<QString>& lines) {
         for (const QString& line : lines)
-            std::fprintf(stderr, "%s\n", qPrintable(line));
+            std::fprintf(stderr, showProgress() ? "\r\033[K%s\n" : "%s\n", qPrintable(line));
     };
     const BookProgress progress = [](int done, int total) {
         if (showProgress()) {
