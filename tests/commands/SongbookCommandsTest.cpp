@@ -163,6 +163,18 @@ TEST_F(Book, exportSaysWhereTheBookWentAndWhatDoesNotFitAndNeinAsksAgain) {
     EXPECT_EQ(dialogs.messages.size(), 1u) << "a cancelled dialog writes and says nothing";
 }
 
+// A book whose songs have no lyrics is said in the window's words, as an error of its own: no
+// file is written and nothing claims that the book was made.
+TEST_F(Book, aBookWithoutLyricsIsSaidAndWritesNothing) {
+    song("leer.vsn", "Leer", 0);
+    commands.addSongs({dir.path("leer.vsn")});
+    dialogs.saveAnswers = {dir.path("buch.pdf")};
+    commands.ExportPdfClick();
+    EXPECT_EQ(dialogs.errors, std::vector<QString>{QString::fromUtf8(kNoSongsForBook)});
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FALSE(QFile::exists(dir.path("buch.pdf")));
+}
+
 // What reading a song changed, and the backup copy a save in place left, are notes of the window:
 // said when songs are added, when a list is opened (with its line) and after the export, which
 // still takes the song. A torn song that does not read is trouble and a note.
