@@ -103,13 +103,41 @@ QString resolveLinks(const QString& path) {
 
 namespace {
 
-bool isTempName(const QByteArray& name, const QByteArray& prefix) {
-    if (name.size() != prefix.size() + kTempRandom || !name.startsWith(prefix))
-        return false;
+bool isRandomPart(const char* p, const char* end) {
     // mkostemp's random part: letters and digits only.
-    return std::all_of(name.cbegin() + prefix.size(), name.cend(), [](char c) {
+    return std::all_of(p, end, [](char c) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
     });
+}
+
+bool isTempName(const QByteArray& name, const QByteArray& prefix) {
+    return name.size() == prefix.size() + kTempRandom && name.startsWith(prefix) &&
+           isRandomPart(name.cbegin() + prefix.size(), name.cend());
+}
+
+// The target's prefix of a name that looks like any target's temporary file; empty for other names.
+QByteArray prefixOfTempName(const QByteArray& name) {
+    const qsizetype fixed = qsizetype(sizeof kTempPrefix - 1) + 1 + kTempRandom;
+    if (name.size() <= fixed || !name.startsWith(kTempPrefix) || name.at(name.size() - kTempRandom - 1) != '-' ||
+        !isRandomPart(name.cend() - kTempRandom, name.cend()))
+        return {};
+    return name.chopped(kTempRandom);
+}
+
+// Removes the temporary file `name` in the folder `dirFd` when it is stale: the user's, older than
+// kStaleAfterSeconds and held by no writer.
+void removeIfStale(int dirFd, const char* name, time_t now) {
+    const int fd = ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat held {};
+    struct stat named {};
+    // Checked again after the lock: the name must still be this file, not a newer one.
+    if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == ::geteuid() &&
+        now - held.st_mtime > kStaleAfterSeconds && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        ::fstatat(dirFd, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && sameFile(held, named))
+        ::unlinkat(dirFd, name, 0);
+    ::close(fd);
 }
 
 } // namespace
@@ -118,24 +146,10 @@ void removeStaleTemps(const QByteArray& folder, const QByteArray& prefix) {
     DIR* dir = ::opendir(folder.constData());
     if (!dir)
         return;
-    const int dirFd = ::dirfd(dir);
     const time_t now = ::time(nullptr);
-    while (const dirent* entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (!isTempName(name, prefix))
-            continue;
-        const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
-            continue;
-        struct stat held {};
-        struct stat named {};
-        // Checked again after the lock: the name must still be this file, not a newer one.
-        if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == ::geteuid() &&
-            now - held.st_mtime > kStaleAfterSeconds && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-            ::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && sameFile(held, named))
-            ::unlinkat(dirFd, entry->d_name, 0);
-        ::close(fd);
-    }
+    while (const dirent* entry = ::readdir(dir))
+        if (isTempName(QByteArray(entry->d_name), prefix))
+            removeIfStale(::dirfd(dir), entry->d_name, now);
     ::closedir(dir);
 }
 
@@ -314,7 +328,10 @@ AtomicFile::AtomicFile(const QString& path, FileOps& ops) : ops_(ops), target_(r
     const QFileInfo info(target_);
     const QByteArray folder = native(info.absolutePath());
     const QByteArray prefix = tempPrefix(native(info.fileName()));
-    removeStaleTemps(folder, prefix);
+    if (WriteBatch* batch = WriteBatch::current())
+        batch->removeStaleTemps(folder, prefix);
+    else
+        removeStaleTemps(folder, prefix);
 
     // A new file would leave the other names of the file with the old content.
     if (exists_ && old_.st_nlink > 1) {
@@ -422,12 +439,67 @@ void AtomicFile::commit() {
     temp_.clear();
     ::close(lockFd_);
     lockFd_ = -1;
-    // Make the rename itself durable.
-    syncFolder(native(QFileInfo(target_).absolutePath()));
+    // Make the rename itself durable; a batch does it once per folder, when it finishes.
+    const QByteArray folder = native(QFileInfo(target_).absolutePath());
+    if (WriteBatch* batch = WriteBatch::current())
+        batch->renamedIn(folder);
+    else
+        syncFolder(folder);
     committed_ = true;
     // A copy left by an earlier in-place write that did not finish is older than what the file
     // now holds.
     removeBackupCopy(target_);
+}
+
+namespace {
+thread_local WriteBatch* currentBatch = nullptr;
+}
+
+WriteBatch::WriteBatch() : outer_(currentBatch) {
+    currentBatch = this;
+}
+
+WriteBatch::~WriteBatch() {
+    finish();
+    currentBatch = outer_;
+}
+
+WriteBatch* WriteBatch::current() {
+    return currentBatch;
+}
+
+void WriteBatch::finish() {
+    for (const QByteArray& folder : unsynced_)
+        syncFolder(folder);
+    unsynced_.clear();
+}
+
+void WriteBatch::removeStaleTemps(const QByteArray& folder, const QByteArray& prefix) {
+    auto seen = temps_.find(folder);
+    if (seen == temps_.end()) {
+        seen = temps_.emplace(folder, std::map<QByteArray, std::vector<QByteArray>>()).first;
+        if (DIR* dir = ::opendir(folder.constData())) {
+            while (const dirent* entry = ::readdir(dir)) {
+                const QByteArray name(entry->d_name);
+                if (const QByteArray of = prefixOfTempName(name); !of.isEmpty())
+                    seen->second[of].push_back(name);
+            }
+            ::closedir(dir);
+        }
+    }
+    // A temporary file made after the look through the folder is left for a later run: it was
+    // younger than a minute when this batch began.
+    const auto names = seen->second.find(prefix);
+    if (names == seen->second.end())
+        return;
+    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        const time_t now = ::time(nullptr);
+        for (const QByteArray& name : names->second)
+            removeIfStale(dirFd, name.constData(), now);
+        ::close(dirFd);
+    }
+    seen->second.erase(names);
 }
 
 void writeFileAtomically(const QString& path, std::string_view bytes, FileOps& ops) {

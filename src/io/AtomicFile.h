@@ -3,8 +3,11 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 #include <string_view>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -102,6 +105,40 @@ private:
     int fd_ = -1;
     int lockFd_ = -1; // holds the temporary file's lock until it is renamed or removed
     bool committed_ = false;
+};
+
+// Many files written in one run, as a batch conversion writes a library into a folder. While a
+// WriteBatch lives, every AtomicFile of the thread takes part in it: a folder is looked through for
+// stale temporary files once, at the batch's first write there, instead of at every write, and the
+// folder's fsync that makes a rename durable is made once per folder by finish().
+//
+// Why a file is still whole or untouched after a crash: each file's content is synced before it
+// is renamed over its name, so whichever entry the folder holds after a crash names a complete
+// file, the old one or the new one. The folder's fsync only makes the renames themselves
+// durable; a crash before it may lose a rename, which leaves the old file (or none, for a new
+// one), never a torn one. finish() syncs every folder written before the run reports success, so
+// what a successful run reported written is on the disk.
+class WriteBatch {
+public:
+    WriteBatch();
+    ~WriteBatch(); // syncs the folders that finish() has not synced
+    WriteBatch(const WriteBatch&) = delete;
+    WriteBatch& operator=(const WriteBatch&) = delete;
+
+    void finish();
+
+    static WriteBatch* current();
+
+private:
+    friend class AtomicFile;
+    // The stale temporary files of `prefix` in `folder`, found by one look through the folder.
+    void removeStaleTemps(const QByteArray& folder, const QByteArray& prefix);
+    void renamedIn(const QByteArray& folder) { unsynced_.insert(folder); }
+
+    WriteBatch* outer_;
+    // Per folder: the names that looked like temporary files, by their target's prefix.
+    std::map<QByteArray, std::map<QByteArray, std::vector<QByteArray>>> temps_;
+    std::set<QByteArray> unsynced_;
 };
 
 // Writes `bytes` as the whole content of `path` through an AtomicFile.

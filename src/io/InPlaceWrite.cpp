@@ -231,6 +231,9 @@ void AtomicFile::commitInPlace() {
     // is only ever said to be possibly torn.
     try {
         writeFileAtomically(QFile::decodeName(contentRecordPath(copy)), contentRecord(buffer_).toStdString());
+        // Durable before the file is touched, also inside a batch, which syncs its folders later.
+        if (WriteBatch::current())
+            syncFolder(copy.left(copy.lastIndexOf('/')));
     } catch (const FileError&) {
         ::unlink(contentRecordPath(copy).constData());
     }

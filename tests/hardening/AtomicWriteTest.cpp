@@ -15,6 +15,7 @@
 #include <iostream>
 #include <climits>
 #include <fcntl.h>
+#include <optional>
 #include <random>
 #include <thread>
 #include <utility>
@@ -474,9 +475,12 @@ void age(const QString& path, int seconds) {
 
 // Temporary files of killed writers are removed by the next write to the same target once they are
 // older than a minute; one that a live writer holds, younger ones, those of other targets, names
-// that only look alike and another user's stay.
+// that only look alike and another user's stay. A batch of writes, which looks through the folder
+// once, removes exactly the same ones.
 TEST(TemporaryFiles, staleOnesOfTheSameTargetGoWithTheNextWrite) {
+    for (const bool inBatch : {false, true})
     for (const QString& name : {QString("song.vsn"), QString(120, QChar(0xe4)) + ".vsn"}) {
+        SCOPED_TRACE(inBatch ? "in a batch" : "alone");
         TempDir dir;
         const QString path = dir.path(name);
         killedWriter(dir.path("other.vsn"), "killed");
@@ -507,11 +511,20 @@ TEST(TemporaryFiles, staleOnesOfTheSameTargetGoWithTheNextWrite) {
             kept << foreign;
         }
 
+        std::optional<WriteBatch> batch;
+        if (inBatch) {
+            batch.emplace();
+            // Other targets of the batch in the same folder take none of this target's files.
+            writeFileAtomically(dir.path("third.vsn"), "third");
+            kept << "third.vsn";
+        }
         AtomicFile live(path);
         live.write("live writer");
         EXPECT_EQ(errorOf([&] { writeFileAtomically(path, "second writer"); }), "no error");
         EXPECT_EQ(readAll(path.toStdString()), "second writer");
         live.commit();
+        if (batch)
+            batch->finish();
         EXPECT_EQ(readAll(path.toStdString()), "live writer");
         kept << name;
         kept.sort();

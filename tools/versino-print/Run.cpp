@@ -205,6 +205,8 @@ int Run::convertAll() {
                                                             : QStringLiteral("vsn");
     const QDir folder(o_.folder);
     bool allOk = true;
+    // One look for stale temporary files and one fsync per folder for the whole library.
+    WriteBatch batch;
     for (int i = 0; i < int(o_.songs.size()); ++i) {
         progress(i);
         const QString& path = o_.songs[i];
@@ -231,6 +233,7 @@ int Run::convertAll() {
             }
         }
     }
+    batch.finish();
     return allOk ? kAllDone : kTrouble;
 }
 
