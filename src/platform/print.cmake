@@ -8,7 +8,7 @@ qt_add_library(versino_printsupport STATIC
   Bitmap.h Bitmap.cpp
   PainterSurface.h PainterSurface.cpp
   QtFont.h QtFont.cpp
-  QtPrinter.h QtPrinter.cpp
+  QtPrinter.h QtPrinter.cpp PdfBookPrinter.cpp
   QtBookPrinter.h QtBookPrinter.cpp
   PdfOutline.h PdfOutline.cpp
   PageMetrics.h PageMetrics.cpp

@@ -63,7 +63,7 @@ foreach(f bin/versino bin/versino-print share/applications/versino.desktop share
         share/icons/hicolor/48x48/mimetypes/application-x-versino-songlist.png
         share/metainfo/org.versino.Versino.metainfo.xml share/man/man1/versino.1.gz
         share/man/man1/versino-print.1.gz share/bash-completion/completions/versino-print
-        share/doc/versino/copyright share/doc/versino/changelog.gz)
+        share/doc/versino/copyright share/doc/versino/changelog.gz libexec/versino/versino-print-extras.so)
   if(NOT EXISTS "${usr}/${f}")
     message(FATAL_ERROR "the package lacks /usr/${f}")
   endif()
@@ -79,6 +79,12 @@ run(${env} "${usr}/bin/versino-print" -o "${WORK}/Abendlied.pdf" "${SOURCE_DIR}/
 file(READ "${WORK}/Abendlied.pdf" head LIMIT 5 HEX)
 if(NOT head STREQUAL "255044462d")
   message(FATAL_ERROR "the unpacked versino-print wrote no PDF: ${head}")
+endif()
+# A book's bookmarks come from versino-print's module, which the unpacked program must find.
+run(${env} "${usr}/bin/versino-print" -o "${WORK}/Buch.pdf" --book --index "${SOURCE_DIR}/examples/Abendlied.vsn")
+file(READ "${WORK}/Buch.pdf" book)
+if(NOT book MATCHES "/Outlines")
+  message(FATAL_ERROR "the unpacked versino-print wrote a book without bookmarks")
 endif()
 
 run("${found_appstreamcli}" validate --no-net "${usr}/share/metainfo/org.versino.Versino.metainfo.xml")

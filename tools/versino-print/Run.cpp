@@ -2,6 +2,8 @@
 
 #include "Run.h"
 
+#include "PrintModule.h"
+
 #include "commands/Booklet.h"
 #include "commands/FitToPage.h"
 #include "commands/PrintCommand.h"
@@ -17,7 +19,6 @@
 #include "io/FileError.h"
 #include "platform/Bitmap.h"
 #include "platform/ImagePrinter.h"
-#include "platform/QtBookPrinter.h"
 #include "platform/QtPrinter.h"
 #include "print/ComposedPage.h"
 #include "print/PageCheck.h"
@@ -282,8 +283,15 @@ int Run::print() {
                 ImagePrinter printer(file, o_.paper, dpi);
                 allOk = printOne(song, printer, file) && allOk;
             } else {
-                QtPrinter printer;
-                allOk = printOne(song, printer, QString()) && allOk;
+                std::unique_ptr<Printer> printer;
+                try {
+                    printer = defaultPrinter();
+                } catch (const FileError& e) {
+                    fail(song.file + QStringLiteral(": ") + QString::fromStdString(e.what()));
+                    allOk = false;
+                    continue;
+                }
+                allOk = printOne(song, *printer, QString()) && allOk;
             }
         }
     }
@@ -324,11 +332,15 @@ int Run::setlist() {
             return kTrouble;
         }
     } else {
-        QtBookPrinter printer(title.isEmpty() ? QString::fromUtf8(kRunningOrderHeading) : title);
         try {
-            printRunningOrder(source.songs, title, printer);
-            printer.finish();
+            const std::unique_ptr<BookJob> job =
+                bookJob(title.isEmpty() ? QString::fromUtf8(kRunningOrderHeading) : title);
+            printRunningOrder(source.songs, title, job->pages());
+            job->finish();
         } catch (const PrinterError& e) {
+            fail(QString::fromStdString(e.what()));
+            return kTrouble;
+        } catch (const FileError& e) { // the print support could not be loaded
             fail(QString::fromStdString(e.what()));
             return kTrouble;
         }
@@ -384,17 +396,21 @@ int Run::book() {
             return kTrouble;
         }
     } else {
-        QtBookPrinter printer(options.title.isEmpty() ? QStringLiteral("Liederbuch") : options.title, o_.paper);
         try {
+            const std::unique_ptr<BookJob> job =
+                bookJob(options.title.isEmpty() ? QStringLiteral("Liederbuch") : options.title, o_.paper);
             if (o_.sheets == Options::Sheets::Pages)
-                result = printBook(songs, options, printer, progress, checked);
+                result = printBook(songs, options, job->pages(), progress, checked);
             else
-                result = printSheets(songs, options, printer,
+                result = printSheets(songs, options, job->sheets(),
                                      o_.sheets == Options::Sheets::Booklet ? SheetLayout::Booklet : SheetLayout::TwoUp,
                                      progress, o_.paper, checked);
             if (!result.noSongs)
-                printer.finish();
+                job->finish();
         } catch (const PrinterError& e) {
+            fail(QString::fromStdString(e.what()));
+            return kTrouble;
+        } catch (const FileError& e) { // the print support could not be loaded
             fail(QString::fromStdString(e.what()));
             return kTrouble;
         }
