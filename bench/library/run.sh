@@ -18,6 +18,7 @@ mkdir -p "$work/v" "$work/p"
 # system) is the steadier figure, the wall time shows the load.
 : > "$work/v.times"
 : > "$work/p.times"
+echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 i=0
 while [ "$i" -lt "$rounds" ]; do
     /usr/bin/time -a -o "$work/v.times" -f "%e %U %S" "$tool" -d "$work/v" --to cho "$work"/songs/*.cho 2>/dev/null
@@ -29,4 +30,4 @@ figures() { echo "wall $(median "$1" '$1') s, processor $(median "$1" '$2 + $3')
 echo "songs: $(ls "$work/songs"/*.cho | wc -l), written: versino $(ls "$work/v" | wc -l), peer $(ls "$work/p" | wc -l)"
 echo "versino-print -d --to cho: median of $rounds: $(figures "$work/v.times")"
 echo "node chordsheetjs:         median of $rounds: $(figures "$work/p.times")"
-echo "load: $(cut -d' ' -f1-3 /proc/loadavg), cores: $(nproc)"
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg), cores: $(nproc)"
