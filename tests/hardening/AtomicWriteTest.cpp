@@ -533,3 +533,76 @@ TEST(TemporaryFiles, staleOnesOfTheSameTargetGoWithTheNextWrite) {
 }
 
 } // namespace
+
+namespace {
+
+// Ends the process with SIGKILL once `left` more bytes went to any file: a crash at a chosen byte.
+class KilledAtByte : public FileOps {
+public:
+    explicit KilledAtByte(long long at) : left_(at) {}
+    ssize_t write(int fd, const void* data, std::size_t size) override {
+        if (static_cast<long long>(size) >= left_) {
+            FileOps::write(fd, data, static_cast<std::size_t>(left_));
+            ::raise(SIGKILL);
+        }
+        left_ -= static_cast<long long>(size);
+        return FileOps::write(fd, data, size);
+    }
+
+private:
+    long long left_;
+};
+
+} // namespace
+
+// A batch of writes into one folder killed at random bytes: every file written before the kill is
+// complete and new, the file being written is its old self (or still absent), the later ones are
+// untouched, and the one temporary file left behind goes with the next batch once it is stale.
+TEST(TemporaryFiles, aBatchKilledPartWayLeavesEveryFileOldOrNew) {
+    constexpr int kFiles = 12;
+    const auto oldOf = [](int i) { return content('o', 3000 + 100 * std::size_t(i), "old " + std::to_string(i)); };
+    const auto newOf = [](int i) { return content('n', 70000 + 100 * std::size_t(i), "new " + std::to_string(i)); };
+    long long total = 0;
+    for (int i = 0; i < kFiles; ++i)
+        total += static_cast<long long>(newOf(i).size());
+    std::mt19937 random(20261209);
+    for (int round = 0; round < 8; ++round) {
+        TempDir dir;
+        const auto name = [&](int i) { return dir.path(QString("song%1.cho").arg(i)); };
+        for (int i = 0; i < kFiles; i += 2) // the odd ones are new files
+            writeAll(name(i).toStdString(), oldOf(i));
+        const long long killAt = std::uniform_int_distribution<long long>(0, total - 1)(random);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            KilledAtByte ops(killAt);
+            WriteBatch batch;
+            for (int i = 0; i < kFiles; ++i)
+                writeFileAtomically(name(i), newOf(i), ops);
+            batch.finish();
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "round " << round;
+
+        long long before = 0;
+        for (int i = 0; i < kFiles; ++i) {
+            const bool written = before + static_cast<long long>(newOf(i).size()) <= killAt;
+            before += static_cast<long long>(newOf(i).size());
+            const std::string expected = written ? newOf(i) : i % 2 == 0 ? oldOf(i) : std::string("(none)");
+            const std::string now = QFileInfo::exists(name(i)) ? readAll(name(i).toStdString()) : "(none)";
+            EXPECT_TRUE(now == expected) << "round " << round << ", file " << i << " of a kill at byte " << killAt;
+        }
+        QStringList temps = entriesOf(dir.path());
+        temps.removeIf([](const QString& n) { return !n.startsWith(".versino-"); });
+        ASSERT_EQ(temps.size(), 1) << "round " << round;
+        age(dir.path(temps[0]), 120);
+
+        WriteBatch next;
+        for (int i = 0; i < kFiles; ++i)
+            writeFileAtomically(name(i), newOf(i));
+        next.finish();
+        for (const QString& entry : entriesOf(dir.path()))
+            EXPECT_FALSE(entry.startsWith(".versino-")) << "round " << round << ": " << entry.toStdString();
+    }
+}

@@ -351,6 +351,30 @@ TEST_F(VersinoPrint, withoutAPrinterEachSongReportsIt) {
         << r.err.toStdString();
 }
 
+// The default printer and a book's bookmarks come from the program's module. A program whose
+// module is missing still writes PDF pages; what needs the module is refused with its name, and
+// no book is left behind.
+TEST_F(VersinoPrint, withoutItsModuleOnlyWhatNeedsItIsRefused) {
+    writeSong("one.vsn", "Eins", {"a"});
+    ASSERT_TRUE(QDir(dir.path()).mkpath("alone"));
+    const QString alone = dir.filePath("alone/versino-print");
+    ASSERT_TRUE(QFile::copy(VERSINO_PRINT_EXE, alone));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("CUPS_SERVER", dir.filePath("no-such-cups.sock"));
+
+    const ToolRun page = runTool(alone, {"-o", "page.pdf", "one.vsn"}, env, dir.path());
+    EXPECT_EQ(page.exitCode, 0) << page.err.toStdString();
+    EXPECT_EQ(pagesOf(pdf("page.pdf")), 1);
+    for (const QStringList& args : {QStringList{"-o", "book.pdf", "--book", "--index", "one.vsn"},
+                                    QStringList{"one.vsn"}, QStringList{"--book", "one.vsn"}}) {
+        const ToolRun r = runTool(alone, args, env, dir.path());
+        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains("The print support could not be loaded (versino-print-extras.so"))
+            << r.err.toStdString();
+    }
+    EXPECT_EQ(entries(dir.path()), (QStringList{"alone", "one.vsn", "page.pdf"}));
+}
+
 // --check lists each place where the page cannot hold a song, one FILE:LINE: text each, writes
 // no page, and tells by its status whether all fit (0), anything was listed (1) or a song could
 // not be read (2, even when something was listed too).
