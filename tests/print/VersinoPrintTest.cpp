@@ -369,7 +369,7 @@ TEST_F(VersinoPrint, withoutItsModuleOnlyWhatNeedsItIsRefused) {
                                     QStringList{"one.vsn"}, QStringList{"--book", "one.vsn"}}) {
         const ToolRun r = runTool(alone, args, env, dir.path());
         EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
-        EXPECT_TRUE(r.err.contains("The print support could not be loaded (versino-print-extras.so"))
+        EXPECT_TRUE(r.err.contains("File not found (the print support could not be loaded: versino-print-extras.so"))
             << r.err.toStdString();
     }
     EXPECT_EQ(entries(dir.path()), (QStringList{"alone", "one.vsn", "page.pdf"}));
