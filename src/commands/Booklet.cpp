@@ -64,36 +64,21 @@ BookResult printSheets(std::vector<BookSong>& songs, const BookOptions& options,
 std::optional<QString> writeSheetsPdf(const BookSongs& songs, const BookOptions& options, const QString& path,
                                       SheetLayout layout, BookResult& result, const BookProgress& progress,
                                       QPageSize::PageSizeId paper, const BookSongChecked& checked) {
-    try {
-        // The file is made first, so that an output that cannot be written is named at once.
-        PdfBookPrinter pdf(path, paper, true, true);
-        pdf.setTitle(options.title);
-        HeldBook book;
-        try {
-            book = holdBook(songs, options, layout, progress, paper, checked);
-            result = book.result;
-            if (!result.cancelled && !result.noSongs)
-                drawSides(book, pdf);
-        } catch (const PrinterError& e) {
-            pdf.cancel();
-            return QString::fromStdString(e.what());
-        } catch (...) {
-            pdf.cancel(); // a book that failed on the way is not written
-            throw;
-        }
-        if (result.cancelled || result.noSongs) {
-            pdf.cancel();
-            return std::nullopt;
-        }
-        const std::vector<int> sideOf = sideOfPages(book.sides, int(book.pages.size()));
-        std::vector<PdfOutlineEntry> outline = result.outline;
-        for (PdfOutlineEntry& entry : outline)
-            if (entry.page >= 0 && entry.page < int(book.pages.size()))
-                entry.page = sideOf[std::size_t(entry.page)];
-        return finishBookPdf(pdf, std::move(outline));
-    } catch (const FileError& e) {
-        return QString::fromStdString(e.what());
-    }
+    return writeBookFile(path, paper, true, options.title,
+                         [&](PdfBookPrinter& pdf) -> std::optional<std::vector<PdfOutlineEntry>> {
+                             const HeldBook book = holdBook(songs, options, layout, progress, paper, checked);
+                             result = book.result;
+                             if (result.cancelled || result.noSongs)
+                                 return std::nullopt;
+                             drawSides(book, pdf);
+                             // Each bookmark leads to the side of the sheet that shows its page.
+                             const std::vector<int> sideOf = sideOfPages(book.sides, int(book.pages.size()));
+                             std::vector<PdfOutlineEntry> outline = result.outline;
+                             for (PdfOutlineEntry& entry : outline)
+                                 if (entry.page >= 0 && entry.page < int(book.pages.size()))
+                                     entry.page = sideOf[std::size_t(entry.page)];
+                             return outline;
+                         });
 }
 
 std::optional<QString> writeSheetsPdf(std::vector<BookSong>& songs, const BookOptions& options, const QString& path,

@@ -324,33 +324,26 @@ std::optional<QString> writeBookPdf(const BookSongs& songs, const BookOptions& o
                                     BookResult& result, const BookProgress& progress, QPageSize::PageSizeId paper,
                                     const BookSongChecked& checked) {
     result = BookResult();
+    std::optional<BookIndex> index;
     try {
-        BookIndex index = indexBook(songs, options);
-        if (index.songs.empty()) {
-            result.noSongs = true;
-            return std::nullopt;
-        }
-        PdfBookPrinter pdf(path, paper, true);
-        pdf.setTitle(options.title);
-        try {
-            PrintedPages printed(pdf);
-            const ContentsPlace contents = makeBook(index, songs, options, printed, progress, checked, result);
-            if (result.cancelled) {
-                pdf.cancel();
-                return std::nullopt;
-            }
-            pdf.movePages({result.pages - contents.pages, contents.pages, contents.at});
-        } catch (const PrinterError& e) {
-            pdf.cancel();
-            return QString::fromStdString(e.what());
-        } catch (...) {
-            pdf.cancel(); // a book that failed on the way is not written
-            throw;
-        }
-        return finishBookPdf(pdf, result.outline);
+        index = indexBook(songs, options);
     } catch (const FileError& e) {
         return QString::fromStdString(e.what());
     }
+    if (index->songs.empty()) {
+        result.noSongs = true;
+        return std::nullopt;
+    }
+    return writeBookFile(path, paper, false, options.title,
+                         [&](PdfBookPrinter& pdf) -> std::optional<std::vector<PdfOutlineEntry>> {
+                             PrintedPages printed(pdf);
+                             const ContentsPlace contents =
+                                 makeBook(*index, songs, options, printed, progress, checked, result);
+                             if (result.cancelled)
+                                 return std::nullopt;
+                             pdf.movePages({result.pages - contents.pages, contents.pages, contents.at});
+                             return result.outline;
+                         });
 }
 
 std::optional<QString> writeBookPdf(std::vector<BookSong>& songs, const BookOptions& options, const QString& path,
@@ -358,9 +351,27 @@ std::optional<QString> writeBookPdf(std::vector<BookSong>& songs, const BookOpti
     return writeBookPdf(heldSongs(songs), options, path, result, progress, paper);
 }
 
-std::optional<QString> finishBookPdf(PdfBookPrinter& pdf, std::vector<PdfOutlineEntry> outline) {
-    pdf.setOutline(std::move(outline));
+std::optional<QString> writeBookFile(const QString& path, QPageSize::PageSizeId paper, bool sheets,
+                                     const QString& title, const BookFileMaker& make) {
     try {
+        // The file is made first, so that an output that cannot be written is named at once.
+        PdfBookPrinter pdf(path, paper, true, sheets);
+        pdf.setTitle(title);
+        std::optional<std::vector<PdfOutlineEntry>> outline;
+        try {
+            outline = make(pdf);
+        } catch (const PrinterError& e) {
+            pdf.cancel();
+            return QString::fromStdString(e.what());
+        } catch (...) {
+            pdf.cancel(); // a book that failed on the way is not written
+            throw;
+        }
+        if (!outline) {
+            pdf.cancel();
+            return std::nullopt;
+        }
+        pdf.setOutline(std::move(*outline));
         pdf.finish();
     } catch (const FileError& e) {
         return QString::fromStdString(e.what());

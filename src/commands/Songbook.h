@@ -75,7 +75,15 @@ BookResult composeBook(const BookSongs& songs, const BookOptions& options, PageM
 
 class PdfBookPrinter;
 
-// Gives a finished book's PDF its bookmarks and writes it; the error's text, or nothing.
-std::optional<QString> finishBookPdf(PdfBookPrinter& pdf, std::vector<PdfOutlineEntry> outline);
+// What draws a book's pages onto its PDF and gives their bookmarks; nothing when the book is not to
+// be written (cancelled, or without songs). Throws PrinterError or FileError.
+using BookFileMaker = std::function<std::optional<std::vector<PdfOutlineEntry>>(PdfBookPrinter&)>;
+
+// The PDF at `path`, written atomically with its title and bookmarks: made first, so that an output
+// that cannot be written is named at once, then drawn by `make`, then finished. Nothing is written
+// when `make` gives nothing or fails. A printer or file error is returned as its text; any other
+// failure goes on.
+std::optional<QString> writeBookFile(const QString& path, QPageSize::PageSizeId paper, bool sheets,
+                                     const QString& title, const BookFileMaker& make);
 
 } // namespace versino

@@ -115,8 +115,9 @@ TEST_F(Book, everyCombinationOfOptionsSurvivesTheListFile) {
         EXPECT_EQ(reading.options().title, "Buch");
         EXPECT_FALSE(reading.isModified());
         const bool defaults = bookOptionValues(o).empty();
-        if (o.diagrams)
+        if (o.diagrams) {
             EXPECT_FALSE(defaults) << "a chosen instrument is written, also none";
+        }
         EXPECT_EQ(readAll(dir.str("buch.vsl")) == "#Titel: Buch\nberg.vsn\n", defaults) << bits;
     }
     // Lines of a later version, or values this one does not know, leave the options as they are.
