@@ -155,7 +155,7 @@ std::optional<std::size_t> bestColumnBreak(const SongDocument& doc, PageMeasures
     return best;
 }
 
-FitOutcome fitToOnePage(SongDocument& doc, PageMeasures& metrics) {
+FitOutcome fitToOnePage(SongDocument& doc, PageMeasures& metrics, bool runsOff) {
     const std::int32_t text = doc.TextFont.size;
     const std::int32_t chord = doc.AkkordFont.size;
     FitOutcome outcome{FitResult::AlreadyFits, text, text, chord, chord, 0, QString::fromUtf8(kAlreadyFitsMessage)};
@@ -165,7 +165,8 @@ FitOutcome fitToOnePage(SongDocument& doc, PageMeasures& metrics) {
     SongOptions onePage = song.options();
     onePage.pages = 1;
     song.setOptions(onePage);
-    if (!runsOffPage(CheckPage(song, metrics)))
+    // What runs off the song's pages runs off one page all the more.
+    if (!runsOff && !runsOffPage(CheckPage(song, metrics)))
         return outcome;
     const long long difference = static_cast<long long>(text) - chord;
     const long long lowest = std::max<long long>(kMinFitTextPoints, kMinFitChordPoints + difference);

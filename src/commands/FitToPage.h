@@ -48,8 +48,10 @@ std::string withColumnBreak(const std::string& lyrics, std::size_t before);
 // sizes at which it finds no such overflow; the column is taken where it allows a larger text font.
 // A song that already switches column keeps its columns. The title and performer fonts stay. Nothing changes when
 // the song already fits or when even the smallest sizes do not. `metrics` measures the page (the
-// printer's measures at 600 dots per inch). Sets Modified when it changes the sizes.
-FitOutcome fitToOnePage(SongDocument& doc, PageMeasures& metrics);
+// printer's measures at 600 dots per inch). Sets Modified when it changes the sizes. `runsOff`
+// says that the caller's own check of the song's page (or pages) already found an overflow, so
+// that the current sizes are not composed again.
+FitOutcome fitToOnePage(SongDocument& doc, PageMeasures& metrics, bool runsOff = false);
 
 // The menu command: fits the song and says so in a message when there was nothing to do or nothing
 // could be done; a fit that worked only returns what it did.

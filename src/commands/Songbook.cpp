@@ -164,7 +164,7 @@ ContentsPlace makeBook(BookIndex& index, const BookSongs& songs, const BookOptio
         if (options.fit) {
             song.fitted = true;
             if (runsOffPage(song.findings)) {
-                const FitOutcome fit = fitToOnePage(*song.doc, m);
+                const FitOutcome fit = fitToOnePage(*song.doc, m, true);
                 if (fit.result == FitResult::CannotFit)
                     lines.push_back(song.file + QStringLiteral(": ") + fit.message);
                 if (fit.result == FitResult::Fitted) {
