@@ -248,6 +248,23 @@ TEST_F(SongbookTool, songThatDoesNotFitIsNamedOnStandardError) {
     const ToolRun fitted = run({"-o", "book.pdf", "--book", "--fit", "lang.vsn"});
     EXPECT_EQ(fitted.exitCode, 0);
     EXPECT_FALSE(fitted.err.contains("lang.vsn:")) << fitted.err.toStdString();
+
+    // Asked to continue on a second page, the song is fitted onto one all the same, in a book as
+    // alone: both show every line on one page.
+    SongOptions twoPages = doc.options();
+    twoPages.pages = 2;
+    doc.setOptions(twoPages);
+    writeBytes(dir.filePath("zwei.vsn"), QByteArray::fromStdString(formatLayout(doc)));
+    for (const QStringList& args : {QStringList{"-o", "zwei.pdf", "--fit", "zwei.vsn"},
+                                    QStringList{"-o", "zwei.pdf", "--book", "--fit", "zwei.vsn"}}) {
+        ASSERT_EQ(run(args).exitCode, 0) << args.join(' ').toStdString();
+        const std::vector<std::vector<Word>> pages = wordsByPage(dir.filePath("zwei.pdf"));
+        ASSERT_FALSE(pages.empty());
+        const auto lyricWords = [](const std::vector<Word>& page) {
+            return std::count_if(page.begin(), page.end(), [](const Word& w) { return w.text == "Zeile"; });
+        };
+        EXPECT_EQ(lyricWords(pages.back()), long(lines.size())) << args.join(' ').toStdString();
+    }
 }
 
 // A booklet and two pages a side: landscape sheets, the contents first, and each bookmark on the
