@@ -2,7 +2,9 @@
 
 #include "document/Cp1252.h"
 #include "document/Notation.h"
+#include "print/ComposedPage.h"
 #include "print/PageCheck.h"
+#include "print/SongPages.h"
 #include "print/SelectFont.h"
 
 #include <algorithm>
@@ -52,6 +54,13 @@ QString cannotFitMessage(SongDocument& smallest, PageMeasures& metrics) {
     else if (tooWide.size() > 2)
         message += QStringLiteral(" Auch %1 weitere Zeilen sind zu breit.").arg(tooWide.size() - 1);
     return message;
+}
+
+// What fitting says of a song that it leaves as it is because it fits.
+FitOutcome alreadyFits(const SongDocument& doc) {
+    const std::int32_t text = doc.TextFont.size;
+    const std::int32_t chord = doc.AkkordFont.size;
+    return FitOutcome{FitResult::AlreadyFits, text, text, chord, chord, 0, QString::fromUtf8(kAlreadyFitsMessage)};
 }
 
 } // namespace
@@ -158,7 +167,7 @@ std::optional<std::size_t> bestColumnBreak(const SongDocument& doc, PageMeasures
 FitOutcome fitToOnePage(SongDocument& doc, PageMeasures& metrics, bool runsOff) {
     const std::int32_t text = doc.TextFont.size;
     const std::int32_t chord = doc.AkkordFont.size;
-    FitOutcome outcome{FitResult::AlreadyFits, text, text, chord, chord, 0, QString::fromUtf8(kAlreadyFitsMessage)};
+    FitOutcome outcome = alreadyFits(doc);
     // Sizes are tried on copies of one page, so the song changes only once the fitting pair is found.
     SongDocument song;
     song.copySongFrom(doc);
@@ -212,6 +221,17 @@ FitOutcome fitToOnePage(SongDocument& doc, PageMeasures& metrics, bool runsOff) 
                               .arg(outcome.chordFrom)
                               .arg(outcome.chordTo);
     }
+    return outcome;
+}
+
+FitOutcome fitComposedSong(SongDocument& doc, PageMeasures& metrics, std::vector<ComposedPage>& pages) {
+    const bool runsOff = runsOffPage(CheckPages(pages));
+    // One page that holds everything: nothing to fit.
+    if (!runsOff && pages.size() == 1)
+        return alreadyFits(doc);
+    FitOutcome outcome = fitToOnePage(doc, metrics, runsOff);
+    if (outcome.result == FitResult::Fitted)
+        pages = composeSong(doc, metrics);
     return outcome;
 }
 

@@ -53,6 +53,14 @@ std::string withColumnBreak(const std::string& lyrics, std::size_t before);
 // that the current sizes are not composed again.
 FitOutcome fitToOnePage(SongDocument& doc, PageMeasures& metrics, bool runsOff = false);
 
+struct ComposedPage;
+
+// Fits the song as fitToOnePage does, starting from `pages`, the song as it is composed with
+// `metrics` now, so that its current sizes are not composed again: a song that runs off its pages,
+// or that continues on a second page, is fitted onto one. When fitting changed the song, `pages`
+// become its new pages; otherwise they stay as they are.
+FitOutcome fitComposedSong(SongDocument& doc, PageMeasures& metrics, std::vector<ComposedPage>& pages);
+
 // The menu command: fits the song and says so in a message when there was nothing to do or nothing
 // could be done; a fit that worked only returns what it did.
 FitOutcome EinpassenClick(SongDocument& doc, Reports& dialogs, PageMeasures& metrics);

@@ -12,10 +12,11 @@
 
 namespace versino {
 
-PageReport PrintSong(const SongDocument& doc, Printer& printer, const PageComposed& composed) {
+PageReport PrintSong(const SongDocument& doc, Printer& printer, const PageComposed& composed,
+                     std::vector<ComposedPage> ready) {
     printer.setPortrait();
     PrintSurface* surface = &printer.beginDocument();
-    std::vector<ComposedPage> pages = composeSong(doc, *surface);
+    std::vector<ComposedPage> pages = ready.empty() ? composeSong(doc, *surface) : std::move(ready);
     for (std::size_t p = 0; p < pages.size(); ++p) {
         if (p > 0)
             surface = &printer.nextPage();
@@ -36,14 +37,14 @@ std::optional<QString> pictureErrorText(const SongDocument& doc, const PageRepor
 }
 
 bool DruckenClick(const SongDocument& doc, Reports& dialogs, Printer& printer, const QString& noPrinterText,
-                  const PageComposed& composed) {
+                  const PageComposed& composed, std::vector<ComposedPage> ready) {
     if (doc.TextEdit().text().empty()) {
         dialogs.message(QString::fromUtf8(kNoLyricsMessage));
         return false;
     }
     PageReport report;
     try {
-        report = PrintSong(doc, printer, composed);
+        report = PrintSong(doc, printer, composed, std::move(ready));
     } catch (const PrinterError& e) {
         const bool noPrinter = e.kind() == PrinterError::Kind::NoDefaultPrinter;
         dialogs.error(noPrinter && !noPrinterText.isEmpty() ? noPrinterText : QString::fromStdString(e.what()));

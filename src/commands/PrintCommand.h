@@ -3,11 +3,13 @@
 #include "document/SongDocument.h"
 #include "platform/Dialogs.h"
 #include "platform/PrintSurface.h"
+#include "print/ComposedPage.h"
 #include "print/PageReport.h"
 
 #include <QString>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace versino {
 
@@ -19,15 +21,16 @@ inline const char* const kNoPrinterMessage =
 inline const char* const kPdfExtension = "pdf";
 inline const char* const kPdfFilter = "PDF-Dokumente (*.pdf)|*.pdf";
 
-struct ComposedPage;
 // Called with each of a song's pages once it is composed, before it is drawn.
 using PageComposed = std::function<void(const ComposedPage&)>;
 
 // One job on `printer`: portrait, begin, compose, end; its one page, or the song's two pages when
-// it continues on a second one. Throws PrinterError before the
-// job starts. Returns the picture file's open error, which the caller reports after the page is
-// finished.
-PageReport PrintSong(const SongDocument& doc, Printer& printer, const PageComposed& composed = {});
+// it continues on a second one. `ready` are the song's pages when the caller composed them
+// already (at the printer's measures), so that they are drawn rather than composed again. Throws
+// PrinterError before the job starts. Returns the picture file's open error, which the caller
+// reports after the page is finished.
+PageReport PrintSong(const SongDocument& doc, Printer& printer, const PageComposed& composed = {},
+                     std::vector<ComposedPage> ready = {});
 
 // The error report for a picture file the page could not open, in the file layer's words
 // ("Cannot open file \"NAME\". File not found"); nothing when the picture was no such trouble.
@@ -40,7 +43,8 @@ std::optional<QString> pictureErrorText(const SongDocument& doc, const PageRepor
 // page was produced. A printer that writes a file throws FileError when it cannot. `composed` sees
 // the page that is printed (to check it without composing it again).
 bool DruckenClick(const SongDocument& doc, Reports& dialogs, Printer& printer,
-                  const QString& noPrinterText = QString(), const PageComposed& composed = {});
+                  const QString& noPrinterText = QString(), const PageComposed& composed = {},
+                  std::vector<ComposedPage> ready = {});
 
 // The name an exported file is offered under: the title made a safe file name, or the document's
 // own name without its folder and extension, followed by "." and `extension`; in `folder` when

@@ -159,21 +159,15 @@ ContentsPlace makeBook(BookIndex& index, const BookSongs& songs, const BookOptio
         std::vector<QString> lines;
         std::vector<ComposedPage> pages = composeSong(*song.doc, m);
         song.findings = CheckPages(pages);
-        // Fitting tries smaller sizes only for a song that does not fit on one page, as the fit of
-        // a single print does: a song that continues on a second page is fitted onto one too.
-        // The song is composed again only when fitting changed it.
+        // Fitting starts from this composition, as the fit of a single print does; the song is
+        // composed again only when fitting changed it.
         if (options.fit) {
             song.fitted = true;
-            const bool runsOff = runsOffPage(song.findings);
-            if (runsOff || pages.size() > 1) {
-                const FitOutcome fit = fitToOnePage(*song.doc, m, runsOff);
-                if (fit.result == FitResult::CannotFit)
-                    lines.push_back(song.file + QStringLiteral(": ") + fit.message);
-                if (fit.result == FitResult::Fitted) {
-                    pages = composeSong(*song.doc, m);
-                    song.findings = CheckPages(pages);
-                }
-            }
+            const FitOutcome fit = fitComposedSong(*song.doc, m, pages);
+            if (fit.result == FitResult::CannotFit)
+                lines.push_back(song.file + QStringLiteral(": ") + fit.message);
+            if (fit.result == FitResult::Fitted)
+                song.findings = CheckPages(pages);
         }
         for (QString& line : findingLines(song.file, song.findings))
             lines.push_back(std::move(line));

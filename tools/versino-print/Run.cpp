@@ -22,6 +22,7 @@
 #include "platform/QtPrinter.h"
 #include "print/ComposedPage.h"
 #include "print/PageCheck.h"
+#include "print/SongPages.h"
 #include <QDir>
 #include <QFileInfo>
 #include <cstdio>
@@ -110,23 +111,25 @@ void Run::transposed(SongDocument& doc) const {
     transposeSong(doc, how);
 }
 
-void Run::prepare(BookSong& song) {
+std::vector<ComposedPage> Run::prepare(BookSong& song) {
     if (o_.lyricsOnly)
         removeChords(*song.doc);
     if (o_.diagrams)
         overrideDiagrams(*song.doc, *o_.diagrams);
     setPages(*song.doc);
     transposed(*song.doc);
-    if (o_.fit) {
-        const FitOutcome fit = fitToOnePage(*song.doc, page());
-        if (fit.result == FitResult::CannotFit)
-            fail(song.file + QStringLiteral(": ") + fit.message);
-    }
+    if (!o_.fit)
+        return {};
+    std::vector<ComposedPage> pages = composeSong(*song.doc, page());
+    const FitOutcome fit = fitComposedSong(*song.doc, page(), pages);
+    if (fit.result == FitResult::CannotFit)
+        fail(song.file + QStringLiteral(": ") + fit.message);
+    return pages;
 }
 
 // One song on `printer`, which writes `output` when it is a file; false after a reported failure.
 // The page is composed once: what it cannot hold is named from that composition, then it is drawn.
-bool Run::printOne(const BookSong& song, Printer& printer, const QString& output) {
+bool Run::printOne(const BookSong& song, Printer& printer, const QString& output, std::vector<ComposedPage> pages) {
     const SongDocument& doc = *song.doc;
     if (singlePdf_)
         singlePdf_->setTitle(cp1252::toUnicode(doc.TitelEdit().text()));
@@ -138,7 +141,7 @@ bool Run::printOne(const BookSong& song, Printer& printer, const QString& output
         notABitmap = page.report.picture == PageReport::Picture::NotABitmap;
     };
     try {
-        DruckenClick(doc, reports, printer, QString(), warnFindings);
+        DruckenClick(doc, reports, printer, QString(), warnFindings, std::move(pages));
     } catch (const FileError& e) {
         reports.error(fileErrorText(output, e));
     }
@@ -157,14 +160,14 @@ int Run::check() {
     BookSource source = loadBookSources(o_.songs);
     const bool unreadable = !named(source);
     for (BookSong& song : source.songs) {
-        prepare(song);
+        const std::vector<ComposedPage> pages = prepare(song);
         // Printing refuses such a song, so it cannot fit either.
         if (!song.printable()) {
             std::printf("%s:1: %s\n", qPrintable(song.file), kNoLyricsMessage);
             findings = true;
             continue;
         }
-        for (const PageFinding& f : CheckPage(*song.doc, page())) {
+        for (const PageFinding& f : pages.empty() ? CheckPage(*song.doc, page()) : CheckPages(pages)) {
             std::printf("%s:%d: %s\n", qPrintable(song.file), f.line, qPrintable(f.text));
             findings = true;
         }
@@ -267,9 +270,10 @@ int Run::print() {
         // A PDF of one song carries the song's title.
         singlePdf_ = book && files == 1 && songs == 1 ? book.get() : nullptr;
         for (BookSong& song : source.songs) {
-            prepare(song);
+            // With --fit, what fitting composed is printed; the printer's measures are the page's.
+            std::vector<ComposedPage> pages = prepare(song);
             if (book) {
-                allOk = printOne(song, *book, o_.outputFile) && allOk;
+                allOk = printOne(song, *book, o_.outputFile, std::move(pages)) && allOk;
             } else if (o_.output == Output::Png) {
                 // OUT.png for one song; OUT-1.png, OUT-2.png ... for several.
                 ++image;
@@ -281,7 +285,7 @@ int Run::print() {
                                                                   .arg(image)
                                                                   .arg(out.suffix()));
                 ImagePrinter printer(file, o_.paper, dpi);
-                allOk = printOne(song, printer, file) && allOk;
+                allOk = printOne(song, printer, file, std::move(pages)) && allOk;
             } else {
                 std::unique_ptr<Printer> printer;
                 try {
@@ -291,7 +295,7 @@ int Run::print() {
                     allOk = false;
                     continue;
                 }
-                allOk = printOne(song, *printer, QString()) && allOk;
+                allOk = printOne(song, *printer, QString(), std::move(pages)) && allOk;
             }
         }
     }

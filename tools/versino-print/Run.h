@@ -6,6 +6,7 @@
 #include "Options.h"
 
 #include "platform/PageMetrics.h"
+#include "print/ComposedPage.h"
 
 #include <memory>
 #include <vector>
@@ -40,10 +41,12 @@ private:
     // name on standard error what could not be read and what an import left out or changed.
     bool read(const QStringList& files, BookSource& source);
     static bool named(const BookSource& source);
-    // The song readied as the options ask: words only, transposed, fitted to its page.
-    void prepare(BookSong& song);
+    // The song readied as the options ask: words only, transposed, fitted to its page. With --fit,
+    // the song's pages as fitting left them composed, for the check and the print to use; none
+    // without it.
+    std::vector<ComposedPage> prepare(BookSong& song);
     void transposed(SongDocument& doc) const;
-    bool printOne(const BookSong& song, Printer& printer, const QString& output);
+    bool printOne(const BookSong& song, Printer& printer, const QString& output, std::vector<ComposedPage> pages = {});
     // The songs of a running order, transposed as their entries and --transpose ask.
     BookSource loadBook();
     // A song of a book transposed as --transpose asks, beyond its entry's transposition.
