@@ -317,6 +317,18 @@ void Run::transposedForBook(BookSong& song) const {
     song.key = keyText(*song.doc, song.transpose + o_.transpose);
 }
 
+bool Run::onPrinter(const std::function<void()>& job) {
+    try {
+        job();
+        return true;
+    } catch (const PrinterError& e) {
+        fail(QString::fromStdString(e.what()));
+    } catch (const FileError& e) { // the print support could not be loaded
+        fail(QString::fromStdString(e.what()));
+    }
+    return false;
+}
+
 // The running order: every song read first, for its one page.
 BookSource Run::loadBook() {
     BookSource source = loadBookSources(o_.songs);
@@ -335,19 +347,13 @@ int Run::setlist() {
             fail(o_.outputFile + QStringLiteral(": ") + *error);
             return kTrouble;
         }
-    } else {
-        try {
-            const std::unique_ptr<BookJob> job =
-                bookJob(title.isEmpty() ? QString::fromUtf8(kRunningOrderHeading) : title);
-            printRunningOrder(source.songs, title, job->pages());
-            job->finish();
-        } catch (const PrinterError& e) {
-            fail(QString::fromStdString(e.what()));
-            return kTrouble;
-        } catch (const FileError& e) { // the print support could not be loaded
-            fail(QString::fromStdString(e.what()));
-            return kTrouble;
-        }
+    } else if (!onPrinter([&] {
+                   const std::unique_ptr<BookJob> job =
+                       bookJob(title.isEmpty() ? QString::fromUtf8(kRunningOrderHeading) : title);
+                   printRunningOrder(source.songs, title, job->pages());
+                   job->finish();
+               })) {
+        return kTrouble;
     }
     return allRead ? kAllDone : kTrouble;
 }
@@ -388,36 +394,26 @@ int Run::book() {
         return true;
     };
     BookResult result;
+    const SheetLayout layout = o_.sheets == Options::Sheets::Booklet ? SheetLayout::Booklet : SheetLayout::TwoUp;
     if (o_.output == Output::Pdf) {
         const std::optional<QString> error =
             o_.sheets == Options::Sheets::Pages
                 ? writeBookPdf(songs, options, o_.outputFile, result, progress, o_.paper, checked)
-                : writeSheetsPdf(songs, options, o_.outputFile,
-                                 o_.sheets == Options::Sheets::Booklet ? SheetLayout::Booklet : SheetLayout::TwoUp,
-                                 result, progress, o_.paper, checked);
+                : writeSheetsPdf(songs, options, o_.outputFile, layout, result, progress, o_.paper, checked);
         if (error) {
             fail(o_.outputFile + QStringLiteral(": ") + *error);
             return kTrouble;
         }
-    } else {
-        try {
-            const std::unique_ptr<BookJob> job =
-                bookJob(options.title.isEmpty() ? QStringLiteral("Liederbuch") : options.title, o_.paper);
-            if (o_.sheets == Options::Sheets::Pages)
-                result = printBook(songs, options, job->pages(), progress, checked);
-            else
-                result = printSheets(songs, options, job->sheets(),
-                                     o_.sheets == Options::Sheets::Booklet ? SheetLayout::Booklet : SheetLayout::TwoUp,
-                                     progress, o_.paper, checked);
-            if (!result.noSongs)
-                job->finish();
-        } catch (const PrinterError& e) {
-            fail(QString::fromStdString(e.what()));
-            return kTrouble;
-        } catch (const FileError& e) { // the print support could not be loaded
-            fail(QString::fromStdString(e.what()));
-            return kTrouble;
-        }
+    } else if (!onPrinter([&] {
+                   const std::unique_ptr<BookJob> job =
+                       bookJob(options.title.isEmpty() ? QStringLiteral("Liederbuch") : options.title, o_.paper);
+                   result = o_.sheets == Options::Sheets::Pages
+                                ? printBook(songs, options, job->pages(), progress, checked)
+                                : printSheets(songs, options, job->sheets(), layout, progress, o_.paper, checked);
+                   if (!result.noSongs)
+                       job->finish();
+               })) {
+        return kTrouble;
     }
     if (result.noSongs) {
         fail((o_.output == Output::Pdf ? o_.outputFile + QStringLiteral(": ") : QString()) +

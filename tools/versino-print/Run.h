@@ -8,6 +8,7 @@
 #include "platform/PageMetrics.h"
 #include "print/ComposedPage.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -37,6 +38,9 @@ public:
     int setlist();
 
 private:
+    // A job for the default printer; a printer's refusal, or print support that could not be
+    // loaded, is named on standard error, and the answer is false.
+    bool onPrinter(const std::function<void()>& job);
     // Every song of each file through the one opener; false when a file could not be read. Both
     // name on standard error what could not be read and what an import left out or changed.
     bool read(const QStringList& files, BookSource& source);
