@@ -97,25 +97,19 @@ TEST(SongOpener, songListReadsEveryKindAndKeepsNotesApartFromProblems) {
 }
 
 // A relative picture path names a file beside the song, whatever folder the process is in; an
-// absolute one, or one of a song that belongs to no file, stays as written.
+// absolute one, or one of a song that belongs to no file, stays as written. The editor's song
+// follows its file: opened, saved elsewhere, new.
 TEST(SongOpener, pictureIsFoundBesideTheSong) {
     TempDir dir;
-    QDir(dir.path()).mkdir("lieder");
+    QDir(dir.path()).mkpath("lieder");
     writeAll(dir.str("lieder/lied.vsn"), "[Titel]\r\nL\r\n[Graphik]\r\nbilder/b.bmp\r\n");
     const OpenedFile file = openSongFile(dir.path("lieder/lied.vsn"));
-    SongDocument& doc = *file.songs.front().doc;
-    EXPECT_EQ(picturePath(doc), dir.str("lieder/bilder/b.bmp"));
-    EXPECT_EQ(doc.GraphikEdit().text(), "bilder/b.bmp"); // the song itself is not changed
-    doc.GraphikEdit().setText("/abs/b.bmp");
-    EXPECT_EQ(picturePath(doc), "/abs/b.bmp");
-    SongDocument fresh;
-    fresh.GraphikEdit().setText("b.bmp");
-    EXPECT_EQ(picturePath(fresh), "b.bmp");
-}
+    SongDocument& opened = *file.songs.front().doc;
+    EXPECT_EQ(picturePath(opened), dir.str("lieder/bilder/b.bmp"));
+    EXPECT_EQ(opened.GraphikEdit().text(), "bilder/b.bmp"); // the song itself is not changed
+    opened.GraphikEdit().setText("/abs/b.bmp");
+    EXPECT_EQ(picturePath(opened), "/abs/b.bmp");
 
-// The editor's song follows its file: opened, saved elsewhere, new.
-TEST(SongOpener, editorSongFindsItsPictureBesideItsFile) {
-    TempDir dir;
     QDir(dir.path()).mkpath("a");
     QDir(dir.path()).mkpath("b");
     writeAll(dir.str("a/lied.vsn"), "[Titel]\r\nL\r\n[Graphik]\r\nb.bmp\r\n");
