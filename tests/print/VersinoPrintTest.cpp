@@ -150,22 +150,33 @@ TEST_F(VersinoPrint, failedSongsAreNamedAndTheOthersStillPrinted) {
     EXPECT_TRUE(findWord(t, "Eins"));
 }
 
-// A bad number in "[Fonts]" is named with its line and field on every road that reads songs, as a
-// note after the file's name: the song is read with that font's default, and the run succeeds.
-TEST_F(VersinoPrint, badFontNumberIsANoteOnEveryRoad) {
+// What reading a song changed is a note after the file's name, once, on every road that reads
+// songs, and no trouble: a bad number in "[Fonts]" (named with its line and field; the song is read
+// with that font's default) and a literal "<" in a ChordPro song.
+TEST_F(VersinoPrint, importNotesAreNamedOnceOnEveryRoadAndAreNoTrouble) {
     writeBytes(dir.filePath("zahl.vsn"), "[Titel]\r\nZahl\r\n[Text]\r\nla\r\n[Fonts]\r\nArial\r\n24\r\nblau\r\n");
-    writeBytes(dir.filePath("liste.vsl"), "zahl.vsn\n");
+    writeBytes(dir.filePath("lt.cho"), "{title: Kleiner}\n[C]eins < zwei\n");
     QDir(dir.path()).mkdir("aus");
-    const QString note = QString::fromUtf8("zahl.vsn: Zeile 8, Farbe des Titels: „blau“ ist keine Zahl. Es gilt die Vorgabe ");
-    const QStringList roads[] = {{"-o", "lied.pdf", "zahl.vsn"},   {"-o", "lied.png", "zahl.vsn"},
-                                 {"-o", "lied.cho", "zahl.vsn"},   {"-d", "aus", "zahl.vsn"},
-                                 {"--check", "zahl.vsn"},          {"--check", "liste.vsl"},
-                                 {"-o", "buch.pdf", "liste.vsl"}, {"-o", "heft.pdf", "--booklet", "zahl.vsn"}};
-    for (const QStringList& args : roads) {
-        const ToolRun r = run(args);
-        EXPECT_EQ(r.exitCode, 0) << args.join(' ').toStdString() << ": " << r.err.toStdString();
-        EXPECT_EQ(r.err.count(note), 1) << args.join(' ').toStdString() << ": " << r.err.toStdString();
-        EXPECT_FALSE(r.err.contains("Invalid numeric input")) << args.join(' ').toStdString();
+    const struct {
+        const char* song;
+        QString note;
+    } songs[] = {
+        {"zahl.vsn", QString::fromUtf8("zahl.vsn: Zeile 8, Farbe des Titels: „blau“ ist keine Zahl. Es gilt die Vorgabe ")},
+        {"lt.cho", QString::fromUtf8("lt.cho: 1 \u00D7 \u201E<\u201C")},
+    };
+    for (const auto& s : songs) {
+        writeBytes(dir.filePath("liste.vsl"), QByteArray(s.song) + "\n");
+        const QStringList roads[] = {{"-o", "lied.pdf", s.song},   {"-o", "lied.png", s.song},
+                                     {"-o", "lied.cho", s.song},   {"-d", "aus", s.song},
+                                     {"--check", s.song},          {"--check", "liste.vsl"},
+                                     {"-o", "buch.pdf", "liste.vsl"}, {"-o", "b.pdf", "--book", s.song},
+                                     {"-o", "heft.pdf", "--booklet", s.song}};
+        for (const QStringList& args : roads) {
+            const ToolRun r = run(args);
+            EXPECT_EQ(r.exitCode, 0) << args.join(' ').toStdString() << ": " << r.err.toStdString();
+            EXPECT_EQ(r.err.count(s.note), 1) << args.join(' ').toStdString() << ": " << r.err.toStdString();
+            EXPECT_FALSE(r.err.contains("Invalid numeric input")) << args.join(' ').toStdString();
+        }
     }
 }
 
