@@ -15,10 +15,15 @@ namespace {
 
 constexpr qsizetype kQuotedChars = 40;
 
-bool fits(SongDocument& song, PageMeasures& metrics, int textPoints, int difference) {
+// The one page of `song` at these sizes when nothing runs off it. The song is a one-page copy, so
+// its composition is a single page.
+std::optional<ComposedPage> fittingPage(SongDocument& song, PageMeasures& metrics, int textPoints, int difference) {
     song.TextFont.size = textPoints;
     song.AkkordFont.size = textPoints - difference;
-    return !runsOffPage(CheckPage(song, metrics));
+    std::vector<ComposedPage> pages = composeSong(song, metrics);
+    if (runsOffPage(CheckPages(pages)))
+        return std::nullopt;
+    return std::move(pages.front());
 }
 
 QString quoted(const std::string& line) {
@@ -95,16 +100,21 @@ long long blockRows(const std::vector<std::string>& lines, long long text, long 
 }
 
 // The largest text size from `lowest` to `highest` at which the song fits, keeping the chord
-// font `difference` points smaller; -1 when none does. A smaller font never takes more room on the
-// page, so halving the range finds it in a few compositions even for an absurd size.
-long long largestFitting(SongDocument& song, PageMeasures& metrics, long long lowest, long long highest,
-                         long long difference) {
-    long long best = -1;
+// font `difference` points smaller, with the page composed at that size; -1 when none does. A
+// smaller font never takes more room on the page, so halving the range finds it in a few
+// compositions even for an absurd size.
+struct Fitting {
+    long long size = -1;
+    std::optional<ComposedPage> page;
+};
+Fitting largestFitting(SongDocument& song, PageMeasures& metrics, long long lowest, long long highest,
+                       long long difference) {
+    Fitting best;
     long long low = lowest, high = highest;
     while (low <= high) {
         const long long mid = low + (high - low) / 2;
-        if (fits(song, metrics, int(mid), int(difference))) {
-            best = mid;
+        if (std::optional<ComposedPage> page = fittingPage(song, metrics, int(mid), int(difference))) {
+            best = {mid, std::move(page)};
             low = mid + 1;
         } else {
             high = mid - 1;
@@ -164,7 +174,10 @@ std::optional<std::size_t> bestColumnBreak(const SongDocument& doc, PageMeasures
     return best;
 }
 
-FitOutcome fitToOnePage(SongDocument& doc, PageMeasures& metrics, bool runsOff) {
+namespace {
+
+// Fits as fitToOnePage says; `chosen` receives the page composed at the sizes fitting chose.
+FitOutcome fitOnePage(SongDocument& doc, PageMeasures& metrics, bool runsOff, std::optional<ComposedPage>& chosen) {
     const std::int32_t text = doc.TextFont.size;
     const std::int32_t chord = doc.AkkordFont.size;
     FitOutcome outcome = alreadyFits(doc);
@@ -183,13 +196,15 @@ FitOutcome fitToOnePage(SongDocument& doc, PageMeasures& metrics, bool runsOff) 
     // The same song with a second column at its best place, when it has none yet.
     SongDocument columns;
     const std::optional<std::size_t> columnAt = bestColumnBreak(song, metrics);
-    long long bestColumns = -1;
+    Fitting withColumn;
     if (columnAt) {
         columns.copySongFrom(song);
         columns.TextEdit().setText(withColumnBreak(song.TextEdit().text(), *columnAt));
-        bestColumns = largestFitting(columns, metrics, lowest, text, difference);
+        withColumn = largestFitting(columns, metrics, lowest, text, difference);
     }
-    const long long bestOne = bestColumns == text ? -1 : largestFitting(song, metrics, lowest, text - 1, difference);
+    const long long bestColumns = withColumn.size;
+    Fitting oneColumn = bestColumns == text ? Fitting{} : largestFitting(song, metrics, lowest, text - 1, difference);
+    const long long bestOne = oneColumn.size;
     if (bestOne < 0 && bestColumns < 0) {
         outcome.result = FitResult::CannotFit;
         song.TextFont.size = std::int32_t(lowest);
@@ -200,6 +215,7 @@ FitOutcome fitToOnePage(SongDocument& doc, PageMeasures& metrics, bool runsOff) 
     // The larger text wins; at the same size the song keeps its one column.
     const bool takeColumn = bestColumns > bestOne;
     const long long best = takeColumn ? bestColumns : bestOne;
+    chosen = std::move(takeColumn ? withColumn.page : oneColumn.page);
     if (takeColumn) {
         doc.TextEdit().editText(withColumnBreak(doc.TextEdit().text(), *columnAt));
         outcome.columnAt = int(*columnAt) + 1;
@@ -224,13 +240,28 @@ FitOutcome fitToOnePage(SongDocument& doc, PageMeasures& metrics, bool runsOff) 
     return outcome;
 }
 
+} // namespace
+
+FitOutcome fitToOnePage(SongDocument& doc, PageMeasures& metrics, bool runsOff) {
+    std::optional<ComposedPage> chosen;
+    return fitOnePage(doc, metrics, runsOff, chosen);
+}
+
 FitOutcome fitComposedSong(SongDocument& doc, PageMeasures& metrics, std::vector<ComposedPage>& pages) {
     const bool runsOff = runsOffPage(CheckPages(pages));
     // One page that holds everything: nothing to fit.
     if (!runsOff && pages.size() == 1)
         return alreadyFits(doc);
-    FitOutcome outcome = fitToOnePage(doc, metrics, runsOff);
-    if (outcome.result == FitResult::Fitted)
+    std::optional<ComposedPage> chosen;
+    FitOutcome outcome = fitOnePage(doc, metrics, runsOff, chosen);
+    if (outcome.result != FitResult::Fitted)
+        return outcome;
+    // The trial that chose the sizes composed the song's one page already: a copy of the song that
+    // differs only in asking for one page, which a song that fits on one page does not need.
+    pages.clear();
+    if (chosen && !leavesSongOff(chosen->report))
+        pages.push_back(std::move(*chosen));
+    else
         pages = composeSong(doc, metrics);
     return outcome;
 }

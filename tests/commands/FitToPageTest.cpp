@@ -2,6 +2,7 @@
 #include "commands/FitToPage.h"
 #include "platform/PageMetrics.h"
 #include "print/PageCheck.h"
+#include "print/SongPages.h"
 #include "support/GuiApp.h"
 
 #include <QGuiApplication>
@@ -95,6 +96,39 @@ TEST_F(FitToPage, namesTheLineWhenOnlyATooWideLineKeepsTheSongFromFitting) {
         const FitOutcome fit = fitToOnePage(doc, metrics->surface());
         EXPECT_EQ(fit.result, FitResult::CannotFit);
         EXPECT_TRUE(fit.message.contains(QString::fromUtf8(c.says))) << fit.message.toStdString();
+    }
+}
+
+// Fitting hands back the page its trials composed: it must be the page the fitted song composes
+// to, for a song fitted in one column, one given a second column, and one that asked for two pages.
+TEST_F(FitToPage, theFittedPagesAreTheFittedSongsOwnComposition) {
+    const auto same = [](const std::vector<ComposedPage>& a, const std::vector<ComposedPage>& b) {
+        const auto cells = [](const ComposedPage& p) {
+            std::vector<std::tuple<int, int, int, int, FontSetting, std::string>> out;
+            for (const PlacedText& t : p.texts)
+                out.emplace_back(t.x, t.y, t.width, t.height, t.font, t.text);
+            return out;
+        };
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](auto& x, auto& y) {
+                   return cells(x) == cells(y) && x.diagrams.size() == y.diagrams.size();
+               });
+    };
+    // Two verses of `lines` lines each, a blank line between them where a second column can start.
+    for (const auto& [lines, width, twoPages, diagrams] :
+         {std::tuple{23, 10, false, ""}, std::tuple{26, 4, false, ""}, std::tuple{26, 4, true, "gitarre"},
+          std::tuple{5, 100, true, ""}}) {
+        lyrics(lines, width);
+        doc.TextEdit().setText(doc.TextEdit().text() + "\r\n" + doc.TextEdit().text());
+        doc.TextFont.size = 16;
+        doc.AkkordFont.size = 12;
+        SongOptions options = doc.options();
+        options.pages = twoPages ? 2 : 1;
+        options.diagrams = diagrams;
+        doc.setOptions(options);
+        std::vector<ComposedPage> pages = composeSong(doc, metrics->surface());
+        ASSERT_EQ(fitComposedSong(doc, metrics->surface(), pages).result, FitResult::Fitted) << lines << diagrams;
+        EXPECT_EQ(pages.size(), 1u) << lines;
+        EXPECT_TRUE(same(pages, composeSong(doc, metrics->surface()))) << lines << "x" << width << " " << twoPages;
     }
 }
 
