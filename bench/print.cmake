@@ -12,3 +12,8 @@ target_link_libraries(bench-songbook PRIVATE versino_formats versino_document Qt
 target_compile_definitions(bench-songbook PRIVATE VERSINO_PRINT_EXE="$<TARGET_FILE:versino-print>")
 add_dependencies(bench-songbook versino-print)
 set_target_properties(bench-songbook PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+
+# The floor under one song's time: Qt alone writing the song's four faces to one PDF page.
+add_executable(bench-qt-floor ${CMAKE_CURRENT_LIST_DIR}/print/QtFloor.cpp)
+target_link_libraries(bench-qt-floor PRIVATE Qt6::Gui)
+set_target_properties(bench-qt-floor PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
