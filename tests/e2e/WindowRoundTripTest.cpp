@@ -43,7 +43,7 @@ TEST_F(WindowRoundTrip, typeSaveWithCtrlSReopenAndCompare) {
     type("RefrainEdit", QStringLiteral("<Am>La la"));
     dialogs.fontAnswers.push_back(FontSetting{"Liberation Serif", FontStyle::Bold, 255, 20});
     click("Font1Btn");
-    ASSERT_TRUE(doc().Modified);
+    ASSERT_TRUE(asksToSave());
 
     // Ctrl+S on an untitled song asks for a name, suggesting the title.
     const QString path = dir.filePath(QStringLiteral("Abendlied.vsn"));
@@ -53,30 +53,31 @@ TEST_F(WindowRoundTrip, typeSaveWithCtrlSReopenAndCompare) {
     ASSERT_EQ(dialogs.saveRequests.size(), 1u);
     EXPECT_EQ(dialogs.saveRequests[0].initialName, std::optional<QString>(QStringLiteral("Abendlied")));
     EXPECT_TRUE(QFileInfo::exists(path));
-    EXPECT_FALSE(doc().Modified);
+    EXPECT_FALSE(asksToSave());
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino " VERSINO_VERSION " - [Abendlied.vsn]"));
-    const std::string savedText = doc().TextEdit().text();
-    EXPECT_EQ(savedText, "<C>Der Mond ist <G>aufgegangen\r\n>>Refrain\r\n");
+    const QString savedText = text("TextEdit");
+    EXPECT_EQ(savedText, QStringLiteral("<C>Der Mond ist <G>aufgegangen\n>>Refrain\n"));
 
     // New clears everything; Ctrl+F brings it all back.
     action("Neu")->trigger();
-    EXPECT_EQ(doc().TitelEdit().text(), "");
-    EXPECT_EQ(doc().TitelFont, defaultTitelFont());
+    EXPECT_EQ(text("TitelEdit"), QString());
+    EXPECT_EQ(fontOf("TitelFont"), defaultTitelFont());
     dialogs.openAnswers.push_back(path);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
     ASSERT_TRUE(dialogs.errors.empty()) << dialogs.errors.front().toStdString();
-    EXPECT_EQ(doc().TitelEdit().text(), "Abendlied");
-    EXPECT_EQ(doc().InterpretEdit().text(), "Die Band");
-    EXPECT_EQ(doc().KapoEdit().text(), "2");
+    EXPECT_EQ(text("TitelEdit"), QStringLiteral("Abendlied"));
+    EXPECT_EQ(text("InterpretEdit"), QStringLiteral("Die Band"));
+    EXPECT_EQ(text("KapoEdit"), QStringLiteral("2"));
     // Read back line by line, a multi-line field ends with a line break.
-    EXPECT_EQ(doc().RefrainEdit().text(), "<Am>La la\r\n");
-    EXPECT_EQ(doc().TextEdit().text(), savedText);
-    EXPECT_EQ(doc().TitelFont.name, "Liberation Serif");
-    EXPECT_EQ(doc().TitelFont.size, 20);
-    EXPECT_EQ(doc().TitelFont.color, 255);
+    EXPECT_EQ(text("RefrainEdit"), QStringLiteral("<Am>La la\n"));
+    EXPECT_EQ(text("TextEdit"), savedText);
+    const FontSetting titelFont = fontOf("TitelFont");
+    EXPECT_EQ(titelFont.name, "Liberation Serif");
+    EXPECT_EQ(titelFont.size, 20);
+    EXPECT_EQ(titelFont.color, 255);
     // Shown fitted into the field, below the 20 points of the setting.
     EXPECT_LT(lineEdit("TitelEdit")->font().pointSize(), 20);
-    EXPECT_FALSE(doc().Modified);
+    EXPECT_FALSE(asksToSave());
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino " VERSINO_VERSION " - [") + path + QLatin1Char(']'));
 }
 
@@ -99,7 +100,7 @@ TEST_F(WindowRoundTrip, closingWithChangesAndCancelKeepsTheWindow) {
     dialogs.confirmAnswers.push_back(MsgButton::Cancel);
     action("Beenden")->trigger();
     EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(doc().TextEdit().text(), "nicht gespeichert");
+    EXPECT_EQ(text("TextEdit"), QStringLiteral("nicht gespeichert"));
 
     // Yes on the untitled song saves it through Save As, then the window closes.
     dialogs.confirmAnswers.push_back(MsgButton::Yes);
@@ -119,13 +120,13 @@ TEST_F(WindowRoundTrip, failingSaveOnCloseIsReportedAndTheWindowStays) {
     EXPECT_TRUE(form->isVisible());
     ASSERT_EQ(dialogs.errors.size(), 1u);
     EXPECT_TRUE(dialogs.errors[0].endsWith(QLatin1Char('.')));
-    EXPECT_TRUE(doc().Modified);
+    EXPECT_TRUE(asksToSave());
 
     // The program goes on: the next command works.
     dialogs.confirmAnswers.push_back(MsgButton::No);
     action("Neu")->trigger();
-    EXPECT_EQ(doc().TitelEdit().text(), "");
-    EXPECT_FALSE(doc().Modified);
+    EXPECT_EQ(text("TitelEdit"), QString());
+    EXPECT_FALSE(asksToSave());
 }
 
 TEST_F(WindowRoundTrip, openingAMissingFileReportsFileNotFoundAndLeavesTheSong) {
@@ -135,8 +136,8 @@ TEST_F(WindowRoundTrip, openingAMissingFileReportsFileNotFoundAndLeavesTheSong) 
     action("Oeffnen")->trigger();
     ASSERT_EQ(dialogs.errors.size(), 1u);
     EXPECT_EQ(dialogs.errors[0], QStringLiteral("File not found."));
-    EXPECT_EQ(doc().TitelEdit().text(), "bleibt");
-    EXPECT_TRUE(doc().Modified);
+    EXPECT_EQ(text("TitelEdit"), QStringLiteral("bleibt"));
+    EXPECT_TRUE(asksToSave());
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino " VERSINO_VERSION " - [unbenannt]"));
 }
 

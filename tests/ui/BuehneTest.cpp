@@ -144,8 +144,8 @@ protected:
 };
 
 TEST_F(StageWindows, editorShowsItsSongAndTheSongbookItsListFromTheCurrentSong) {
-    doc().TitelEdit().setText("Im Editor");
-    doc().TextEdit().setText("<C>la\r\n");
+    setText("TitelEdit", QStringLiteral("Im Editor"));
+    setText("TextEdit", QStringLiteral("<C>la\n"));
     action("Buehnenansicht")->trigger();
     TBuehneForm* fromEditor = openStage();
     ASSERT_TRUE(fromEditor);

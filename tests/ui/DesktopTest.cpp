@@ -31,10 +31,9 @@ protected:
 TEST_F(StartArgument, opensTheSongWithoutAskingAnything) {
     writeAll(dir.str("lied.vsn"), "[Titel]\r\nAm Start\r\n[Text]\r\n<G>la\r\n");
     form->openAtStart({dir.path("lied.vsn")});
-    EXPECT_EQ(doc().TitelEdit().text(), "Am Start");
-    EXPECT_EQ(doc().DocumentName, dir.path("lied.vsn"));
+    EXPECT_EQ(text("TitelEdit"), QStringLiteral("Am Start"));
     EXPECT_EQ(form->windowTitle(), captionFor(dir.path("lied.vsn")));
-    EXPECT_FALSE(doc().Modified);
+    EXPECT_FALSE(asksToSave());
     EXPECT_TRUE(dialogs.confirms.empty() && dialogs.openRequests.empty());
     EXPECT_TRUE(dialogs.messages.empty() && dialogs.errors.empty());
 }
@@ -45,30 +44,30 @@ TEST_F(StartArgument, aRelativeNameBecomesTheFullPath) {
     QDir::setCurrent(dir.path());
     form->openAtStart({QStringLiteral("relativ.vsn")});
     QDir::setCurrent(before);
-    EXPECT_EQ(doc().DocumentName, dir.path("relativ.vsn"));
-    EXPECT_EQ(doc().TitelEdit().text(), "R");
+    EXPECT_EQ(form->windowTitle(), captionFor(dir.path("relativ.vsn")));
+    EXPECT_EQ(text("TitelEdit"), QStringLiteral("R"));
 }
 
 TEST_F(StartArgument, anUnreadableFileIsReportedAndTheSongStaysNew) {
     form->openAtStart({dir.path("fehlt.vsn")});
     ASSERT_EQ(dialogs.errors.size(), 1u);
     EXPECT_EQ(dialogs.errors[0], QStringLiteral("File not found."));
-    EXPECT_TRUE(doc().isUntitled());
+    EXPECT_TRUE(untitled());
     EXPECT_EQ(form->windowTitle(), captionFor(QStringLiteral("unbenannt")));
-    EXPECT_EQ(doc().TitelEdit().text(), "");
-    EXPECT_FALSE(doc().Modified);
+    EXPECT_EQ(text("TitelEdit"), QString());
+    EXPECT_FALSE(asksToSave());
 
     // A folder is no song file either.
     form->openAtStart({dir.path()});
     EXPECT_EQ(dialogs.errors.size(), 2u);
-    EXPECT_TRUE(doc().isUntitled());
+    EXPECT_TRUE(untitled());
 }
 
 TEST_F(StartArgument, severalSongsOpenTheFirstAndSaySo) {
     writeAll(dir.str("eins.vsn"), "[Titel]\r\nEins\r\n");
     writeAll(dir.str("zwei.vsn"), "[Titel]\r\nZwei\r\n");
     form->openAtStart({dir.path("eins.vsn"), dir.path("zwei.vsn"), dir.path("drei.vsn")});
-    EXPECT_EQ(doc().TitelEdit().text(), "Eins");
+    EXPECT_EQ(text("TitelEdit"), QStringLiteral("Eins"));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("nur einen Song"))) << dialogs.messages[0].toStdString();
     EXPECT_TRUE(dialogs.errors.empty());
@@ -76,7 +75,7 @@ TEST_F(StartArgument, severalSongsOpenTheFirstAndSaySo) {
 
 TEST_F(StartArgument, noArgumentKeepsTheNewSong) {
     form->openAtStart({});
-    EXPECT_TRUE(doc().isUntitled());
+    EXPECT_TRUE(untitled());
     EXPECT_TRUE(dialogs.messages.empty() && dialogs.errors.empty());
 }
 
@@ -86,7 +85,7 @@ class FieldFitting : public FormFixture {};
 
 TEST_F(FieldFitting, accentsAndDescendersFitInsideTheFrame) {
     QLineEdit* titel = lineEdit("TitelEdit");
-    doc().TitelEdit().setText("Über Gipfel quälend jagt");
+    setText("TitelEdit", QStringLiteral("Über Gipfel quälend jagt"));
     QStyleOptionFrame panel;
     panel.initFrom(titel);
     panel.rect = titel->rect();
@@ -96,8 +95,7 @@ TEST_F(FieldFitting, accentsAndDescendersFitInsideTheFrame) {
     ASSERT_LT(room, titel->height());
     for (const char* face : {"Liberation Sans", "Liberation Serif", "DejaVu Sans"}) {
         for (int size : {1, 8, 12, 14, 16, 18, 24, 36, 72}) {
-            doc().TitelFont = FontSetting{face, FontStyle::Bold, 0, size};
-            form->UpdateTitelFont();
+            chooseFont("TitelFont", FontSetting{face, FontStyle::Bold, 0, size});
             SCOPED_TRACE(std::string(face) + " " + std::to_string(size));
             const QFontMetrics shown = titel->fontMetrics();
             const int shownSize = titel->font().pointSize();
@@ -109,7 +107,7 @@ TEST_F(FieldFitting, accentsAndDescendersFitInsideTheFrame) {
                 bigger.setPointSize(shownSize + 1);
                 EXPECT_GT(QFontMetrics(bigger, titel).height(), room);
             }
-            EXPECT_EQ(doc().TitelFont.size, size) << "the setting keeps its size";
+            EXPECT_EQ(fontOf("TitelFont").size, size) << "the setting keeps its size";
         }
     }
     EXPECT_EQ(titel->height(), 25);
@@ -117,8 +115,7 @@ TEST_F(FieldFitting, accentsAndDescendersFitInsideTheFrame) {
 
 TEST_F(FieldFitting, zeroAndNegativeSizesEndAtOnePoint) {
     for (int size : {0, -5, std::numeric_limits<int>::min()}) {
-        doc().InterpretFont = FontSetting{"Liberation Sans", 0, 0, size};
-        form->UpdateInterpretFont();
+        chooseFont("InterpretFont", FontSetting{"Liberation Sans", 0, 0, size});
         EXPECT_EQ(lineEdit("InterpretEdit")->font().pointSize(), 1);
     }
 }

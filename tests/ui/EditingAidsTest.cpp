@@ -3,7 +3,7 @@
 
 #include "ui/FontFitting.h"
 
-#include "document/Cp1252.h"
+#include "formats/LayoutFile.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -27,41 +27,41 @@ protected:
 };
 
 TEST_F(Directives, onTheFirstLineTheDirectiveBecomesTheFirstLine) {
-    doc().TextEdit().setText("a\r\nb\r\n");
-    doc().Modified = false;
+    setText("TextEdit", QStringLiteral("a\nb\n"));
+    save();
     caretAt(0, 1);
     click("RBtn");
-    EXPECT_EQ(doc().TextEdit().text(), ">>Refrain\r\na\r\nb\r\n");
+    EXPECT_EQ(text("TextEdit"), QStringLiteral(">>Refrain\na\nb\n"));
     EXPECT_EQ(caretLine(), 1);
     EXPECT_EQ(caretColumn(), 0);
-    EXPECT_TRUE(doc().Modified);
+    EXPECT_TRUE(asksToSave());
 }
 
 TEST_F(Directives, intoAnEmptyFieldLeavesTheCaretOnTheLineAfter) {
     click("BBtn");
-    EXPECT_EQ(doc().TextEdit().text(), ">>Bridge\r\n");
+    EXPECT_EQ(text("TextEdit"), QStringLiteral(">>Bridge\n"));
     EXPECT_EQ(caretLine(), 1);
     EXPECT_EQ(textEdit()->textCursor().position(), 9);
 }
 
 TEST_F(Directives, onALastLineWithoutBreakGoesBeforeIt) {
-    doc().TextEdit().setText("a\r\nb");
+    setText("TextEdit", QStringLiteral("a\nb"));
     caretAt(1, 1);
     click("RefBtn");
-    EXPECT_EQ(doc().TextEdit().text(), "a\r\nRefrain\r\nb");
+    EXPECT_EQ(text("TextEdit"), QStringLiteral("a\nRefrain\nb"));
     EXPECT_EQ(caretLine(), 2);
     EXPECT_EQ(caretColumn(), 0);
 }
 
 TEST_F(Directives, selectionOverLinesThreeToFiveUsesItsEndAndIsDropped) {
-    doc().TextEdit().setText("1\r\n2\r\n3\r\n4\r\n5xy\r\n6");
+    setText("TextEdit", QStringLiteral("1\n2\n3\n4\n5xy\n6"));
     QTextCursor c(textEdit()->document()->findBlockByNumber(2));
     QTextCursor end(textEdit()->document()->findBlockByNumber(4));
     end.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 2);
     c.setPosition(end.position(), QTextCursor::KeepAnchor);
     textEdit()->setTextCursor(c);
     click("R2Btn");
-    EXPECT_EQ(doc().TextEdit().text(), "1\r\n2\r\n3\r\n4\r\n>>Refrain2\r\n5xy\r\n6");
+    EXPECT_EQ(text("TextEdit"), QStringLiteral("1\n2\n3\n4\n>>Refrain2\n5xy\n6"));
     EXPECT_FALSE(textEdit()->textCursor().hasSelection());
     EXPECT_EQ(caretLine(), 5);
     EXPECT_EQ(caretColumn(), 0);
@@ -69,13 +69,13 @@ TEST_F(Directives, selectionOverLinesThreeToFiveUsesItsEndAndIsDropped) {
 
 TEST_F(Directives, workOnTheLyricsWhereverTheFocusIs) {
     showActive();
-    doc().TextEdit().setText("eins\r\nzwei\r\ndrei");
+    setText("TextEdit", QStringLiteral("eins\nzwei\ndrei"));
     caretAt(1, 3);
     lineEdit("TitelEdit")->setFocus();
     ASSERT_EQ(QApplication::focusWidget(), lineEdit("TitelEdit"));
     click("SpaltenBtn");
-    EXPECT_EQ(doc().TextEdit().text(), "eins\r\n>>neue Spalte\r\nzwei\r\ndrei");
-    EXPECT_EQ(doc().TitelEdit().text(), "");
+    EXPECT_EQ(text("TextEdit"), QStringLiteral("eins\n>>neue Spalte\nzwei\ndrei"));
+    EXPECT_EQ(text("TitelEdit"), QString());
     EXPECT_EQ(QApplication::focusWidget(), textEdit());
     EXPECT_EQ(caretLine(), 2);
 }
@@ -83,7 +83,7 @@ TEST_F(Directives, workOnTheLyricsWhereverTheFocusIs) {
 TEST_F(Directives, canFollowEachOther) {
     click("RBtn");
     click("RBtn");
-    EXPECT_EQ(doc().TextEdit().text(), ">>Refrain\r\n>>Refrain\r\n");
+    EXPECT_EQ(text("TextEdit"), QStringLiteral(">>Refrain\n>>Refrain\n"));
 }
 
 class Fonts : public FormFixture {
@@ -128,7 +128,7 @@ TEST_F(Fonts, titleAndPerformerShowTheDefaultsShrunkToFitTheirFields) {
     EXPECT_LE(interpretFont().pointSize(), 16);
     EXPECT_GE(interpretFont().pointSize(), 10);
     EXPECT_FALSE(interpretFont().bold());
-    EXPECT_EQ(doc().TitelFont.size, 24);
+    EXPECT_EQ(fontOf("TitelFont").size, 24);
     EXPECT_EQ(lineEdit("TitelEdit")->height(), 25);
 }
 
@@ -139,8 +139,8 @@ TEST_F(Fonts, confirmedTitleFontIsStoredAndShownWithoutItsColour) {
     click("Font1Btn");
     ASSERT_EQ(dialogs.fontRequests.size(), 1u);
     EXPECT_EQ(dialogs.fontRequests[0], defaultTitelFont());
-    EXPECT_EQ(doc().TitelFont, red);
-    EXPECT_TRUE(doc().Modified);
+    EXPECT_EQ(fontOf("TitelFont"), red);
+    EXPECT_TRUE(asksToSave());
     EXPECT_EQ(titelFont().pointSize(), 12);
     EXPECT_TRUE(titelFont().italic());
     EXPECT_TRUE(titelFont().underline());
@@ -152,8 +152,8 @@ TEST_F(Fonts, confirmedTitleFontIsStoredAndShownWithoutItsColour) {
 TEST_F(Fonts, okWithoutAnyChangeStillSetsModified) {
     dialogs.fontAnswers.push_back(defaultInterpretFont());
     action("InterpretFont")->trigger();
-    EXPECT_TRUE(doc().Modified);
-    EXPECT_EQ(doc().InterpretFont, defaultInterpretFont());
+    EXPECT_TRUE(asksToSave());
+    EXPECT_EQ(fontOf("InterpretFont"), defaultInterpretFont());
 }
 
 TEST_F(Fonts, cancelChangesNothing) {
@@ -162,11 +162,11 @@ TEST_F(Fonts, cancelChangesNothing) {
         click(button);
     }
     EXPECT_EQ(dialogs.fontRequests.size(), 4u);
-    EXPECT_FALSE(doc().Modified);
-    EXPECT_EQ(doc().TitelFont, defaultTitelFont());
-    EXPECT_EQ(doc().InterpretFont, defaultInterpretFont());
-    EXPECT_EQ(doc().TextFont, defaultTextFont());
-    EXPECT_EQ(doc().AkkordFont, defaultAkkordFont());
+    EXPECT_FALSE(asksToSave());
+    EXPECT_EQ(fontOf("TitelFont"), defaultTitelFont());
+    EXPECT_EQ(fontOf("InterpretFont"), defaultInterpretFont());
+    EXPECT_EQ(fontOf("TextFont"), defaultTextFont());
+    EXPECT_EQ(fontOf("AkkordFont"), defaultAkkordFont());
 }
 
 TEST_F(Fonts, textAndChordFontsChangeNothingOnTheScreen) {
@@ -176,9 +176,9 @@ TEST_F(Fonts, textAndChordFontsChangeNothingOnTheScreen) {
     dialogs.fontAnswers.push_back(big);
     click("Font3Btn");
     action("AkkordFont")->trigger();
-    EXPECT_EQ(doc().TextFont, big);
-    EXPECT_EQ(doc().AkkordFont, big);
     EXPECT_EQ(dialogs.fontRequests[1], defaultAkkordFont());
+    EXPECT_EQ(fontOf("TextFont"), big);
+    EXPECT_EQ(fontOf("AkkordFont"), big);
     EXPECT_EQ(titelFont(), before1);
     EXPECT_EQ(interpretFont(), before2);
     EXPECT_EQ(textEdit()->font(), form->font());
@@ -194,13 +194,16 @@ TEST_F(Fonts, menuItemsAndButtonsEditTheSameSetting) {
 }
 
 TEST_F(Fonts, sizesOfZeroOrLessFromAFileStillShowSomething) {
-    doc().TitelFont.size = 0;
-    form->UpdateTitelFont();
+    QTemporaryDir dir;
+    SongDocument song;
+    song.InstallDefaultFonts();
+    song.TitelFont.size = 0;
+    song.InterpretFont.size = -30;
+    WriteLayoutFile(song, dir.filePath("klein.vsn"));
+    form->openAtStart({dir.filePath("klein.vsn")});
     EXPECT_EQ(titelFont().pointSize(), 1);
-    doc().InterpretFont.size = -30;
-    form->UpdateInterpretFont();
     EXPECT_EQ(interpretFont().pointSize(), 1);
-    EXPECT_EQ(doc().InterpretFont.size, -30);
+    EXPECT_EQ(fontOf("InterpretFont").size, -30);
 }
 
 using Picture = FormFixture;
@@ -212,51 +215,51 @@ TEST_F(Picture, chosenFileFillsThePathAndSetsModified) {
     EXPECT_EQ(dialogs.openRequests[0].defaultExtension, QStringLiteral("bmp"));
     EXPECT_EQ(dialogs.openRequests[0].filter, QStringLiteral("Bilder|*.bmp;*.jpg;*.gif"));
     EXPECT_FALSE(dialogs.openRequests[0].initialName.has_value());
-    EXPECT_EQ(doc().GraphikEdit().text(), "/home/user/Bilder/gitarre.bmp");
-    EXPECT_TRUE(doc().Modified);
+    EXPECT_EQ(text("GraphikEdit"), QStringLiteral("/home/user/Bilder/gitarre.bmp"));
+    EXPECT_TRUE(asksToSave());
 
     // The Open command sets its own filter on the shared dialog.
-    doc().Modified = false;
+    save();
     dialogs.openAnswers.push_back(std::nullopt);
     form->OeffnenClick();
     EXPECT_TRUE(dialogs.openRequests[1].filter.startsWith(QStringLiteral("Text Layouts (*.vsn)|*.vsn|")));
 }
 
 TEST_F(Picture, cancelledDialogChangesNothing) {
-    doc().GraphikEdit().setText("alt.bmp");
-    doc().Modified = false;
+    setText("GraphikEdit", QStringLiteral("alt.bmp"));
+    save();
     dialogs.openAnswers.push_back(std::nullopt);
     click("GraphikBtn");
-    EXPECT_EQ(doc().GraphikEdit().text(), "alt.bmp");
-    EXPECT_FALSE(doc().Modified);
+    EXPECT_EQ(text("GraphikEdit"), QStringLiteral("alt.bmp"));
+    EXPECT_FALSE(asksToSave());
 }
 
 } // namespace
 
 // A chord sheet pasted into a lyric field arrives converted, as one undo step of that field.
 TEST_F(Directives, pastedChordSheetIsConvertedAsOneUndoStepOtherTextStaysAsItIs) {
-    doc().TextEdit().setText("Anfang\r\nXEnde\r\n");
+    setText("TextEdit", QStringLiteral("Anfang\nXEnde\n"));
     QTextCursor c(textEdit()->document()->findBlockByNumber(1));
     c.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor); // "X" is replaced
     textEdit()->setTextCursor(c);
     QGuiApplication::clipboard()->setText(QStringLiteral("  Am\r\nWenn der Abend\r\n"));
     textEdit()->paste();
-    EXPECT_EQ(doc().TextEdit().text(), "Anfang\r\nWe<Am>nn der Abend\r\nEnde\r\n");
+    EXPECT_EQ(text("TextEdit"), QStringLiteral("Anfang\nWe<Am>nn der Abend\nEnde\n"));
     EXPECT_TRUE(dialogs.messages.empty());
     textEdit()->undo();
-    EXPECT_EQ(doc().TextEdit().text(), "Anfang\r\nXEnde\r\n");
+    EXPECT_EQ(text("TextEdit"), QStringLiteral("Anfang\nXEnde\n"));
 
     for (const QString& plain : {QStringLiteral("Am G\n\nText"), QStringLiteral("Nur <Text>\n")}) {
-        doc().TextEdit().setText("");
+        setText("TextEdit", QString());
         QGuiApplication::clipboard()->setText(plain);
         textEdit()->paste();
-        EXPECT_EQ(doc().TextEdit().text(), cp1252::fromUnicode(QString(plain).replace("\n", "\r\n")));
+        EXPECT_EQ(text("TextEdit"), plain);
     }
 
     QPlainTextEdit* chorus = child<QPlainTextEdit>("RefrainEdit");
     QGuiApplication::clipboard()->setText(QStringLiteral("C\nLa \u0142a < la\ne|---3---|\n"));
     chorus->paste();
-    EXPECT_EQ(doc().RefrainEdit().text(), "<C>La la \x8B la\r\n");
+    EXPECT_EQ(text("RefrainEdit"), QStringLiteral("<C>La la \u2039 la\n"));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("1 \u00D7 Tabulaturzeile"))) << dialogs.messages[0].toStdString();
 }

@@ -166,13 +166,13 @@ TEST_F(Liederbuch, closingAsksAboutUnsavedChangesAndDoubleClickOpensTheSong) {
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(dialogs.confirms.back().text, QString::fromUtf8(ui::TLiederbuchForm::kSavePrompt));
 
-    doc().TextEdit().setText("ungesichert");
+    setText("TextEdit", QStringLiteral("ungesichert"));
     dialogs.confirmAnswers = {MsgButton::No};
     QTreeWidgetItem* berg = list(w)->topLevelItem(0);
     emit list(w)->itemDoubleClicked(berg, 0);
     EXPECT_EQ(dialogs.confirms.back().text, QString::fromUtf8(kSavePrompt)) << "the song's own save prompt";
-    EXPECT_EQ(doc().TitelEdit().text(), "Berg");
-    EXPECT_EQ(doc().DocumentName, dir.filePath("a/berg.vsn"));
+    EXPECT_EQ(text("TitelEdit"), QStringLiteral("Berg"));
+    EXPECT_EQ(form->windowTitle(), captionFor(dir.filePath("a/berg.vsn")));
 
     dialogs.confirmAnswers = {MsgButton::No};
     EXPECT_TRUE(w->close());
@@ -194,7 +194,7 @@ TEST_F(Liederbuch, listNamedAtStartOpensInTheWindowBesideAnEmptySong) {
         << report.toStdString();
     EXPECT_TRUE(report.endsWith("\nstart.vsl:4: " + dir.filePath("fehlt.vsn") + ": File not found"))
         << report.toStdString();
-    EXPECT_TRUE(doc().isUntitled());
+    EXPECT_TRUE(untitled());
 }
 
 } // namespace
@@ -207,10 +207,12 @@ TEST_F(Liederbuch, songOpenedAtStartLooksBesideItselfAndItsPdfCarriesItsTitle) {
     const QString before = QDir::currentPath();
     form->openAtStart({dir.filePath("a/berg.vsn")});
     EXPECT_EQ(QDir::currentPath(), before);
-    EXPECT_EQ(doc().folder(), QFileInfo(dir.filePath("a/berg.vsn")).absolutePath());
     const QString pdf = dir.filePath("berg.pdf");
     dialogs.saveAnswers = {pdf};
     action("ExportPdf")->trigger();
+    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+    EXPECT_EQ(dialogs.saveRequests[0].initialName, QDir(dir.filePath("a")).absoluteFilePath("Berg.pdf"))
+        << "offered in the song's folder";
     EXPECT_TRUE(runTool("pdfinfo", {pdf}).out.contains(QRegularExpression("Title:\\s+Berg\\n")));
 }
 

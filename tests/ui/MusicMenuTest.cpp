@@ -2,6 +2,7 @@
 
 #include "FormFixture.h"
 
+#include "formats/LayoutFile.h"
 #include "platform/TransposeDialog.h"
 
 #include <QComboBox>
@@ -44,12 +45,12 @@ TEST_F(MusicMenu, transposeTransposesTheShownFieldsAndCancelDoesNothing) {
     textEdit()->setPlainText(QStringLiteral("<Am>Hallo <H7>Welt\n>>Refrain"));
     child<QPlainTextEdit>("RefrainEdit")->setPlainText(QStringLiteral("<E>Re"));
     lineEdit("KapoEdit")->setText(QStringLiteral("3"));
-    doc().Modified = false;
+    save();
 
     dialogs.transposeAnswers = {std::nullopt};
     action("Transponieren")->trigger();
     EXPECT_EQ(textEdit()->toPlainText(), QStringLiteral("<Am>Hallo <H7>Welt\n>>Refrain"));
-    EXPECT_FALSE(doc().Modified);
+    EXPECT_FALSE(asksToSave());
 
     dialogs.transposeAnswers = {
         transpose::Options{-2, transpose::Notation::German, transpose::Spelling::Flat}};
@@ -59,7 +60,7 @@ TEST_F(MusicMenu, transposeTransposesTheShownFieldsAndCancelDoesNothing) {
     EXPECT_EQ(textEdit()->toPlainText(), QStringLiteral("<Gm>Hallo <A7>Welt\n>>Refrain"));
     EXPECT_EQ(child<QPlainTextEdit>("RefrainEdit")->toPlainText(), QStringLiteral("<D>Re"));
     EXPECT_EQ(lineEdit("KapoEdit")->text(), QStringLiteral("3"));
-    EXPECT_TRUE(doc().Modified);
+    EXPECT_TRUE(asksToSave());
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -75,7 +76,7 @@ TEST_F(MusicMenu, exportWritesChordProWithoutTouchingNameOrModified) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(f.readAll()).section(QLatin1Char('\n'), 0, 0),
               QStringLiteral("{title: Grüße}"));
-    EXPECT_TRUE(doc().Modified);
+    EXPECT_TRUE(asksToSave());
     EXPECT_EQ(form->windowTitle(), caption);
 }
 
@@ -92,7 +93,7 @@ TEST_F(MusicMenu, openingAChordProSongFillsTheWindowAndReportsWhatWasLeftOut) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino " VERSINO_VERSION " - [Lied.vsn]"));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("{tempo}")));
-    EXPECT_FALSE(doc().Modified);
+    EXPECT_FALSE(asksToSave());
 }
 
 TEST(TransposeDialogWidget, acceptsNoZeroStepsAndReturnsWhatIsChosen) {
@@ -139,20 +140,25 @@ TEST_F(MusicMenu, diagramItemsSetTheSongsOptionAndFollowIt) {
     ASSERT_FALSE(items.isEmpty());
     EXPECT_EQ(items.back(), menu->menuAction());
     EXPECT_EQ(menu->title(), QStringLiteral("&Griffbilder . . ."));
-    doc().Modified = false;
+    save();
     const std::pair<const char*, const char*> choices[] = {
         {"GriffbilderUkulele", "ukulele"}, {"GriffbilderGitarre", "gitarre"},
         {"GriffbilderKlavier", "klavier"}, {"GriffbilderKeine", ""}};
+    std::unique_ptr<SongDocument> saved;
     for (const auto& [item, value] : choices) {
         action(item)->trigger();
-        EXPECT_EQ(doc().options().diagrams, value) << item;
-        EXPECT_TRUE(doc().Modified) << item;
+        EXPECT_TRUE(asksToSave()) << item;
+        saved = savedSong();
+        EXPECT_EQ(saved->options().diagrams, value) << item;
     }
-    EXPECT_TRUE(doc().options().isDefault());
+    EXPECT_TRUE(saved->options().isDefault());
 
     SongOptions options;
     options.diagrams = "ukulele";
-    doc().setOptions(options);
+    saved->setOptions(options);
+    WriteLayoutFile(*saved, dir.filePath("ukulele.vsn"));
+    dialogs.openAnswers = {dir.filePath("ukulele.vsn")};
+    action("Oeffnen")->trigger();
     QMetaObject::invokeMethod(menu, "aboutToShow");
     for (const auto& [item, value] : choices)
         EXPECT_EQ(action(item)->isChecked(), std::string(value) == "ukulele") << item;

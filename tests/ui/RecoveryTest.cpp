@@ -1,10 +1,7 @@
 // A crash costs at most the last seconds of typing: an editor killed with SIGKILL while its song
 // has unsaved changes leaves its recovery copy, and the next editor offers it back.
-#include "UiTestSupport.h"
-#include "support/ScriptedDialogs.h"
+#include "FormFixture.h"
 #include "support/TempDir.h"
-
-#include "ui/Arbeitsblatt.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -68,7 +65,7 @@ TEST(RecoveryCopy, anEditorKilledWhileTypingIsOfferedBackByTheNextOne) {
         EXPECT_EQ(form.findChild<QLineEdit*>("TitelEdit")->text(), QString::fromUtf8("Über den Wolken"));
         // As a saved and reopened song shows it: the last line of the lyrics ends with a line break.
         EXPECT_EQ(form.findChild<QPlainTextEdit*>("TextEdit")->toPlainText(), "Wo <D>die Freiheit\n");
-        EXPECT_TRUE(form.document().Modified);
+        EXPECT_TRUE(asksToSave(form, dialogs));
         EXPECT_EQ(dialogs.errors, std::vector<QString>{});
         // The restored song is this editor's unsaved change now: its own copy took the old one's place.
         EXPECT_EQ(copiesIn(folder).size(), 1);

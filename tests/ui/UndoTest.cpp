@@ -1,7 +1,6 @@
 // Taking back and redoing transposing and fitting from the Edit menu, beside the fields' own undo.
 #include "FormFixture.h"
 
-#include "commands/SongHistory.h"
 #include "ui/PagePreview.h"
 
 #include <QLabel>
@@ -27,7 +26,15 @@ protected:
     void key(int key, Qt::KeyboardModifiers modifiers) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
     }
-    SongState state() { return SongState::of(doc()); }
+    // The song's nine texts and four fonts, as the fields and the font dialogs show them.
+    std::pair<QStringList, std::vector<FontSetting>> state() {
+        QStringList texts;
+        for (const char* field : {"TitelEdit", "InterpretEdit", "VorspielEdit", "KapoEdit", "RefrainEdit",
+                                  "BridgeEdit", "TextEdit", "NachspielEdit", "GraphikEdit"})
+            texts << text(field);
+        return {texts,
+                {fontOf("TitelFont"), fontOf("InterpretFont"), fontOf("TextFont"), fontOf("AkkordFont")}};
+    }
 };
 
 constexpr auto kCtrlAlt = Qt::ControlModifier | Qt::AltModifier;
@@ -39,20 +46,20 @@ TEST_F(Undo, transposingIsOneStepTakenBackAndRedoneWithModifiedAsSaved) {
     QTemporaryDir dir;
     dialogs.saveAnswers = {dir.filePath("Lied.vsn")};
     action("SpeichernAls")->trigger();
-    const SongState saved = state();
+    const auto saved = state();
     EXPECT_FALSE(item("Rueckgaengig")->isEnabled());
 
     transpose(2);
-    const SongState transposed = state();
+    const auto transposed = state();
     EXPECT_EQ(item("Rueckgaengig")->text(), QStringLiteral("&Rückgängig: Transponieren"));
     textEdit()->setFocus();
     key(Qt::Key_Z, kCtrlAlt);
     EXPECT_TRUE(state() == saved) << "chorus and lyrics come back together";
-    EXPECT_FALSE(doc().Modified) << "the song is as saved again";
+    EXPECT_FALSE(asksToSave()) << "the song is as saved again";
     EXPECT_EQ(item("Wiederherstellen")->text(), QStringLiteral("&Wiederherstellen: Transponieren"));
     key(Qt::Key_Y, kCtrlAlt);
     EXPECT_TRUE(state() == transposed && !(transposed == saved));
-    EXPECT_TRUE(doc().Modified);
+    EXPECT_TRUE(asksToSave());
 
     lineEdit("KapoEdit")->setFocus();
     QTest::keyClicks(lineEdit("KapoEdit"), QStringLiteral("3\b")); // "" again, but with something to take back
@@ -82,15 +89,18 @@ TEST_F(Undo, theFieldsOwnUndoSurvivesAndTakesTheTranspositionBackAsOneStep) {
 }
 
 TEST_F(Undo, fittingSaysWhatItDidInTheUndoItemAndThePreview) {
-    std::string lyrics;
+    QString lyrics;
     for (int i = 1; i <= 40; ++i)
-        lyrics += "<Am>Zeile " + std::to_string(i) + "\r\n";
-    doc().TextEdit().setText(lyrics);
-    doc().TextFont.size = 14;
-    doc().AkkordFont.size = 11;
+        lyrics += QStringLiteral("<Am>Zeile %1\n").arg(i);
+    textEdit()->setPlainText(lyrics);
+    FontSetting textFont = fontOf("TextFont"), chordFont = fontOf("AkkordFont");
+    textFont.size = 14;
+    chordFont.size = 11;
+    chooseFont("TextFont", textFont);
+    chooseFont("AkkordFont", chordFont);
     action("Seitenvorschau")->trigger();
     action("Einpassen")->trigger();
-    const int text = doc().TextFont.size;
+    const int text = fontOf("TextFont").size;
     const QString did = QStringLiteral("Text 14 \u2192 %1 Punkt, Akkorde 11 \u2192 %2 Punkt").arg(text).arg(text - 3);
     EXPECT_EQ(item("Rueckgaengig")->text(), QStringLiteral("&Rückgängig: Auf eine Seite einpassen (%1)").arg(did));
     auto* note = form->findChild<ui::PagePreview*>()->findChild<QLabel*>(QStringLiteral("Hinweis"));
@@ -99,11 +109,11 @@ TEST_F(Undo, fittingSaysWhatItDidInTheUndoItemAndThePreview) {
     EXPECT_EQ(note->text(), QStringLiteral("Auf eine Seite eingepasst: %1").arg(did));
 
     item("Rueckgaengig")->trigger();
-    EXPECT_EQ(doc().TextFont.size, 14);
-    EXPECT_EQ(doc().AkkordFont.size, 11);
+    EXPECT_EQ(fontOf("TextFont").size, 14);
+    EXPECT_EQ(fontOf("AkkordFont").size, 11);
     EXPECT_FALSE(note->isVisible());
     item("Wiederherstellen")->trigger();
-    EXPECT_EQ(doc().TextFont.size, text);
+    EXPECT_EQ(fontOf("TextFont").size, text);
     EXPECT_TRUE(note->isVisible());
     EXPECT_TRUE(dialogs.messages.empty()) << "the preview shows it";
 

@@ -22,25 +22,25 @@ using WorkingForm = FormFixture;
 
 TEST_F(WorkingForm, startsUntitledEmptyAndUnmodified) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino " VERSINO_VERSION " - [unbenannt]"));
-    EXPECT_FALSE(doc().Modified);
-    for (FieldId id : kAllFields)
-        EXPECT_EQ(doc().field(id).text(), "") << static_cast<int>(id);
-    EXPECT_EQ(lineEdit("KapoEdit")->text(), QString());
-    EXPECT_EQ(doc().TitelFont, defaultTitelFont());
-    EXPECT_EQ(doc().AkkordFont, defaultAkkordFont());
+    EXPECT_FALSE(asksToSave());
+    for (const char* name : kFieldNames)
+        EXPECT_EQ(text(name), QString()) << name;
+    EXPECT_EQ(fontOf("TitelFont"), defaultTitelFont());
+    EXPECT_EQ(fontOf("AkkordFont"), defaultAkkordFont());
     EXPECT_TRUE(dialogs.confirms.empty());
 }
 
 TEST_F(WorkingForm, typingOneCharacterInAnyFieldSetsModified) {
     for (const char* name : kFieldNames) {
-        doc().Modified = false;
+        save();
+        ASSERT_FALSE(asksToSave()) << name;
         QWidget* field = child(name);
         field->setFocus();
         QTest::keyClicks(field, QStringLiteral("x"));
-        EXPECT_TRUE(doc().Modified) << name;
+        EXPECT_TRUE(asksToSave()) << name;
     }
-    EXPECT_EQ(doc().KapoEdit().text(), "x");
-    EXPECT_EQ(doc().TextEdit().text(), "x");
+    EXPECT_EQ(text("KapoEdit"), QStringLiteral("x"));
+    EXPECT_EQ(text("TextEdit"), QStringLiteral("x"));
 }
 
 TEST_F(WorkingForm, clientAreaIsFixedAndCannotBeMaximised) {
@@ -231,7 +231,7 @@ TEST_F(WorkingForm, ctrlNFromTheLyricsAsksBeforeDiscardingChanges) {
     QTest::keyClick(textEdit(), Qt::Key_N, Qt::ControlModifier);
     ASSERT_EQ(dialogs.confirms.size(), 1u);
     EXPECT_TRUE(dialogs.confirms[0].withCancel);
-    EXPECT_EQ(doc().TextEdit().text(), "la la");
+    EXPECT_EQ(text("TextEdit"), QStringLiteral("la la"));
 }
 
 TEST_F(WorkingForm, ctrlPWithEmptyLyricsOnlyTellsTheUser) {
@@ -255,13 +255,13 @@ TEST_F(WorkingForm, tabWalksTheControlsInOrderAndWraps) {
         ASSERT_EQ(QApplication::focusWidget()->objectName(), QString::fromLatin1(next));
     }
     // Tab in a multi-line field moved on instead of typing a tab character.
-    EXPECT_EQ(doc().TextEdit().text(), "");
-    EXPECT_EQ(doc().RefrainEdit().text(), "");
+    EXPECT_EQ(text("TextEdit"), QString());
+    EXPECT_EQ(text("RefrainEdit"), QString());
 }
 
 TEST_F(WorkingForm, longLyricLineDoesNotWrapAndScrollsSideways) {
     showActive();
-    doc().TextEdit().setText(std::string(400, 'w') + "\r\nshort");
+    setText("TextEdit", QString(400, QLatin1Char('w')) + QStringLiteral("\nshort"));
     QApplication::processEvents();
     const QTextBlock first = textEdit()->document()->firstBlock();
     ASSERT_NE(first.layout(), nullptr);
@@ -276,14 +276,15 @@ TEST_F(WorkingForm, longLyricLineDoesNotWrapAndScrollsSideways) {
 TEST_F(WorkingForm, errorFromAHandlerIsReportedAndTheWindowGoesOn) {
     QTemporaryDir dir;
     dialogs.openAnswers.push_back(dir.filePath(QStringLiteral("missing.vsn")));
-    doc().TitelEdit().setText("Mein Lied");
-    doc().Modified = false;
+    setText("TitelEdit", QStringLiteral("Mein Lied"));
+    save();
+    const QString caption = form->windowTitle();
     action("Oeffnen")->trigger();
     ASSERT_EQ(dialogs.errors.size(), 1u);
     EXPECT_EQ(dialogs.errors[0], QStringLiteral("File not found."));
-    EXPECT_EQ(doc().TitelEdit().text(), "Mein Lied");
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Versino " VERSINO_VERSION " - [unbenannt]"));
-    EXPECT_FALSE(doc().Modified);
+    EXPECT_EQ(text("TitelEdit"), QStringLiteral("Mein Lied"));
+    EXPECT_EQ(form->windowTitle(), caption);
+    EXPECT_FALSE(asksToSave());
 
     // A dialog nobody expected (here: no scripted answer) also ends in the report, not in a crash.
     action("SpeichernAls")->trigger();
@@ -291,8 +292,8 @@ TEST_F(WorkingForm, errorFromAHandlerIsReportedAndTheWindowGoesOn) {
     EXPECT_TRUE(dialogs.errors[1].endsWith(QLatin1Char('.')));
 
     QTest::keyClicks(lineEdit("InterpretEdit"), QStringLiteral("Band"));
-    EXPECT_EQ(doc().InterpretEdit().text(), "Band");
-    EXPECT_TRUE(doc().Modified);
+    EXPECT_EQ(text("InterpretEdit"), QStringLiteral("Band"));
+    EXPECT_TRUE(asksToSave());
 }
 
 TEST_F(WorkingForm, closingWithChangesAndCancelKeepsWindowAndChanges) {
@@ -301,8 +302,8 @@ TEST_F(WorkingForm, closingWithChangesAndCancelKeepsWindowAndChanges) {
     dialogs.confirmAnswers.push_back(MsgButton::Cancel);
     EXPECT_FALSE(form->close());
     EXPECT_TRUE(form->isVisible());
-    EXPECT_TRUE(doc().Modified);
-    EXPECT_EQ(doc().TitelEdit().text(), "Unsaved");
+    EXPECT_TRUE(asksToSave());
+    EXPECT_EQ(text("TitelEdit"), QStringLiteral("Unsaved"));
     ASSERT_EQ(dialogs.confirms.size(), 1u);
     EXPECT_EQ(dialogs.confirms[0].text, QStringLiteral("Wollen Sie die Datei vor dem Schließen speichern?"));
 
