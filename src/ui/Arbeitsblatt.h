@@ -45,7 +45,6 @@ public:
     explicit TWorkingForm(versino::Dialogs* dialogs = nullptr, QWidget* parent = nullptr);
     ~TWorkingForm() override;
 
-    versino::SongDocument& document() { return *doc_; }
     void setHelpWindows(TBedienungForm* bedienung, TAboutBox* about);
 
     // The songs named when the program was started: the first is opened as Open opens a file, but

@@ -53,12 +53,6 @@ public:
     void zoomIn();
     void zoomOut();
 
-    const ComposedPage& page() const { return page_; }
-    // The song's second page, when it continues on one; shown beside the first, as facing pages.
-    const ComposedPage* secondPage() const { return secondPage_ ? &*secondPage_ : nullptr; }
-    // What the preview shows, in device units: one page, or two side by side.
-    QSize pageSize() const;
-
     // A line above the findings that says what a command did to the song (fitting it to the page);
     // empty hides it.
     void setNote(const QString& note);
@@ -79,6 +73,10 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The song's second page, when it continues on one; shown beside the first, as facing pages.
+    const ComposedPage* secondPage() const { return secondPage_ ? &*secondPage_ : nullptr; }
+    // What the preview shows, in device units: one page, or two side by side.
+    QSize pageSize() const;
     void setupWidgets();
     void showFindings();
     void activateFinding(int index);
