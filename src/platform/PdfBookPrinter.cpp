@@ -5,6 +5,7 @@
 #include "document/ShownText.h"
 
 #include "platform/AtomicFileDevice.h"
+#include "platform/FreedMemory.h"
 #include "platform/PainterSurface.h"
 #include "platform/PdfOutline.h"
 
@@ -85,6 +86,8 @@ void PdfBookPrinter::finish() {
         return;
     finished_ = true;
     surface_.reset();
+    // The pages are drawn: what they left for reuse goes back before the fonts are embedded.
+    releaseFreedMemory();
     if (painter_ && painter_->isActive())
         failed_ = !painter_->end() || failed_;
     painter_.reset();

@@ -11,6 +11,7 @@ qt_add_library(versino_printsupport STATIC
   QtPrinter.h QtPrinter.cpp PdfBookPrinter.cpp
   QtBookPrinter.h QtBookPrinter.cpp
   PdfOutline.h PdfOutline.cpp
+  FreedMemory.h FreedMemory.cpp
   PageMetrics.h PageMetrics.cpp
   AtomicFileDevice.h AtomicFileDevice.cpp
   ImagePrinter.h ImagePrinter.cpp

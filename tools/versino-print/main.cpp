@@ -4,6 +4,7 @@
 
 #include "Options.h"
 #include "Run.h"
+#include "platform/FreedMemory.h"
 
 #include <QCommandLineParser>
 #include <QGuiApplication>
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
     // Past a file size limit a write then fails with EFBIG and is reported like any other write
     // error, instead of the kernel ending the program with a partial file.
     std::signal(SIGXFSZ, SIG_IGN);
+    versino::keepFreedMemory();
     ensureDisplay();
     qInstallMessageHandler(quietMessages);
     QGuiApplication app(argc, argv);
