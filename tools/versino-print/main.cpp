@@ -10,6 +10,8 @@
 #include <QGuiApplication>
 #include <csignal>
 #include <cstdio>
+#include <optional>
+#include <string_view>
 
 using namespace versino::cli;
 
@@ -28,9 +30,34 @@ void ensureDisplay() {
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
+// Prints what --version or --help asks for.
+int answer(Info info) {
+    if (info == Info::Version)
+        std::printf("versino-print %s\n", VERSINO_VERSION);
+    else
+        std::fputs(qPrintable(helpText()), stdout);
+    return kAllDone;
+}
+
+// --version or --help as the only argument is answered before Qt starts its platform and reads the
+// font configuration, which neither needs. With other arguments the parser decides, after Qt has
+// taken its own options (-platform and the like) from the command line.
+std::optional<Info> onlyInfo(int argc, char** argv) {
+    if (argc != 2)
+        return std::nullopt;
+    const std::string_view only = argv[1];
+    if (only == "--version" || only == "-v")
+        return Info::Version;
+    if (only == "--help" || only == "-h")
+        return Info::Help;
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const std::optional<Info> info = onlyInfo(argc, argv))
+        return answer(*info);
     // Past a file size limit a write then fails with EFBIG and is reported like any other write
     // error, instead of the kernel ending the program with a partial file.
     std::signal(SIGXFSZ, SIG_IGN);
@@ -43,14 +70,8 @@ int main(int argc, char** argv) {
     const std::optional<Options> options = parseArguments(parser, QCoreApplication::arguments(), info);
     if (!options)
         return kTrouble;
-    if (info == Info::Version) {
-        std::printf("versino-print %s\n", VERSINO_VERSION);
-        return kAllDone;
-    }
-    if (info == Info::Help) {
-        std::fputs(qPrintable(helpText()), stdout);
-        return kAllDone;
-    }
+    if (info != Info::None)
+        return answer(info);
     if (options->songs.isEmpty()) {
         std::fputs(kSynopsis, stderr);
         std::fputs("Siehe versino-print --help.\n", stderr);
