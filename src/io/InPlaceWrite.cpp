@@ -133,6 +133,10 @@ bool AtomicFile::makePrivateFolder(const QString& folder) {
 }
 
 std::optional<BackupCopy> AtomicFile::backupCopyOf(const QString& path) {
+    // Without the private folder there is no copy; asked first, because following the path's links
+    // takes a look at each of its folders, for every song a book or a conversion reads.
+    if (!isPrivateFolder(native(cacheFolder())))
+        return std::nullopt;
     QString target;
     try {
         target = resolveLinks(path);
@@ -141,8 +145,7 @@ std::optional<BackupCopy> AtomicFile::backupCopyOf(const QString& path) {
     }
     const QByteArray copy = backupCopyPath(target);
     struct stat st {};
-    if (!isPrivateFolder(native(cacheFolder())) || ::lstat(copy.constData(), &st) != 0 ||
-        !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+    if (::lstat(copy.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
         return std::nullopt;
     return BackupCopy{QFile::decodeName(copy), QFileInfo(QFile::decodeName(copy)).lastModified(),
                       matchesRecord(target, contentRecordPath(copy))};
