@@ -21,10 +21,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <stdexcept>
+#include <vector>
 
 namespace versino {
 
 namespace {
+
+constexpr std::size_t kReadBuffer = 1 << 16;
 
 // Where the file's last cross-reference section starts, as its final "startxref" line says.
 long long lastXrefOffset(const QString& path) {
@@ -56,9 +59,18 @@ std::string pdfUpdate(const QString& source, const std::vector<PdfOutlineEntry>&
     try {
         const long long base = QFileInfo(source).size();
         const long long previous = lastXrefOffset(source);
+        // The library reads the cross-reference table line by line, seeking before each read; with
+        // the C library's usual 4 KB buffer that made every other read a system call. A larger
+        // buffer serves those seeks from memory. It outlives the library's use of the file.
+        std::vector<char> buffer(kReadBuffer);
         QPDF pdf;
         pdf.setSuppressWarnings(true);
-        pdf.processFile(QFile::encodeName(source).constData());
+        const QByteArray name = QFile::encodeName(source);
+        FILE* file = std::fopen(name.constData(), "rb");
+        if (!file)
+            throw std::runtime_error("the file cannot be read back");
+        std::setvbuf(file, buffer.data(), _IOFBF, buffer.size());
+        pdf.processFile(name.constData(), file, true);
         QPDFObjectHandle trailer = pdf.getTrailer();
         QPDFObjectHandle root = pdf.getRoot();
         QPDFObjectHandle pageList = root.getKey("/Pages");
