@@ -2,6 +2,7 @@
 
 #include "commands/BookSources.h"
 #include "platform/PrintSurface.h"
+#include "print/ComposedPage.h"
 
 #include <QPageSize>
 #include <QString>
@@ -13,10 +14,12 @@
 namespace versino {
 
 inline const char* const kRunningOrderHeading = "Ablauf";
+// The page's heading and the document's title: `title`, or "Ablauf" when it is empty.
+QString runningOrderTitle(const QString& title);
 
-// The one page: the type is as large as lets every song stand on it (at most 32 points, at least
-// 6; below that the last rows are left out). Titles and notes too long for their column are cut.
-void drawRunningOrder(PrintSurface& s, const std::vector<BookSong>& songs, const QString& title);
+// The one page of `songs` under `title` ("Ablauf" when it is empty), composed as the print layer's
+// composeRunningOrder lays it out.
+ComposedPage runningOrderPage(PageMeasures& m, const std::vector<BookSong>& songs, const QString& title);
 
 // The page as a one-page job on `printer`. Throws PrinterError.
 void printRunningOrder(const std::vector<BookSong>& songs, const QString& title, Printer& printer);

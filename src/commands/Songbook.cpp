@@ -348,10 +348,10 @@ std::optional<QString> writeBookPdf(std::vector<BookSong>& songs, const BookOpti
 }
 
 std::optional<QString> writeBookFile(const QString& path, QPageSize::PageSizeId paper, bool sheets,
-                                     const QString& title, const BookFileMaker& make) {
+                                     const QString& title, const BookFileMaker& make, bool outline) {
     try {
         // The file is made first, so that an output that cannot be written is named at once.
-        PdfBookPrinter pdf(path, paper, true, sheets);
+        PdfBookPrinter pdf(path, paper, outline, sheets);
         pdf.setTitle(title);
         std::optional<std::vector<PdfOutlineEntry>> outline;
         try {

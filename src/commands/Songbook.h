@@ -82,8 +82,8 @@ using BookFileMaker = std::function<std::optional<std::vector<PdfOutlineEntry>>(
 // The PDF at `path`, written atomically with its title and bookmarks: made first, so that an output
 // that cannot be written is named at once, then drawn by `make`, then finished. Nothing is written
 // when `make` gives nothing or fails. A printer or file error is returned as its text; any other
-// failure goes on.
+// failure goes on. Without `outline` the file gets no bookmarks and is written as Qt writes it.
 std::optional<QString> writeBookFile(const QString& path, QPageSize::PageSizeId paper, bool sheets,
-                                     const QString& title, const BookFileMaker& make);
+                                     const QString& title, const BookFileMaker& make, bool outline = true);
 
 } // namespace versino

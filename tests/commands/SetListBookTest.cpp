@@ -37,7 +37,7 @@ TEST(RunningOrder, staysOnItsPageWithTypeShrinkingAsTheListGrows) {
     int lastSize = 1000;
     for (int n : {1, 3, 12, 40, 90, 180, 400}) {
         FakeSurface page;
-        drawRunningOrder(page, evening(n), QStringLiteral("Sommerfest"));
+        drawPage(runningOrderPage(page, evening(n), QStringLiteral("Sommerfest")), page);
         int numbers = 0, rowSize = 0;
         for (std::size_t i = 0; i < page.cells.size(); ++i) {
             const FakeSurface::Cell& c = page.cells[i];

@@ -348,8 +348,7 @@ int Run::setlist() {
             return kTrouble;
         }
     } else if (!onPrinter([&] {
-                   const std::unique_ptr<BookJob> job =
-                       bookJob(title.isEmpty() ? QString::fromUtf8(kRunningOrderHeading) : title);
+                   const std::unique_ptr<BookJob> job = bookJob(runningOrderTitle(title));
                    printRunningOrder(source.songs, title, job->pages());
                    job->finish();
                })) {
