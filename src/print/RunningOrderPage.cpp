@@ -34,7 +34,7 @@ std::string cut(PageMeasures& s, const std::string& text, int room) {
 
 } // namespace
 
-ComposedPage composeRunningOrder(PageMeasures& m, const std::vector<RunningOrderRow>& songs, const std::string& heading) {
+ComposedPage composeRunningOrder(PageMeasures& m, const std::vector<RunningOrderRow>& rows, const std::string& heading) {
     ComposedPage page;
     page.width = m.pageWidth();
     page.height = m.pageHeight();
@@ -42,12 +42,8 @@ ComposedPage composeRunningOrder(PageMeasures& m, const std::vector<RunningOrder
     const int margin = s.pageWidth() / 16;
     const int right = s.pageWidth() - margin;
     const int bottom = s.pageHeight() - margin;
-    struct Row {
-        std::string number, title, key, note;
-    };
-    std::vector<Row> rows;
-    for (std::size_t i = 0; i < songs.size(); ++i)
-        rows.push_back({std::to_string(i + 1), songs[i].title, songs[i].key, songs[i].note});
+    // A row's number, "1." for the first.
+    const auto numberOf = [](std::size_t i) { return std::to_string(i + 1) + "."; };
 
     // The heading a third larger than the rows; the rows a quarter of their height apart. The
     // type shrinks until every row stands on the page and, down to a readable size, until the
@@ -61,16 +57,16 @@ ComposedPage composeRunningOrder(PageMeasures& m, const std::vector<RunningOrder
         rowHeight = s.textHeight("Ag") * 5 / 4;
         gap = s.textWidth("  ");
         numberWidth = titleWidth = keyWidth = 0;
-        for (const Row& r : rows) {
-            numberWidth = std::max(numberWidth, s.textWidth(r.number + "."));
-            titleWidth = std::max(titleWidth, s.textWidth(r.title));
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            numberWidth = std::max(numberWidth, s.textWidth(numberOf(i)));
+            titleWidth = std::max(titleWidth, s.textWidth(rows[i].title));
         }
         useFont(s, points, 0);
-        for (const Row& r : rows)
+        for (const RunningOrderRow& r : rows)
             keyWidth = std::max(keyWidth, s.textWidth(r.key));
         useFont(s, points, 2);
         int noteWidth = 0;
-        for (const Row& r : rows)
+        for (const RunningOrderRow& r : rows)
             noteWidth = std::max(noteWidth, s.textWidth(r.note));
         const bool tall = margin + headingHeight + rowHeight * int(rows.size()) > bottom;
         const bool wide = numberWidth + titleWidth + keyWidth + noteWidth + 3 * gap > right - margin;
@@ -86,11 +82,12 @@ ComposedPage composeRunningOrder(PageMeasures& m, const std::vector<RunningOrder
     const int keyLeft = titleLeft + titleRoom + gap;
     const int noteLeft = keyLeft + keyWidth + gap;
     int y = margin + headingHeight;
-    for (const Row& r : rows) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const RunningOrderRow& r = rows[i];
         if (y + rowHeight > bottom + rowHeight / 5)
             break;
         useFont(s, points, 1);
-        const std::string number = r.number + ".";
+        const std::string number = numberOf(i);
         s.drawText(margin + numberWidth - s.textWidth(number), y, number);
         s.drawText(titleLeft, y, cut(s, r.title, titleRoom));
         useFont(s, points, 0);
