@@ -51,11 +51,15 @@ protected:
         QApplication::processEvents(); // the first showing fits the page into the window
         return sheetOf(&reference);
     }
-    static SongDocument& withLyrics(SongDocument& song, int lines) {
-        std::string text;
+    // `lines` lyric lines with a chord each, ending in "\n".
+    static QString lyricLines(int lines) {
+        QString text;
         for (int i = 1; i <= lines; ++i)
-            text += "<Am>Zeile " + std::to_string(i) + "\r\n";
-        song.TextEdit().setText(text);
+            text += QStringLiteral("<Am>Zeile %1\n").arg(i);
+        return text;
+    }
+    static SongDocument& withLyrics(SongDocument& song, int lines) {
+        song.TextEdit().setText(lyricLines(lines).replace(QLatin1Char('\n'), QLatin1String("\r\n")).toStdString());
         return song;
     }
 
@@ -73,12 +77,7 @@ protected:
     // The sheet's width on the screen: it follows the zoom.
     static int sheetWidth(ui::PagePreview* p) { return p->findChild<QScrollArea*>()->widget()->width(); }
 
-    void lyrics(int lines) {
-        QString text;
-        for (int i = 1; i <= lines; ++i)
-            text += QStringLiteral("<Am>Zeile %1\n").arg(i);
-        textEdit()->setPlainText(text);
-    }
+    void lyrics(int lines) { textEdit()->setPlainText(lyricLines(lines)); }
 };
 
 TEST_F(Preview, opensOnceAsAWindowCaptionedWithTheSongAndFollowsItsName) {
