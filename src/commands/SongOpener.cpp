@@ -75,9 +75,6 @@ OpenedFile openSongFile(const QString& path, SongFormat format, const std::array
     OpenedFile file;
     file.path = path;
     file.format = format;
-    // A save in place that did not finish may have left the file torn, whatever its format; the
-    // copy it kept is looked for before the read, which may fail on the torn file.
-    file.backup = AtomicFile::backupCopyOf(path);
     switch (format) {
     case SongFormat::ChordPro: {
         // An imported song starts from the default fonts, never from those of the song open before.

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "document/SongDocument.h"
-#include "io/AtomicFile.h"
 
 #include <QString>
 #include <array>
@@ -53,8 +52,6 @@ struct OpenedFile {
     // In the file's order; never empty. A ChordPro file gives one song for each part started by
     // "{new_song}", and one song without lyrics when no part holds a song.
     std::vector<OpenedSong> songs;
-    // A file whose save in place did not finish: the song as it was before, kept aside.
-    std::optional<BackupCopy> backup;
 };
 
 // Reads every song of the file with the reader its name picks, or with `format`, starting from the
